@@ -1,0 +1,75 @@
+#include "framework/XmlHelpers.h"
+
+namespace XmlHelpers
+{
+bool tagIs (const juce::XmlElement& element, juce::StringRef tag)
+{
+    return element.getTagName().equalsIgnoreCase (tag);
+}
+
+const juce::XmlElement* findChild (const juce::XmlElement& parent, juce::StringRef tag)
+{
+    for (auto* child : parent.getChildIterator())
+        if (tagIs (*child, tag))
+            return child;
+
+    return nullptr;
+}
+
+bool attributeIs (const juce::XmlElement& element, juce::StringRef attribute, juce::StringRef value)
+{
+    return element.hasAttribute (attribute) && element.getStringAttribute (attribute).equalsIgnoreCase (value);
+}
+
+bool stateIsOn (const juce::XmlElement& element)
+{
+    return element.getStringAttribute ("state").equalsIgnoreCase ("on");
+}
+
+double getFiniteDouble (const juce::XmlElement& element, juce::StringRef attribute, double fallback)
+{
+    if (! element.hasAttribute (attribute))
+        return fallback;
+
+    const auto text = element.getStringAttribute (attribute).trim();
+    if (text.isEmpty() || ! text.containsAnyOf ("0123456789"))
+        return fallback;
+
+    const double value = text.getDoubleValue();
+    return std::isfinite (value) ? value : fallback;
+}
+
+std::unique_ptr<juce::XmlElement> parse (const juce::String& text)
+{
+    return juce::parseXML (text);
+}
+
+std::unique_ptr<juce::XmlElement> parse (const juce::File& file)
+{
+    if (! file.existsAsFile())
+        return nullptr;
+
+    return juce::parseXML (file);
+}
+
+bool writeToFile (const juce::XmlElement& element, const juce::File& file)
+{
+    juce::TemporaryFile temporary (file);
+    {
+        juce::FileOutputStream out (temporary.getFile());
+        if (! out.openedOk())
+            return false;
+
+        element.writeTo (out, juce::XmlElement::TextFormat().withEncoding ("UTF-8"));
+        out.flush();
+        if (out.getStatus().failed())
+            return false;
+    }
+    return temporary.overwriteTargetFileWithTemporary();
+}
+
+juce::String toSingleLine (const juce::XmlElement& element)
+{
+    return element.toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
+}
+} // namespace XmlHelpers

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/** Runs every message waiting on the message queue (asynchronous updates, posted callbacks). */
+void pumpMessages();
+
+/** A fresh temporary folder, deleted with the object. */
+class TemporaryFolder
+{
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+
+    const juce::File& getFolder() const { return folder; }
+    juce::File getChildFile (const juce::String& name) const { return folder.getChildFile (name); }
+
+private:
+    juce::File folder;
+};
