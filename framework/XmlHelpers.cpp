@@ -18,7 +18,8 @@ const juce::XmlElement* findChild (const juce::XmlElement& parent, juce::StringR
 
 bool attributeIs (const juce::XmlElement& element, juce::StringRef attribute, juce::StringRef value)
 {
-    return element.hasAttribute (attribute) && element.getStringAttribute (attribute).equalsIgnoreCase (value);
+    return element.hasAttribute (attribute) &&
+           element.getStringAttribute (attribute).equalsIgnoreCase (value);
 }
 
 bool stateIsOn (const juce::XmlElement& element)
@@ -28,11 +29,11 @@ bool stateIsOn (const juce::XmlElement& element)
 
 double getFiniteDouble (const juce::XmlElement& element, juce::StringRef attribute, double fallback)
 {
-    if (! element.hasAttribute (attribute))
+    if (!element.hasAttribute (attribute))
         return fallback;
 
     const auto text = element.getStringAttribute (attribute).trim();
-    if (text.isEmpty() || ! text.containsAnyOf ("0123456789"))
+    if (text.isEmpty() || !text.containsAnyOf ("0123456789"))
         return fallback;
 
     const double value = text.getDoubleValue();
@@ -41,26 +42,36 @@ double getFiniteDouble (const juce::XmlElement& element, juce::StringRef attribu
 
 std::unique_ptr<juce::XmlElement> parse (const juce::String& text)
 {
+    // JUCE's parser forgives a document cut off inside its last tag ("<Bank name='x'"); a file that was
+    // only half written must be refused, not read as an empty element.
+    if (!text.trimEnd().endsWithChar ('>'))
+        return nullptr;
+
     return juce::parseXML (text);
 }
 
 std::unique_ptr<juce::XmlElement> parse (const juce::File& file)
 {
-    if (! file.existsAsFile())
+    if (!file.existsAsFile())
         return nullptr;
 
-    return juce::parseXML (file);
+    return parse (file.loadFileAsString());
 }
 
 bool writeToFile (const juce::XmlElement& element, const juce::File& file)
 {
+    // Replacing goes through delete-then-move, which would take an empty folder of that name with it.
+    if (file.isDirectory())
+        return false;
+
     juce::TemporaryFile temporary (file);
     {
         juce::FileOutputStream out (temporary.getFile());
-        if (! out.openedOk())
+        if (!out.openedOk())
             return false;
 
-        element.writeTo (out, juce::XmlElement::TextFormat().withEncoding ("UTF-8"));
+        // The default format writes the declaration with encoding "UTF-8".
+        element.writeTo (out, juce::XmlElement::TextFormat());
         out.flush();
         if (out.getStatus().failed())
             return false;

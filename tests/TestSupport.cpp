@@ -2,6 +2,8 @@
 
 #include <juce_events/juce_events.h>
 
+#include <unistd.h>
+
 namespace juce
 {
 // Defined by the events module but declared in no public header.
@@ -17,10 +19,17 @@ void pumpMessages()
 }
 
 TemporaryFolder::TemporaryFolder()
-    : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                  .getNonexistentChildFile ("kelvanor-test", "", false))
 {
-    folder.createDirectory();
+    // ctest runs test programs in parallel: a name of this process and a random part keeps their
+    // folders apart, where a "first free name" search would race.
+    const auto temp = juce::File::getSpecialLocation (juce::File::tempDirectory);
+    for (;;)
+    {
+        folder = temp.getChildFile ("kelvanor-test-" + juce::String ((int) ::getpid()) + "-"
+                                    + juce::String::toHexString (juce::Random::getSystemRandom().nextInt64()));
+        if (! folder.exists() && folder.createDirectory())
+            break;
+    }
 }
 
 TemporaryFolder::~TemporaryFolder()

@@ -1,0 +1,90 @@
+#include "engine/KelvanorCore.h"
+
+#include <benchmark/benchmark.h>
+
+namespace
+{
+constexpr float sampleRate = 44100.0f;
+
+// A step of a 16th-note bassline at 120 bpm: 5512 samples, the gate open for three quarters of it.
+constexpr int stepSamples = 5512;
+constexpr int gateSamples = stepSamples * 3 / 4;
+
+enum class Sound
+{
+    sawtooth,
+    square,
+    distortionPre,
+    distortionPost
+};
+
+// Moderate cutoff, resonance and envelope: the settings a bass line typically plays with.
+void prepare (KelvanorCore& core, Sound sound)
+{
+    constexpr float typical[24] = {0.5f, 0.3f, 0.45f, 0.7f, 0.5f, 0.6f, 0.05f, 0.4f, 0.3f, 0.6f, 0.5f, 0.5f,
+                                   0.4f, 0.5f, 0.6f,  0.6f, 0.5f, 0.5f, 1.0f,  1.0f, 0.0f, 0.0f, 0.0f, 0.6f};
+    core.setSampleRate (sampleRate);
+    for (int id = 0; id < 24; ++id)
+        core.setParameter (id, typical[id]);
+
+    core.setParameter (18, sound == Sound::square ? 0.0f : 1.0f);
+    core.setParameter (21, sound == Sound::distortionPre || sound == Sound::distortionPost ? 1.0f : 0.0f);
+    core.setParameter (22, sound == Sound::distortionPost ? 0.0f : 1.0f);
+}
+
+// Each iteration plays one step: a note, alternately accented and sliding from the previous one.
+void renderVoice (benchmark::State& state, Sound sound)
+{
+    KelvanorCore core;
+    prepare (core, sound);
+
+    constexpr int notes[] = {36, 48, 39, 43};
+    int step = 0;
+    double out = 0.0;
+
+    for (auto _ : state)
+    {
+        const int note = notes[step % 4];
+        core.noteOn (note, step % 2 == 0 ? 1.0f : 0.4f);
+        if (step % 4 == 3)
+            core.noteOff (notes[(step + 3) % 4]); // the slide's first note ends after the second starts
+
+        for (int i = 0; i < stepSamples; ++i)
+        {
+            if (i == gateSamples && step % 4 != 2)
+                core.noteOff (note);
+            core.renderSample (&out);
+            benchmark::DoNotOptimize (out);
+        }
+        ++step;
+    }
+
+    state.SetItemsProcessed (state.iterations() * stepSamples);
+    state.counters["ns_per_sample"] = benchmark::Counter (
+        (double) state.iterations() * stepSamples, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void sawtooth (benchmark::State& state)
+{
+    renderVoice (state, Sound::sawtooth);
+}
+void square (benchmark::State& state)
+{
+    renderVoice (state, Sound::square);
+}
+void distortionPre (benchmark::State& state)
+{
+    renderVoice (state, Sound::distortionPre);
+}
+void distortionPost (benchmark::State& state)
+{
+    renderVoice (state, Sound::distortionPost);
+}
+} // namespace
+
+BENCHMARK (sawtooth);
+BENCHMARK (square);
+BENCHMARK (distortionPre);
+BENCHMARK (distortionPost);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,254 @@
+#include "engine/Clock.h"
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+constexpr auto relaxed = std::memory_order_relaxed;
+
+// A host may hand any double: only a positive finite value can set a rate or a tempo.
+bool isPositiveFinite (double value)
+{
+    return value > 0.0 && std::isfinite (value);
+}
+} // namespace
+
+Clock::Clock() = default;
+
+Clock::~Clock() = default;
+
+void Clock::handleAsyncUpdate()
+{
+    if (startedNotice.exchange (0) != 0)
+        listeners.call ([] (Listener& l) { l.clockStarted(); });
+
+    if (stateChangedNotice.exchange (0) != 0)
+        listeners.call ([this] (Listener& l) { l.clockStateChanged (*this); });
+}
+
+bool Clock::isGateOn() const
+{
+    return getState() == gateOn;
+}
+
+bool Clock::isGateOff() const
+{
+    return getState() == gateOff;
+}
+
+bool Clock::isCloserToNextStep() const
+{
+    const double x = getPosition() * stepsPerBeat; // steps
+    const double c = std::ceil (x);
+    return x - (c - 1.0) < c - x;
+}
+
+bool Clock::tick()
+{
+    if (!running.load (relaxed))
+        return false;
+
+    if (dirty.load (relaxed))
+    {
+        const auto timing = beginRecomputation();
+        const double p = getPosition();
+        const double s = timing.stepLength;
+        const double nextStart = std::ceil (p / s) * s; // beats
+        const double stepStart = nextStart - s;
+        const double gateLength = s * gateFraction;
+        const int current = getState();
+
+        if (p < 0.0)
+        {
+            nextState = gateOn;
+            countdown = -1;
+            state.store (stopped, relaxed);
+        }
+        else if (p <= stepStart + gateLength)
+        {
+            switch (current)
+            {
+                case stopped:
+                    nextState = gateOn;
+                    countdown = 0;
+                    break;
+                case gateOn:
+                    nextState = gateOff;
+                    countdown = samplesTo (stepStart + gateLength, p, timing);
+                    break;
+                default:
+                    // A step up to 0.005 s late still fires at once: hosts deliver their position per block.
+                    nextState = gateOn;
+                    countdown = p > stepStart + timing.tolerance ? samplesTo (nextStart, p, timing) : 0;
+                    break;
+            }
+        }
+        else
+        {
+            switch (current)
+            {
+                case stopped:
+                    nextState = gateOn;
+                    countdown = 0;
+                    break;
+                case gateOn:
+                    // Just before the next step the gate stays on through it: that step has in effect begun.
+                    nextState = gateOff;
+                    countdown =
+                        p > nextStart - timing.tolerance ? samplesTo (nextStart + gateLength, p, timing) : 0;
+                    break;
+                default:
+                    nextState = gateOn;
+                    countdown = samplesTo (nextStart, p, timing);
+                    break;
+            }
+        }
+    }
+
+    return fireAndAdvance();
+}
+
+void Clock::start()
+{
+    if (running.load (relaxed))
+        return;
+
+    // dirty before running: a tick on the audio thread in between must not use the old countdown
+    position.store (0.0, relaxed);
+    state.store (stopped, relaxed);
+    dirty.store (true, relaxed);
+    running.store (true, relaxed);
+    postNotice (startedNotice);
+}
+
+void Clock::stop()
+{
+    if (!running.load (relaxed))
+        return;
+
+    running.store (false, relaxed);
+    state.store (stopped, relaxed);
+    position.store (0.0, relaxed);
+    dirty.store (true, relaxed);
+    postNotice (startedNotice);
+}
+
+void Clock::rewind()
+{
+    position.store (0.0, relaxed);
+    state.store (stopped, relaxed);
+    dirty.store (true, relaxed);
+}
+
+void Clock::setPosition (double newPositionInBeats)
+{
+    if (!std::isfinite (newPositionInBeats) || newPositionInBeats == getPosition())
+        return;
+
+    position.store (newPositionInBeats, relaxed);
+    dirty.store (true, relaxed);
+}
+
+void Clock::setSampleRate (double newSampleRate)
+{
+    if (!isPositiveFinite (newSampleRate) || newSampleRate == sampleRate)
+        return;
+
+    sampleRate = newSampleRate;
+    dirty.store (true, relaxed);
+}
+
+void Clock::setTempo (double newBeatsPerMinute)
+{
+    if (!isPositiveFinite (newBeatsPerMinute) || newBeatsPerMinute == tempo)
+        return;
+
+    tempo = newBeatsPerMinute;
+    dirty.store (true, relaxed);
+}
+
+void Clock::setStepsPerBeat (double newStepsPerBeat)
+{
+    if (!isPositiveFinite (newStepsPerBeat) || newStepsPerBeat == stepsPerBeat)
+        return;
+
+    stepsPerBeat = newStepsPerBeat;
+    dirty.store (true, relaxed);
+}
+
+void Clock::setGateFraction (double newGateFraction)
+{
+    if (std::isnan (newGateFraction))
+        return;
+
+    newGateFraction = juce::jlimit (0.0, 1.0, newGateFraction);
+    if (newGateFraction == gateFraction)
+        return;
+
+    gateFraction = newGateFraction;
+    dirty.store (true, relaxed);
+}
+
+void Clock::addListener (Listener* listener)
+{
+    listeners.add (listener);
+}
+
+void Clock::removeListener (Listener* listener)
+{
+    listeners.remove (listener);
+}
+
+Clock::Timing Clock::beginRecomputation()
+{
+    dirty.store (false, relaxed);
+    increment = tempo / (sampleRate * 60.0);
+    return {sampleRate * 60.0 / tempo, 1.0 / stepsPerBeat, 0.005 * tempo / 60.0};
+}
+
+int Clock::samplesTo (double target, double from, const Timing& timing) const
+{
+    constexpr int longest = std::numeric_limits<int>::max();
+    const double samples = std::ceil ((target - from) * timing.samplesPerBeat);
+
+    if (!(samples < (double) longest)) // also NaN, from an infinite distance or rate
+        return longest;
+
+    return samples > 0.0 ? (int) samples : 0;
+}
+
+bool Clock::fireAndAdvance()
+{
+    bool transition = false;
+
+    if (countdown == 0)
+    {
+        const int current = getState();
+        if (current == stopped || current != nextState)
+        {
+            state.store (nextState, relaxed);
+            postNotice (stateChangedNotice);
+            transition = true;
+        }
+    }
+
+    --countdown;
+
+    // An absurd tempo could overflow the position; it then stays where it is instead of becoming infinite.
+    const double advanced = getPosition() + increment;
+    if (std::isfinite (advanced))
+        position.store (advanced, relaxed);
+
+    if (countdown < 0)
+        dirty.store (true, relaxed);
+
+    return transition;
+}
+
+void Clock::postNotice (std::atomic<int>& notice)
+{
+    // Flag first: a delivery already under way then either takes it or a new one is triggered.
+    notice.store (1);
+    triggerAsyncUpdate();
+}

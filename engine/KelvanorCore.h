@@ -1,0 +1,212 @@
+#pragma once
+
+#include "KelvanorResonanceTable.h"
+
+#include <array>
+#include <vector>
+
+/** The instrument's one monophonic voice: a band-limited sawtooth or square oscillator with glide, an
+    envelope with accent, a VCA, a nonlinear four-stage ladder filter with a six-pole output chain, coupling
+    high-pass filters and an optional clipper with three state-variable filters, rendered one sample at a
+    time in double precision.
+
+    Threads: the owner holds its core lock around every call except setSampleRate, which it makes from
+    prepareToPlay while no audio runs. After construction nothing here allocates, locks or touches files.
+    Values from outside (parameters, notes, rates) are checked so that no NaN or infinity can enter the state.
+*/
+class KelvanorCore
+{
+public:
+    static constexpr int numParameters = 24;
+    static constexpr int noteStackCapacity = 256;
+
+    KelvanorCore();
+    virtual ~KelvanorCore();
+
+    KelvanorCore (const KelvanorCore&) = delete;
+    KelvanorCore& operator= (const KelvanorCore&) = delete;
+
+    /** A preset was loaded: clears the state of the three distortion filters so a new preset does not start
+        with the ringing of the previous one. Needs the same protection as renderSample.
+    */
+    virtual void presetChanged();
+
+    /** Pushes a note (0..127, velocity 0..1). The first note starts the envelopes; a further note slides
+        to its pitch without retrigger. Notes outside 0..127 are ignored; on a full stack the oldest entry
+        makes room.
+    */
+    void noteOn (int note, float velocity);
+
+    /** Removes the first occurrence of the note; the previous note sounds again (sliding), or the gate
+        closes when the stack empties. A note that is not held changes nothing.
+    */
+    void noteOff (int note);
+
+    /** Empties the note stack and closes the gate without a note-off per note (all notes off). */
+    void clearNotes();
+
+    /** Frequencies from 6.875 Hz at note -3 in equal steps of 2^(1/divisions); 12 is standard tuning.
+        Divisions outside 1..1000 are ignored. The sounding note keeps its period until the next note event.
+    */
+    void buildPitchTables (double divisionsPerOctave);
+
+    /** Rates below 22050 Hz (where the per-sample rates would pass 1 and diverge) and above 768000 Hz are
+        clamped; NaN, infinite and non-positive rates are ignored.
+    */
+    void setSampleRate (float sampleRate);
+
+    /** Ids 0..23 take a normalised value; other ids, NaN and infinite values are ignored and finite values
+        are clamped to 0..1.
+    */
+    void setParameter (int index, float value);
+
+    /** Velocities at or above this (0..1) play accented; NaN is ignored. */
+    void setAccentThreshold (float threshold);
+
+    void updateDistortionFilters();
+
+    /** Computes one output sample; runs whether or not a note is held. */
+    void renderSample (double* out);
+
+    //==============================================================================
+    /** The value last received for a continuous parameter (ids 0..17 and 23), 0 for the others. */
+    double getRawValue (int index) const;
+    double getPreampGain() const { return preampGain; }
+    double getClip() const { return clip; }
+    double getVolume() const { return volume; }
+    bool isSquareWave() const { return squareWave != 0; }
+    bool isAccentModeLinked() const { return accentMode != 0; }
+    bool isSweepModeLinked() const { return sweepMode != 0; }
+    bool isDistortionOn() const { return distortionOn != 0; }
+    bool isRoutePost() const { return routePost != 0; }
+    float getAccentThreshold() const { return accentThreshold; }
+    int getHeldNoteCount() const { return heldNoteCount; }
+    double getSampleRate() const { return sampleRate; }
+    double getNoteFrequency (int note) const;
+    double getNotePeriod (int note) const;
+
+    //==============================================================================
+    /** The soft clipper of the distortion stage. Its threshold sinks while one half-wave keeps clipping and
+        recovers when the signal falls below it or crosses zero.
+    */
+    struct Clipper
+    {
+        /** rateA and rateB: follower rates per sample, already scaled by 44100 / sample rate. */
+        double process (double x, double gain, double clipLevel, double rateA, double rateB);
+
+        double followerA = 1.0, followerB = 1.0; // threshold followers, 1.0 = full threshold, sink to 0.1
+        int clipping = 0;
+        double lastInput = 0.0, previousInput = 0.0; // driven input of this and the previous call
+    };
+
+    /** A Chamberlin state-variable filter run twice per sample on the same input; the output is the mean
+        of the chosen tap over both runs.
+    */
+    struct StateVariableFilter
+    {
+        enum class Tap
+        {
+            low,
+            band,
+            high
+        };
+
+        double process (double z);
+        void clear();
+
+        Tap tap;
+        double frequency = 1.41; // 2 sin (pi w), w = cutoff / sample rate
+        double damping = 0.71;   // 1 / Q
+        double input = 0.0, low = 0.0, high = 0.0, band = 0.0, output = 0.0;
+    };
+
+private:
+    friend struct KelvanorCoreProbe;
+
+    struct NoteEntry
+    {
+        int note;
+        float velocity;
+    };
+
+    void recomputeCutoffTarget();
+    void recomputeAccentAmount();
+    void recomputeRateScaledParameters();
+    void rebuildPeriods();
+    void clearFilter();
+    double renderOscillator();
+    double renderFilter (double oscillator, double cutoffControl);
+    double renderDistortion (double voice);
+
+    //==============================================================================
+    // Notes and pitch
+    float accentThreshold = 64.0f / 127.0f;
+    double sampleRate = 44100.0;
+    std::vector<NoteEntry> noteStack; // in order of arrival; the last one sounds
+    int heldNoteCount = 0;
+    int accentFlag = 0;
+    std::array<double, numParameters> raw{}; // values as received, 0..1
+    int rateIndex = 0;                       // 44100, 48000, 88200, 96000, 192000 Hz
+    std::array<double, 128> noteFrequency{}; // Hz
+    std::array<double, 128> notePeriod{};    // samples per cycle at the current rate
+    double currentNotePeriod = 0.0;          // samples
+    const KelvanorResonanceTable* resonanceTable = nullptr;
+
+    // Switches, 0 or 1
+    int squareWave = 0, distortionOn = 0, routePost = 1, accentMode = 1, sweepMode = 0;
+
+    //==============================================================================
+    // Rate-dependent values; k = 44100 / sample rate
+    float rateRatio = 1.0f; // sample rate / 44100, single precision
+    double k = 1.0;
+    double nyquist = 22050.0;            // Hz
+    double smoothingCoefficient = 0.001; // per sample
+    double vcaSlew = 0.2;                // per sample
+    double highPassCoefficient = 0.002;  // per sample
+    double accentSmoothingBase = 0.0009791344125;
+    double gateDecayFactor = 0.0; // per sample, the gate level's slow fade while a note is held
+    double vcaOpenRate = 0.0, vcaCloseRate = 0.0, boostRate = 0.0; // per sample
+    double accentFollowRate = 0.0, sweepFastRate = 0.0, sweepSlowRate = 0.0;
+    double clipperRateA = 0.0, clipperRateB = 0.0;
+
+    // Parameter-derived targets and coefficients
+    double tuningRatio = 1.0;      // multiplies the note period
+    double glideCoefficient = 0.0; // per sample
+    double cutoffOffset = 0.0, envModOffset = 0.0, cutoffTarget = 0.0;
+    double resonanceAmount = 0.0, envModDepth = 0.0;
+    double attackCoefficient = 0.0, normalDecayCoefficient = 0.0, accentDecayCoefficient = 0.0; // per sample
+    double accentAmount = 0.0;
+    double preampGain = 1.0, distortionSize = 0.5, densityOffset = 0.0, clip = 1.0, dampingLimit = 2.0;
+    double volume = 0.0;
+
+    //==============================================================================
+    // Render state
+    struct Smoothed
+    {
+        double envModDepth, envAccent, cutoff, accentAmount, resonanceAmount, tuningRatio, preampGain, clip,
+            brightness, resonance, volume;
+    };
+    Smoothed smoothed{};
+
+    double glidingPeriod = 0.0;                      // samples
+    double cycleCounter = 0.0, cycleIncrement = 0.0; // 0..80 per period
+    int attackPhaseDone = 0;                         // 0 attack, 1 decay
+    double envelopeLevel = 1.0;
+    double accent1 = 0.0, accent2 = 0.0, accent3 = 0.0, accentRate = 0.0;
+
+    double phase1 = 0.0, phase2 = 0.0; // radians, 0..pi per period
+    int harmonics = 1;
+    double ramp = 0.0, previousRamp = 0.0;
+    double integrator = -0.5, oscillatorOutput = 0.0;
+
+    double gateLevel = 0.0, vcaFollower = 0.0, accentBoost = 0.0, vcaLevel = 0.0;
+
+    std::array<double, 4> ladder{};          // scaled by 65000
+    std::array<double, 4> ladderSaturated{}; // saturate() of each ladder stage, kept in step with it
+    double ladderFeedback = 0.0, previousLadderOut = 0.0, stage1Before = 0.0;
+    std::array<double, 6> chain{}, chainHalf{};
+    std::array<double, 4> highPass{};
+
+    Clipper clipper;
+    std::array<StateVariableFilter, 3> distortionFilters;
+};

@@ -1,0 +1,629 @@
+#include "framework/BasePluginOldStyle.h"
+
+#include "framework/NumberText.h"
+#include "framework/XmlHelpers.h"
+
+#include <array>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+namespace
+{
+/** At most 6 decimals, at most 6 significant digits: "0.5", "0.752", "1". */
+juce::String formatPresetValue (float value)
+{
+    return NumberText::formatGeneral (std::round ((double) value * 1000000.0) * 0.000001, 6);
+}
+
+/** A name attribute; the fallback when it is missing or empty. */
+juce::String readName (const juce::XmlElement& xml, const juce::String& fallback)
+{
+    const auto name = xml.getStringAttribute ("name");
+    return name.isEmpty() ? fallback : name;
+}
+
+const char* const notUsedGroupName = "Not used";
+} // namespace
+
+struct BasePluginOldStyle::BankImage
+{
+    juce::String name;
+    std::vector<std::unique_ptr<PresetBankEntry>> presets;
+    juce::OwnedArray<PresetBankGroup> groups;
+};
+
+//==============================================================================
+int BasePluginOldStyle::getNumPresets() const
+{
+    const juce::ScopedLock sl (presetsLock);
+    return presets.size();
+}
+
+PresetBankEntry* BasePluginOldStyle::getBankPreset (int index) const
+{
+    const juce::ScopedLock sl (presetsLock);
+    return presets[index];
+}
+
+const PresetBankEntry* BasePluginOldStyle::getCurrentEntry() const
+{
+    return getBankPreset (getCurrentPresetIndex());
+}
+
+void BasePluginOldStyle::setCurrentPresetIndex (int index, bool notify)
+{
+    juce::String name;
+    {
+        const juce::ScopedLock sl (presetsLock);
+        const auto* entry = presets[index];
+        if (entry == nullptr)
+            return;
+
+        name = entry->getName();
+    }
+
+    // The index first, so a listener of either parameter already sees the new current preset.
+    currentPresetIndex.store (index);
+
+    auto& manager = getParameterManager();
+    if (auto* number = manager.getParameter (currentPresetNumberId))
+        number->setValueInt (index, notify);
+    if (auto* presetName = manager.getParameter (currentPresetNameId))
+        presetName->setValueText (name, notify);
+}
+
+void BasePluginOldStyle::loadCurrentPreset()
+{
+    const int index = getCurrentPresetIndex();
+    std::array<float, numPresetableParameters> values{};
+    juce::String name;
+    {
+        const juce::ScopedLock sl (presetsLock);
+        const auto* entry = presets[index];
+        if (entry == nullptr)
+            return;
+
+        for (int id = 0; id < numPresetableParameters; ++id)
+            values[(size_t) id] = entry->getValue (id);
+        name = entry->getName();
+    }
+
+    auto& manager = getParameterManager();
+    for (int id = 0; id < numPresetableParameters; ++id)
+        manager.setParameterNormalised (id, values[(size_t) id]);
+
+    manager.setParameterInt (currentPresetNumberId, index);
+    manager.setParameterString (currentPresetNameId, name);
+
+    presetListeners.call ([] (PresetManagerListener& l) { l.presetChanged(); });
+}
+
+void BasePluginOldStyle::selectNextPreset()
+{
+    const int index = getCurrentPresetIndex() + 1;
+    if (index < getNumPresets())
+    {
+        currentPresetIndex.store (index);
+        loadCurrentPreset();
+    }
+}
+
+void BasePluginOldStyle::selectPreviousPreset()
+{
+    const int index = getCurrentPresetIndex() - 1;
+    if (index >= 0 && index < getNumPresets())
+    {
+        currentPresetIndex.store (index);
+        loadCurrentPreset();
+    }
+}
+
+juce::String BasePluginOldStyle::getPresetName (int index) const
+{
+    const juce::ScopedLock sl (presetsLock);
+    const auto* entry = presets[index];
+    return entry != nullptr ? entry->getName() : juce::String();
+}
+
+void BasePluginOldStyle::setPresetName (int index, const juce::String& name)
+{
+    {
+        const juce::ScopedLock sl (presetsLock);
+        auto* entry = presets[index];
+        if (entry == nullptr)
+            return;
+
+        entry->setName (name);
+    }
+
+    if (index == getCurrentPresetIndex())
+        getParameterManager().setParameterString (currentPresetNameId, name);
+}
+
+void BasePluginOldStyle::storePreset (int index)
+{
+    std::array<float, numPresetableParameters> values{};
+    const auto& manager = getParameterManager();
+    for (int id = 0; id < numPresetableParameters; ++id)
+        values[(size_t) id] = manager.getParameterNormalised (id);
+
+    const juce::ScopedLock sl (presetsLock);
+    if (auto* entry = presets[index])
+        for (int id = 0; id < numPresetableParameters; ++id)
+            entry->setValue (id, values[(size_t) id]);
+}
+
+void BasePluginOldStyle::copyCurrentPreset()
+{
+    copyBuffer->setName (getPresetName (getCurrentPresetIndex()) + "_copy");
+
+    const auto& manager = getParameterManager();
+    for (int id = 0; id < numPresetableParameters; ++id)
+        copyBuffer->setValue (id, manager.getParameterNormalised (id));
+
+    copyBufferFull = true;
+}
+
+void BasePluginOldStyle::pasteCopiedPreset()
+{
+    if (!copyBufferFull)
+        return;
+
+    auto& manager = getParameterManager();
+    for (int id = 0; id < numPresetableParameters; ++id)
+        manager.setParameterNormalised (id, copyBuffer->getValue (id));
+
+    const int index = getCurrentPresetIndex();
+    setPresetName (index, copyBuffer->getName());
+    storePreset (index);
+    loadCurrentPreset();
+}
+
+void BasePluginOldStyle::addPresetManagerListener (PresetManagerListener* listener)
+{
+    presetListeners.add (listener);
+}
+
+void BasePluginOldStyle::removePresetManagerListener (PresetManagerListener* listener)
+{
+    presetListeners.remove (listener);
+}
+
+//==============================================================================
+juce::String BasePluginOldStyle::getBankName() const
+{
+    const juce::ScopedLock sl (groupsLock);
+    return bankName;
+}
+
+void BasePluginOldStyle::clearBank()
+{
+    {
+        const juce::ScopedLock sl (presetsLock);
+        for (int i = 0; i < presets.size(); ++i)
+        {
+            auto* entry = presets.getUnchecked (i);
+            entry->copyFrom (*defaultPreset);
+            entry->setName ("Preset " + juce::String (i));
+        }
+    }
+
+    const int numPresets = getNumPresets();
+    const juce::ScopedLock sl (groupsLock);
+    groups.clear();
+    groups.add (new PresetBankGroup (notUsedGroupName, numPresets));
+}
+
+int BasePluginOldStyle::getNumGroups() const
+{
+    const juce::ScopedLock sl (groupsLock);
+    return groups.size();
+}
+
+juce::String BasePluginOldStyle::getGroupName (int group) const
+{
+    const juce::ScopedLock sl (groupsLock);
+    const auto* entry = groups[group];
+    return entry != nullptr ? entry->getName() : juce::String();
+}
+
+void BasePluginOldStyle::setGroupName (int group, const juce::String& name)
+{
+    const juce::ScopedLock sl (groupsLock);
+    if (auto* entry = groups[group])
+        entry->setName (name);
+}
+
+int BasePluginOldStyle::getGroupSize (int group) const
+{
+    const juce::ScopedLock sl (groupsLock);
+    const auto* entry = groups[group];
+    return entry != nullptr ? entry->getSize() : 0;
+}
+
+int BasePluginOldStyle::getGroupFirstPresetIndex (int group) const
+{
+    const juce::ScopedLock sl (groupsLock);
+    if (!juce::isPositiveAndBelow (group, groups.size()))
+        return -1;
+
+    int first = 0;
+    for (int i = 0; i < group; ++i)
+        first += groups.getUnchecked (i)->getSize();
+    return first;
+}
+
+int BasePluginOldStyle::getGroupLastPresetIndex (int group) const
+{
+    const juce::ScopedLock sl (groupsLock);
+    const int first = getGroupFirstPresetIndex (group);
+    return first < 0 ? -1 : first + groups.getUnchecked (group)->getSize() - 1;
+}
+
+int BasePluginOldStyle::getPresetIndex (int group, int indexInGroup) const
+{
+    const int first = getGroupFirstPresetIndex (group);
+    if (first < 0 || !juce::isPositiveAndBelow (indexInGroup, getGroupSize (group)))
+        return -1;
+
+    const int index = first + indexInGroup;
+    return index < getNumPresets() ? index : -1;
+}
+
+juce::String BasePluginOldStyle::getGroupPresetName (int group, int indexInGroup) const
+{
+    return getPresetName (getPresetIndex (group, indexInGroup));
+}
+
+int BasePluginOldStyle::getGroupIndexOfPreset (int presetIndex) const
+{
+    if (presetIndex < 0)
+        return -1;
+
+    const juce::ScopedLock sl (groupsLock);
+    int end = 0;
+    for (int group = 0; group < groups.size(); ++group)
+    {
+        end += groups.getUnchecked (group)->getSize();
+        if (presetIndex < end)
+            return group;
+    }
+    return -1;
+}
+
+void BasePluginOldStyle::insertGroup (int index)
+{
+    const juce::ScopedLock sl (groupsLock);
+    if (juce::isPositiveAndBelow (index, groups.size()))
+        groups.insert (index, new PresetBankGroup ("New Group", 0));
+}
+
+bool BasePluginOldStyle::removeEmptyGroup (int index)
+{
+    const juce::ScopedLock sl (groupsLock);
+    const auto* group = groups[index];
+    if (group == nullptr || group->getSize() != 0)
+        return false;
+
+    groups.remove (index);
+    return true;
+}
+
+//==============================================================================
+void BasePluginOldStyle::followCurrentPreset (const PresetBankEntry* current)
+{
+    int index = -1;
+    {
+        const juce::ScopedLock sl (presetsLock);
+        index = presets.indexOf (current);
+    }
+
+    if (index >= 0)
+        setCurrentPresetIndex (index, false);
+}
+
+void BasePluginOldStyle::movePreset (int from, int to, int fromGroup, int toGroup)
+{
+    const int numPresets = getNumPresets();
+    if (from == to || !juce::isPositiveAndBelow (from, numPresets) ||
+        !juce::isPositiveAndBelow (to, numPresets))
+        return;
+
+    const int fromFirst = getGroupFirstPresetIndex (fromGroup);
+    const int toFirst = getGroupFirstPresetIndex (toGroup);
+    if (fromFirst < 0 || toFirst < 0 || from < fromFirst || from >= fromFirst + getGroupSize (fromGroup))
+        return;
+
+    // Where toGroup's range lies once the preset has changed groups: a target outside it would leave the
+    // preset in a group it was not dropped on.
+    int toStart = toFirst;
+    int toSize = getGroupSize (toGroup);
+    if (fromGroup != toGroup)
+    {
+        ++toSize;
+        if (fromGroup < toGroup)
+            --toStart;
+    }
+    if (to < toStart || to >= toStart + toSize)
+        return;
+
+    const auto* current = getCurrentEntry();
+    {
+        const juce::ScopedLock sl (presetsLock);
+        presets.move (from, to);
+    }
+
+    if (fromGroup != toGroup)
+    {
+        const juce::ScopedLock sl (groupsLock);
+        groups[fromGroup]->setSize (groups[fromGroup]->getSize() - 1);
+        groups[toGroup]->setSize (groups[toGroup]->getSize() + 1);
+    }
+
+    followCurrentPreset (current);
+}
+
+void BasePluginOldStyle::movePresetsToGroup (int toGroup, int fromGroup, const juce::SparseSet<int>& rows)
+{
+    const int fromFirst = getGroupFirstPresetIndex (fromGroup);
+    const int toFirst = getGroupFirstPresetIndex (toGroup);
+    if (fromGroup == toGroup || fromFirst < 0 || toFirst < 0 || rows.isEmpty())
+        return;
+
+    const int fromSize = getGroupSize (fromGroup);
+    const int toEnd = toFirst + getGroupSize (toGroup);
+
+    std::vector<int> selected; // flat indices, ascending
+    for (int i = 0; i < rows.size(); ++i)
+        if (const int row = rows[i]; juce::isPositiveAndBelow (row, fromSize))
+            selected.push_back (fromFirst + row);
+
+    if (selected.empty())
+        return;
+
+    const auto* current = getCurrentEntry();
+    {
+        const juce::ScopedLock sl (presetsLock);
+        std::vector<PresetBankEntry*> moved;
+        for (auto it = selected.rbegin(); it != selected.rend(); ++it)
+            moved.insert (moved.begin(), presets.removeAndReturn (*it));
+
+        // The presets taken out of a group in front of toGroup shift its end down.
+        int insertAt = fromGroup < toGroup ? toEnd - (int) moved.size() : toEnd;
+        for (auto* entry : moved)
+            presets.insert (insertAt++, entry);
+    }
+
+    {
+        const juce::ScopedLock sl (groupsLock);
+        const int count = (int) selected.size();
+        groups[fromGroup]->setSize (groups[fromGroup]->getSize() - count);
+        groups[toGroup]->setSize (groups[toGroup]->getSize() + count);
+    }
+
+    followCurrentPreset (current);
+}
+
+void BasePluginOldStyle::moveGroup (int from, int to)
+{
+    const int fromFirst = getGroupFirstPresetIndex (from);
+    const int toFirst = getGroupFirstPresetIndex (to);
+    if (from == to || fromFirst < 0 || toFirst < 0)
+        return;
+
+    const int fromSize = getGroupSize (from);
+    const int insertAt = from < to ? toFirst + getGroupSize (to) - fromSize : toFirst;
+
+    const auto* current = getCurrentEntry();
+    {
+        const juce::ScopedLock sl (presetsLock);
+        std::vector<PresetBankEntry*> block;
+        for (int i = 0; i < fromSize; ++i)
+            block.push_back (presets.removeAndReturn (fromFirst));
+
+        for (int i = 0; i < fromSize; ++i)
+            presets.insert (insertAt + i, block[(size_t) i]);
+    }
+
+    {
+        const juce::ScopedLock sl (groupsLock);
+        groups.move (from, to);
+    }
+
+    followCurrentPreset (current);
+}
+
+//==============================================================================
+bool BasePluginOldStyle::isPresetXml (const juce::XmlElement& xml) const
+{
+    return isOwnXmlElement (&xml, "Preset");
+}
+
+bool BasePluginOldStyle::isPresetGroupXml (const juce::XmlElement& xml) const
+{
+    return XmlHelpers::tagIs (xml, "PresetGroup");
+}
+
+bool BasePluginOldStyle::isPresetBankXml (const juce::XmlElement& xml) const
+{
+    return XmlHelpers::tagIs (xml, "PresetBank");
+}
+
+bool BasePluginOldStyle::loadPresetFromXml (const juce::XmlElement& xml, int index)
+{
+    // The entry is never deleted while this processor lives; the lock is taken again for the write.
+    auto* entry = getBankPreset (index);
+    return entry != nullptr && loadPresetFromXml (xml, entry);
+}
+
+bool BasePluginOldStyle::loadPresetFromXml (const juce::XmlElement& xml, PresetBankEntry* entry)
+{
+    if (entry == nullptr || !isPresetXml (xml))
+        return false;
+
+    // Read whole before the entry changes, and without the preset lock while parameters are looked up.
+    const auto name = readName (xml, "unnamed");
+    std::vector<std::pair<int, float>> values;
+    const auto& manager = getParameterManager();
+    for (const auto* param : xml.getChildIterator())
+    {
+        if (!XmlHelpers::tagIs (*param, "param"))
+            continue;
+
+        const int id = manager.getParameterIdByName (param->getStringAttribute ("name"));
+        const double value = XmlHelpers::getFiniteDouble (*param, "value", 0.0);
+        values.emplace_back (id, (float) juce::jlimit (0.0, 1.0, value));
+    }
+
+    const juce::ScopedLock sl (presetsLock);
+    entry->setName (name);
+    for (const auto& [id, value] : values)
+        if (juce::isPositiveAndBelow (id, entry->getNumValues()))
+            entry->setValue (id, value);
+    return true;
+}
+
+std::unique_ptr<juce::XmlElement> BasePluginOldStyle::createPresetXml (int index) const
+{
+    return createPresetXml (getBankPreset (index));
+}
+
+std::unique_ptr<juce::XmlElement> BasePluginOldStyle::createPresetXml (const PresetBankEntry* entry) const
+{
+    if (entry == nullptr)
+        return nullptr;
+
+    juce::String name;
+    std::vector<float> values;
+    {
+        const juce::ScopedLock sl (presetsLock);
+        name = entry->getName();
+        for (int id = 0; id < entry->getNumValues(); ++id)
+            values.push_back (entry->getValue (id));
+    }
+
+    auto xml = createApplicationElement ("Preset");
+    xml->setAttribute ("name", name);
+
+    const auto& manager = getParameterManager();
+    for (int id = 0; id < (int) values.size(); ++id)
+    {
+        auto* param = xml->createNewChildElement ("param");
+        param->setAttribute ("name", manager.getParameterName (id));
+        param->setAttribute ("value", formatPresetValue (values[(size_t) id]));
+    }
+
+    return xml;
+}
+
+bool BasePluginOldStyle::loadPresetBankFromXml (const juce::XmlElement& xml)
+{
+    if (!isPresetBankXml (xml))
+        return false;
+
+    BankImage image;
+    image.name = readName (xml, "Preset Bank");
+
+    const int numPresets = getNumPresets();
+    for (int i = 0; i < numPresets; ++i)
+    {
+        auto entry = std::make_unique<PresetBankEntry> (numPresetableParameters, i);
+        entry->copyFrom (*defaultPreset);
+        entry->setName ("Preset " + juce::String (i));
+        image.presets.push_back (std::move (entry));
+    }
+
+    int nextPreset = 0;
+    for (const auto* groupXml : xml.getChildIterator())
+    {
+        if (!isPresetGroupXml (*groupXml))
+            continue;
+
+        auto* group = image.groups.add (
+            new PresetBankGroup (readName (*groupXml, "group " + juce::String (image.groups.size() + 1)), 0));
+
+        for (const auto* presetXml : groupXml->getChildIterator())
+        {
+            if (nextPreset >= numPresets)
+                break;
+
+            if (loadPresetFromXml (*presetXml, image.presets[(size_t) nextPreset].get()))
+            {
+                ++nextPreset;
+                group->setSize (group->getSize() + 1);
+            }
+        }
+    }
+
+    if (nextPreset < numPresets)
+        image.groups.add (new PresetBankGroup (notUsedGroupName, numPresets - nextPreset));
+
+    installBank (image);
+    return true;
+}
+
+void BasePluginOldStyle::installBank (BankImage& image)
+{
+    {
+        // The live entries are kept and overwritten, so pointers handed out stay valid.
+        const juce::ScopedLock sl (presetsLock);
+        const int count = juce::jmin (presets.size(), (int) image.presets.size());
+        for (int i = 0; i < count; ++i)
+            presets.getUnchecked (i)->copyFrom (*image.presets[(size_t) i]);
+    }
+
+    const juce::ScopedLock sl (groupsLock);
+    bankName = image.name;
+    groups.swapWith (image.groups);
+}
+
+std::unique_ptr<juce::XmlElement> BasePluginOldStyle::createPresetBankXml() const
+{
+    std::vector<std::pair<juce::String, int>> groupList;
+    auto xml = std::make_unique<juce::XmlElement> ("PresetBank");
+    {
+        const juce::ScopedLock sl (groupsLock);
+        xml->setAttribute ("name", bankName);
+        for (const auto* group : groups)
+            groupList.emplace_back (group->getName(), group->getSize());
+    }
+
+    int index = 0;
+    for (const auto& [name, size] : groupList)
+    {
+        auto* groupXml = xml->createNewChildElement ("PresetGroup");
+        groupXml->setAttribute ("name", name);
+        for (int i = 0; i < size; ++i)
+            if (auto preset = createPresetXml (index++))
+                groupXml->addChildElement (preset.release());
+    }
+
+    return xml;
+}
+
+//==============================================================================
+bool BasePluginOldStyle::loadPresetFile (const juce::File& file, int index)
+{
+    if (!juce::isPositiveAndBelow (index, getNumPresets()))
+        return false;
+
+    const auto xml = XmlHelpers::parse (file);
+    if (xml == nullptr || !loadPresetFromXml (*xml, index))
+        return false;
+
+    if (index == getCurrentPresetIndex())
+        loadCurrentPreset();
+    return true;
+}
+
+bool BasePluginOldStyle::loadPresetBankFile (const juce::File& file)
+{
+    const auto xml = XmlHelpers::parse (file);
+    if (xml == nullptr || !loadPresetBankFromXml (*xml))
+        return false;
+
+    loadCurrentPreset();
+    setRecentlyUsedDirectory (file.getParentDirectory());
+    return true;
+}

@@ -1,0 +1,212 @@
+#include "framework/BasePluginOldStyle.h"
+
+#include "framework/XmlHelpers.h"
+
+namespace
+{
+/** A path from a settings file; a relative or empty one names no file. */
+juce::File fileFromPath (const juce::String& path)
+{
+    return juce::File::isAbsolutePath (path) ? juce::File (path) : juce::File();
+}
+} // namespace
+
+//==============================================================================
+void BasePluginOldStyle::readUserSettings (const juce::XmlElement& root)
+{
+    if (!isUserSettingsXml (root))
+        return;
+
+    for (const auto* child : root.getChildIterator())
+    {
+        if (XmlHelpers::tagIs (*child, "PluginDirectories"))
+            readPluginDirectories (*child);
+        else if (XmlHelpers::tagIs (*child, "ResourcesSettings"))
+            readResourcesSettings (*child);
+        else if (XmlHelpers::tagIs (*child, "PresetSettings"))
+            readPresetSettings (*child);
+    }
+}
+
+std::unique_ptr<juce::XmlElement> BasePluginOldStyle::createUserSettingsXml()
+{
+    auto root = createApplicationElement ("UserSettings");
+    writePluginDirectories (*root);
+    if (auto resources = createResourcesSettingsXml())
+        root->addChildElement (resources.release());
+    writePresetSettings (*root);
+    return root;
+}
+
+//==============================================================================
+void BasePluginOldStyle::readPluginDirectories (const juce::XmlElement& xml)
+{
+    for (const auto* child : xml.getChildIterator())
+        if (XmlHelpers::tagIs (*child, "RecentlyUsed"))
+            setRecentlyUsedDirectory (fileFromPath (child->getStringAttribute ("dir")));
+}
+
+void BasePluginOldStyle::writePluginDirectories (juce::XmlElement& root) const
+{
+    root.createNewChildElement ("PluginDirectories")
+        ->createNewChildElement ("RecentlyUsed")
+        ->setAttribute ("dir", recentlyUsedDirectory.getFullPathName());
+}
+
+void BasePluginOldStyle::setRecentlyUsedDirectory (const juce::File& folder)
+{
+    if (folder != juce::File() && folder.isDirectory())
+        recentlyUsedDirectory = folder;
+}
+
+//==============================================================================
+void BasePluginOldStyle::readResourcesSettings (const juce::XmlElement& xml)
+{
+    if (!XmlHelpers::tagIs (xml, "ResourcesSettings"))
+        return;
+
+    for (const auto* child : xml.getChildIterator())
+    {
+        if (XmlHelpers::tagIs (*child, "Presets"))
+            readDefaultPresetsSetting (*child);
+        else if (XmlHelpers::tagIs (*child, "MidiCCMap"))
+            readMidiCCMapSetting (*child);
+    }
+}
+
+std::unique_ptr<juce::XmlElement> BasePluginOldStyle::createResourcesSettingsXml()
+{
+    auto xml = std::make_unique<juce::XmlElement> ("ResourcesSettings");
+
+    auto* presetsXml = xml->createNewChildElement ("Presets");
+    static const char* const presetsModes[] = {"factoryPresets", "clearPresets", "userDefinedPresets"};
+    presetsXml->setAttribute ("default", presetsModes[defaultPresetsMode]);
+    if (defaultPresetsMode == userDefinedPresets)
+        presetsXml->setAttribute ("file", userDefinedPresetsFile.getFullPathName());
+
+    auto* mapXml = xml->createNewChildElement ("MidiCCMap");
+    const auto& midiControl = getMidiControl();
+    if (midiControl.isDefaultMapInUse())
+    {
+        mapXml->setAttribute ("default", "userDefinedMidiCCMap");
+        mapXml->setAttribute ("file", midiControl.getDefaultMapFile().getFullPathName());
+    }
+    else
+    {
+        mapXml->setAttribute ("default", "noMapping");
+    }
+
+    return xml;
+}
+
+void BasePluginOldStyle::readDefaultPresetsSetting (const juce::XmlElement& xml)
+{
+    if (XmlHelpers::attributeIs (xml, "default", "factoryPresets"))
+    {
+        defaultPresetsMode = factoryPresets;
+    }
+    else if (XmlHelpers::attributeIs (xml, "default", "clearPresets"))
+    {
+        defaultPresetsMode = clearPresets;
+    }
+    else if (XmlHelpers::attributeIs (xml, "default", "userDefinedPresets"))
+    {
+        defaultPresetsMode = userDefinedPresets;
+        userDefinedPresetsFile = fileFromPath (xml.getStringAttribute ("file"));
+    }
+}
+
+void BasePluginOldStyle::readMidiCCMapSetting (const juce::XmlElement& xml)
+{
+    // Unlike the other choices of this section these words count their case.
+    const auto choice = xml.getStringAttribute ("default");
+    auto& midiControl = getMidiControl();
+
+    if (choice == "noMapping")
+    {
+        midiControl.setDefaultMapInUse (false);
+    }
+    else if (choice == "userDefinedMidiCCMap")
+    {
+        midiControl.setDefaultMapInUse (true);
+        midiControl.setDefaultMapFile (fileFromPath (xml.getStringAttribute ("file")));
+    }
+}
+
+//==============================================================================
+void BasePluginOldStyle::readPresetSettings (const juce::XmlElement& xml)
+{
+    if (isPresetStoringConfigurable())
+    {
+        if (XmlHelpers::attributeIs (xml, "storing", "onDemand"))
+        {
+            presetStoringMode = onDemandStoring;
+        }
+        else if (XmlHelpers::attributeIs (xml, "storing", "automatic"))
+        {
+            presetStoringMode = automaticStoring;
+            storePreset (getCurrentPresetIndex());
+        }
+    }
+
+    if (isPresetChangingConfigurable())
+    {
+        if (XmlHelpers::attributeIs (xml, "changing", "normal"))
+            presetChangingMode = normalChanging;
+        else if (XmlHelpers::attributeIs (xml, "changing", "silent"))
+            presetChangingMode = silentChanging;
+    }
+}
+
+void BasePluginOldStyle::writePresetSettings (juce::XmlElement& root) const
+{
+    auto* xml = root.createNewChildElement ("PresetSettings");
+
+    if (isPresetStoringConfigurable())
+        xml->setAttribute ("storing",
+                           presetStoringMode.load() == automaticStoring ? "automatic" : "onDemand");
+
+    if (isPresetChangingConfigurable())
+        xml->setAttribute ("changing", presetChangingMode.load() == silentChanging ? "silent" : "normal");
+}
+
+void BasePluginOldStyle::setDefaultPresetsMode (int mode)
+{
+    if (mode >= factoryPresets && mode <= userDefinedPresets)
+        defaultPresetsMode = mode;
+}
+
+void BasePluginOldStyle::setPresetStoringMode (int mode)
+{
+    if (mode == automaticStoring || mode == onDemandStoring)
+        presetStoringMode = mode;
+}
+
+void BasePluginOldStyle::setPresetChangingMode (int mode)
+{
+    if (mode == normalChanging || mode == silentChanging)
+        presetChangingMode = mode;
+}
+
+//==============================================================================
+void BasePluginOldStyle::initialiseSettings (const juce::File& moduleFolder)
+{
+    const auto userFolder = getUserDataDirectory();
+    if (!userFolder.isDirectory())
+        userFolder.createDirectory();
+
+    const auto folder = moduleFolder != juce::File() ? moduleFolder : getPluginFile().getParentDirectory();
+    if (folder == juce::File())
+        return;
+
+    const auto oldFile = folder.getChildFile (getProductName() + ".ini");
+    const auto settingsFile = getUserSettingsFile();
+
+    // Settings already in the user data folder are newer than any left beside the module: never
+    // overwritten by it.
+    if (oldFile == settingsFile || !oldFile.existsAsFile() || settingsFile.exists())
+        return;
+
+    if (oldFile.copyFileTo (settingsFile))
+        oldFile.deleteFile();
+}

@@ -1,0 +1,217 @@
+#include "framework/BasePlugin.h"
+
+#include "framework/XmlHelpers.h"
+
+namespace
+{
+/** Folders that stand in for the application-data locations; empty = JUCE's special locations. */
+struct ApplicationDataFolders
+{
+    juce::CriticalSection lock;
+    juce::File user;
+    juce::File common;
+};
+
+ApplicationDataFolders& getApplicationDataFolders()
+{
+    static ApplicationDataFolders folders;
+    return folders;
+}
+
+juce::File getApplicationDataFolder (bool user)
+{
+    auto& folders = getApplicationDataFolders();
+    {
+        const juce::ScopedLock sl (folders.lock);
+        const auto& replacement = user ? folders.user : folders.common;
+        if (replacement != juce::File())
+            return replacement;
+    }
+
+    return juce::File::getSpecialLocation (user ? juce::File::userApplicationDataDirectory
+                                                : juce::File::commonApplicationDataDirectory);
+}
+
+/** A path from a settings file; a relative or empty one names no file. */
+juce::File fileFromPath (const juce::String& path)
+{
+    return juce::File::isAbsolutePath (path) ? juce::File (path) : juce::File();
+}
+
+bool isYes (const juce::XmlElement& xml)
+{
+    return xml.getStringAttribute ("default").equalsIgnoreCase ("yes");
+}
+
+const char* const defaultQualityPresetName = "DefaultProcessingQuality";
+} // namespace
+
+void BasePlugin::overrideApplicationDataFolders (const juce::File& userFolder, const juce::File& commonFolder)
+{
+    auto& folders = getApplicationDataFolders();
+    const juce::ScopedLock sl (folders.lock);
+    folders.user = userFolder;
+    folders.common = commonFolder;
+}
+
+juce::File BasePlugin::getUserDataDirectory() const
+{
+    return getApplicationDataFolder (true).getChildFile ("Zeb Group").getChildFile (getProductName());
+}
+
+juce::File BasePlugin::getCommonDataDirectory() const
+{
+    return getApplicationDataFolder (false).getChildFile ("Zeb Group").getChildFile (getProductName());
+}
+
+juce::File BasePlugin::getUserSettingsFile() const
+{
+    return getUserDataDirectory().getChildFile (getProductName() + ".ini");
+}
+
+juce::File BasePlugin::getDumpFile() const
+{
+    return getUserDataDirectory().getChildFile (getProductName() + ".dump");
+}
+
+bool BasePlugin::isUserSettingsXml (const juce::XmlElement& xml) const
+{
+    return isOwnXmlElement (&xml, "UserSettings");
+}
+
+//==============================================================================
+void BasePlugin::loadUserSettings()
+{
+    const auto root = XmlHelpers::parse (getUserSettingsFile());
+
+    if (root != nullptr && isUserSettingsXml (*root))
+    {
+        for (const auto* child : root->getChildIterator())
+        {
+            if (XmlHelpers::tagIs (*child, "Presets"))
+            {
+                if (const auto* author = XmlHelpers::findChild (*child, "Author"))
+                    setAuthorName (author->getStringAttribute ("name"));
+            }
+            else if (XmlHelpers::tagIs (*child, "MidiControlMap"))
+            {
+                midiControl.setDefaultMapInUse (isYes (*child));
+                midiControl.setDefaultMapFile (fileFromPath (child->getStringAttribute ("file")));
+            }
+            else if (XmlHelpers::tagIs (*child, "HostParametersMap"))
+            {
+                hostMapIsDefault = isYes (*child);
+                hostMapFile = child->getStringAttribute ("file");
+            }
+        }
+
+        const int defaultQualityIds[] = {getDefaultRealtimeQualityParameterId(),
+                                         getDefaultOfflineQualityParameterId()};
+
+        for (const auto* child : root->getChildIterator())
+        {
+            if (!XmlHelpers::tagIs (*child, "Preset") ||
+                child->getStringAttribute ("name") != defaultQualityPresetName)
+                continue;
+
+            Preset stored;
+            stored.loadFromXml (child, parameterManager, false);
+
+            for (int i = 0; i < stored.getNumValues(); ++i)
+            {
+                const auto* record = stored.getValueRecord (i);
+                for (const int id : defaultQualityIds)
+                    if (id != -1 && record->parameterId == id)
+                        parameterManager.setParameterString (id, record->value);
+            }
+        }
+
+        readUserSettings (*root);
+    }
+
+    // Also without a file: the qualities in use start from their defaults.
+    parameterManager.copyParameterValue (getRealtimeQualityParameterId(),
+                                         getDefaultRealtimeQualityParameterId());
+    parameterManager.copyParameterValue (getOfflineQualityParameterId(),
+                                         getDefaultOfflineQualityParameterId());
+    processingQualityChanged();
+}
+
+void BasePlugin::saveUserSettings()
+{
+    std::unique_ptr<juce::XmlElement> root;
+
+    if (useLayeredInitialise)
+    {
+        root = createUserSettingsXml();
+    }
+    else
+    {
+        root = createApplicationElement ("UserSettings");
+
+        root->createNewChildElement ("Presets")->createNewChildElement ("Author")->setAttribute (
+            "name", getAuthorName());
+
+        auto* midiMap = root->createNewChildElement ("MidiControlMap");
+        midiMap->setAttribute ("default", midiControl.isDefaultMapInUse() ? "yes" : "no");
+        if (midiControl.getDefaultMapFile() != juce::File())
+            midiMap->setAttribute ("file", midiControl.getDefaultMapFile().getFullPathName());
+
+        auto* hostMap = root->createNewChildElement ("HostParametersMap");
+        hostMap->setAttribute ("default", hostMapIsDefault ? "yes" : "no");
+        if (hostMapFile.isNotEmpty())
+            hostMap->setAttribute ("file", hostMapFile);
+
+        Preset qualities;
+        qualities.setName (defaultQualityPresetName);
+        const int realtimeId = getDefaultRealtimeQualityParameterId();
+        const int offlineId = getDefaultOfflineQualityParameterId();
+        qualities.addParameterValue (parameterManager.getParameter (realtimeId));
+        if (offlineId != realtimeId)
+            qualities.addParameterValue (parameterManager.getParameter (offlineId));
+
+        if (auto preset = qualities.createXml (parameterManager))
+            root->addChildElement (preset.release());
+
+        userSettingsWritten (root.get());
+    }
+
+    if (root != nullptr)
+    {
+        // A plain product has nobody else to create the folder; a failed write leaves the old file intact.
+        const auto file = getUserSettingsFile();
+        file.getParentDirectory().createDirectory();
+        XmlHelpers::writeToFile (*root, file);
+    }
+
+    if (shouldLoadStateDump())
+        saveDumpFile();
+}
+
+//==============================================================================
+std::unique_ptr<juce::XmlElement> BasePlugin::createStateXml()
+{
+    return createApplicationElement ("PluginState");
+}
+
+void BasePlugin::applyStateXml (const juce::XmlElement&)
+{
+    // The base's own state holds nothing but the editor's element; there is no editor class to hand it to
+    // yet, so an accepted state restores nothing here.
+}
+
+void BasePlugin::saveDumpFile()
+{
+    if (const auto xml = createStateXml())
+        XmlHelpers::writeToFile (*xml, getDumpFile());
+
+    postNotice (stateSavedPending, 1);
+}
+
+void BasePlugin::loadDumpFile()
+{
+    if (const auto xml = XmlHelpers::parse (getDumpFile()))
+        applyStateXml (*xml);
+
+    postNotice (stateRestoredPending, 1);
+}

@@ -1,0 +1,6 @@
+#include "framework/SoftwareDesignation.h"
+
+void SoftwareDesignation::setSoftwareDesignation (const Info& newInfo)
+{
+    info = newInfo;
+}

@@ -1,0 +1,567 @@
+// kelvanor_host: renders a VST 2.4 plug-in for Linux from the command line, as a host would drive it.
+#include "tools/HostedPlugin.h"
+#include "tools/NoteListReader.h"
+#include "tools/Renderer.h"
+#include "tools/StandardMidiFile.h"
+#include "tools/WavFileWriter.h"
+
+#include <charconv>
+#include <cmath>
+#include <iostream>
+#include <optional>
+
+namespace
+{
+constexpr const char* usageText = R"(Usage: kelvanor_host PLUGIN.so [options]
+
+Loads a VST 2.4 plug-in for Linux (entry VSTPluginMain, or main) and drives it as a host does:
+open, sample rate, block size, program, chunk, parameters, mains on, for every block the MIDI
+events (also when there are none) then processReplacing, mains off, close.
+
+Information
+  --info                  print name, vendor, product, versions, unique id, channel, program and
+                          parameter counts, flags, can-do answers, programs and every parameter
+                          (name, display, label, value), after program, chunk and parameters are set.
+                          With --info, audio is rendered only when an output option is given.
+
+Audio
+  --rate HZ               sample rate (44100)
+  --block N               block size announced to the plug-in (512)
+  --process-block N       samples per process call; may exceed --block (default: --block)
+  --offline               tell the plug-in it renders offline (default: realtime)
+  --length SECONDS        render length (default: last MIDI event or parameter change plus --tail,
+                          or 2 seconds when there is neither)
+  --tail SECONDS          render time after the last MIDI event or parameter change (1)
+  --out FILE.wav          write the audio, one channel per plug-in output
+  --format F              float (32-bit float, default), pcm16 or pcm24
+
+Transport (answered to the plug-in's time info requests)
+  --tempo BPM             tempo (120)
+  --time-sig N/D          time signature (4/4)
+  --position BEATS        song position at the start of the render, in quarter notes (0)
+  --stopped               the transport is stopped at the start (default: playing)
+  --play SECONDS          start the transport at this time of the render (repeatable)
+  --stop SECONDS          stop the transport at this time of the render (repeatable)
+
+MIDI
+  --midi FILE.mid         play a standard MIDI file, timed by its own tempo map
+  --notes FILE.txt        play a note list (format below); --midi and --notes may be combined
+  --midi-out FILE.txt     write the MIDI the plug-in sends, one event per line:
+                          SAMPLE SECONDS HEX-BYTES DESCRIPTION (SAMPLE counts from the render start)
+
+State
+  --program N             select program N (from 0) before rendering
+  --load-chunk FILE       give the file to the plug-in as its bank chunk before rendering
+  --param I=V             set parameter I (from 0) to V (0..1) before rendering (repeatable)
+  --param-at T:I=V        set parameter I to V at T seconds into the render (repeatable)
+  --save-chunk FILE       write the plug-in's bank chunk after rendering
+  --automation-out FILE   write the parameter changes the plug-in reports, one per line:
+                          SAMPLE SECONDS INDEX VALUE
+
+Note list (--notes): one note per line; '#' at the start of a line or after a space starts a comment.
+      START  NOTE  VELOCITY  LENGTH  [CHANNEL]
+  START and LENGTH are seconds, or quarter notes at --tempo when written with a 'b' suffix.
+  NOTE is a MIDI note number 0..127 or a name such as C4, F#2, Bb1 (C4 = 60, middle C).
+  VELOCITY is 1..127, CHANNEL 1..16 (default 1). Example:
+      0b    C2  100  0.5b
+      0.5b  C3   64  0.5b
+      1b    Eb2 127  0.25b  1
+
+Exit status: 0 done, 1 bad command line, 2 the plug-in did not load, 3 a file could not be read
+or written.
+)";
+
+enum ExitCode
+{
+    exitOk = 0,
+    exitUsage = 1,
+    exitLoad = 2,
+    exitFile = 3
+};
+
+struct ParameterSetting
+{
+    double seconds;
+    int index;
+    float value;
+};
+
+struct Options
+{
+    juce::File plugin;
+    bool info = false;
+    double sampleRate = 44100.0;
+    int blockSize = 512;
+    std::optional<int> processBlockSize;
+    bool offline = false;
+    std::optional<double> length;
+    double tail = 1.0;
+    std::optional<juce::File> audioOut;
+    WavFileWriter::SampleFormat format = WavFileWriter::SampleFormat::float32;
+
+    double tempo = 120.0;
+    int timeSigNumerator = 4;
+    int timeSigDenominator = 4;
+    double startPosition = 0.0;
+    bool playing = true;
+    std::vector<std::pair<double, bool>> playingChanges;
+
+    std::vector<juce::File> midiFiles;
+    std::vector<juce::File> noteLists;
+    std::optional<juce::File> midiOut;
+
+    std::optional<int> program;
+    std::optional<juce::File> loadChunk;
+    std::vector<ParameterSetting> parameters; // seconds < 0: before rendering
+    std::optional<juce::File> saveChunk;
+    std::optional<juce::File> automationOut;
+
+    bool wantsOutput() const { return audioOut || midiOut || saveChunk || automationOut; }
+};
+
+//==============================================================================
+// std::from_chars reads numbers the same whatever locale a loaded plug-in sets.
+template <typename Number>
+std::optional<Number> parseNumber (const juce::String& text)
+{
+    const std::string s = text.trim().toStdString();
+    Number value{};
+    const auto [end, error] = std::from_chars (s.data(), s.data() + s.size(), value);
+    if (error != std::errc() || end != s.data() + s.size() || s.empty())
+        return std::nullopt;
+    if constexpr (std::is_floating_point_v<Number>)
+        if (!std::isfinite (value))
+            return std::nullopt;
+    return value;
+}
+
+/** "I=V" into an index and a value. */
+std::optional<std::pair<int, float>> parseAssignment (const juce::String& text)
+{
+    const auto index = parseNumber<int> (text.upToFirstOccurrenceOf ("=", false, false));
+    const auto value = parseNumber<float> (text.fromFirstOccurrenceOf ("=", false, false));
+    if (!text.containsChar ('=') || !index || !value || *index < 0)
+        return std::nullopt;
+    return std::make_pair (*index, *value);
+}
+
+juce::File fileArgument (const juce::String& text)
+{
+    return juce::File::getCurrentWorkingDirectory().getChildFile (text);
+}
+
+/** Fills options from the command line; answers an error text, empty on success. */
+juce::String parseCommandLine (const juce::StringArray& args, Options& options, bool& showHelp)
+{
+    juce::String pluginPath;
+
+    for (int i = 0; i < args.size(); ++i)
+    {
+        const juce::String& arg = args[i];
+        if (arg == "--help" || arg == "-h")
+        {
+            showHelp = true;
+            return {};
+        }
+
+        if (!arg.startsWith ("--"))
+        {
+            if (pluginPath.isNotEmpty())
+                return "more than one plug-in given: " + pluginPath + " and " + arg;
+            pluginPath = arg;
+            continue;
+        }
+
+        // Flags without a value
+        if (arg == "--info")
+            options.info = true;
+        else if (arg == "--offline")
+            options.offline = true;
+        else if (arg == "--stopped")
+            options.playing = false;
+        else
+        {
+            static const juce::StringArray valueOptions{
+                "--rate",   "--block",    "--process-block", "--length",   "--tail",       "--out",
+                "--format", "--tempo",    "--time-sig",      "--position", "--play",       "--stop",
+                "--midi",   "--notes",    "--midi-out",      "--program",  "--load-chunk", "--save-chunk",
+                "--param",  "--param-at", "--automation-out"};
+            if (!valueOptions.contains (arg))
+                return "unknown option " + arg;
+            if (i + 1 >= args.size())
+                return arg + " needs a value";
+            const juce::String value = args[++i];
+            const juce::String bad = "bad value for " + arg + ": " + value;
+
+            if (arg == "--rate")
+            {
+                const auto rate = parseNumber<double> (value);
+                if (!rate || *rate < 1000.0 || *rate > 1536000.0)
+                    return bad;
+                options.sampleRate = *rate;
+            }
+            else if (arg == "--block" || arg == "--process-block")
+            {
+                const auto size = parseNumber<int> (value);
+                if (!size || *size < 1 || *size > (1 << 20))
+                    return bad;
+                if (arg == "--block")
+                    options.blockSize = *size;
+                else
+                    options.processBlockSize = *size;
+            }
+            else if (arg == "--length" || arg == "--tail")
+            {
+                const auto seconds = parseNumber<double> (value);
+                if (!seconds || *seconds < 0.0 || *seconds > 24.0 * 3600.0)
+                    return bad;
+                if (arg == "--length")
+                    options.length = *seconds;
+                else
+                    options.tail = *seconds;
+            }
+            else if (arg == "--out")
+                options.audioOut = fileArgument (value);
+            else if (arg == "--format")
+            {
+                if (value == "float")
+                    options.format = WavFileWriter::SampleFormat::float32;
+                else if (value == "pcm16")
+                    options.format = WavFileWriter::SampleFormat::pcm16;
+                else if (value == "pcm24")
+                    options.format = WavFileWriter::SampleFormat::pcm24;
+                else
+                    return bad;
+            }
+            else if (arg == "--tempo")
+            {
+                const auto tempo = parseNumber<double> (value);
+                if (!tempo || *tempo < 1.0 || *tempo > 999.0)
+                    return bad;
+                options.tempo = *tempo;
+            }
+            else if (arg == "--time-sig")
+            {
+                const auto numerator = parseNumber<int> (value.upToFirstOccurrenceOf ("/", false, false));
+                const auto denominator = parseNumber<int> (value.fromFirstOccurrenceOf ("/", false, false));
+                if (!numerator || !denominator || *numerator < 1 || *numerator > 64 || *denominator < 1 ||
+                    *denominator > 64 || !juce::isPowerOfTwo (*denominator))
+                    return bad;
+                options.timeSigNumerator = *numerator;
+                options.timeSigDenominator = *denominator;
+            }
+            else if (arg == "--position")
+            {
+                const auto beats = parseNumber<double> (value);
+                if (!beats)
+                    return bad;
+                options.startPosition = *beats;
+            }
+            else if (arg == "--play" || arg == "--stop")
+            {
+                const auto seconds = parseNumber<double> (value);
+                if (!seconds || *seconds < 0.0)
+                    return bad;
+                options.playingChanges.emplace_back (*seconds, arg == "--play");
+            }
+            else if (arg == "--midi")
+                options.midiFiles.push_back (fileArgument (value));
+            else if (arg == "--notes")
+                options.noteLists.push_back (fileArgument (value));
+            else if (arg == "--midi-out")
+                options.midiOut = fileArgument (value);
+            else if (arg == "--program")
+            {
+                const auto program = parseNumber<int> (value);
+                if (!program || *program < 0)
+                    return bad;
+                options.program = *program;
+            }
+            else if (arg == "--load-chunk")
+                options.loadChunk = fileArgument (value);
+            else if (arg == "--save-chunk")
+                options.saveChunk = fileArgument (value);
+            else if (arg == "--automation-out")
+                options.automationOut = fileArgument (value);
+            else if (arg == "--param")
+            {
+                const auto assignment = parseAssignment (value);
+                if (!assignment)
+                    return bad;
+                options.parameters.push_back ({-1.0, assignment->first, assignment->second});
+            }
+            else if (arg == "--param-at")
+            {
+                const auto seconds = parseNumber<double> (value.upToFirstOccurrenceOf (":", false, false));
+                const auto assignment = parseAssignment (value.fromFirstOccurrenceOf (":", false, false));
+                if (!value.containsChar (':') || !seconds || *seconds < 0.0 || !assignment)
+                    return bad;
+                options.parameters.push_back ({*seconds, assignment->first, assignment->second});
+            }
+        }
+    }
+
+    if (pluginPath.isEmpty())
+        return "no plug-in given";
+    options.plugin = fileArgument (pluginPath);
+    return {};
+}
+
+//==============================================================================
+juce::String fourCharacters (VstInt32 code)
+{
+    juce::String text;
+    for (int shift = 24; shift >= 0; shift -= 8)
+    {
+        const auto c = (char) ((juce::uint32) code >> shift);
+        if (c < 0x20 || c > 0x7e)
+            return "????";
+        text += juce::String::charToString ((juce::juce_wchar) c);
+    }
+    return text;
+}
+
+juce::String flagNames (VstInt32 flags)
+{
+    static constexpr std::pair<VstInt32, const char*> names[] = {
+        {effFlagsHasEditor, "HasEditor"},
+        {effFlagsHasClip, "HasClip"},
+        {effFlagsHasVu, "HasVu"},
+        {effFlagsCanMono, "CanMono"},
+        {effFlagsCanReplacing, "CanReplacing"},
+        {effFlagsProgramChunks, "ProgramChunks"},
+        {effFlagsIsSynth, "IsSynth"},
+        {effFlagsNoSoundInStop, "NoSoundInStop"},
+        {effFlagsExtIsAsync, "ExtIsAsync"},
+        {effFlagsExtHasBuffer, "ExtHasBuffer"},
+        {effFlagsCanDoubleReplacing, "CanDoubleReplacing"},
+    };
+
+    juce::StringArray set;
+    for (const auto& [flag, name] : names)
+        if ((flags & flag) != 0)
+            set.add (name);
+    return set.joinIntoString (" ");
+}
+
+void printInfo (HostedPlugin& plugin)
+{
+    std::cout << "Name:            " << plugin.getEffectName() << "\n"
+              << "Vendor:          " << plugin.getVendorString() << "\n"
+              << "Product:         " << plugin.getProductString() << "\n"
+              << "Vendor version:  " << plugin.getVendorVersion() << "\n"
+              << "Version:         0x" << juce::String::toHexString (plugin.getVersion()) << " ("
+              << plugin.getVersion() << ")\n"
+              << "Unique id:       " << fourCharacters (plugin.getUniqueId()) << " (0x"
+              << juce::String::toHexString (plugin.getUniqueId()) << ")\n"
+              << "VST version:     " << plugin.getVstVersion() << "\n"
+              << "Category:        " << plugin.getPlugCategory() << "\n"
+              << "Inputs:          " << plugin.getNumInputs() << "\n"
+              << "Outputs:         " << plugin.getNumOutputs() << "\n"
+              << "Programs:        " << plugin.getNumPrograms() << "\n"
+              << "Parameters:      " << plugin.getNumParameters() << "\n"
+              << "Initial delay:   " << plugin.getInitialDelay() << "\n"
+              << "Flags:           0x" << juce::String::toHexString (plugin.getFlags()) << " "
+              << flagNames (plugin.getFlags()) << "\n";
+
+    std::cout << "Can do:\n";
+    for (const char* feature : {"receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo",
+                                "sendVstEvents", "sendVstMidiEvent", "offline", "bypass", "midiProgramNames"})
+        std::cout << "  " << feature << ": " << plugin.canDo (feature) << "\n";
+
+    std::cout << "Current program: " << plugin.getProgram() << " \"" << plugin.getProgramName() << "\"\n";
+    std::cout << "Programs:\n";
+    for (int i = 0; i < plugin.getNumPrograms(); ++i)
+        std::cout << "  " << i << " \"" << plugin.getProgramNameIndexed (i) << "\"\n";
+
+    std::cout << "Parameters (index, name, display, label, value):\n";
+    for (int i = 0; i < plugin.getNumParameters(); ++i)
+        std::cout << "  " << i << " \"" << plugin.getParameterName (i) << "\" \""
+                  << plugin.getParameterDisplay (i) << "\" \"" << plugin.getParameterLabel (i) << "\" "
+                  << juce::String (plugin.getParameter (i), 6) << "\n";
+}
+
+//==============================================================================
+/** Note names as the note list reads them (C4 = 60), not JUCE's default octave numbering. */
+juce::String describe (const juce::MidiMessage& message)
+{
+    if (!message.isNoteOnOrOff())
+        return message.getDescription();
+
+    return juce::String (message.isNoteOn() ? "Note on " : "Note off ") +
+           juce::MidiMessage::getMidiNoteName (message.getNoteNumber(), true, true, 4) + " velocity " +
+           juce::String (message.getVelocity()) + " channel " + juce::String (message.getChannel());
+}
+
+juce::Result writeMidiOutput (const juce::File& file, const std::vector<juce::MidiMessage>& events,
+                              double sampleRate)
+{
+    juce::String text;
+    text << "# MIDI sent by the plug-in at " << juce::String (sampleRate, 0)
+         << " Hz: SAMPLE SECONDS HEX-BYTES DESCRIPTION\n";
+    for (const auto& event : events)
+    {
+        const auto sample = (juce::int64) event.getTimeStamp();
+        text << juce::String (sample) << " " << juce::String (event.getTimeStamp() / sampleRate, 6) << " "
+             << juce::String::toHexString (event.getRawData(), event.getRawDataSize()) << " "
+             << describe (event) << "\n";
+    }
+    return file.replaceWithText (text) ? juce::Result::ok()
+                                       : juce::Result::fail ("cannot write " + file.getFullPathName());
+}
+
+juce::Result writeAutomation (const juce::File& file,
+                              const std::vector<HostedPlugin::AutomationEvent>& events, double sampleRate)
+{
+    juce::String text;
+    text << "# Parameter changes reported by the plug-in: SAMPLE SECONDS INDEX VALUE\n";
+    for (const auto& event : events)
+        text << juce::String (event.renderSample) << " "
+             << juce::String ((double) event.renderSample / sampleRate, 6) << " " << event.index << " "
+             << juce::String (event.value, 6) << "\n";
+    return file.replaceWithText (text) ? juce::Result::ok()
+                                       : juce::Result::fail ("cannot write " + file.getFullPathName());
+}
+
+int fail (const juce::String& message, int code)
+{
+    std::cerr << "kelvanor_host: " << message << "\n";
+    return code;
+}
+
+int run (const Options& options)
+{
+    juce::MidiMessageSequence midiInput;
+    for (const auto& file : options.midiFiles)
+        if (const auto result = StandardMidiFile::read (file, midiInput); result.failed())
+            return fail (result.getErrorMessage(), exitFile);
+    for (const auto& file : options.noteLists)
+        if (const auto result = NoteListReader::read (file, options.tempo, midiInput); result.failed())
+            return fail (result.getErrorMessage(), exitFile);
+
+    juce::MemoryBlock chunkToLoad;
+    if (options.loadChunk && !options.loadChunk->loadFileAsData (chunkToLoad))
+        return fail ("cannot read " + options.loadChunk->getFullPathName(), exitFile);
+
+    HostedPlugin plugin;
+    plugin.setProcessLevel (options.offline ? HostedPlugin::ProcessLevel::offline
+                                            : HostedPlugin::ProcessLevel::realtime);
+    if (const juce::String error = plugin.open (options.plugin); error.isNotEmpty())
+        return fail (error, exitLoad);
+
+    plugin.setSampleRate (options.sampleRate);
+    plugin.setBlockSize (options.blockSize);
+
+    if (options.program)
+    {
+        if (*options.program >= plugin.getNumPrograms())
+            std::cerr << "kelvanor_host: warning: the plug-in has no program " << *options.program << "\n";
+        plugin.setProgram (*options.program);
+    }
+    if (options.loadChunk && !plugin.setChunk (chunkToLoad))
+        std::cerr << "kelvanor_host: warning: the plug-in did not accept the chunk "
+                  << options.loadChunk->getFullPathName() << "\n";
+
+    Renderer renderer (plugin);
+    renderer.setMidiInput (midiInput);
+    for (const auto& setting : options.parameters)
+    {
+        if (setting.index >= plugin.getNumParameters())
+            std::cerr << "kelvanor_host: warning: the plug-in has no parameter " << setting.index << "\n";
+        if (setting.seconds < 0.0)
+            plugin.setParameter (setting.index, setting.value);
+        else
+            renderer.addParameterChange (setting.seconds, setting.index, setting.value);
+    }
+
+    if (options.info)
+        printInfo (plugin);
+
+    Transport& transport = plugin.getTransport();
+    transport.setTempo (options.tempo);
+    transport.setTimeSignature (options.timeSigNumerator, options.timeSigDenominator);
+    transport.setStartPosition (options.startPosition);
+    transport.setPlayingAtStart (options.playing);
+    for (const auto& [seconds, play] : options.playingChanges)
+        transport.addPlayingChange ((juce::int64) std::llround (seconds * options.sampleRate), play);
+    plugin.resetRenderPosition();
+
+    if (options.info && !options.wantsOutput())
+        return exitOk;
+
+    WavFileWriter writer;
+    if (options.audioOut)
+    {
+        if (plugin.getNumOutputs() < 1)
+            return fail ("the plug-in has no audio outputs to write", exitFile);
+        if (const auto result =
+                writer.open (*options.audioOut, plugin.getNumOutputs(), options.sampleRate, options.format);
+            result.failed())
+            return fail (result.getErrorMessage(), exitFile);
+    }
+
+    const double endOfInput = renderer.getEndTimeInSeconds();
+    const double seconds = options.length.value_or (endOfInput > 0.0 ? endOfInput + options.tail : 2.0);
+    const auto numSamples = (juce::int64) std::llround (seconds * options.sampleRate);
+
+    juce::Result writeResult = juce::Result::ok();
+    plugin.resume();
+    renderer.render (numSamples, options.processBlockSize.value_or (options.blockSize),
+                     [&] (const juce::AudioBuffer<float>& block)
+                     {
+                         if (writer.isOpen())
+                             writeResult = writer.write (block);
+                         return writeResult.wasOk();
+                     });
+    plugin.suspend();
+
+    if (writeResult.failed())
+        return fail (writeResult.getErrorMessage(), exitFile);
+    if (const auto result = writer.close(); result.failed())
+        return fail (result.getErrorMessage(), exitFile);
+
+    int exitCode = exitOk;
+    if (options.saveChunk)
+    {
+        const juce::MemoryBlock chunk = plugin.getChunk();
+        if (chunk.isEmpty())
+            std::cerr << "kelvanor_host: warning: the plug-in gave an empty chunk\n";
+        if (!options.saveChunk->replaceWithData (chunk.getData(), chunk.getSize()))
+            exitCode = fail ("cannot write " + options.saveChunk->getFullPathName(), exitFile);
+    }
+    if (options.midiOut)
+        if (const auto result =
+                writeMidiOutput (*options.midiOut, plugin.getMidiOutput(), options.sampleRate);
+            result.failed())
+            exitCode = fail (result.getErrorMessage(), exitFile);
+    if (options.automationOut)
+        if (const auto result =
+                writeAutomation (*options.automationOut, plugin.getAutomation(), options.sampleRate);
+            result.failed())
+            exitCode = fail (result.getErrorMessage(), exitFile);
+
+    plugin.close();
+    return exitCode;
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    juce::StringArray args;
+    for (int i = 1; i < argc; ++i)
+        args.add (juce::String::fromUTF8 (argv[i]));
+
+    Options options;
+    bool showHelp = false;
+    if (const juce::String error = parseCommandLine (args, options, showHelp); error.isNotEmpty())
+    {
+        std::cerr << "kelvanor_host: " << error << "\n\n" << usageText;
+        return exitUsage;
+    }
+    if (showHelp)
+    {
+        std::cout << usageText;
+        return exitOk;
+    }
+    return run (options);
+}

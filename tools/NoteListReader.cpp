@@ -1,0 +1,151 @@
+#include "tools/NoteListReader.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+namespace
+{
+// std::from_chars ignores the C locale, which a loaded plug-in may have changed.
+std::optional<double> parseNumber (const juce::String& text)
+{
+    const std::string s = text.toStdString();
+    double value = 0.0;
+    const auto [end, error] = std::from_chars (s.data(), s.data() + s.size(), value);
+    if (error != std::errc() || end != s.data() + s.size() || !std::isfinite (value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> parseInteger (const juce::String& text)
+{
+    const std::string s = text.toStdString();
+    int value = 0;
+    const auto [end, error] = std::from_chars (s.data(), s.data() + s.size(), value);
+    if (error != std::errc() || end != s.data() + s.size())
+        return std::nullopt;
+    return value;
+}
+
+/** Seconds, or quarter notes at the given tempo when the text ends in 'b'. */
+std::optional<double> parseTime (const juce::String& text, double tempo)
+{
+    if (text.endsWithIgnoreCase ("b"))
+    {
+        const auto beats = parseNumber (text.dropLastCharacters (1));
+        return beats ? std::optional<double> (*beats * 60.0 / tempo) : std::nullopt;
+    }
+    return parseNumber (text);
+}
+
+/** A '#' that begins a field starts a comment; one inside a field is a sharp (F#2). */
+juce::String withoutComment (const juce::String& line)
+{
+    for (int i = 0; i < line.length(); ++i)
+        if (line[i] == '#' && (i == 0 || juce::CharacterFunctions::isWhitespace (line[i - 1])))
+            return line.substring (0, i);
+    return line;
+}
+
+juce::Result lineError (int lineNumber, const juce::String& what)
+{
+    return juce::Result::fail ("line " + juce::String (lineNumber) + ": " + what);
+}
+} // namespace
+
+int NoteListReader::parseNote (const juce::String& text)
+{
+    if (text.isEmpty())
+        return -1;
+
+    if (juce::CharacterFunctions::isDigit (text[0]))
+    {
+        const auto number = parseInteger (text);
+        return number && *number >= 0 && *number <= 127 ? *number : -1;
+    }
+
+    static constexpr int semitonesFromC[] = {9, 11, 0, 2, 4, 5, 7}; // A B C D E F G
+    const juce::juce_wchar letter = juce::CharacterFunctions::toUpperCase (text[0]);
+    if (letter < 'A' || letter > 'G')
+        return -1;
+
+    int semitone = semitonesFromC[letter - 'A'];
+    int pos = 1;
+    for (; pos < text.length() && (text[pos] == '#' || text[pos] == 'b'); ++pos)
+        semitone += text[pos] == '#' ? 1 : -1;
+
+    const auto octave = parseInteger (text.substring (pos));
+    if (!octave)
+        return -1;
+
+    const int note = (*octave + 1) * 12 + semitone;
+    return note >= 0 && note <= 127 ? note : -1;
+}
+
+juce::Result NoteListReader::parse (const juce::String& text, double tempo,
+                                    juce::MidiMessageSequence& sequence)
+{
+    if (tempo <= 0.0)
+        return juce::Result::fail ("the tempo must be more than 0");
+
+    juce::MidiMessageSequence notes;
+    juce::StringArray lines;
+    lines.addLines (text);
+
+    for (int i = 0; i < lines.size(); ++i)
+    {
+        const int lineNumber = i + 1;
+        const juce::String line = withoutComment (lines[i]).trim();
+        if (line.isEmpty())
+            continue;
+
+        juce::StringArray fields;
+        fields.addTokens (line, " \t", "");
+        fields.removeEmptyStrings();
+        if (fields.size() < 4 || fields.size() > 5)
+            return lineError (lineNumber,
+                              "expected START NOTE VELOCITY LENGTH [CHANNEL], got \"" + line + "\"");
+
+        const auto start = parseTime (fields[0], tempo);
+        if (!start || *start < 0.0)
+            return lineError (lineNumber, "bad start time \"" + fields[0] + "\"");
+
+        const int note = parseNote (fields[1]);
+        if (note < 0)
+            return lineError (lineNumber, "bad note \"" + fields[1] + "\"");
+
+        const auto velocity = parseInteger (fields[2]);
+        if (!velocity || *velocity < 1 || *velocity > 127)
+            return lineError (lineNumber, "velocity must be 1..127, got \"" + fields[2] + "\"");
+
+        const auto length = parseTime (fields[3], tempo);
+        if (!length || *length <= 0.0)
+            return lineError (lineNumber, "bad length \"" + fields[3] + "\"");
+
+        int channel = 1;
+        if (fields.size() == 5)
+        {
+            const auto parsed = parseInteger (fields[4]);
+            if (!parsed || *parsed < 1 || *parsed > 16)
+                return lineError (lineNumber, "channel must be 1..16, got \"" + fields[4] + "\"");
+            channel = *parsed;
+        }
+
+        notes.addEvent (juce::MidiMessage::noteOn (channel, note, (juce::uint8) *velocity), *start);
+        notes.addEvent (juce::MidiMessage::noteOff (channel, note), *start + *length);
+    }
+
+    sequence.addSequence (notes, 0.0);
+    sequence.updateMatchedPairs();
+    return juce::Result::ok();
+}
+
+juce::Result NoteListReader::read (const juce::File& file, double tempo, juce::MidiMessageSequence& sequence)
+{
+    if (!file.existsAsFile())
+        return juce::Result::fail ("no such file: " + file.getFullPathName());
+
+    const juce::Result result = parse (file.loadFileAsString(), tempo, sequence);
+    return result.wasOk() ? result
+                          : juce::Result::fail (file.getFileName() + ", " + result.getErrorMessage());
+}

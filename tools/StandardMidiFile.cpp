@@ -1,0 +1,30 @@
+#include "tools/StandardMidiFile.h"
+
+juce::Result StandardMidiFile::read (const juce::File& file, juce::MidiMessageSequence& sequence)
+{
+    juce::FileInputStream stream (file);
+    if (!stream.openedOk())
+        return juce::Result::fail ("cannot open " + file.getFullPathName());
+
+    juce::MidiFile midiFile;
+    if (!midiFile.readFrom (stream))
+        return juce::Result::fail (file.getFullPathName() + " is not a standard MIDI file");
+
+    midiFile.convertTimestampTicksToSeconds();
+
+    juce::MidiMessageSequence merged;
+    for (int track = 0; track < midiFile.getNumTracks(); ++track)
+    {
+        const juce::MidiMessageSequence& events = *midiFile.getTrack (track);
+        for (int i = 0; i < events.getNumEvents(); ++i)
+        {
+            const juce::MidiMessage& message = events.getEventPointer (i)->message;
+            if (!message.isMetaEvent())
+                merged.addEvent (message);
+        }
+    }
+
+    sequence.addSequence (merged, 0.0);
+    sequence.updateMatchedPairs();
+    return juce::Result::ok();
+}
