@@ -104,7 +104,8 @@ void IntSeqPlugin::createSequencerParameters()
         patternTempoId, "Pattern Tempo", minTempo, maxTempo,
         juce::jlimit (minTempo, juce::jmax (minTempo, maxTempo), (float) getDefaultTempo())));
     addState (patternTempoStateId, "Pattern Tempo State");
-    manager.addParameter (std::make_unique<FloatParameter> (patternShuffleId, "Pattern Shuffle", 0.0f, 100.0f, 0.0f));
+    manager.addParameter (
+        std::make_unique<FloatParameter> (patternShuffleId, "Pattern Shuffle", 0.0f, 100.0f, 0.0f));
 
     for (int step = 0; step < numSequencerSteps; ++step)
         addState (firstStepStateId + step, stepPrefix (step) + " State");
@@ -234,7 +235,8 @@ void IntSeqPlugin::setState (int id, bool on)
 
 void IntSeqPlugin::setEditedPatternShuffleState()
 {
-    getParameterManager().setParameterValue (patternShuffleId, (float) getPatternShuffle (getEditedPattern()));
+    getParameterManager().setParameterValue (patternShuffleId,
+                                             (float) getPatternShuffle (getEditedPattern()));
 }
 
 void IntSeqPlugin::updateHostDisplayForFruityLoops()
@@ -334,7 +336,7 @@ void IntSeqPlugin::updatePatternNumberState()
 
     // In host mode the number is the MIDI note that selects the pattern.
     if (isInternalSequencerOn())
-        number = isHostModeOn() ? getEditedPattern() + 12
+        number = isHostModeOn()    ? getEditedPattern() + 12
                  : isWriteModeOn() ? getEditedPattern() + 1
                                    : getPlayingPattern() + 1;
 
@@ -343,9 +345,8 @@ void IntSeqPlugin::updatePatternNumberState()
 
 void IntSeqPlugin::updatePatternNameState()
 {
-    getParameterManager().setParameterString (patternNameId, isInternalSequencerOn()
-                                                                 ? getPatternName (getShownPattern())
-                                                                 : juce::String());
+    getParameterManager().setParameterString (
+        patternNameId, isInternalSequencerOn() ? getPatternName (getShownPattern()) : juce::String());
 }
 
 void IntSeqPlugin::updatePatternLengthStates()
@@ -369,8 +370,7 @@ void IntSeqPlugin::updateStepInverseStates()
     int playedStep = -1;
 
     // While another pattern than the playing one is edited, no step lights.
-    if (clock.isRunning()
-        && (!isEditing() || isEditedPatternPlaying() || isAutoFollowActive()))
+    if (clock.isRunning() && (!isEditing() || isEditedPatternPlaying() || isAutoFollowActive()))
         playedStep = getPlayingStep();
 
     for (int step = 0; step < numSequencerSteps; ++step)
@@ -487,8 +487,8 @@ void IntSeqPlugin::followHostTransport (const SequencerModes& modes,
         setPlayState (stopped);
         stopSequencer();
     }
-    else if (hostPlaying && followsTransport && modes.internalSequencer && !modes.hostMode
-             && (!clock.isRunning() || getPlayState() == running))
+    else if (hostPlaying && followsTransport && modes.internalSequencer && !modes.hostMode &&
+             (!clock.isRunning() || getPlayState() == running))
     {
         // The host's start takes over from a start by the editor's button.
         setPlayState (stopped);
@@ -500,8 +500,8 @@ void IntSeqPlugin::followHostTransport (const SequencerModes& modes,
         clock.setTempo (hostTempo);
 
     // Only a playing host moves its position: following a stopped one would hold the clock on one step.
-    if (modes.internalSequencer && !modes.hostMode && !modes.internalSync && hostPlaying
-        && (followsTransport || isStartedByNote()))
+    if (modes.internalSequencer && !modes.hostMode && !modes.internalSync && hostPlaying &&
+        (followsTransport || isStartedByNote()))
         clock.setPosition (hostPosition);
 }
 
@@ -603,8 +603,8 @@ void IntSeqPlugin::handleControlKey (const SequencerModes& modes, const juce::Mi
     {
         selectPatternBank (bank);
     }
-    else if (note == lowestCNote && modes.hostPlayDetection == byLowestCNoteOn
-             && (!clock.isRunning() || getPlayState() == running))
+    else if (note == lowestCNote && modes.hostPlayDetection == byLowestCNoteOn &&
+             (!clock.isRunning() || getPlayState() == running))
     {
         setPlayState (stopped);
         stopSequencer();

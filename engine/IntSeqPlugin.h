@@ -45,9 +45,9 @@ public:
         patternTempoId = 200015,
         patternTempoStateId = 200016,
         patternShuffleId = 200017,
-        firstStepStateId = 200018,     // "Step 01 State" .. "Step 16 State"
-        firstStepBlinkingId = 200034,  // "Step 01 Blinking" ..
-        firstStepInverseId = 200050,   // "Step 01 Inverse" ..
+        firstStepStateId = 200018,       // "Step 01 State" .. "Step 16 State"
+        firstStepBlinkingId = 200034,    // "Step 01 Blinking" ..
+        firstStepInverseId = 200050,     // "Step 01 Inverse" ..
         firstStepLengthStateId = 200066, // "Step 01 Length State" ..
         lastSequencerParameterId = 200081
     };
@@ -394,7 +394,7 @@ public:
     void finishSequencerBlock (const SequencerModes& modes);
 
     bool isHostPlaying() const noexcept { return hostPlaying; }
-    double getHostTempo() const noexcept { return hostTempo; }        // beats per minute
+    double getHostTempo() const noexcept { return hostTempo; }       // beats per minute
     double getHostPosition() const noexcept { return hostPosition; } // quarter notes
 
 protected:
@@ -409,7 +409,10 @@ private:
     class PatternStatesRefresher : public juce::AsyncUpdater
     {
     public:
-        explicit PatternStatesRefresher (IntSeqPlugin& ownerToRefresh) : owner (ownerToRefresh) {}
+        explicit PatternStatesRefresher (IntSeqPlugin& ownerToRefresh)
+            : owner (ownerToRefresh)
+        {
+        }
         ~PatternStatesRefresher() override { cancelPendingUpdate(); }
         void handleAsyncUpdate() override { owner.updatePatternStates(); }
 
@@ -463,9 +466,9 @@ private:
 
     // Audio thread only.
     bool hostPlaying = false;
-    double hostTempo = 120.0;   // beats per minute
-    double hostPosition = 0.0;  // quarter notes
-    int heldPatternKey = -1;    // control key 0..7 held down, -1 none
+    double hostTempo = 120.0;  // beats per minute
+    double hostPosition = 0.0; // quarter notes
+    int heldPatternKey = -1;   // control key 0..7 held down, -1 none
 
     PatternStatesRefresher patternStatesRefresher{*this};
 

@@ -24,10 +24,16 @@ void smooth (double& s, double target, double c)
     s = s - (s - target) * c + eps;
 }
 
-// tanh (v / 65000): the ladder's stages work on signals scaled by 65000.
+// tanh (v / 65000) + 1e-20: the ladder's stages work on signals scaled by 65000.
 double saturate (double v)
 {
     return KelvanorSaturator::saturate (v);
+}
+
+// 1 - 2 / (exp (2 x) + 1) + 1e-20, the same curve at unit scale.
+double tanhPlusEps (double x)
+{
+    return KelvanorSaturator::saturate (x * 65000.0);
 }
 
 // Index of the breakpoint table for a rate: the tabled rate whose whole part matches, else -1.
@@ -218,6 +224,7 @@ void KelvanorCore::recomputeRateScaledParameters()
     rateRatio = (float) sampleRate * (1.0f / 44100.0f);
     k = 44100.0 / sampleRate;
     nyquist = (double) rateRatio * 44100.0 * 0.5;
+    inverseDoubleRate = 1.0 / (2.0 * sampleRate);
     smoothingCoefficient = 0.001 * k;
     vcaSlew = 0.2 * k;
     highPassCoefficient = 0.002 * k;
@@ -502,7 +509,7 @@ double KelvanorCore::renderOscillator()
         else if (cycleCounter > 56.0)
             ramp = 1.0;
         else
-            ramp = 1.0 - 2.0 / (std::exp (2.0 * (cycleCounter - width)) + 1.0) + eps;
+            ramp = tanhPlusEps (cycleCounter - width);
 
         const double delta = std::max (ramp - previousRamp, 0.0);
         const double g = std::min (period * 0.005, 1.0);
@@ -526,19 +533,20 @@ double KelvanorCore::renderFilter (double oscillator, double cutoffControl)
 {
     // 7. Filter control
     const double input = oscillator * 0.5 * 1.0e6;
-    const double fc = std::clamp (
-        std::exp2 ((cutoffControl * 199.5451563 + 0.21484375) / 12.9) / (2.0 * sampleRate), 0.0001, 0.999);
+    const double fc =
+        std::clamp (std::exp2 ((cutoffControl * 199.5451563 + 0.21484375) * (1.0 / 12.9)) * inverseDoubleRate,
+                    0.0001, 0.999);
     const double fr = fc * (double) rateRatio;
     const double resonance = smoothed.resonanceAmount;
 
     double drive = 1.0;
     if (fr <= 0.1)
-        drive = (1.0 - 2.0 / (std::exp (2.0 * (fr - 0.03) * 57.15) + 1.0) + eps) * 0.4 + 0.6;
+        drive = tanhPlusEps ((fr - 0.03) * 57.15) * 0.4 + 0.6;
     if (fr > 0.5)
         drive = resonance * (fc * -1.9054747558462681 * fr + fr * 1.859060694772269 + 0.5800303216175069) +
                 (1.0 - resonance);
 
-    const double feedbackGain = resonanceTable->lookup (fr) * resonance * 2.0;
+    const double feedbackGain = resonanceTable->lookup (fr, resonanceSegment) * resonance * 2.0;
     const double stageGain = fc * 65000.0;
     stage1Before = ladder[0];
 

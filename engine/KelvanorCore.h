@@ -151,6 +151,7 @@ private:
     std::array<double, 128> notePeriod{};    // samples per cycle at the current rate
     double currentNotePeriod = 0.0;          // samples
     const KelvanorResonanceTable* resonanceTable = nullptr;
+    int resonanceSegment = 1; // where the table search starts; follows fr
 
     // Switches, 0 or 1
     int squareWave = 0, distortionOn = 0, routePost = 1, accentMode = 1, sweepMode = 0;
@@ -159,10 +160,11 @@ private:
     // Rate-dependent values; k = 44100 / sample rate
     float rateRatio = 1.0f; // sample rate / 44100, single precision
     double k = 1.0;
-    double nyquist = 22050.0;            // Hz
-    double smoothingCoefficient = 0.001; // per sample
-    double vcaSlew = 0.2;                // per sample
-    double highPassCoefficient = 0.002;  // per sample
+    double nyquist = 22050.0;                 // Hz
+    double inverseDoubleRate = 1.0 / 88200.0; // s
+    double smoothingCoefficient = 0.001;      // per sample
+    double vcaSlew = 0.2;                     // per sample
+    double highPassCoefficient = 0.002;       // per sample
     double accentSmoothingBase = 0.0009791344125;
     double gateDecayFactor = 0.0; // per sample, the gate level's slow fade while a note is held
     double vcaOpenRate = 0.0, vcaCloseRate = 0.0, boostRate = 0.0; // per sample

@@ -22,6 +22,10 @@ constexpr KelvanorResonanceTable makeTable (std::initializer_list<double> tail,
     for (const double v : values)
         table.y[(std::size_t) m++] = v;
 
+    for (int i = 1; i < n; ++i)
+        table.slope[(std::size_t) i] = (table.y[(std::size_t) i] - table.y[(std::size_t) i - 1]) /
+                                       (table.x[(std::size_t) i] - table.x[(std::size_t) i - 1]);
+
     // A value list that does not match the grid marks the table malformed for the check below.
     table.size = m == n ? n : -1;
     return table;

@@ -16,20 +16,24 @@ struct KelvanorResonanceTable
 
     /** Interpolates inside the segment whose right end is the first grid value not below fr; beyond the
         last grid value the last segment is extended, below the first one the first segment is used.
-        Audio thread: no allocation, at most one pass over the grid.
+        segment: the right end's index, used as the starting point of the search and updated, so that a
+        slowly moving fr costs one or two comparisons. Any value is accepted.
     */
-    double lookup (double fr) const
+    double lookup (double fr, int& segment) const
     {
-        int i = 1;
+        int i = segment < 1 ? 1 : (segment > size - 1 ? size - 1 : segment);
+        while (i > 1 && x[(std::size_t) i - 1] >= fr)
+            --i;
         while (i < size - 1 && x[(std::size_t) i] < fr)
             ++i;
+        segment = i;
 
         const auto right = (std::size_t) i;
-        const auto left = right - 1;
-        return y[left] + (y[right] - y[left]) / (x[right] - x[left]) * (fr - x[left]);
+        return y[right - 1] + slope[right] * (fr - x[right - 1]);
     }
 
-    std::array<double, maxPoints> x; // grid of fr, ascending
-    std::array<double, maxPoints> y; // gain before scaling by the resonance amount
-    int size;                        // points in use
+    std::array<double, maxPoints> x;     // grid of fr, ascending
+    std::array<double, maxPoints> y;     // gain before scaling by the resonance amount
+    std::array<double, maxPoints> slope; // of the segment ending at each point (index 0 unused)
+    int size;                            // points in use
 };

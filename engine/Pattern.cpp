@@ -14,6 +14,9 @@ constexpr int bothBase = 60;
 constexpr int lowestNote = 24;
 constexpr int highestNote = 72;
 
+// What an index out of range reads; constant-initialised, so the audio thread never meets a guard.
+const Step emptyStep;
+
 // Whole numbers from files go through a double so that any text reads safely: a missing, empty or
 // non-finite value gives the fallback, and the result is limited before it becomes an int.
 int readLimitedInt (const juce::XmlElement& element, juce::StringRef attribute, int fallback, int minimum,
@@ -114,8 +117,7 @@ void Pattern::setTempo (double newTempo)
 
 const Step& Pattern::getStep (int index) const
 {
-    static const Step empty;
-    return juce::isPositiveAndBelow (index, numSteps) ? steps[(size_t) index] : empty;
+    return juce::isPositiveAndBelow (index, numSteps) ? steps[(size_t) index] : emptyStep;
 }
 
 void Pattern::setStep (int index, const Step& newStep)

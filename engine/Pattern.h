@@ -11,7 +11,7 @@ template <typename Type>
 class PatternValue
 {
 public:
-    PatternValue (Type initialValue = Type{}) noexcept
+    constexpr PatternValue (Type initialValue = Type{}) noexcept
         : value (initialValue)
     {
     }

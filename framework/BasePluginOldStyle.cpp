@@ -97,7 +97,7 @@ void BasePluginOldStyle::parameterChanged (Parameter* parameter)
         return;
     }
 
-    if (
+    if (presetStoringMode.load() == automaticStoring &&
         juce::isPositiveAndBelow (id, numPresetableParameters))
     {
         const float value = parameter->getValueNormalised();

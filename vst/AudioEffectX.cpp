@@ -406,8 +406,15 @@ bool AudioEffectX::matchArrangement (VstSpeakerArrangement** to, VstSpeakerArran
 
     (*to)->type = from->type;
 
+    // Arrangements longer than eight speakers run past the declared array: address the records directly.
+    auto speakersOf = [] (VstSpeakerArrangement* a)
+    {
+        return reinterpret_cast<VstSpeakerProperties*> (reinterpret_cast<char*> (a) +
+                                                        offsetof (VstSpeakerArrangement, speakers));
+    };
+
     for (VstInt32 i = 0; i < from->numChannels; ++i)
-        copySpeaker (&(*to)->speakers[i], &from->speakers[i]);
+        copySpeaker (speakersOf (*to) + i, speakersOf (from) + i);
 
     return true;
 }

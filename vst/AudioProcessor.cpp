@@ -306,10 +306,14 @@ std::unique_ptr<XmlElement> AudioProcessor::getXmlFromBinary (const void* data, 
 
     const auto textBytes = (size_t) jmin (length, sizeInBytes - stateFrameHeaderSize);
 
-    // Decoded from a zero-padded copy: the decoder stops at the padding even when the text ends in
-    // the middle of a multi-byte character, and malformed UTF-8 never reaches past the data.
+    // Decoded from a zero-padded copy, and only when it is well-formed UTF-8: JUCE's decoder writes
+    // past its buffer on some malformed sequences, and a text cut inside a character must not make it
+    // read on past the data.
     HeapBlock<char> text (textBytes + 4, true);
     std::memcpy (text.get(), bytes + stateFrameHeaderSize, textBytes);
+
+    if (!CharPointer_UTF8::isValidString (text.get(), (int) textBytes))
+        return {};
 
     return parseXML (String (CharPointer_UTF8 (text.get())));
 }

@@ -1011,8 +1011,8 @@ void JuceVSTWrapper::runEditIdle()
         insideEditIdle = true;
         juce::Timer::callPendingTimersSynchronously();
 
-        for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;)
-            if (auto* peer = juce::ComponentPeer::getPeer (i))
+        if (editorComp != nullptr)
+            if (auto* peer = editorComp->getPeer())
                 peer->performAnyPendingRepaintsNow();
 
         insideEditIdle = false;

@@ -18,8 +18,15 @@ class KelvanorResonanceTableLookup : public ::testing::TestWithParam<LookupCase>
 TEST_P (KelvanorResonanceTableLookup, InterpolatesAndExtendsTheEnds)
 {
     const auto [rateIndex, fr, expected] = GetParam();
-    EXPECT_NEAR (KelvanorResonanceTable::forRateIndex (rateIndex).lookup (fr), expected, 1e-12)
-        << "rate index " << rateIndex << ", fr " << fr;
+    const auto& table = KelvanorResonanceTable::forRateIndex (rateIndex);
+
+    // The search may start anywhere, even outside the table, and must land on the same segment.
+    for (int start = -1; start <= table.size; ++start)
+    {
+        int segment = start;
+        EXPECT_NEAR (table.lookup (fr, segment), expected, 1e-12)
+            << "rate index " << rateIndex << ", fr " << fr << ", search from " << start;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P (Points, KelvanorResonanceTableLookup,

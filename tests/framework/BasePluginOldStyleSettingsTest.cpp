@@ -81,6 +81,11 @@ struct DefaultPresetsCase
     int expectedMode;
 };
 
+void PrintTo (const DefaultPresetsCase& c, std::ostream* os)
+{
+    *os << c.attributes;
+}
+
 class BasePluginOldStyleDefaultPresetsTest : public BasePluginOldStyleSettingsTest,
                                              public ::testing::WithParamInterface<DefaultPresetsCase>
 {

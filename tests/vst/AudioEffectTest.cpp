@@ -278,6 +278,12 @@ TEST (AudioEffectHost, CallsAreNamedAndAnswered)
                                       audioMasterIOChanged, audioMasterSizeWindow, audioMasterWantMidi}));
 }
 
+VstSpeakerProperties& speakerAt (VstSpeakerArrangement* arrangement, int index)
+{
+    auto* first = reinterpret_cast<char*> (arrangement) + offsetof (VstSpeakerArrangement, speakers);
+    return reinterpret_cast<VstSpeakerProperties*> (first)[index];
+}
+
 TEST (AudioEffectSpeakers, ArrangementsAreSizedForTheirChannels)
 {
     PlainEffect effect (nullptr);
@@ -286,14 +292,14 @@ TEST (AudioEffectSpeakers, ArrangementsAreSizedForTheirChannels)
     ASSERT_TRUE (effect.allocateArrangement (&arrangement, 12));
     EXPECT_EQ (arrangement->numChannels, 12);
     arrangement->type = kSpeakerArrUserDefined;
-    arrangement->speakers[11].type = kSpeakerRs; // the twelfth record exists
-    std::strcpy (arrangement->speakers[11].name, "Rear right");
+    speakerAt (arrangement, 11).type = kSpeakerRs; // the twelfth record exists
+    std::strcpy (speakerAt (arrangement, 11).name, "Rear right");
 
     VstSpeakerArrangement* copy = nullptr;
     ASSERT_TRUE (effect.matchArrangement (&copy, arrangement));
     EXPECT_EQ (copy->numChannels, 12);
     EXPECT_EQ (copy->type, kSpeakerArrUserDefined);
-    EXPECT_STREQ (copy->speakers[11].name, "Rear right");
+    EXPECT_STREQ (speakerAt (copy, 11).name, "Rear right");
 
     EXPECT_TRUE (effect.deallocateArrangement (&arrangement));
     EXPECT_EQ (arrangement, nullptr);

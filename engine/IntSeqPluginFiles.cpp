@@ -1,0 +1,135 @@
+#include "engine/IntSeqPlugin.h"
+
+#include "framework/ResourceLoader.h"
+#include "framework/XmlHelpers.h"
+
+bool IntSeqPlugin::isPatternXml (const juce::XmlElement& xml) const
+{
+    return XmlHelpers::tagIs (xml, "Pattern") &&
+           XmlHelpers::attributeIs (xml, "application", getProductName());
+}
+
+bool IntSeqPlugin::loadPatternFromXml (const juce::XmlElement& xml, int index)
+{
+    return isPatternXml (xml) && juce::isPositiveAndBelow (index, getNumPatterns());
+}
+
+std::unique_ptr<juce::XmlElement> IntSeqPlugin::createPatternXml (int index) const
+{
+    if (!juce::isPositiveAndBelow (index, getNumPatterns()))
+        return nullptr;
+
+    return createApplicationElement ("Pattern");
+}
+
+juce::String IntSeqPlugin::getPatternFileExtension() const
+{
+    return ("." + getFilePrefix() + "ptr").toLowerCase();
+}
+
+bool IntSeqPlugin::loadPatternFile (const juce::File& file, int index)
+{
+    const auto xml = XmlHelpers::parse (file);
+    return xml != nullptr && loadPatternFromXml (*xml, index);
+}
+
+bool IntSeqPlugin::savePatternFile (const juce::File& file, int index)
+{
+    const auto xml = createPatternXml (index);
+    return xml != nullptr && XmlHelpers::writeToFile (*xml, file);
+}
+
+juce::String IntSeqPlugin::getPatternBankFileExtension() const
+{
+    return ("." + getFilePrefix() + "ptrb").toLowerCase();
+}
+
+bool IntSeqPlugin::loadPatternBankFile (const juce::File& file)
+{
+    const auto xml = XmlHelpers::parse (file);
+    if (xml == nullptr)
+        return false;
+
+    readPatternBankXml (*xml);
+    return true;
+}
+
+bool IntSeqPlugin::savePatternBankFile (const juce::File& file)
+{
+    const auto xml = createPatternBankXml();
+    return xml != nullptr && XmlHelpers::writeToFile (*xml, file);
+}
+
+bool IntSeqPlugin::loadPatternBankByPath (const juce::String& name)
+{
+    const auto xml = XmlHelpers::parse (getResourceAsString (name));
+    if (xml == nullptr)
+        return false;
+
+    readPatternBankXml (*xml);
+    return true;
+}
+
+void IntSeqPlugin::readPatternBankXml (const juce::XmlElement& xml)
+{
+    if (!XmlHelpers::tagIs (xml, "PatternBank"))
+        return;
+
+    int index = 0;
+    const int numPatterns = getNumPatterns();
+
+    // Foreign children take no place, so another product's pattern never shifts ours.
+    for (const auto* child : xml.getChildIterator())
+    {
+        if (index >= numPatterns)
+            break;
+
+        if (isPatternXml (*child))
+            loadPatternFromXml (*child, index++);
+    }
+}
+
+std::unique_ptr<juce::XmlElement> IntSeqPlugin::createPatternBankXml() const
+{
+    auto bank = std::make_unique<juce::XmlElement> ("PatternBank");
+
+    for (int i = 0; i < getNumPatterns(); ++i)
+        if (auto pattern = createPatternXml (i))
+            bank->addChildElement (pattern.release());
+
+    return bank;
+}
+
+juce::String IntSeqPlugin::joinWildcards (const juce::String& extension, const juce::StringArray& extra)
+{
+    auto wildcards = makeFileWildcard (extension);
+    for (const auto& further : extra)
+        wildcards << "; " << makeFileWildcard (further);
+    return wildcards;
+}
+
+juce::String IntSeqPlugin::getPatternFileWildcard() const
+{
+    return makeFileWildcard (getPatternFileExtension());
+}
+
+juce::String IntSeqPlugin::getPatternFileWildcards() const
+{
+    juce::StringArray extra;
+    for (int i = 0; i < getNumExtraPatternFileExtensions(); ++i)
+        extra.add (getExtraPatternFileExtension (i));
+    return joinWildcards (getPatternFileExtension(), extra);
+}
+
+juce::String IntSeqPlugin::getPatternBankFileWildcard() const
+{
+    return makeFileWildcard (getPatternBankFileExtension());
+}
+
+juce::String IntSeqPlugin::getPatternBankFileWildcards() const
+{
+    juce::StringArray extra;
+    for (int i = 0; i < getNumExtraPatternBankFileExtensions(); ++i)
+        extra.add (getExtraPatternBankFileExtension (i));
+    return joinWildcards (getPatternBankFileExtension(), extra);
+}
