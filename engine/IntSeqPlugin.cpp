@@ -435,6 +435,8 @@ void IntSeqPlugin::startSequencer()
 
 void IntSeqPlugin::stopSequencer()
 {
+    // Whoever stops (host transport, host-mode key, all notes off, the product), the next "Start" starts.
+    setPlayState (stopped);
     clock.stop();
     hostSelectedPattern.store (-1, relaxed);
     hostNoteHoldCount.store (0, relaxed);
@@ -460,7 +462,6 @@ IntSeqPlugin::SequencerModes IntSeqPlugin::getSequencerModes() const
     modes.randomizer = isRandomizerOn();
     modes.lengthMode = isLengthModeOn();
     modes.hostPlayDetection = getHostPlayDetection();
-    modes.sequencerPlaying = modes.internalSequencer && clock.isRunning();
     return modes;
 }
 
@@ -484,14 +485,12 @@ void IntSeqPlugin::followHostTransport (const SequencerModes& modes,
 
     if (!hostPlaying && wasPlaying)
     {
-        setPlayState (stopped);
         stopSequencer();
     }
     else if (hostPlaying && followsTransport && modes.internalSequencer && !modes.hostMode &&
              (!clock.isRunning() || getPlayState() == running))
     {
         // The host's start takes over from a start by the editor's button.
-        setPlayState (stopped);
         stopSequencer();
         startSequencer();
     }
@@ -515,11 +514,12 @@ void IntSeqPlugin::serveStartStopRequest (const SequencerModes& modes)
     if ((pending != running && pending != stopped) || pending == getPlayState())
         return;
 
-    setPlayState (pending);
     stopSequencer();
 
     if (pending == running)
         startSequencer();
+
+    setPlayState (pending);
 }
 
 void IntSeqPlugin::applyPatternTiming (const SequencerModes& modes)
@@ -606,7 +606,6 @@ void IntSeqPlugin::handleControlKey (const SequencerModes& modes, const juce::Mi
     else if (note == lowestCNote && modes.hostPlayDetection == byLowestCNoteOn &&
              (!clock.isRunning() || getPlayState() == running))
     {
-        setPlayState (stopped);
         stopSequencer();
         // After the stop, which forgets a previous lowest-C start.
         startedByNote.store (true, relaxed);
@@ -642,7 +641,7 @@ void IntSeqPlugin::finishSequencerBlock (const SequencerModes& modes)
             patternStatesRefresher.triggerAsyncUpdate();
     }
 
-    const bool playingNow = isInternalSequencerOn() && clock.isRunning();
-    if (playingNow != modes.sequencerPlaying)
-        setState (playStateId, playingNow);
+    // Compared with the parameter, not with the block's start: a stop between blocks (prepareToPlay)
+    // must not leave the light on. The parameter tells its listeners only when the value changes.
+    setState (playStateId, isInternalSequencerOn() && clock.isRunning());
 }

@@ -198,7 +198,8 @@ public:
     /** Audio thread mostly (transport, keys, requests); also the message thread through the product's
         actions. The product picks the pattern to play and then calls this. */
     virtual void startSequencer();
-    /** Stops the clock as its owner and forgets the host-mode selection and the lowest-C start. */
+    /** Stops the clock as its owner, marks the play state stopped and forgets the host-mode selection and
+        the lowest-C start. */
     virtual void stopSequencer();
     /** Audio thread (host-mode keys). */
     virtual void setHostSelectedPattern (int pattern);
@@ -364,7 +365,6 @@ public:
         bool randomizer = false;
         bool lengthMode = false;
         int hostPlayDetection = byTransportChange;
-        bool sequencerPlaying = false; // clock running while the sequencer is on
     };
 
     /** Taken once at the start of a block. */
@@ -390,7 +390,7 @@ public:
     /** One sample of the clock; true when a step started or a gate ended. */
     bool tickSequencer (const SequencerModes& modes);
 
-    /** End of block: auto follow, then "Play State" when it differs from the block's start. */
+    /** End of block: auto follow, then "Play State" := the clock runs while the sequencer is on. */
     void finishSequencerBlock (const SequencerModes& modes);
 
     bool isHostPlaying() const noexcept { return hostPlaying; }
@@ -448,7 +448,7 @@ private:
 
     bool clipboardFull = false; // message thread
 
-    std::atomic<int> playState{stopped}; // written by the audio thread only
+    std::atomic<int> playState{stopped}; // written where the sequencer starts or stops
     std::atomic<int> request{stopped};   // message thread writes, audio thread consumes
 
     ShuffledClock clock;

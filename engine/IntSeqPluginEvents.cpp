@@ -18,14 +18,7 @@ void IntSeqPlugin::handleEvent (int uid)
 
     switch (uid)
     {
-        case toggleInternalSequencerEvent:
-        {
-            const bool nowOn = !on;
-            internalSequencer.store (nowOn, relaxed);
-            internalSequencerSwitched (nowOn);
-            updateInternalSequencerState();
-            break;
-        }
+        case toggleInternalSequencerEvent: setInternalSequencer (!on); break;
 
         case toggleInternalSyncEvent:
             if (on)
@@ -177,9 +170,13 @@ void IntSeqPlugin::handleEvent (int uid)
                 clearPattern();
             break;
 
-        default:
+        case clear2ndEvent:
+        case loadPatternsEvent:
+        case savePatternsEvent:
             // "Clear 2nd" is the product's; the file events are the editor's.
             break;
+
+        default: BasePluginOldStyle::handleEvent (uid); break;
     }
 }
 

@@ -24,16 +24,17 @@ void smooth (double& s, double target, double c)
     s = s - (s - target) * c + eps;
 }
 
-// tanh (v / 65000) + 1e-20: the ladder's stages work on signals scaled by 65000.
+// tanh (v / 65000): the ladder's stages work on signals scaled by 65000. The 1e-20 that keeps other
+// states off denormals is left out here: no stage value it could change is ever that small.
 double saturate (double v)
 {
     return KelvanorSaturator::saturate (v);
 }
 
-// 1 - 2 / (exp (2 x) + 1) + 1e-20, the same curve at unit scale.
+// 1 - 2 / (exp (2 x) + 1) + 1e-20, that is tanh (x) + 1e-20.
 double tanhPlusEps (double x)
 {
-    return KelvanorSaturator::saturate (x * 65000.0);
+    return KelvanorSaturator::saturate (x * 65000.0) + eps;
 }
 
 // Index of the breakpoint table for a rate: the tabled rate whose whole part matches, else -1.
@@ -548,23 +549,10 @@ double KelvanorCore::renderFilter (double oscillator, double cutoffControl)
 
     const double feedbackGain = resonanceTable->lookup (fr, resonanceSegment) * resonance * 2.0;
     const double stageGain = fc * 65000.0;
-    stage1Before = ladder[0];
 
-    // 8. Ladder, two passes on the same input. saturate() of each stage is computed once per new value
-    // and reused where the next stage and the next pass read it.
-    for (int pass = 0; pass < 2; ++pass)
-    {
-        const double u = drive * input - feedbackGain * 4.0 * ladderFeedback;
-        ladder[0] = ladder[0] + (saturate (u) - ladderSaturated[0]) * stageGain;
-        ladderSaturated[0] = saturate (ladder[0]);
-        for (std::size_t i = 1; i < 4; ++i)
-        {
-            ladder[i] = ladder[i] + (ladderSaturated[i - 1] - ladderSaturated[i]) * stageGain;
-            ladderSaturated[i] = saturate (ladder[i]);
-        }
-        ladderFeedback = (ladder[3] + previousLadderOut) * 0.5;
-        previousLadderOut = ladder[3];
-    }
+    // 8. Ladder
+    stage1Before = ladder[0];
+    renderLadder (drive * input, feedbackGain * 4.0, stageGain);
 
     // 9. Six-pole chain at twice the rate: a half step from the old values driven by the first stage's
     // old output, then a full step through the new values driven by its new output.
@@ -588,6 +576,31 @@ double KelvanorCore::renderFilter (double oscillator, double cutoffControl)
     const double r = smoothed.resonance;
     return (y - highPass[0]) * (0.3 * r + 0.7) - highPass[1] - (1.0 - r) * highPass[2] +
            (1.0 - r) * highPass[3] + eps;
+}
+
+// Two passes with the same input. saturate() of each stage is computed once per new value and reused where
+// the next stage and the next pass read it. Each update is regrouped so that the part known early is
+// ready and only one multiply-add follows the saturation it waits for. This chain bounds the voice's
+// speed; with FMA it is a quarter shorter. Nothing here takes a decision on a value, so the small
+// differences in rounding between the two builds stay small.
+__attribute__ ((target_clones ("fma", "default"))) void
+KelvanorCore::renderLadder (double drivenInput, double feedbackScale, double stageGain)
+{
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        const double u = drivenInput - feedbackScale * ladderFeedback;
+        const double held = ladder[0] - ladderSaturated[0] * stageGain;
+        ladder[0] = held + saturate (u) * stageGain;
+        ladderSaturated[0] = saturate (ladder[0]);
+        for (std::size_t i = 1; i < 4; ++i)
+        {
+            const double heldStage = ladder[i] - ladderSaturated[i] * stageGain;
+            ladder[i] = heldStage + ladderSaturated[i - 1] * stageGain;
+            ladderSaturated[i] = saturate (ladder[i]);
+        }
+        ladderFeedback = (ladder[3] + previousLadderOut) * 0.5;
+        previousLadderOut = ladder[3];
+    }
 }
 
 double KelvanorCore::renderDistortion (double voice)

@@ -136,6 +136,7 @@ private:
     void clearFilter();
     double renderOscillator();
     double renderFilter (double oscillator, double cutoffControl);
+    void renderLadder (double drivenInput, double feedbackScale, double stageGain);
     double renderDistortion (double voice);
 
     //==============================================================================

@@ -260,6 +260,7 @@ void JuceVSTWrapper::suspend()
     tempStorage.free();
     preparedBlockSize = 0;
     numPreparedChannels = 0;
+    tempCapacity = 0;
 }
 
 void JuceVSTWrapper::resume()
@@ -279,6 +280,8 @@ void JuceVSTWrapper::resume()
 
     size = juce::jmin (size, maxPreparedBlockSize);
 
+    const bool offline = getCurrentProcessLevel() == kVstProcessLevelOffline; // asked before locking
+
     {
         // Hosts may turn the plug-in on again while it runs (Ardour does): the audio thread must not
         // see the buffers change or the processor half prepared.
@@ -288,7 +291,7 @@ void JuceVSTWrapper::resume()
         prepareBuffers (size);
         firstProcessCallback = true;
 
-        filter->setNonRealtime (getCurrentProcessLevel() == kVstProcessLevelOffline);
+        filter->setNonRealtime (offline);
         filter->setPlayConfigDetails (numInChans, numOutChans, rate, size);
         filter->prepareToPlay (rate, size);
 
@@ -312,11 +315,12 @@ void JuceVSTWrapper::prepareBuffers (int size)
     const int numChannels = juce::jmax (numInChans, numOutChans);
 
     // Grown only: repeating resume with the same set-up reallocates nothing.
-    if (channels == nullptr || numChannels > numPreparedChannels || size > preparedBlockSize)
+    if (channels == nullptr || numChannels > numPreparedChannels || size > tempCapacity)
     {
         channels.calloc ((size_t) juce::jmax (1, numInChans + numOutChans));
         tempStorage.calloc ((size_t) juce::jmax (1, numChannels) * (size_t) size);
         numPreparedChannels = numChannels;
+        tempCapacity = size;
     }
 
     preparedBlockSize = size;

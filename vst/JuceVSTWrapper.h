@@ -144,8 +144,8 @@ private:
 
     // Owned by whoever holds the processor's callback lock (the audio thread during a block).
     juce::HeapBlock<float*> channels;
-    juce::HeapBlock<float> tempStorage; // one block of preparedBlockSize samples per channel
-    int preparedBlockSize = 0, numPreparedChannels = 0;
+    juce::HeapBlock<float> tempStorage; // tempCapacity samples per channel, used preparedBlockSize apart
+    int preparedBlockSize = 0, numPreparedChannels = 0, tempCapacity = 0;
 
     std::atomic<int> subBlockOffset{0}; // samples from the host's block start to the part being rendered
 
