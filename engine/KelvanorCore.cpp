@@ -1,14 +1,13 @@
 #include "KelvanorCore.h"
 
+#include "KelvanorMath.h"
 #include "KelvanorSaturator.h"
 
 #include <algorithm>
-#include <cmath>
 #include <numbers>
 
 namespace
 {
-// Added after every recursive update so that decaying states never become denormal.
 constexpr double eps = 1e-20;
 constexpr double pi = std::numbers::pi;
 
@@ -17,7 +16,7 @@ constexpr double pi = std::numbers::pi;
 constexpr float minSampleRate = 22050.0f;
 constexpr float maxSampleRate = 768000.0f;
 
-constexpr double tabledRates[] = {44100.0, 48000.0, 88200.0, 96000.0, 192000.0};
+constexpr double tunedRates[] = {44100.0, 48000.0, 88200.0, 96000.0, 192000.0};
 
 void smooth (double& s, double target, double c)
 {
@@ -25,7 +24,7 @@ void smooth (double& s, double target, double c)
 }
 
 // tanh (v / 65000): the ladder's stages work on signals scaled by 65000. The 1e-20 that keeps other
-// states off denormals is left out here: no stage value it could change is ever that small.
+// states off denormals is left out of the ladder, whose stage values are never that small.
 double saturate (double v)
 {
     return KelvanorSaturator::saturate (v);
@@ -37,31 +36,24 @@ double tanhPlusEps (double x)
     return KelvanorSaturator::saturate (x * 65000.0) + eps;
 }
 
-// Index of the breakpoint table for a rate: the tabled rate whose whole part matches, else -1.
-int tabledRateIndex (float rate)
+// The tuned rate whose value the rate's whole part equals, else -1.
+int tunedRateIndex (double rate)
 {
     const auto whole = (double) (long) rate;
     for (int i = 0; i < 5; ++i)
-        if (whole == tabledRates[i])
+        if (whole == tunedRates[i])
             return i;
     return -1;
 }
 
-// For a rate outside the table: the tabled rate nearest on a log scale, whose filter tuning fits best.
+// For any other rate: the tuned rate nearest on a log scale, whose resonance curve fits best.
 int nearestRateIndex (double rate)
 {
     int best = 0;
     for (int i = 1; i < 5; ++i)
-        if (std::abs (std::log (rate / tabledRates[i])) < std::abs (std::log (rate / tabledRates[best])))
+        if (std::abs (std::log (rate / tunedRates[i])) < std::abs (std::log (rate / tunedRates[best])))
             best = i;
     return best;
-}
-
-// Decay per sample of the envelope for a normalised decay time; 1 - v is taken in single precision.
-double decayCoefficient (double v, double k)
-{
-    const auto remaining = (double) (1.0f - (float) v);
-    return (remaining * 0.000224408 + 2.93786848e-5) * k;
 }
 } // namespace
 
@@ -69,27 +61,16 @@ double decayCoefficient (double v, double k)
 KelvanorCore::KelvanorCore()
 {
     noteStack.reserve (noteStackCapacity);
-
-    distortionFilters[0].tap = StateVariableFilter::Tap::low;
-    distortionFilters[1].tap = StateVariableFilter::Tap::band;
-    distortionFilters[2].tap = StateVariableFilter::Tap::high;
-    ladderSaturated.fill (saturate (0.0));
-
     resonanceTable = &KelvanorResonanceTable::forRateIndex (0);
     buildPitchTables (12.0);
     currentNotePeriod = notePeriod[36];
 
-    // The k-scaled rates and the coefficients of the parameters that start at 0, as setSampleRate would
-    // set them at 44100 Hz, so that a render before the owner's set-up stays finite. The distortion
-    // values keep their own defaults above.
-    recomputeRateScaledParameters();
-    tuningRatio = std::pow (2.0, (1.0 - raw[0] - 0.5) * 48.0 / 12.0);
-    glideCoefficient = (1.0 - std::pow (raw[1], 0.003) * 0.9999) * 0.5 * k;
-    attackCoefficient = ((1.0 - std::pow (raw[6], 0.00625)) * 0.414408 + 2.93786848e-5) * k;
-    normalDecayCoefficient = decayCoefficient (raw[7], k);
-    accentDecayCoefficient = decayCoefficient (raw[8], k);
-    recomputeCutoffTarget();
-    recomputeAccentAmount();
+    // The per-sample rates and the values of the parameters that start at 0, as setSampleRate would set
+    // them at 44100 Hz, so that a render before the owner's set-up stays finite. The distortion values
+    // (ids 12 to 16) keep their own defaults.
+    recomputeRateScaledValues();
+    for (const int id : {0, 1, 2, 6, 7, 8, 9, 23})
+        deriveFromRawValue (id, Powers::doublePrecision);
 }
 
 KelvanorCore::~KelvanorCore() = default;
@@ -136,7 +117,6 @@ void KelvanorCore::noteOff (int note)
 {
     const auto found = std::find_if (noteStack.begin(), noteStack.end(),
                                      [note] (const NoteEntry& e) { return e.note == note; });
-
     if (found == noteStack.end())
         return;
 
@@ -165,7 +145,7 @@ void KelvanorCore::buildPitchTables (double divisionsPerOctave)
 
     const double ratio = std::pow (2.0, 1.0 / divisionsPerOctave);
 
-    // Stepping from note -3 keeps every table on the same 6.875 Hz root, so note 69 is 440 Hz at 12.
+    // Stepping from note -3 keeps every tuning on the same 6.875 Hz root; at 12 divisions note 69 is 440 Hz.
     double frequency = 6.875;
     for (int index = -3; index < 128; ++index)
     {
@@ -179,8 +159,8 @@ void KelvanorCore::buildPitchTables (double divisionsPerOctave)
 
 void KelvanorCore::rebuildPeriods()
 {
-    // A tabled rate uses its nominal value, as its whole part chose it; any other rate its own value.
-    const double rate = tabledRateIndex ((float) sampleRate) >= 0 ? tabledRates[rateIndex] : sampleRate;
+    // A tuned rate counts at its nominal value, which its whole part selected.
+    const double rate = tunedRateIndex (sampleRate) >= 0 ? tunedRates[rateIndex] : sampleRate;
 
     for (std::size_t n = 0; n < notePeriod.size(); ++n)
         notePeriod[n] = rate / noteFrequency[n];
@@ -192,35 +172,21 @@ void KelvanorCore::setSampleRate (float newRate)
     if (!std::isfinite (newRate) || newRate <= 0.0f)
         return;
 
-    newRate = std::clamp (newRate, minSampleRate, maxSampleRate);
-    sampleRate = newRate;
+    sampleRate = std::clamp (newRate, minSampleRate, maxSampleRate);
 
-    const int tabled = tabledRateIndex (newRate);
-    rateIndex = tabled >= 0 ? tabled : nearestRateIndex (sampleRate);
+    const int tuned = tunedRateIndex (sampleRate);
+    rateIndex = tuned >= 0 ? tuned : nearestRateIndex (sampleRate);
     resonanceTable = &KelvanorResonanceTable::forRateIndex (rateIndex);
     rebuildPeriods();
 
-    recomputeRateScaledParameters();
-
-    glideCoefficient = (1.0 - std::pow (raw[1], 0.003) * 0.9999) * 0.5 * k;
-    recomputeCutoffTarget();
-    attackCoefficient = ((1.0 - std::pow (raw[6], 0.00625)) * 0.414408 + 2.93786848e-5) * k;
-    normalDecayCoefficient = decayCoefficient (raw[7], k);
-    accentDecayCoefficient = decayCoefficient (raw[8], k);
-    recomputeAccentAmount();
-
-    // Here the cubes and the square are taken in double precision.
-    preampGain = raw[12] * raw[12] * raw[12] * 39.0 + 1.0;
-    distortionSize = raw[13];
-    densityOffset = raw[14] * 0.5 - 0.25;
-    clip = raw[15] * raw[15] * raw[15] * 0.999 + 0.001;
-    dampingLimit = (1.0 - std::pow (raw[16] * 0.75, 0.25)) * 2.0;
-    volume = raw[23] * raw[23] * 4.0;
+    recomputeRateScaledValues();
+    for (const int id : {1, 2, 6, 7, 8, 9, 12, 13, 14, 15, 16, 23})
+        deriveFromRawValue (id, Powers::doublePrecision);
 
     updateDistortionFilters();
 }
 
-void KelvanorCore::recomputeRateScaledParameters()
+void KelvanorCore::recomputeRateScaledValues()
 {
     rateRatio = (float) sampleRate * (1.0f / 44100.0f);
     k = 44100.0 / sampleRate;
@@ -249,80 +215,61 @@ void KelvanorCore::setParameter (int index, float value)
         return;
 
     value = std::clamp (value, 0.0f, 1.0f);
-    const auto v = (double) value;
+
+    // Switches compare the single-precision value with one half.
+    switch (index)
+    {
+        case 18: squareWave = value <= 0.5f ? 1 : 0; return;
+        case 19:
+            accentMode = value > 0.5f ? 1 : 0;
+            deriveFromRawValue (9, Powers::singlePrecision);
+            return;
+        case 20: sweepMode = value > 0.5f ? 1 : 0; return;
+        case 21: distortionOn = value > 0.5f ? 1 : 0; return;
+        case 22: routePost = value <= 0.5f ? 1 : 0; return;
+        default: break;
+    }
+
+    raw[(std::size_t) index] = (double) value;
+    deriveFromRawValue (index, Powers::singlePrecision);
+
+    if (index == 13 || index == 14 || index == 16)
+        updateDistortionFilters();
+}
+
+void KelvanorCore::deriveFromRawValue (int index, Powers powers)
+{
+    const double v = raw[(std::size_t) index];
+    const auto single = (float) v; // exact: raw values arrive in single precision
+
+    // Parameters set the cubes and the square in single precision, a new sample rate in double.
+    const auto cube = [&]
+    { return powers == Powers::singlePrecision ? (double) (single * single * single) : v * v * v; };
+    const auto square = [&]
+    { return powers == Powers::singlePrecision ? (double) (single * single) : v * v; };
+
+    // 1 - v in single precision.
+    const auto decay = [&] { return ((double) (1.0f - single) * 0.000224408 + 2.93786848e-5) * k; };
 
     switch (index)
     {
-        case 0:
-            raw[0] = v;
-            tuningRatio = std::pow (2.0, (1.0 - v - 0.5) * 48.0 / 12.0);
-            break;
-        case 1:
-            raw[1] = v;
-            glideCoefficient = (1.0 - std::pow (v, 0.003) * 0.9999) * 0.5 * k;
-            break;
+        case 0: tuningRatio = std::pow (2.0, (1.0 - v - 0.5) * 48.0 / 12.0); break;
+        case 1: glideCoefficient = (1.0 - std::pow (v, 0.003) * 0.9999) * 0.5 * k; break;
         case 2:
         case 3:
-        case 5:
-            raw[(std::size_t) index] = v;
-            recomputeCutoffTarget();
-            break;
-        case 4:
-        case 11:
-        case 17: raw[(std::size_t) index] = v; break;
-        case 6:
-            raw[6] = v;
-            attackCoefficient = ((1.0 - std::pow (v, 0.00625)) * 0.414408 + 2.93786848e-5) * k;
-            break;
-        case 7:
-            raw[7] = v;
-            normalDecayCoefficient = decayCoefficient (v, k);
-            break;
-        case 8:
-            raw[8] = v;
-            accentDecayCoefficient = decayCoefficient (v, k);
-            break;
+        case 5: recomputeCutoffTarget(); break;
+        case 6: attackCoefficient = ((1.0 - std::pow (v, 0.00625)) * 0.414408 + 2.93786848e-5) * k; break;
+        case 7: normalDecayCoefficient = decay(); break;
+        case 8: accentDecayCoefficient = decay(); break;
         case 9:
-        case 10:
-            raw[(std::size_t) index] = v;
-            recomputeAccentAmount();
-            break;
-        case 12:
-            raw[12] = v;
-            preampGain = (double) (value * value * value) * 39.0 + 1.0;
-            break;
-        case 13:
-            raw[13] = v;
-            distortionSize = v;
-            updateDistortionFilters();
-            break;
-        case 14:
-            raw[14] = v;
-            densityOffset = v * 0.5 - 0.25;
-            updateDistortionFilters();
-            break;
-        case 15:
-            raw[15] = v;
-            clip = (double) (value * value * value) * 0.999 + 0.001;
-            break;
-        case 16:
-            raw[16] = v;
-            dampingLimit = (1.0 - std::pow (v * 0.75, 0.25)) * 2.0;
-            updateDistortionFilters();
-            break;
-        case 18: squareWave = value <= 0.5f ? 1 : 0; break;
-        case 19:
-            accentMode = value > 0.5f ? 1 : 0;
-            recomputeAccentAmount();
-            break;
-        case 20: sweepMode = value > 0.5f ? 1 : 0; break;
-        case 21: distortionOn = value > 0.5f ? 1 : 0; break;
-        case 22: routePost = value <= 0.5f ? 1 : 0; break;
-        case 23:
-            raw[23] = v;
-            volume = (double) (value * value) * 4.0;
-            break;
-        default: break;
+        case 10: accentAmount = accentMode != 0 ? raw[9] : raw[10]; break;
+        case 12: preampGain = cube() * 39.0 + 1.0; break;
+        case 13: distortionSize = v; break;
+        case 14: densityOffset = v * 0.5 - 0.25; break;
+        case 15: clip = cube() * 0.999 + 0.001; break;
+        case 16: dampingLimit = (1.0 - std::pow (v * 0.75, 0.25)) * 2.0; break;
+        case 23: volume = square() * 4.0; break;
+        default: break; // 4, 11 and 17 are used as they are
     }
 }
 
@@ -344,11 +291,6 @@ void KelvanorCore::recomputeCutoffTarget()
     cutoffTarget = cutoffOffset + envModOffset - (1.0 - resonanceAmount) * 0.04;
 }
 
-void KelvanorCore::recomputeAccentAmount()
-{
-    accentAmount = accentMode != 0 ? raw[9] : raw[10];
-}
-
 void KelvanorCore::setAccentThreshold (float threshold)
 {
     if (!std::isnan (threshold))
@@ -357,6 +299,8 @@ void KelvanorCore::setAccentThreshold (float threshold)
 
 void KelvanorCore::updateDistortionFilters()
 {
+    // Pitches in semitones above 1 Hz: the low-pass and high-pass sit the density offset either side of
+    // the band-pass.
     const double pitches[] = {(distortionSize + densityOffset) * 199.5451563 + 0.21484375,
                               distortionSize * 199.5451563 + 0.21484375,
                               (distortionSize - densityOffset) * 199.5451563 + 0.21484375};
@@ -366,6 +310,7 @@ void KelvanorCore::updateDistortionFilters()
         const double w = std::min (std::pow (2.0, pitches[i] / 12.0) / nyquist, 0.25);
         const double f = 2.0 * std::sin (pi * w);
         distortionFilters[i].frequency = f;
+        // Below 2 / F - F / 2 the filter stays stable.
         distortionFilters[i].damping = std::min ({2.0 / f - f / 2.0, 2.0, dampingLimit});
     }
 }
@@ -457,25 +402,40 @@ void KelvanorCore::renderSample (double* out)
     const double vcaTarget = vcaLevel < 0.0 ? 0.0 : accentBoost * smoothed.accentAmount + vcaFollower;
     vcaLevel = vcaLevel - (vcaLevel - vcaTarget) * vcaSlew + eps;
 
-    // Below -84 dB the filter is silenced outright so a released note leaves no ringing state behind.
+    // Below -84 dB the filter is silenced outright, so a released note leaves no ringing state behind.
     if (vcaLevel < 6.103515625e-5)
         clearFilter();
 
-    // 7. to 10. Filter, output chain and coupling high-pass
-    const double voice = renderFilter (oscillator, cutoffControl);
+    // 7. Filter control
+    const FilterControl control = computeFilterControl (cutoffControl);
+    stage1Before = ladder[0];
 
-    // 11. and 12. Output, with or without distortion
-    double result;
-    if (distortionOn == 0)
-        result = voice * smoothed.volume;
-    else
-        result = renderDistortion (voice);
+    // This sample's output needs only the chain's half step, taken from the chain's old values and the
+    // first stage's old output. So the first pass of step 9 and steps 10 to 12 come before the ladder;
+    // the ladder and the chain's full step, which prepare the next sample, come last, where the processor
+    // can overlap their long dependent chain with the next sample's start. The arithmetic is unchanged.
+
+    // 9. Six-pole chain at twice the rate, first pass: the half step from the old values.
+    chainHalf[0] = chain[0] + (stage1Before - chain[0]) * control.fc;
+    for (std::size_t i = 1; i < 6; ++i)
+        chainHalf[i] = chain[i] + (chain[i - 1] - chain[i]) * control.fc;
+
+    // 10. to 12. Coupling high-pass and the output, with or without distortion
+    const double voice = renderCouplingHighPass (chainHalf[5] * vcaLevel * 1.5e-6);
+    const double result = distortionOn == 0 ? voice * smoothed.volume : renderDistortion (voice);
 
     if (out != nullptr)
         *out = result;
+
+    // 8. and 9. (second pass) Ladder, then the chain's full step
+    renderLadderAndChain (oscillator * 0.5 * 1.0e6, control);
 }
 
-double KelvanorCore::renderOscillator()
+// The oscillator, the ladder with the chain and the distortion are compiled a second time for processors
+// with FMA, which shortens their dependent chains; the two builds differ only in rounding. None of them
+// takes a decision that a difference in the last bit flips other than by rare chance, unlike the glide,
+// whose period decides the harmonic count as it sweeps, and so stays in the common code.
+__attribute__ ((target_clones ("fma", "default"))) double KelvanorCore::renderOscillator()
 {
     // Band-limited impulse trains: sin (N x) / (N sin x) peaks once per half turn of x, with N odd so
     // the harmonics stop below Nyquist.
@@ -485,8 +445,8 @@ double KelvanorCore::renderOscillator()
     // The period is positive, so truncation is the floor.
     harmonics = 2 * (int) (period / 2.0) + 1;
     const auto n = (double) harmonics;
-    const double s = std::sin (phase1);
-    const double impulse1 = s == 0.0 ? 1.0 : std::sin (n * phase1) / (n * s);
+    const double s = KelvanorMath::sine (phase1);
+    const double impulse1 = s == 0.0 ? 1.0 : KelvanorMath::sine (n * phase1) / (n * s);
     previousRamp = ramp;
 
     double y;
@@ -499,11 +459,12 @@ double KelvanorCore::renderOscillator()
     }
     else
     {
-        // Pulse width in counter units (80 per period), narrowing for low notes.
-        const double width = (0.49 - (std::sqrt (period * k) / 26.0 - 1.0) * 0.19) * 80.0;
-        const double shifted = phase2 - width * pi / 80.0;
-        const double s2 = std::sin (shifted);
-        const double impulse2 = s2 == 0.0 ? 1.0 : std::sin (n * shifted) / (n * s2);
+        // Pulse width in counter units (80 per period), narrowing for low notes. The reciprocals differ
+        // from the divisions only in rounding.
+        const double width = (0.49 - (std::sqrt (period * k) * (1.0 / 26.0) - 1.0) * 0.19) * 80.0;
+        const double shifted = phase2 - width * (pi / 80.0);
+        const double s2 = KelvanorMath::sine (shifted);
+        const double impulse2 = s2 == 0.0 ? 1.0 : KelvanorMath::sine (n * shifted) / (n * s2);
 
         if (cycleCounter < 4.0)
             ramp = -1.0;
@@ -530,43 +491,32 @@ double KelvanorCore::renderOscillator()
     return oscillatorOutput;
 }
 
-double KelvanorCore::renderFilter (double oscillator, double cutoffControl)
+KelvanorCore::FilterControl KelvanorCore::computeFilterControl (double cutoffControl)
 {
-    // 7. Filter control
-    const double input = oscillator * 0.5 * 1.0e6;
-    const double fc =
-        std::clamp (std::exp2 ((cutoffControl * 199.5451563 + 0.21484375) * (1.0 / 12.9)) * inverseDoubleRate,
-                    0.0001, 0.999);
+    // The multiplications by 1 / 12.9 and by 1 / (2 x rate) differ from the divisions only in rounding.
+    FilterControl control;
+    const double fc = std::clamp (
+        KelvanorMath::exp2 ((cutoffControl * 199.5451563 + 0.21484375) * (1.0 / 12.9)) * inverseDoubleRate,
+        0.0001, 0.999);
     const double fr = fc * (double) rateRatio;
     const double resonance = smoothed.resonanceAmount;
 
-    double drive = 1.0;
+    control.fc = fc;
+    control.drive = 1.0;
     if (fr <= 0.1)
-        drive = tanhPlusEps ((fr - 0.03) * 57.15) * 0.4 + 0.6;
+        control.drive = tanhPlusEps ((fr - 0.03) * 57.15) * 0.4 + 0.6;
     if (fr > 0.5)
-        drive = resonance * (fc * -1.9054747558462681 * fr + fr * 1.859060694772269 + 0.5800303216175069) +
-                (1.0 - resonance);
+        control.drive =
+            resonance * (fc * -1.9054747558462681 * fr + fr * 1.859060694772269 + 0.5800303216175069) +
+            (1.0 - resonance);
 
-    const double feedbackGain = resonanceTable->lookup (fr, resonanceSegment) * resonance * 2.0;
-    const double stageGain = fc * 65000.0;
+    control.feedbackGain = resonanceTable->lookup (fr, resonanceSegment) * resonance * 2.0;
+    control.stageGain = fc * 65000.0;
+    return control;
+}
 
-    // 8. Ladder
-    stage1Before = ladder[0];
-    renderLadder (drive * input, feedbackGain * 4.0, stageGain);
-
-    // 9. Six-pole chain at twice the rate: a half step from the old values driven by the first stage's
-    // old output, then a full step through the new values driven by its new output.
-    chainHalf[0] = chain[0] + (stage1Before - chain[0]) * fc;
-    for (std::size_t i = 1; i < 6; ++i)
-        chainHalf[i] = chain[i] + (chain[i - 1] - chain[i]) * fc;
-
-    chain[0] = chainHalf[0] + (ladder[0] - chainHalf[0]) * fc;
-    for (std::size_t i = 1; i < 6; ++i)
-        chain[i] = chainHalf[i] + (chain[i - 1] - chainHalf[i]) * fc;
-
-    double y = chainHalf[5] * vcaLevel * 1.5e-6;
-
-    // 10. Coupling high-pass
+double KelvanorCore::renderCouplingHighPass (double y)
+{
     const double hp = highPassCoefficient;
     highPass[0] = highPass[0] - (highPass[0] - y) * hp + eps;
     highPass[1] = highPass[1] - (highPass[1] - (y - highPass[0])) * hp + eps;
@@ -578,38 +528,14 @@ double KelvanorCore::renderFilter (double oscillator, double cutoffControl)
            (1.0 - r) * highPass[3] + eps;
 }
 
-// Two passes with the same input. saturate() of each stage is computed once per new value and reused where
-// the next stage and the next pass read it. Each update is regrouped so that the part known early is
-// ready and only one multiply-add follows the saturation it waits for. This chain bounds the voice's
-// speed; with FMA it is a quarter shorter. Nothing here takes a decision on a value, so the small
-// differences in rounding between the two builds stay small.
-__attribute__ ((target_clones ("fma", "default"))) void
-KelvanorCore::renderLadder (double drivenInput, double feedbackScale, double stageGain)
+__attribute__ ((target_clones ("fma", "default"))) double KelvanorCore::renderDistortion (double voice)
 {
-    for (int pass = 0; pass < 2; ++pass)
-    {
-        const double u = drivenInput - feedbackScale * ladderFeedback;
-        const double held = ladder[0] - ladderSaturated[0] * stageGain;
-        ladder[0] = held + saturate (u) * stageGain;
-        ladderSaturated[0] = saturate (ladder[0]);
-        for (std::size_t i = 1; i < 4; ++i)
-        {
-            const double heldStage = ladder[i] - ladderSaturated[i] * stageGain;
-            ladder[i] = heldStage + ladderSaturated[i - 1] * stageGain;
-            ladderSaturated[i] = saturate (ladder[i]);
-        }
-        ladderFeedback = (ladder[3] + previousLadderOut) * 0.5;
-        previousLadderOut = ladder[3];
-    }
-}
-
-double KelvanorCore::renderDistortion (double voice)
-{
+    using Tap = StateVariableFilter::Tap;
     const auto wetMix = [this] (double dry)
     {
-        double wet = 0.0;
-        for (auto& filter : distortionFilters)
-            wet += filter.process (dry);
+        const double wet = distortionFilters[0].process<Tap::low> (dry) +
+                           distortionFilters[1].process<Tap::band> (dry) +
+                           distortionFilters[2].process<Tap::high> (dry);
         return wet * smoothed.brightness + (1.0 - smoothed.brightness) * dry;
     };
 
@@ -626,65 +552,58 @@ double KelvanorCore::renderDistortion (double voice)
            smoothed.volume;
 }
 
+__attribute__ ((target_clones ("fma", "default"))) void
+KelvanorCore::renderLadderAndChain (double input, const FilterControl& control)
+{
+    renderLadder (control.drive * input, control.feedbackGain * 4.0, control.stageGain);
+
+    // 9, second pass: the full step through the new values, driven by the first stage's new output.
+    const double fc = control.fc;
+    chain[0] = chainHalf[0] + (ladder[0] - chainHalf[0]) * fc;
+    for (std::size_t i = 1; i < 6; ++i)
+        chain[i] = chainHalf[i] + (chain[i - 1] - chainHalf[i]) * fc;
+}
+
+// Two passes with the same input. The tanh of each stage is computed once per new value and reused where
+// the next stage and the next pass read it. Each update is regrouped so that the part known early is
+// ready and only one multiply-add follows the tanh it waits for: this chain of eight tanh bounds the
+// voice's speed.
+inline void KelvanorCore::renderLadder (double drivenInput, double feedbackScale, double stageGain)
+{
+    // Local copies stay in registers across the table reads, which could otherwise alias them.
+    auto stage = ladder;
+    auto saturated = ladderSaturated;
+    double feedback = ladderFeedback, previousOut = previousLadderOut;
+
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        const double u = drivenInput - feedbackScale * feedback;
+        const double held = stage[0] - saturated[0] * stageGain;
+        stage[0] = held + saturate (u) * stageGain;
+        saturated[0] = saturate (stage[0]);
+        for (std::size_t i = 1; i < 4; ++i)
+        {
+            const double heldStage = stage[i] - saturated[i] * stageGain;
+            stage[i] = heldStage + saturated[i - 1] * stageGain;
+            saturated[i] = saturate (stage[i]);
+        }
+        feedback = (stage[3] + previousOut) * 0.5;
+        previousOut = stage[3];
+    }
+
+    ladder = stage;
+    ladderSaturated = saturated;
+    ladderFeedback = feedback;
+    previousLadderOut = previousOut;
+}
+
 void KelvanorCore::clearFilter()
 {
     ladder.fill (0.0);
-    ladderSaturated.fill (saturate (0.0));
+    ladderSaturated.fill (0.0); // tanh (0)
     ladderFeedback = 0.0;
     previousLadderOut = 0.0;
     stage1Before = 0.0;
     chain.fill (0.0);
     chainHalf.fill (0.0);
-}
-
-//==============================================================================
-double KelvanorCore::Clipper::process (double x, double gain, double clipLevel, double rateA, double rateB)
-{
-    previousInput = lastInput;
-    const double d = x * gain;
-    lastInput = d;
-
-    const double threshold = (0.25 * followerB + followerA) * 0.8 * clipLevel;
-    followerA = followerA - (followerA - 0.1) * rateA;
-    followerB = followerB - (followerB - 0.1) * rateB;
-
-    const double sign = d < 0.0 ? -1.0 : 1.0;
-    const double magnitude = std::abs (d);
-
-    // A new clipped half-wave, or a zero crossing, starts the threshold from full height again.
-    if ((magnitude > threshold && clipping == 0) || ((d < 0.0) != (previousInput < 0.0)))
-    {
-        followerA = followerB = 1.0;
-        clipping = 1;
-    }
-
-    if (magnitude > threshold)
-    {
-        const double v = magnitude / threshold - 1.0;
-        return (((1.0 / (1.5 * v + 0.5) - 0.5) * 0.5 + 0.25) * v + 1.0) * threshold * sign;
-    }
-
-    clipping = 0;
-    followerA = followerB = 1.0;
-    return d;
-}
-
-double KelvanorCore::StateVariableFilter::process (double z)
-{
-    double sum = 0.0;
-    for (int pass = 0; pass < 2; ++pass)
-    {
-        input = z - damping * band + eps;
-        low = low + frequency * band + eps;
-        high = input - low + eps;
-        band = band + frequency * high + eps;
-        sum += tap == Tap::low ? low : (tap == Tap::band ? band : high);
-    }
-    output = 0.5 * sum;
-    return output;
-}
-
-void KelvanorCore::StateVariableFilter::clear()
-{
-    input = low = high = band = output = 0.0;
 }

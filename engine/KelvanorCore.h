@@ -3,6 +3,7 @@
 #include "KelvanorResonanceTable.h"
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 /** The instrument's one monophonic voice: a band-limited sawtooth or square oscillator with glide, an
@@ -12,7 +13,7 @@
 
     Threads: the owner holds its core lock around every call except setSampleRate, which it makes from
     prepareToPlay while no audio runs. After construction nothing here allocates, locks or touches files.
-    Values from outside (parameters, notes, rates) are checked so that no NaN or infinity can enter the state.
+    Values from outside (parameters, notes, rates) are checked so that no NaN or infinity enters the state.
 */
 class KelvanorCore
 {
@@ -42,7 +43,7 @@ public:
     */
     void noteOff (int note);
 
-    /** Empties the note stack and closes the gate without a note-off per note (all notes off). */
+    /** Empties the note stack, drops the accent and closes the gate (all notes off). */
     void clearNotes();
 
     /** Frequencies from 6.875 Hz at note -3 in equal steps of 2^(1/divisions); 12 is standard tuning.
@@ -51,7 +52,8 @@ public:
     void buildPitchTables (double divisionsPerOctave);
 
     /** Rates below 22050 Hz (where the per-sample rates would pass 1 and diverge) and above 768000 Hz are
-        clamped; NaN, infinite and non-positive rates are ignored.
+        clamped; NaN, infinite and non-positive rates are ignored. A rate outside the five tuned ones
+        (44100, 48000, 88200, 96000, 192000 Hz) plays at its own pitch with the nearest one's resonance curve.
     */
     void setSampleRate (float sampleRate);
 
@@ -92,7 +94,37 @@ public:
     struct Clipper
     {
         /** rateA and rateB: follower rates per sample, already scaled by 44100 / sample rate. */
-        double process (double x, double gain, double clipLevel, double rateA, double rateB);
+        double process (double x, double gain, double clipLevel, double rateA, double rateB)
+        {
+            previousInput = lastInput;
+            const double d = x * gain;
+            lastInput = d;
+
+            const double threshold = (0.25 * followerB + followerA) * 0.8 * clipLevel;
+            followerA = followerA - (followerA - 0.1) * rateA;
+            followerB = followerB - (followerB - 0.1) * rateB;
+
+            const double sign = d < 0.0 ? -1.0 : 1.0;
+            const double magnitude = std::abs (d);
+
+            // A new clipped half-wave, or a zero crossing, starts the threshold from full height again.
+            if ((magnitude > threshold && clipping == 0) || ((d < 0.0) != (previousInput < 0.0)))
+            {
+                followerA = followerB = 1.0;
+                clipping = 1;
+            }
+
+            if (magnitude > threshold)
+            {
+                // Rises from the threshold towards 4/3 of it.
+                const double v = magnitude / threshold - 1.0;
+                return (((1.0 / (1.5 * v + 0.5) - 0.5) * 0.5 + 0.25) * v + 1.0) * threshold * sign;
+            }
+
+            clipping = 0;
+            followerA = followerB = 1.0;
+            return d;
+        }
 
         double followerA = 1.0, followerB = 1.0; // threshold followers, 1.0 = full threshold, sink to 0.1
         int clipping = 0;
@@ -111,10 +143,24 @@ public:
             high
         };
 
-        double process (double z);
-        void clear();
+        template <Tap tap>
+        double process (double z)
+        {
+            double sum = 0.0;
+            for (int pass = 0; pass < 2; ++pass)
+            {
+                input = z - damping * band + denormalGuard;
+                low = low + frequency * band + denormalGuard;
+                high = input - low + denormalGuard;
+                band = band + frequency * high + denormalGuard;
+                sum += tap == Tap::low ? low : (tap == Tap::band ? band : high);
+            }
+            output = 0.5 * sum;
+            return output;
+        }
 
-        Tap tap;
+        void clear() { input = low = high = band = output = 0.0; }
+
         double frequency = 1.41; // 2 sin (pi w), w = cutoff / sample rate
         double damping = 0.71;   // 1 / Q
         double input = 0.0, low = 0.0, high = 0.0, band = 0.0, output = 0.0;
@@ -123,21 +169,41 @@ public:
 private:
     friend struct KelvanorCoreProbe;
 
+    // Added after every recursive update so that decaying states never become denormal.
+    static constexpr double denormalGuard = 1e-20;
+
     struct NoteEntry
     {
         int note;
         float velocity;
     };
 
+    struct FilterControl
+    {
+        double fc;           // one-pole coefficient of the ladder and chain stages
+        double drive;        // input gain of the ladder
+        double feedbackGain; // resonance gain K
+        double stageGain;    // fc x 65000
+    };
+
+    enum class Powers
+    {
+        singlePrecision, // as a parameter arrives
+        doublePrecision  // as a new sample rate recomputes them
+    };
+
+    void deriveFromRawValue (int index, Powers powers);
     void recomputeCutoffTarget();
-    void recomputeAccentAmount();
-    void recomputeRateScaledParameters();
+    void recomputeRateScaledValues();
     void rebuildPeriods();
     void clearFilter();
+
     double renderOscillator();
-    double renderFilter (double oscillator, double cutoffControl);
-    void renderLadder (double drivenInput, double feedbackScale, double stageGain);
+    FilterControl computeFilterControl (double cutoffControl);
+    double renderCouplingHighPass (double y);
     double renderDistortion (double voice);
+    void renderLadderAndChain (double input, const FilterControl& control);
+    void renderLadder (double drivenInput, double feedbackScale, double stageGain);
 
     //==============================================================================
     // Notes and pitch
@@ -158,22 +224,19 @@ private:
     int squareWave = 0, distortionOn = 0, routePost = 1, accentMode = 1, sweepMode = 0;
 
     //==============================================================================
-    // Rate-dependent values; k = 44100 / sample rate
+    // Rate-dependent values; k = 44100 / sample rate, and every rate below is per sample
     float rateRatio = 1.0f; // sample rate / 44100, single precision
     double k = 1.0;
     double nyquist = 22050.0;                 // Hz
     double inverseDoubleRate = 1.0 / 88200.0; // s
-    double smoothingCoefficient = 0.001;      // per sample
-    double vcaSlew = 0.2;                     // per sample
-    double highPassCoefficient = 0.002;       // per sample
-    double accentSmoothingBase = 0.0009791344125;
-    double gateDecayFactor = 0.0; // per sample, the gate level's slow fade while a note is held
-    double vcaOpenRate = 0.0, vcaCloseRate = 0.0, boostRate = 0.0; // per sample
+    double smoothingCoefficient = 0.0, vcaSlew = 0.0, highPassCoefficient = 0.0, accentSmoothingBase = 0.0;
+    double gateDecayFactor = 0.0; // the gate level's slow fade while a note is held
+    double vcaOpenRate = 0.0, vcaCloseRate = 0.0, boostRate = 0.0;
     double accentFollowRate = 0.0, sweepFastRate = 0.0, sweepSlowRate = 0.0;
     double clipperRateA = 0.0, clipperRateB = 0.0;
 
     // Parameter-derived targets and coefficients
-    double tuningRatio = 1.0;      // multiplies the note period
+    double tuningRatio = 0.0;      // multiplies the note period
     double glideCoefficient = 0.0; // per sample
     double cutoffOffset = 0.0, envModOffset = 0.0, cutoffTarget = 0.0;
     double resonanceAmount = 0.0, envModDepth = 0.0;
@@ -205,7 +268,7 @@ private:
     double gateLevel = 0.0, vcaFollower = 0.0, accentBoost = 0.0, vcaLevel = 0.0;
 
     std::array<double, 4> ladder{};          // scaled by 65000
-    std::array<double, 4> ladderSaturated{}; // saturate() of each ladder stage, kept in step with it
+    std::array<double, 4> ladderSaturated{}; // tanh of each ladder stage, kept in step with it
     double ladderFeedback = 0.0, previousLadderOut = 0.0, stage1Before = 0.0;
     std::array<double, 6> chain{}, chainHalf{};
     std::array<double, 4> highPass{};

@@ -8,10 +8,10 @@ KelvanorSaturator::Table::Table()
     // to h, the distance from the centre in steps.
     const long double stepInX = (long double) step / 65000.0L;
 
-    for (std::size_t index = 0; index < coefficients.size(); ++index)
+    for (int row = 0; row < rows; ++row)
     {
         std::array<long double, order + 1> a{};
-        a[0] = std::tanh ((long double) index * stepInX);
+        a[0] = std::tanh ((long double) (row - stepsEachSide) * stepInX);
         for (std::size_t n = 0; n < (std::size_t) order; ++n)
         {
             long double square = 0.0L;
@@ -23,7 +23,7 @@ KelvanorSaturator::Table::Table()
         long double scale = 1.0L;
         for (std::size_t n = 0; n < a.size(); ++n)
         {
-            coefficients[index][n] = (double) (a[n] * scale);
+            coefficients[n][(std::size_t) row] = (double) (a[n] * scale);
             scale *= stepInX;
         }
     }

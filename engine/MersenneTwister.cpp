@@ -11,7 +11,10 @@ class LinearCongruentialWords
 public:
     using result_type = std::uint32_t;
 
-    explicit LinearCongruentialWords (std::uint32_t firstWord) : first (firstWord) {}
+    explicit LinearCongruentialWords (std::uint32_t firstWord)
+        : first (firstWord)
+    {
+    }
 
     template <typename Iterator>
     void generate (Iterator begin, Iterator end) const

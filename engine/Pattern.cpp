@@ -1,5 +1,6 @@
 #include "engine/Pattern.h"
 
+#include "framework/NumberText.h"
 #include "framework/XmlHelpers.h"
 
 #include <cmath>
@@ -31,10 +32,12 @@ double readLevel (const juce::XmlElement& element, juce::StringRef attribute)
     return juce::jlimit (0.0, 1.0, XmlHelpers::getFiniteDouble (element, attribute, 0.0));
 }
 
-// Stored files carry levels cut to six decimals.
-double quantiseLevel (double level)
+// Stored files carry levels cut to six decimals. A level read back from such a file is the nearest
+// double to its text, which may sit a hair below the six-decimal value it came from (0.1 x 1e6 gives
+// 99999.99999999999): the guard keeps a save of a loaded pattern from losing a millionth each time.
+juce::String quantiseLevel (double level)
 {
-    return std::trunc (level * 1000000.0) * 0.000001;
+    return NumberText::formatGeneral (std::trunc (level * 1000000.0 + 1.0e-7) * 0.000001, 6);
 }
 
 PatternValue<juce::uint8>* findFlag (Step& step, int flag)

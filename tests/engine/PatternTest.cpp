@@ -210,7 +210,27 @@ TEST (PatternXml, StepAttributesInOrderWithLevelsCutToSixDecimals)
     s.accentLevel = 0.9999999;
     EXPECT_EQ (XmlHelpers::toSingleLine (*s.createXml()),
                "<Step note=\"7\" octaveUp=\"1\" octaveDown=\"0\" gate=\"0\" accent=\"0\" slide=\"0\" "
-               "gateLevel=\"0.123456\" accentLevel=\"0.999999\" slideLevel=\"0.0\"/>");
+               "gateLevel=\"0.123456\" accentLevel=\"0.999999\" slideLevel=\"0\"/>");
+}
+
+TEST (PatternXml, LevelsSurviveAnySaveAndLoadCycleUnchanged)
+{
+    for (const double level : {0.1, 0.3, 0.7, 0.000001, 0.123456, 0.999999, 1.0})
+    {
+        Step s = makeStep (3, 0, 1);
+        s.gateLevel = level;
+        const auto first = XmlHelpers::toSingleLine (*s.createXml());
+
+        Step back;
+        back.readXml (*s.createXml());
+        for (int cycle = 0; cycle < 3; ++cycle)
+        {
+            Step again;
+            again.readXml (*back.createXml());
+            back = again;
+        }
+        EXPECT_EQ (XmlHelpers::toSingleLine (*back.createXml()), first) << level;
+    }
 }
 
 struct ReadCase

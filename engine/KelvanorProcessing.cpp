@@ -1,0 +1,290 @@
+#include "engine/Kelvanor.h"
+
+namespace
+{
+/** MIDI velocity 1..127 to 0..1, as a multiplication in single precision. */
+constexpr float velocityScale = 0.007874016f;
+
+constexpr int allNotesOffController = 123;
+} // namespace
+
+void Kelvanor::prepareToPlay (double sampleRate, int)
+{
+    core->setSampleRate ((float) sampleRate);
+    getSequencerClock().setSampleRate (sampleRate);
+    arpeggiatorClock.setSampleRate (sampleRate);
+
+    midiQueue.clear();
+    stopSequencer();
+    stopArpeggiator();
+}
+
+//==============================================================================
+void Kelvanor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer& midiMessages)
+{
+    const auto modes = getSequencerModes();
+    midiOutput.clear();
+    sampleIndex = 0;
+
+    serveRequests();
+    followTransport (modes);
+    serveStartStopRequest (modes);
+
+    const int numSamples = buffer.getNumSamples();
+    const int numChannels = buffer.getNumChannels();
+    buffer.clear();
+
+    midiQueue.merge (midiMessages);
+    setUpClocks (modes);
+
+    // The voice renders into the first channel; the others take a copy of it at the end.
+    float* const output = numChannels > 0 ? buffer.getWritePointer (0) : nullptr;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        deliverDueEvents (modes);
+        tickSequencer (modes);
+        tickArpeggiatorClock();
+
+        {
+            const juce::ScopedLock sl (coreLock);
+            core->renderSample (&outputSample);
+        }
+
+        if (output != nullptr)
+            output[i] += (float) outputSample;
+
+        ++sampleIndex;
+    }
+
+    for (int channel = 1; channel < numChannels; ++channel)
+        buffer.addFrom (channel, 0, buffer, 0, 0, numSamples);
+
+    midiQueue.roll (numSamples);
+
+    midiMessages.clear();
+    midiMessages.addEvents (midiOutput, 0, -1, 0);
+
+    finishSequencerBlock (modes);
+}
+
+void Kelvanor::serveRequests()
+{
+    // Each request is cleared before it is served, so one raised meanwhile waits for the next block.
+    if (stopRequest.exchange (false, relaxed))
+    {
+        setPlayState (stopped);
+        stopSequencer();
+    }
+
+    if (arpeggiatorResetRequest.exchange (false, relaxed))
+        stopArpeggiator();
+
+    if (releaseRequest.exchange (false, relaxed))
+        releaseAllNotes();
+}
+
+void Kelvanor::followTransport (const SequencerModes& modes)
+{
+    juce::Optional<juce::AudioPlayHead::PositionInfo> position;
+
+    if (auto* playHead = getPlayHead())
+        position = playHead->getPosition();
+
+    followHostTransport (modes, position);
+
+    if (position.hasValue() && (!modes.internalSequencer || !modes.internalSync))
+        arpeggiatorClock.setTempo (getHostTempo());
+}
+
+void Kelvanor::setUpClocks (const SequencerModes& modes)
+{
+    applyPatternTiming (modes);
+
+    // Sequencer notes stay held across almost the whole step while the arpeggiator plays them.
+    const double stepLength = getStepLengthValue();
+    getSequencerClock().setGateFraction (isArpeggiatorOn() ? 0.96 : stepLength);
+
+    arpeggiatorClock.setStepsPerBeat (getArpeggiatorStepsPerBeat());
+    arpeggiatorClock.setShuffle ((float) juce::jlimit (0, 100, getArpeggiatorShuffle()) * 0.01f * 0.6f);
+    arpeggiatorClock.setGateFraction (stepLength);
+
+    if (modes.internalSequencer && modes.internalSync)
+        arpeggiatorClock.setTempo (getPatternTempo (getPlayingPattern()));
+}
+
+void Kelvanor::tickArpeggiatorClock()
+{
+    if (!arpeggiatorClock.tick())
+        return;
+
+    if (arpeggiatorClock.isGateOn())
+        arpeggiatorStep();
+    else
+        arpeggiatorGateEnded();
+}
+
+//==============================================================================
+void Kelvanor::deliverDueEvents (const SequencerModes& modes)
+{
+    juce::MidiMessageMetadata event;
+
+    while (midiQueue.nextEventAt (sampleIndex, event))
+        handleMidiEvent (modes, event.data, event.numBytes);
+}
+
+void Kelvanor::handleMidiEvent (const SequencerModes& modes, const juce::uint8* data, int numBytes)
+{
+    getMidiActivityFlag().store (1, relaxed);
+
+    if (data == nullptr || numBytes < 2 || data[0] < 0x80)
+        return;
+
+    // Data bytes with the top bit set are no MIDI: a note or controller number read from them would
+    // lie outside 0..127.
+    const int status = data[0] & 0xf0;
+    const int dataBytes = status == 0xc0 || status == 0xd0 ? 1 : 2;
+    if (status == 0xf0 || numBytes < 1 + dataBytes || data[1] > 0x7f || (dataBytes == 2 && data[2] > 0x7f))
+        return;
+
+    switch (status)
+    {
+        case 0xb0:
+            getMidiControl().processMidiMessage (juce::MidiMessage (data[0], data[1], data[2]));
+
+            if (data[1] == allNotesOffController)
+            {
+                stopSequencer();
+                stopArpeggiator();
+                resetVoice();
+            }
+            return;
+
+        case 0xc0:
+            // The bank takes locks and renames the current preset: the message thread loads it.
+            programChangeLoader.pendingProgram.store (data[1]);
+            programChangeLoader.triggerAsyncUpdate();
+            return;
+
+        case 0x80:
+        case 0x90: routeNote (modes, data); return;
+
+        default: return;
+    }
+}
+
+void Kelvanor::routeNote (const SequencerModes& modes, const juce::uint8* data)
+{
+    if (modes.internalSequencer)
+    {
+        // Keys choose patterns and chains then; they do not sound themselves.
+        handleSequencerNote (modes, juce::MidiMessage (data[0], data[1], data[2]));
+        return;
+    }
+
+    const int note = data[1];
+    const int velocity = data[2];
+
+    if ((data[0] & 0xf0) == 0x90 && velocity > 0)
+        playNote (note, (float) velocity * velocityScale);
+    else
+        releaseNote (note);
+}
+
+//==============================================================================
+void Kelvanor::startVoiceNote (int note, float velocity)
+{
+    if (note < 0 || note > 127 || !std::isfinite (velocity))
+        return;
+
+    velocity = juce::jlimit (0.0f, 1.0f, velocity);
+
+    // A full list makes room the way the voice's note stack does: the oldest note goes.
+    if (numSoundingNotes == maxSoundingNotes)
+        stopVoiceNote (soundingNotes[0]);
+
+    soundingNotes[(size_t) numSoundingNotes++] = note;
+
+    {
+        const juce::ScopedLock sl (coreLock);
+        core->noteOn (note, velocity);
+    }
+
+    midiOutput.addEvent (juce::MidiMessage::noteOn (1, note, velocity), sampleIndex);
+}
+
+void Kelvanor::stopVoiceNote (int note)
+{
+    const auto end = soundingNotes.begin() + numSoundingNotes;
+    const auto found = std::find (soundingNotes.begin(), end, note);
+    if (found == end)
+        return;
+
+    std::move (found + 1, end, found);
+    --numSoundingNotes;
+
+    {
+        const juce::ScopedLock sl (coreLock);
+        core->noteOff (note);
+    }
+
+    midiOutput.addEvent (juce::MidiMessage::noteOff (1, note), sampleIndex);
+}
+
+int Kelvanor::getSoundingNote (int index) const noexcept
+{
+    return index >= 0 && index < numSoundingNotes ? soundingNotes[(size_t) index] : -1;
+}
+
+void Kelvanor::playNote (int note, float velocity)
+{
+    if (isArpeggiatorOn())
+        startArpeggioNote (note, velocity);
+    else
+        startVoiceNote (note, velocity);
+}
+
+void Kelvanor::releaseNote (int note)
+{
+    if (isArpeggiatorOn())
+        releaseArpeggioNote (note);
+    else
+        stopVoiceNote (note);
+}
+
+void Kelvanor::releaseAllNotes()
+{
+    stopArpeggiatorNote();
+
+    // The notes these flags stand for are among the sounding notes stopped below.
+    currentNoteSounding = false;
+    slidNoteAwaitingRelease = false;
+
+    while (numSoundingNotes > 0)
+        stopVoiceNote (soundingNotes[0]);
+}
+
+void Kelvanor::resetVoice()
+{
+    releaseAllNotes();
+
+    {
+        const juce::ScopedLock sl (coreLock);
+        core->clearNotes();
+    }
+
+    midiOutput.addEvent (juce::MidiMessage::allNotesOff (1), sampleIndex);
+}
+
+//==============================================================================
+void Kelvanor::internalSequencerSwitched (bool)
+{
+    stopRequest.store (true, relaxed);
+    arpeggiatorResetRequest.store (true, relaxed);
+    releaseRequest.store (true, relaxed);
+}
+
+void Kelvanor::hostModeSwitched (bool isOn)
+{
+    internalSequencerSwitched (isOn);
+}

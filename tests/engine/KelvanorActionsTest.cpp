@@ -1,0 +1,313 @@
+#include "KelvanorTestHarness.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+enum
+{
+    transposeUp = 0,
+    firstSetStep = 2,
+    pressC = 18,
+    pressCis = 19,
+    pressD = 20,
+    pressE = 22,
+    pressG = 25,
+    pressA = 27,
+    firstPressCtrl = 31,
+    pressGate = 44,
+    pressAccent = 45,
+    pressLowerOctave = 47,
+    pressGateCtrl = 49,
+    nextStep = 54,
+    prevStep = 55,
+    toggleRandNotes = 56,
+    toggleStepValues = 57,
+    flatten = 58,
+    toggleSequencer = 2000,
+    toggleHostMode = 2002,
+    toggleWriteMode = 2004,
+    toggleRandomizer = 2006,
+    clear = 2019,
+    clear2nd = 2020
+};
+
+constexpr int noteStateId = 40;
+constexpr int noteBlinkingId = 53;
+constexpr int gateStateId = 66;
+constexpr int gateBlinkingId = 69;
+constexpr int lowerOctaveStateId = 75;
+constexpr int thresholdModeStateId = 82;
+constexpr int stepValuesStateId = 83;
+constexpr int firstStepStateId = 200018;
+
+struct PanelHarness : KelvanorHarness
+{
+    void fire (int uid) { processor->handleEvent (uid); }
+    float parameter (int id) const { return processor->getParameterManager().getParameterValue (id); }
+    const Step& editedStep() const
+    {
+        return processor->getPattern (processor->getEditedPattern()).getStep (processor->getEditedStep());
+    }
+
+    /** The ids among first .. first + count - 1 whose state is on. */
+    std::vector<int> onAmong (int first, int count) const
+    {
+        std::vector<int> on;
+        for (int id = first; id < first + count; ++id)
+            if (parameter (id) != 0.0f)
+                on.push_back (id - first);
+        return on;
+    }
+
+    /** A pattern of the given length whose step i has note i, gate on every second step. */
+    void loadPattern (int index, int length)
+    {
+        Pattern pattern;
+        pattern.setLength (length);
+        for (int i = 0; i < Pattern::numSteps; ++i)
+        {
+            Step step;
+            step.note = i % 13;
+            step.gate = i % 2 == 0 ? 1 : 0;
+            step.gateLevel = 0.7;
+            pattern.setStep (i, step);
+        }
+
+        juce::XmlElement xml ("Pattern");
+        xml.setAttribute ("application", "Kelvanor");
+        pattern.writeXml (xml);
+        ASSERT_TRUE (processor->loadPatternFromXml (xml, index));
+    }
+
+    /** What the panel and the patterns show: compared before and after events that must do nothing. */
+    std::vector<double> snapshot() const
+    {
+        std::vector<double> values;
+        for (int id = 36; id <= 83; ++id)
+            values.push_back (parameter (id));
+        for (int id = firstStepStateId; id < firstStepStateId + 16; ++id)
+            values.push_back (parameter (id));
+        for (const int v : {processor->getEditedPattern(), processor->getEditedStep(),
+                            processor->getChainFirst(), processor->getChainLast(), processor->getChainBank(),
+                            processor->getSelectedBank(), processor->getPlayingPattern()})
+            values.push_back (v);
+        for (int p = 0; p < 24; ++p)
+            for (int s = 0; s < Pattern::numSteps; ++s)
+            {
+                const auto& step = processor->getPattern (p).getStep (s);
+                values.push_back (step.getMidiNote() * 8 + step.gate * 4 + step.accent * 2 + step.slide);
+            }
+        return values;
+    }
+
+    void enterEditMode()
+    {
+        fire (toggleWriteMode);
+        loadPattern (0, 5);
+        processor->selectEditedStep (0);
+    }
+};
+} // namespace
+
+//==============================================================================
+TEST (KelvanorActions, PanelEventsDoNothingWithTheSequencerOff)
+{
+    PanelHarness h;
+    h.fire (toggleSequencer);
+    const auto before = h.snapshot();
+
+    for (int uid = 0; uid <= 58; ++uid)
+    {
+        h.fire (uid);
+        ASSERT_EQ (h.snapshot(), before) << "event " << uid;
+    }
+
+    for (const int uid : {clear, clear2nd})
+        h.fire (uid);
+    EXPECT_EQ (h.snapshot(), before);
+    EXPECT_EQ (h.parameter (thresholdModeStateId), 0.0f);
+}
+
+TEST (KelvanorActions, PlayModeWhiteKeysChooseTheChain)
+{
+    PanelHarness h;
+
+    h.fire (pressE);
+    EXPECT_EQ (h.processor->getChainFirst(), 2);
+    EXPECT_EQ (h.processor->getChainLast(), 2);
+    EXPECT_EQ (h.processor->getPlayingPattern(), 2);
+    EXPECT_EQ (h.processor->getEditedPattern(), 2);
+    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{4}));
+    EXPECT_EQ (h.onAmong (noteBlinkingId, 13), (std::vector<int>{4}));
+
+    // C held as the chain, E with Ctrl extends it; C with Ctrl below an E..G chain does too.
+    h.fire (pressC);
+    h.fire (firstPressCtrl + 4);
+    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{0, 2, 4}));
+    h.fire (pressE);
+    h.fire (firstPressCtrl + 7);
+    EXPECT_EQ (h.processor->getChainLast(), 4);
+    h.fire (firstPressCtrl + 0);
+    EXPECT_EQ (h.processor->getChainFirst(), 0);
+    EXPECT_EQ (h.processor->getChainLast(), 2);
+
+    // Black keys and the step keys mean nothing here.
+    const auto before = h.snapshot();
+    for (const int uid : std::initializer_list<int>{pressCis, firstPressCtrl + 1, transposeUp,
+                                                    firstSetStep + 3, pressLowerOctave, pressGateCtrl,
+                                                    nextStep, prevStep, toggleRandNotes, flatten})
+        h.fire (uid);
+    EXPECT_EQ (h.snapshot(), before);
+}
+
+TEST (KelvanorActions, PlayModeGateAccentSlideSelectBanks)
+{
+    PanelHarness h;
+
+    h.fire (pressAccent);
+    EXPECT_EQ (h.processor->getSelectedBank(), 1);
+    EXPECT_EQ (h.onAmong (gateStateId, 3), (std::vector<int>{1}));
+    EXPECT_EQ (h.onAmong (gateBlinkingId, 3), (std::vector<int>{1}));
+    EXPECT_TRUE (h.onAmong (noteStateId, 13).empty()); // the chain lies in bank 0
+
+    // Ctrl in another bank than the chain's starts a chain there.
+    h.fire (firstPressCtrl + 2);
+    EXPECT_EQ (h.processor->getChainBank(), 1);
+    EXPECT_EQ (h.processor->getChainFirst(), 1);
+    EXPECT_EQ (h.processor->getChainLast(), 1);
+    EXPECT_EQ (h.processor->getPlayingPattern(), 9);
+    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{2}));
+}
+
+TEST (KelvanorActions, EditModeStepKeys)
+{
+    PanelHarness h;
+    h.enterEditMode();
+    EXPECT_EQ (h.onAmong (firstStepStateId, 16), (std::vector<int>{0}));
+
+    h.fire (firstSetStep + 11); // step 12 of a 5-step pattern
+    EXPECT_EQ (h.processor->getEditedStep(), 0);
+
+    h.fire (prevStep);
+    EXPECT_EQ (h.processor->getEditedStep(), 4);
+    EXPECT_EQ (h.onAmong (firstStepStateId, 16), (std::vector<int>{4}));
+    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{4}));
+    h.fire (nextStep);
+    EXPECT_EQ (h.processor->getEditedStep(), 0);
+
+    h.fire (firstSetStep + 2);
+    EXPECT_EQ (h.processor->getEditedStep(), 2);
+}
+
+TEST (KelvanorActions, EditModeKeysEditTheStep)
+{
+    PanelHarness h;
+    h.enterEditMode();
+
+    h.fire (pressG);
+    EXPECT_EQ ((int) h.editedStep().note, 7);
+    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{7}));
+
+    h.fire (pressGate); // step 0 had its gate on
+    EXPECT_EQ ((int) h.editedStep().gate, 0);
+    EXPECT_EQ (h.parameter (gateStateId), 0.0f);
+
+    h.fire (pressLowerOctave);
+    EXPECT_EQ ((int) h.editedStep().octaveDown, 1);
+    EXPECT_EQ (h.parameter (lowerOctaveStateId), 1.0f);
+
+    // Ctrl keys copy to every step: the note with the edited step's octave, a flag inverted.
+    h.fire (firstPressCtrl + 2);
+    h.fire (pressGateCtrl);
+    for (int i = 0; i < Pattern::numSteps; ++i)
+    {
+        const auto& step = h.processor->getPattern (0).getStep (i);
+        EXPECT_EQ (step.getMidiNote(), 26) << i;
+        EXPECT_EQ ((int) step.gate, 1) << i;
+    }
+
+    h.fire (transposeUp);
+    EXPECT_EQ (h.editedStep().getMidiNote(), 27);
+    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{3}));
+
+    // Randomizer-only keys do nothing while editing.
+    const auto before = h.snapshot();
+    h.fire (toggleRandNotes);
+    h.fire (flatten);
+    EXPECT_EQ (h.snapshot(), before);
+}
+
+TEST (KelvanorActions, StepValuesEditionShowsTheLevelsUnchanged)
+{
+    PanelHarness h;
+    EXPECT_EQ (h.parameter (thresholdModeStateId), 1.0f);
+    h.enterEditMode();
+
+    h.fire (toggleStepValues);
+    EXPECT_EQ (h.parameter (stepValuesStateId), 1.0f);
+    EXPECT_EQ (h.parameter (thresholdModeStateId), 0.0f);
+    EXPECT_FLOAT_EQ (h.parameter (Kelvanor::gateLevelId), 0.7f);
+
+    // Showing a step does not round its level through the single-precision parameter.
+    h.fire (nextStep);
+    h.fire (prevStep);
+    EXPECT_EQ ((double) h.editedStep().gateLevel, 0.7);
+
+    h.processor->getParameterManager().setParameterNormalised (Kelvanor::gateLevelId, 0.25f);
+    EXPECT_EQ ((double) h.editedStep().gateLevel, 0.25);
+
+    h.fire (toggleStepValues);
+    EXPECT_EQ (h.parameter (Kelvanor::gateLevelId), 0.0f);
+    EXPECT_EQ (h.parameter (thresholdModeStateId), 1.0f);
+}
+
+TEST (KelvanorActions, RandomizerModeKeysAndLights)
+{
+    PanelHarness h;
+    h.enterEditMode();
+    h.fire (toggleRandomizer);
+
+    EXPECT_EQ (h.parameter (80), 1.0f);
+    EXPECT_EQ (h.onAmong (noteBlinkingId, 13).size(), 13u);
+    EXPECT_EQ (h.onAmong (gateStateId, 3), (std::vector<int>{0, 1, 2}));
+
+    h.fire (pressGate);
+    EXPECT_FALSE (h.processor->isRandomizeGateOn());
+    EXPECT_EQ (h.onAmong (gateStateId, 3), (std::vector<int>{1, 2}));
+
+    // Clear acts on the note set, not on the pattern.
+    const auto pattern = h.processor->getPattern (0).getStep (3).getMidiNote();
+    h.fire (clear); // C..B of the octave on show; its C1 is the next octave's C
+    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{12}));
+    EXPECT_EQ (h.processor->getPattern (0).getStep (3).getMidiNote(), pattern);
+
+    h.fire (toggleRandNotes);
+    EXPECT_EQ (h.parameter (80), 0.0f);
+
+    // Next Step draws a pattern.
+    h.fire (nextStep);
+    EXPECT_NE (h.processor->getCurrentRandomSeed(), 0u);
+
+    // Leaving the randomizer stops the blinking.
+    h.fire (toggleRandomizer);
+    EXPECT_TRUE (h.onAmong (noteBlinkingId, 13).empty());
+    EXPECT_EQ (h.parameter (80), 0.0f);
+}
+
+TEST (KelvanorActions, WriteModeEditsThePatternThatWillPlay)
+{
+    PanelHarness h;
+    h.fire (pressA);
+    h.fire (toggleWriteMode);
+    EXPECT_EQ (h.processor->getEditedPattern(), 5);
+    EXPECT_EQ (h.parameter (IntSeqPlugin::patternNumberId), 6.0f);
+
+    // A host-mode pattern beyond the three banks is not kept when host mode ends.
+    h.fire (toggleWriteMode);
+    h.fire (toggleHostMode);
+    h.processor->selectEditedPattern (50);
+    EXPECT_EQ (h.processor->getEditedPattern(), 50);
+    h.fire (toggleHostMode);
+    EXPECT_EQ (h.processor->getEditedPattern(), 0);
+}

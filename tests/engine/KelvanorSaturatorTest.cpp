@@ -1,0 +1,57 @@
+#include "engine/KelvanorSaturator.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+double formula (double v)
+{
+    return 1.0 - 2.0 / (std::exp (2.0 * v / 65000.0) + 1.0);
+}
+
+// Across the table, at and around every step boundary, near zero and beyond the ends, the table matches
+// the ladder's tanh formula as closely as the formula's own rounding allows.
+TEST (KelvanorSaturator, MatchesTheTanhFormula)
+{
+    double worst = 0.0, worstAt = 0.0;
+    const auto check = [&] (double v)
+    {
+        const double error = std::abs (KelvanorSaturator::saturate (v) - formula (v));
+        if (error > worst)
+        {
+            worst = error;
+            worstAt = v;
+        }
+    };
+
+    for (double v = -25.0 * 65000.0; v <= 25.0 * 65000.0; v += 97.3)
+        check (v);
+    for (int s = -1300; s <= 1300; ++s)
+        for (const double offset : {-512.0, -511.9, 0.0, 511.9, 512.0})
+            check (s * KelvanorSaturator::step + offset);
+    for (double v = 1e-12; v < 1e4; v *= 1.7)
+    {
+        check (v);
+        check (-v);
+    }
+
+    EXPECT_LT (worst, 6e-16) << "at " << worstAt;
+}
+
+TEST (KelvanorSaturator, IsOddAndReachesItsLimits)
+{
+    for (const double v : {0.0, 1.0, 5000.0, 65000.0, 400000.0})
+        EXPECT_EQ (KelvanorSaturator::saturate (-v), -KelvanorSaturator::saturate (v)) << v;
+
+    EXPECT_EQ (KelvanorSaturator::saturate (0.0), 0.0);
+    for (const double v : {1.3e6, 1e9, std::numeric_limits<double>::infinity()})
+    {
+        EXPECT_EQ (KelvanorSaturator::saturate (v), 1.0) << v;
+        EXPECT_EQ (KelvanorSaturator::saturate (-v), -1.0) << v;
+    }
+    EXPECT_TRUE (std::isfinite (KelvanorSaturator::saturate (std::numeric_limits<double>::quiet_NaN())));
+}
+} // namespace
