@@ -1,4 +1,5 @@
 #include "engine/Kelvanor.h"
+#include "engine/KelvanorRandomizerData.h"
 
 #include <cmath>
 
@@ -13,6 +14,7 @@ int nearestInt (float x) noexcept
 
 Kelvanor::Kelvanor()
     : core (std::make_unique<KelvanorCore>())
+    , randomizerData (std::make_unique<RandomizerData>())
 {
     SoftwareDesignation::Info info;
     info.version = "1.9.5";

@@ -409,7 +409,6 @@ private:
     Pattern clearUndoCopy;
     Pattern clipboard;
 
-    // ---- arpeggiator, randomizer, panel actions, state and settings: begin ----
 public:
     //==============================================================================
     // Arpeggiator (audio thread unless stated; the parameter mapping runs on the changing thread)
@@ -549,11 +548,6 @@ private:
     /** The generator, seeds, backups and note sets, kept behind a pointer so that this header needs
         none of their headers. */
     struct RandomizerData;
-    struct RandomizerDataDeleter
-    {
-        void operator() (RandomizerData* data) const noexcept;
-    };
-    static std::unique_ptr<RandomizerData, RandomizerDataDeleter> createRandomizerData();
 
     bool isTargetEdited() const noexcept;
     void generateRandomPattern();
@@ -630,7 +624,7 @@ private:
     std::atomic<bool> lowerOctaveView{false}, upperOctaveView{false};
     std::atomic<int> randomizerChord{0};
     int targetPattern = -1; // the pattern the randomizer writes; -1 none (message thread)
-    std::unique_ptr<RandomizerData, RandomizerDataDeleter> randomizerData{createRandomizerData()};
+    std::unique_ptr<RandomizerData> randomizerData;
 
     // Panel and settings.
     std::atomic<bool> stepValuesEdition{false};
@@ -640,7 +634,6 @@ private:
     int defaultAccentVelocityLevel = mediumAccentLevel;
     int defaultOscillatorTuning = accurateTuning;
     ChainStatesRefresher chainStatesRefresher{*this};
-    // ---- arpeggiator, randomizer, panel actions, state and settings: end ----
 
     JUCE_DECLARE_NON_COPYABLE (Kelvanor)
 };

@@ -8,16 +8,6 @@ constexpr int octaveLength = 12;          // semitones
 constexpr int randNotesStateId = 80;
 } // namespace
 
-void Kelvanor::RandomizerDataDeleter::operator() (RandomizerData* data) const noexcept
-{
-    delete data;
-}
-
-std::unique_ptr<Kelvanor::RandomizerData, Kelvanor::RandomizerDataDeleter> Kelvanor::createRandomizerData()
-{
-    return std::unique_ptr<RandomizerData, RandomizerDataDeleter> (new RandomizerData());
-}
-
 //==============================================================================
 bool Kelvanor::isNoteAllowed (int midiNote) const noexcept
 {
