@@ -9,11 +9,13 @@
 #      scanner (ardour-vst-scanner), as Ardour does before it ever loads a VST;
 #   2. ardour7-lua (Ardour's session engine without GUI, "None (Dummy)" audio backend) runs
 #      scripts/ardour-check.lua: new session, MIDI track with the plug-in as instrument, parameter list,
-#      output peak with no notes and with one held note, one parameter changed, session saved, closed
+#      output peak with no notes, with one held note and with the transport rolling (a step sequencer
+#      may play then; reported only), one parameter changed, session saved, closed
 #      and reopened in the same process, every parameter compared;
 #   3. a second ardour7-lua process reopens the saved session, compares every parameter again and
 #      saves it once more, and the plug-in's state chunk in both saved files is compared;
-#   4. a third one exports the first 2 seconds of the saved session (no notes) to a WAV file, offline.
+#   4. a third one exports the first 2 seconds of the saved session (no notes, transport rolling, as
+#      any export) to a 32-bit float WAV file, offline, and reports its peak.
 #
 # Options:
 #   --install            apt-get install ardour when ardour7-lua is missing (otherwise nothing is installed)
@@ -26,8 +28,8 @@
 #
 # Exit status: 0 all checks passed; 1 the plug-in does not load (scanner rejects it, Ardour does not
 # index or instantiate it, or Ardour dies before it is loaded); 2 it loads but a later check fails
-# (noise with no notes live or exported, parameters or state chunk not restored, crash or hang
-# later); 3 usage or environment problem.
+# (sound with no notes and the transport stopped, NaN/infinite samples, parameters or state chunk
+# not restored, crash or hang later); 3 usage or environment problem.
 # Not part of CI: Ardour is far too large for a fresh machine.
 set -uo pipefail
 
@@ -35,7 +37,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 lua_script="$here/ardour-check.lua"
 install=0 use_xvfb=0 keep=0 param=0 note=48 expect_params="" expect_sound=0 plugin=""
 
-usage() { sed -n '2,30p' "$0" | sed 's/^# \{0,1\}//'; exit 3; }
+usage() { awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0"; exit "${1:-3}"; }
 
 while [[ $# -gt 0 ]]; do
     case "$1" in
@@ -46,7 +48,7 @@ while [[ $# -gt 0 ]]; do
         --note) note="${2:?--note needs a value}"; shift ;;
         --expect-params) expect_params="${2:?--expect-params needs a value}"; shift ;;
         --expect-sound) expect_sound=1 ;;
-        -h|--help) usage ;;
+        -h|--help) usage 0 ;;
         -*) echo "unknown option $1" >&2; usage ;;
         *) [[ -z "$plugin" ]] || usage; plugin="$1" ;;
     esac
@@ -196,7 +198,7 @@ fi
 
 # 3. Reopen the saved session in a new process.
 if [[ -f "$state_file" ]]; then
-    "${run_env[@]}" timeout -k 5 60 "$ardour_lua" "$lua_script" reload "$copy" "$session_dir" check "$state_file" \
+    "${run_env[@]}" timeout -k 5 60 "$ardour_lua" "$lua_script" reload "$copy" "$session_dir" check "$state_file" "$param" \
         >"$work/reload.log" 2>&1
     reload_rc=$?
     echo "-- reload in a new process: $(describe_exit $reload_rc)"
@@ -228,16 +230,20 @@ if grep -q '^CHECK SAVED ' "$work/create.log"; then
     sed -n 's/^CHECK /   /p' "$work/export.log"
     echo "   Ardour printed:"
     ardour_said "$work/export.log"
-    if [[ $export_rc -eq 134 ]] && grep -q '^CHECK DONE' "$work/export.log"; then
-        # Ardour 7.3 aborts now and then while destroying a session after an export, with its own
-        # plug-ins as well; the plug-in's teardown is checked by the two runs above.
-        echo "   (abort after the export finished: Ardour's own teardown fault after exports, not counted)"
+    if [[ $export_rc -eq 134 || $export_rc -eq 139 ]] && grep -q '^CHECK EXPORT ' "$work/export.log" \
+        && ! grep -q '^CHECK FAIL' "$work/export.log"; then
+        # Ardour 7.3 corrupts its heap now and then in an export and dies afterwards ("corrupted
+        # size vs. prev_size", "double free" in PortExportChannel while destroying the session),
+        # with its own plug-ins as well; the plug-in's teardown is checked by the two runs above.
+        echo "   (NOTE: ardour7-lua $(describe_exit $export_rc) after the export was written: Ardour's own"
+        echo "    fault after exports, not counted; the two runs above check the plug-in's teardown)"
         export_rc=0
+        echo "CHECK DONE" >>"$work/export.log"
     fi
     run_failures "$work/export.log" "$export_rc" "export"
     exported=$(sed -n 's/^CHECK EXPORT .*peak_dBFS=//p' "$work/export.log")
-    if [[ -n "$exported" && "$exported" != "-inf" ]] && awk -v p="$exported" 'BEGIN { exit !(p > -90) }'; then
-        failures+=("exported audio is not silent without notes (peak $exported dBFS)")
+    if [[ "$exported" == "inf" || "$exported" == "nan" ]]; then
+        failures+=("exported audio holds NaN or infinite samples")
     fi
 fi
 
@@ -245,4 +251,4 @@ if [[ ${#failures[@]} -gt 0 ]]; then
     for f in "${failures[@]}"; do echo "RESULT: FAIL - $f"; done
     status=2; exit 2
 fi
-echo "RESULT: PASS - loads, ${count} parameters listed, silent without notes (live and exported; note peak ${sound:-?} dBFS), state restored after reload"
+echo "RESULT: PASS - loads, ${count} parameters listed, silent with no notes and transport stopped (note peak ${sound:-?} dBFS, exported peak ${exported:-?} dBFS), state restored after reload"
