@@ -16,9 +16,12 @@ const char* const parameterTable = R"(
   <param index="1" name="Resonance" value="0.5" auto="true"/>
   <param index="2" name="Drive" value="0" auto="true"/>
   <param index="3" name="Mode" value="0"/>
+  <param index="10" name="Quality" type="int" min="0" max="3" value="0"/>
+  <param index="11" name="Default Quality" type="int" min="0" max="3" value="1"/>
 </PluginParameters>)";
 
-/** A plug-in with a small table of its own, 36 host slots and a state holding three children. */
+/** A plug-in with a small table of its own, 36 host slots and a realtime quality (10) with its default (11),
+    whose hooks log what the base calls them with. */
 class TestPlugin : public BasePlugin
 {
 public:
@@ -31,106 +34,122 @@ public:
     juce::String getProductName() const override { return "TestSynth"; }
     juce::String getFilePrefix() const override { return "TS"; }
     int getNumHostParameters() const override { return numHostSlots; }
-
+    int getRealtimeQualityParameterId() const override { return 10; }
+    int getDefaultRealtimeQualityParameterId() const override { return 11; }
     juce::String getInputChannelName (int) const override { return {}; }
     juce::String getOutputChannelName (int) const override { return {}; }
     bool isInputChannelStereoPair (int) const override { return false; }
     bool isOutputChannelStereoPair (int) const override { return false; }
     bool acceptsMidi() const override { return true; }
     bool producesMidi() const override { return false; }
-
-    std::unique_ptr<juce::XmlElement> createStateXml() override
+    bool shouldLoadStateDump() const override { return loadsDump; }
+    juce::File getUserSettingsFile() const override
     {
-        auto xml = BasePlugin::createStateXml();
-        for (const auto* tag : {"InternalSettings", "InternalSequencer", "ParametersState"})
-            xml->createNewChildElement (tag);
-        return xml;
+        return settingsFile != juce::File() ? settingsFile : BasePlugin::getUserSettingsFile();
     }
 
+    void readUserSettings (const juce::XmlElement& root) override { log.add ("read " + root.getTagName()); }
+    void processingQualityChanged() override { log.add ("quality"); }
+    void userSettingsWritten (juce::XmlElement* root) override { root->createNewChildElement ("Layer"); }
     void applyStateXml (const juce::XmlElement& xml) override
     {
-        appliedStates.push_back (XmlHelpers::toSingleLine (xml));
+        log.add ("apply " + XmlHelpers::toSingleLine (xml));
     }
-
-    void nonRealtimeModeChanged (bool isNonRealtime) override { reportedModes.push_back (isNonRealtime); }
+    void nonRealtimeModeChanged (bool isNonRealtime) override
+    {
+        log.add (isNonRealtime ? "offline" : "realtime");
+    }
 
     std::unique_ptr<Preset> createPresetForFile (PresetCollection*, const juce::File&) override
     {
-        if (!makesPresets)
-            return nullptr;
-
         auto preset = std::make_unique<Preset>();
         preset->addParameterValue (getParameterManager().getParameter (0));
-        return preset;
+        return makesPresets ? std::move (preset) : nullptr;
     }
 
-    std::unique_ptr<juce::Component> createGuiController() override;
+    std::unique_ptr<juce::Component> createGuiController() override
+    {
+        struct Editor : juce::Component, juce::Timer
+        {
+            Editor() { setSize (320, 200); }
+            void timerCallback() override {}
+        };
+        return makesEditor ? std::make_unique<Editor>() : nullptr;
+    }
 
-    using BasePlugin::checkNonRealtime;
     using BasePlugin::setCurrentPresetCollection;
-
     Parameter& parameter (int id) { return *getParameterManager().getParameter (id); }
 
+    /** "slot:parameter id" of every occupied slot. */
+    juce::String slots() const
+    {
+        juce::StringArray list;
+        for (int slot = 0; slot < maxHostParameters; ++slot)
+            if (const auto* p = getHostParameter (slot))
+                list.add (juce::String (slot) + ":" + juce::String (p->getId()));
+        return list.joinIntoString (" ");
+    }
+
+    /** The settings that the user settings file carries. */
+    juce::String settings()
+    {
+        auto& midi = getMidiControl();
+        const auto yesNo = [] (bool b) { return juce::String (b ? "yes" : "no"); };
+        return getAuthorName() + "|" + yesNo (midi.isDefaultMapInUse()) + "|" +
+               midi.getDefaultMapFile().getFileName() + "|" + yesNo (isHostMapDefault()) + "|" +
+               getHostMapFile() + "|" + parameter (10).getValueText();
+    }
+
+    juce::String takeLog()
+    {
+        const auto text = log.joinIntoString (",");
+        log.clear();
+        return text;
+    }
+
     int numHostSlots = 36;
-    bool makesPresets = false;
-    bool makesEditor = false;
-    std::vector<juce::String> appliedStates;
-    std::vector<bool> reportedModes;
+    bool makesPresets = false, makesEditor = false, loadsDump = false;
+    juce::File settingsFile;
+    juce::StringArray log;
 };
 
-class TestEditor : public juce::Component, public juce::Timer
+using Processor = juce::AudioProcessor;
+
+/** What the host wrapper and the plug-in's own listeners hear, in order: "slot=value" for a change,
+    "+slot" and "-slot" for gestures, "display" and the notices by name. */
+struct Recorder : public juce::AudioProcessorListener, public BasePlugin::Listener
 {
-public:
-    TestEditor() { setSize (320, 200); }
-    void timerCallback() override {}
+    void audioProcessorParameterChanged (Processor*, int i, float v) override { add (i, "=", v); }
+    void audioProcessorChanged (Processor*) override { add ("display"); }
+    void audioProcessorParameterChangeGestureBegin (Processor*, int i) override { add ("+", i); }
+    void audioProcessorParameterChangeGestureEnd (Processor*, int i) override { add ("-", i); }
+    void stateRestored (BasePlugin*) override { add ("restored"); }
+    void stateSaved (BasePlugin*) override { add ("saved"); }
+    void playbackPrepared (BasePlugin*) override { add ("prepared"); }
+    void processingModeChanged (BasePlugin*, int mode) override { add ("mode ", mode); }
+    void currentPresetChanged (PresetCollection*) override { add ("preset"); }
+
+    template <typename... Parts>
+    void add (const Parts&... parts)
+    {
+        events.add ((juce::String() + ... + juce::String (parts)));
+    }
+    juce::String take()
+    {
+        const auto list = events.joinIntoString (",");
+        events.clear();
+        return list;
+    }
+    juce::StringArray events;
 };
 
-std::unique_ptr<juce::Component> TestPlugin::createGuiController()
+juce::String childTags (const juce::XmlElement& xml)
 {
-    return makesEditor ? std::make_unique<TestEditor>() : nullptr;
+    juce::StringArray tags;
+    for (const auto* child : xml.getChildIterator())
+        tags.add (child->getTagName());
+    return tags.joinIntoString (",");
 }
-
-/** What the host wrapper would hear. */
-struct HostRecorder : public juce::AudioProcessorListener
-{
-    void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override
-    {
-        changes.push_back ({index, value});
-    }
-    void audioProcessorChanged (juce::AudioProcessor*) override { ++displayUpdates; }
-    void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override
-    {
-        gestures.push_back (index + 1);
-    }
-    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override
-    {
-        gestures.push_back (-(index + 1));
-    }
-
-    std::vector<std::pair<int, float>> changes;
-    std::vector<int> gestures; // slot + 1 for begin, -(slot + 1) for end
-    int displayUpdates = 0;
-};
-
-struct NoticeRecorder : public BasePlugin::Listener
-{
-    void stateRestored (BasePlugin*) override { notices.add ("restored"); }
-    void stateSaved (BasePlugin*) override { notices.add ("saved"); }
-    void playbackPrepared (BasePlugin*) override { notices.add ("prepared"); }
-    void processingModeChanged (BasePlugin*, int mode) override
-    {
-        notices.add ("mode " + juce::String (mode));
-    }
-    void currentPresetChanged (PresetCollection*) override { notices.add ("preset"); }
-
-    juce::StringArray notices;
-};
-
-struct ChangeCounter : public juce::ChangeListener
-{
-    void changeListenerCallback (juce::ChangeBroadcaster*) override { ++count; }
-    int count = 0;
-};
 
 class BasePluginTest : public ::testing::Test
 {
@@ -140,8 +159,8 @@ protected:
         pumpMessages();
         BasePlugin::overrideApplicationDataFolders (dataFolder.getChildFile ("user"),
                                                     dataFolder.getChildFile ("common"));
-        plugin.addListener (&host);
-        plugin.addListener (&notices);
+        plugin.addListener (static_cast<juce::AudioProcessorListener*> (&heard));
+        plugin.addListener (static_cast<BasePlugin::Listener*> (&heard));
     }
 
     void TearDown() override
@@ -150,15 +169,26 @@ protected:
         BasePlugin::overrideApplicationDataFolders ({}, {});
     }
 
-    TemporaryFolder dataFolder; // start-up reads the settings folder: never the user's own
+    void writeSettings (const juce::String& text)
+    {
+        const auto file = plugin.getUserSettingsFile();
+        ASSERT_TRUE (file.getParentDirectory().createDirectory());
+        ASSERT_TRUE (file.replaceWithText (text));
+    }
+
+    juce::String path (const juce::String& name) const
+    {
+        return dataFolder.getChildFile (name).getFullPathName();
+    }
+
+    TemporaryFolder dataFolder; // start-up and settings read the settings folder: never the user's own
     TestPlugin plugin;
-    HostRecorder host;
-    NoticeRecorder notices;
+    Recorder heard;
 };
 } // namespace
 
 //==============================================================================
-TEST_F (BasePluginTest, SlotsShowTheirParameterOrTheHostsValue)
+TEST_F (BasePluginTest, SlotsAnswerWithTheirParameterTheHostsValueOrNothing)
 {
     plugin.assignHostParameter (5, &plugin.parameter (1));
     plugin.parameter (1).setValueNormalised (0.125f, false);
@@ -167,300 +197,247 @@ TEST_F (BasePluginTest, SlotsShowTheirParameterOrTheHostsValue)
     EXPECT_FLOAT_EQ (plugin.getParameter (5), 0.125f);
 
     plugin.setParameter (35, 0.25f);
-
     EXPECT_FLOAT_EQ (plugin.getParameter (35), 0.25f);
     EXPECT_EQ (plugin.getParameterText (35), "0.25000000");
     EXPECT_EQ (plugin.getParameterName (35), "Parameter 36");
-    EXPECT_EQ (plugin.getParameterName (0), "Parameter 1");
-    EXPECT_FLOAT_EQ (plugin.getParameterDefaultValue (35), 0.0f);
-}
 
-TEST_F (BasePluginTest, IndexesOutsideTheSlotsGiveNeutralAnswers)
-{
-    for (const int index : {-1, 36, 37, 128, std::numeric_limits<int>::min()})
+    plugin.setParameter (5, std::numeric_limits<float>::quiet_NaN()); // non-finite values are ignored
+    plugin.setParameter (35, std::numeric_limits<float>::infinity());
+    EXPECT_FLOAT_EQ (plugin.getParameter (5), 0.125f);
+    EXPECT_FLOAT_EQ (plugin.getParameter (35), 0.25f);
+
+    for (const int index : {-1, 36, 128, std::numeric_limits<int>::min()})
     {
         plugin.setParameter (index, 0.75f);
-        EXPECT_EQ (plugin.getParameterName (index), "") << index;
-        EXPECT_EQ (plugin.getParameterText (index), "") << index;
+        EXPECT_EQ (plugin.getParameterName (index) + plugin.getParameterText (index), "") << index;
         EXPECT_FLOAT_EQ (plugin.getParameter (index), 0.0f) << index;
         EXPECT_FALSE (plugin.isParameterAutomatable (index)) << index;
     }
-    EXPECT_EQ (plugin.getNumParameters(), 36);
-}
 
-TEST_F (BasePluginTest, SlotCountIsLimitedToTheTable)
-{
-    plugin.numHostSlots = 500;
+    plugin.numHostSlots = 500; // limited to the table
     EXPECT_EQ (plugin.getNumParameters(), BasePlugin::maxHostParameters);
-    EXPECT_EQ (plugin.getParameterName (128), "");
     EXPECT_EQ (plugin.getParameterName (127), "Parameter 128");
-}
-
-TEST_F (BasePluginTest, NonFiniteHostValuesAreIgnored)
-{
-    plugin.assignHostParameter (0, &plugin.parameter (0));
-    plugin.setParameter (0, 0.2f);
-    plugin.setParameter (1, 0.4f);
-
-    plugin.setParameter (0, std::numeric_limits<float>::quiet_NaN());
-    plugin.setParameter (1, std::numeric_limits<float>::infinity());
-
-    EXPECT_FLOAT_EQ (plugin.getParameter (0), 0.2f);
-    EXPECT_FLOAT_EQ (plugin.getParameter (1), 0.4f);
+    EXPECT_EQ (plugin.getParameterName (128), "");
 }
 
 TEST_F (BasePluginTest, HostWriteDoesNotEchoButAGuiChangeDoes)
 {
-    plugin.assignHostParameter (4, &plugin.parameter (0));
-
-    plugin.setParameter (4, 0.7f);
-    EXPECT_FLOAT_EQ (plugin.parameter (0).getValueNormalised(), 0.7f);
-    EXPECT_TRUE (host.changes.empty());
-
-    plugin.parameter (0).setValueNormalised (0.3f, true);
-    plugin.parameter (3).setValueNormalised (1.0f, true); // unbound: stays inside
-    ASSERT_EQ (host.changes.size(), 1u);
-    EXPECT_EQ (host.changes[0].first, 4);
-    EXPECT_FLOAT_EQ (host.changes[0].second, 0.3f);
-}
-
-TEST_F (BasePluginTest, EchoGuardCoversOnlyTheWrittenSlot)
-{
     // A parameter that moves another while the host writes it: the other one's change is news to the host.
     struct Coupling : public Parameter::Listener
     {
-        explicit Coupling (Parameter& target)
-            : other (target)
-        {
-        }
         void parameterChanged (Parameter* p) override
         {
-            other.setValueNormalised (1.0f - p->getValueNormalised(), true);
+            other->setValueNormalised (1.0f - p->getValueNormalised(), true);
         }
-        Parameter& other;
-    } coupling (plugin.parameter (1));
-
+        Parameter* other;
+    } coupling;
+    coupling.other = &plugin.parameter (1);
     plugin.getParameterManager().addListener (0, &coupling);
-    plugin.assignHostParameter (0, &plugin.parameter (0));
+    plugin.assignHostParameter (4, &plugin.parameter (0));
     plugin.assignHostParameter (1, &plugin.parameter (1));
+    EXPECT_EQ (heard.take(), "display,display");
 
-    plugin.setParameter (0, 0.25f);
+    plugin.setParameter (4, 0.25f);
+    EXPECT_FLOAT_EQ (plugin.parameter (0).getValueNormalised(), 0.25f);
+    EXPECT_EQ (heard.take(), "1=0.75");
 
-    ASSERT_EQ (host.changes.size(), 1u);
-    EXPECT_EQ (host.changes[0].first, 1);
-    EXPECT_FLOAT_EQ (host.changes[0].second, 0.75f);
+    plugin.parameter (2).setValueNormalised (1.0f, true); // unbound: stays inside
+    plugin.parameter (0).setValueNormalised (0.5f, true);
+    plugin.parameter (0).beginChangeGesture();
+    plugin.parameter (0).endChangeGesture();
+    plugin.parameter (2).beginChangeGesture();
+    EXPECT_EQ (heard.take(), "1=0.5,4=0.5,+4,-4");
+    plugin.parameter (0).removeListener (&coupling);
 }
 
-TEST_F (BasePluginTest, GesturesOfBoundParametersReachTheHost)
-{
-    plugin.assignHostParameter (2, &plugin.parameter (1));
-
-    plugin.parameter (1).beginChangeGesture();
-    plugin.parameter (1).endChangeGesture();
-    plugin.parameter (0).beginChangeGesture(); // unbound
-
-    EXPECT_EQ (host.gestures, (std::vector<int>{3, -3}));
-}
-
-TEST_F (BasePluginTest, ReassigningAParameterFreesItsOldSlot)
+TEST_F (BasePluginTest, SlotAssignmentFreesTheOldSlotAndRefusesWhatItCannotBind)
 {
     auto& cutoff = plugin.parameter (0);
     plugin.assignHostParameter (3, &cutoff);
     plugin.assignHostParameter (7, &cutoff);
-
-    EXPECT_EQ (plugin.getHostParameter (3), nullptr);
-    EXPECT_EQ (plugin.getHostParameter (7), &cutoff);
-    EXPECT_EQ (plugin.getHostParameterSlot (0), 7);
-
+    plugin.assignHostParameter (2, &plugin.parameter (2));
+    plugin.assignHostParameter (2, &plugin.parameter (3)); // not automatable
+    EXPECT_EQ (plugin.slots(), "2:2 7:0");
     plugin.setParameter (3, 0.9f);
     EXPECT_FLOAT_EQ (cutoff.getValueNormalised(), 0.5f);
 
     // A parameter pushed out of its slot by another no longer reaches the host.
     plugin.assignHostParameter (7, &plugin.parameter (1));
     EXPECT_EQ (plugin.getHostParameterSlot (0), -1);
+    heard.take();
     cutoff.setValueNormalised (0.9f, true);
-    EXPECT_TRUE (host.changes.empty());
-}
+    EXPECT_EQ (heard.take(), "");
 
-TEST_F (BasePluginTest, NonAutomatableParametersAreRefused)
-{
-    plugin.assignHostParameter (2, &plugin.parameter (2));
-    plugin.assignHostParameter (2, &plugin.parameter (3));
-    EXPECT_EQ (plugin.getHostParameter (2), &plugin.parameter (2));
-    EXPECT_EQ (plugin.getHostParameterSlot (3), -1);
-
-    // A parameter that lost its flag is refused its new slot but still leaves the old one.
-    plugin.assignHostParameter (6, &plugin.parameter (0));
-    plugin.parameter (0).setAutomatable (false);
-    plugin.assignHostParameter (8, &plugin.parameter (0));
-    EXPECT_EQ (plugin.getHostParameter (6), nullptr);
-    EXPECT_EQ (plugin.getHostParameter (8), nullptr);
-}
-
-TEST_F (BasePluginTest, SlotsOutsideTheRangePlaceNothing)
-{
-    plugin.assignHostParameter (1, &plugin.parameter (0));
-
+    // Out of range slots place nothing but still free the old one; so does a parameter that lost its flag.
+    plugin.assignHostParameter (1, &cutoff);
     for (const int slot : {-1, 36, 128, 1000})
-        plugin.assignHostParameter (slot, &plugin.parameter (0));
-
-    EXPECT_EQ (plugin.getHostParameter (1), nullptr);
+        plugin.assignHostParameter (slot, &cutoff);
+    EXPECT_EQ (plugin.slots(), "2:2 7:1");
+    plugin.assignHostParameter (6, &cutoff);
+    cutoff.setAutomatable (false);
+    plugin.assignHostParameter (8, &cutoff);
+    EXPECT_EQ (plugin.slots(), "2:2 7:1");
     EXPECT_EQ (plugin.getHostParameterSlot (0), -1);
-    EXPECT_EQ (plugin.getHostParameter (36), nullptr);
-}
 
-TEST_F (BasePluginTest, SlotChangesTellTheHostAndThePage)
-{
-    ChangeCounter page;
+    // The page hears every change of the table, the host only of assignments.
+    struct : juce::ChangeListener
+    {
+        void changeListenerCallback (juce::ChangeBroadcaster*) override { ++count; }
+        int count = 0;
+    } page;
     plugin.getHostParametersChangedBroadcaster().addChangeListener (&page);
-
-    plugin.assignHostParameter (0, &plugin.parameter (0));
-    EXPECT_EQ (host.displayUpdates, 1);
     pumpMessages();
-    EXPECT_EQ (page.count, 1);
-
-    plugin.assignHostParameter (0, &plugin.parameter (0)); // already there
+    heard.take();
+    plugin.assignHostParameter (2, &plugin.parameter (2)); // already there
     plugin.unassignHostParameter (5);                      // already free
     pumpMessages();
-    EXPECT_EQ (page.count, 1);
-
-    plugin.unassignHostParameter (0);
+    plugin.unassignHostParameter (2);
     pumpMessages();
-    EXPECT_EQ (page.count, 2);
-    EXPECT_EQ (plugin.getHostParameterSlot (0), -1);
-
-    plugin.assignHostParameter (1, &plugin.parameter (1));
     plugin.clearHostParameters();
     pumpMessages();
-    EXPECT_EQ (plugin.getHostParameter (1), nullptr);
-    EXPECT_EQ (plugin.getHostParameterSlot (1), -1);
-    EXPECT_EQ (host.displayUpdates, 2); // unassigning and clearing do not tell the host
-
+    EXPECT_EQ (page.count, 2);
+    EXPECT_EQ (plugin.slots(), "");
+    EXPECT_EQ (heard.take(), "");
     plugin.getHostParametersChangedBroadcaster().removeChangeListener (&page);
 }
 
+TEST_F (BasePluginTest, HostMapRoundTripCountsSlotsFromOne)
+{
+    plugin.assignHostParameter (0, &plugin.parameter (1));
+    plugin.assignHostParameter (35, &plugin.parameter (0));
+    const auto file = dataFolder.getChildFile ("map" + plugin.getHostParametersMapFileExtension());
+    ASSERT_TRUE (plugin.saveHostParametersMap (file));
+    EXPECT_EQ (file.getFileName(), "map.tshpmap");
+    EXPECT_EQ (XmlHelpers::toSingleLine (*XmlHelpers::parse (file)),
+               "<HostParametersMap name=\"TestSynth\"><assign hostParam=\"1\" pluginParam=\"Resonance\"/>"
+               "<assign hostParam=\"36\" pluginParam=\"Cutoff\"/></HostParametersMap>");
+
+    TestPlugin other;
+    other.assignHostParameter (5, &other.parameter (2));
+    other.loadHostParametersMap (file);
+    EXPECT_EQ (other.slots(), "0:1 35:0"); // an accepted map replaces the whole table
+}
+
+TEST_F (BasePluginTest, HostMapBadEntriesAreSkippedAndRefusedMapsKeepTheSlots)
+{
+    // An entry between "Drive in slot 2" and "Cutoff in slot 10", and the slots afterwards.
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] { { "", "1:2 9:0" },
+        { "<assign hostParam='0' pluginParam='Resonance'/>", "1:2 9:0" }, { "<assign pluginParam='Resonance'/>", "1:2 9:0" },
+        { "<assign hostParam='abc' pluginParam='Resonance'/>", "1:2 9:0" },
+        { "<assign hostParam='-2147483648' pluginParam='Resonance'/>", "1:2 9:0" },
+        { "<assign hostParam='99999999999999' pluginParam='Resonance'/>", "1:2 9:0" },
+        { "<assign hostParam='5' pluginParam='No Such Parameter'/>", "1:2 9:0" },
+        { "<assign hostParam='5' pluginParam='Mode'/>", "1:2 9:0" }, { "<assign hostParam='5' pluginParam='drive'/>", "1:2 9:0" },
+        { "<other hostParam='5' pluginParam='Drive'/>", "1:2 9:0" },
+        { "<assign hostParam='36' pluginParam='Resonance'/>", "1:2 9:0 35:1" },
+        // The same parameter again: it ends in the later slot, or in none when that one is bad.
+        { "<ASSIGN hostParam='7' pluginParam='Drive'/>", "6:2 9:0" }, { "<assign hostParam='37' pluginParam='Drive'/>", "9:0" },
+        { "<assign hostParam='2' pluginParam=''/>", "9:0" }, { "<assign hostParam='2' pluginParam='Nothing'/>", "9:0" } };
+    // clang-format on
+    for (const auto& [entry, slots] : cases)
+    {
+        const auto xml = XmlHelpers::parse (
+            "<hostparametersmap name='TESTSYNTH'><assign hostParam='2' pluginParam='Drive'/>" +
+            juce::String (entry) + "<assign hostParam='10' pluginParam='Cutoff'/></hostparametersmap>");
+        plugin.loadHostParametersMapFromXml (xml.get());
+        EXPECT_EQ (plugin.slots(), slots) << entry;
+    }
+
+    const auto file = dataFolder.getChildFile ("bad.tshpmap");
+    for (const auto* text :
+         {"<HostParametersMap name='OtherSynth'/>", "<HostParametersMap/>",
+          "<HostParameterMap name='TestSynth'/>",
+          "<HostParametersMap name='TestSynth'><assign hostParam='1' pluginParam='Drive'/>"})
+    {
+        ASSERT_TRUE (file.replaceWithText (text));
+        plugin.loadHostParametersMap (file);
+        EXPECT_EQ (plugin.slots(), "9:0") << text;
+    }
+    plugin.loadHostParametersMap (dataFolder.getChildFile ("missing.tshpmap"));
+    plugin.loadHostParametersMapFromXml (nullptr);
+    EXPECT_EQ (plugin.slots(), "9:0");
+    plugin.loadHostParametersMapFromXml (
+        XmlHelpers::parse (juce::String ("<HostParametersMap name='TestSynth'/>")).get());
+    EXPECT_EQ (plugin.slots(), "");
+}
+
 //==============================================================================
-TEST_F (BasePluginTest, StateRoundTripKeepsTheChildOrder)
+TEST_F (BasePluginTest, StateRoundTripAndRestoredNoticesAlsoForUnreadableData)
 {
     juce::MemoryBlock chunk;
     plugin.getStateInformation (chunk);
     plugin.setStateInformation (chunk.getData(), (int) chunk.getSize());
-
-    ASSERT_EQ (plugin.appliedStates.size(), 1u);
-    const auto state = XmlHelpers::parse (plugin.appliedStates[0]);
-    ASSERT_NE (state, nullptr);
-    EXPECT_TRUE (plugin.isStateXml (*state));
-
-    juce::StringArray tags;
-    for (const auto* child : state->getChildIterator())
-        tags.add (child->getTagName());
-    EXPECT_EQ (tags.joinIntoString (","), "InternalSettings,InternalSequencer,ParametersState");
-
-    EXPECT_TRUE (notices.notices.isEmpty()); // delivered on the message thread only
+    EXPECT_EQ (plugin.takeLog(), "apply <PluginState application=\"TestSynth\"/>");
+    EXPECT_EQ (heard.take(), ""); // delivered on the message thread only
     pumpMessages();
-    EXPECT_EQ (notices.notices.joinIntoString (","), "restored,saved");
-}
+    EXPECT_EQ (heard.take(), "restored,saved");
 
-TEST_F (BasePluginTest, UnreadableStateStillNotifiesRestored)
-{
+    // A listener may remove itself during a notice; null and duplicates are ignored.
+    struct OneShot : public BasePlugin::Listener
+    {
+        void stateRestored (BasePlugin* p) override
+        {
+            ++calls;
+            p->removeListener (this);
+        }
+        int calls = 0;
+    } oneShot;
+    plugin.addListener (&oneShot);
+    plugin.addListener (&oneShot);
+    plugin.addListener (static_cast<BasePlugin::Listener*> (nullptr));
+
     const char garbage[] = "VC2!\xff\xff\xff\xffnot xml at all";
-    plugin.setStateInformation (garbage, (int) sizeof (garbage));
-    plugin.setStateInformation (nullptr, 0);
-    plugin.setStateInformation (garbage, 3);
+    for (int i = 0; i < 2; ++i)
+    {
+        plugin.setStateInformation (garbage, (int) sizeof (garbage));
+        plugin.setStateInformation (nullptr, 0);
+        plugin.setStateInformation (garbage, 3);
+        pumpMessages();
+    }
+    EXPECT_EQ (plugin.takeLog(), "");
+    EXPECT_EQ (heard.take(), "restored,restored"); // three restores, one notice
+    EXPECT_EQ (oneShot.calls, 1);
 
-    EXPECT_TRUE (plugin.appliedStates.empty());
-    pumpMessages();
-    EXPECT_EQ (notices.notices.joinIntoString (","), "restored"); // three restores, one notice
-}
-
-TEST_F (BasePluginTest, OwnStateElementIsRecognisedIgnoringCase)
-{
-    const auto own = XmlHelpers::parse (juce::String ("<pluginstate application=\"TESTSYNTH\"/>"));
-    const auto foreign = XmlHelpers::parse (juce::String ("<PluginState application=\"Other\"/>"));
-    const auto unnamed = XmlHelpers::parse (juce::String ("<PluginState/>"));
-
-    EXPECT_TRUE (plugin.isStateXml (*own));
-    EXPECT_FALSE (plugin.isStateXml (*foreign));
-    EXPECT_FALSE (plugin.isStateXml (*unnamed));
+    EXPECT_TRUE (
+        plugin.isStateXml (*XmlHelpers::parse (juce::String ("<pluginstate application='TESTSYNTH'/>"))));
+    for (const auto* text : {"<PluginState application='Other'/>", "<PluginState/>"})
+        EXPECT_FALSE (plugin.isStateXml (*XmlHelpers::parse (juce::String (text)))) << text;
     EXPECT_FALSE (plugin.isOwnXmlElement (nullptr, "PluginState"));
-    EXPECT_FALSE (plugin.isOwnXmlElement (own.get(), "UserSettings"));
 }
 
 TEST_F (BasePluginTest, PreparingAndOfflineChangesAreNotified)
 {
     plugin.prepareToPlay (44100.0, 512);
     EXPECT_TRUE (plugin.isPlaybackPrepared());
-
     juce::AudioSampleBuffer buffer (2, 16);
     juce::MidiBuffer midi;
     plugin.setNonRealtime (true);
     plugin.processBlock (buffer, midi);
     plugin.processBlock (buffer, midi);
     pumpMessages();
-    EXPECT_EQ (notices.notices.joinIntoString (","), "prepared,mode 2");
-
     plugin.setNonRealtime (false);
     plugin.processBlock (buffer, midi);
     plugin.releaseResources();
     pumpMessages();
-    EXPECT_EQ (notices.notices.joinIntoString (","), "prepared,mode 2,mode 1");
-    EXPECT_EQ (plugin.reportedModes, (std::vector<bool>{true, false}));
+    EXPECT_EQ (heard.take(), "prepared,mode 2,mode 1");
+    EXPECT_EQ (plugin.takeLog(), "offline,realtime");
     EXPECT_FALSE (plugin.isPlaybackPrepared());
-}
 
-TEST_F (BasePluginTest, ListenerMayRemoveItselfDuringANotice)
-{
-    struct OneShot : public BasePlugin::Listener
-    {
-        explicit OneShot (BasePlugin& p)
-            : plugin (p)
-        {
-        }
-        void stateRestored (BasePlugin*) override
-        {
-            ++calls;
-            plugin.removeListener (this);
-        }
-        BasePlugin& plugin;
-        int calls = 0;
-    } oneShot (plugin);
-
-    plugin.addListener (&oneShot);
-    plugin.addListener (&oneShot);
-    plugin.addListener (static_cast<BasePlugin::Listener*> (nullptr));
-
-    for (int i = 0; i < 2; ++i)
-    {
-        plugin.setStateInformation (nullptr, 0);
-        pumpMessages();
-    }
-
-    EXPECT_EQ (oneShot.calls, 1);
-    EXPECT_EQ (notices.notices.joinIntoString (","), "restored,restored");
-}
-
-//==============================================================================
-TEST_F (BasePluginTest, XmlUtilities)
-{
-    const auto on = BasePlugin::createStateElement ("IntSeq", true);
-    const auto off = BasePlugin::createStateElement ("IntSeq", false);
-    EXPECT_EQ (XmlHelpers::toSingleLine (*on), "<IntSeq state=\"on\"/>");
-    EXPECT_TRUE (BasePlugin::isStateOn (*on));
-    EXPECT_FALSE (BasePlugin::isStateOn (*off));
-    EXPECT_TRUE (BasePlugin::isStateOn (*XmlHelpers::parse (juce::String ("<X state=\"ON\"/>"))));
-
-    EXPECT_EQ (XmlHelpers::toSingleLine (*plugin.createApplicationElement ("UserSettings")),
-               "<UserSettings application=\"TestSynth\"/>");
-    EXPECT_EQ (BasePlugin::makeFileWildcard (".tshpmap"), "*.tshpmap");
+    // The host is recognised by its executable's name, case counting.
+    for (const auto& [name, isFruityLoops] : {std::pair{"FL64.exe", true},
+                                              {"FL Studio", true},
+                                              {"fl64.exe", false},
+                                              {"ardour-7", false},
+                                              {"", false}})
+        EXPECT_EQ (BasePlugin::isFruityLoopsHostName (name), isFruityLoops) << name;
 }
 
 TEST_F (BasePluginTest, BuiltInEventsAndDebugParameters)
 {
     EXPECT_EQ (plugin.getEventsMap().getEventNameForId (1000), "Options");
     EXPECT_EQ (plugin.getEventsMap().getEventNameForId (1010), "Toggle Midi Learn");
-
     plugin.addDebugParameters();
-
     const auto* last = plugin.getParameterManager().getParameter (300011);
     ASSERT_NE (last, nullptr);
     EXPECT_EQ (last->getName(), "Debug Parameter 11");
@@ -468,42 +445,141 @@ TEST_F (BasePluginTest, BuiltInEventsAndDebugParameters)
     EXPECT_EQ (plugin.getEventsMap().getEventNameForId (10011), "Debug Event 11");
 }
 
-TEST (BasePluginHost, FruityLoopsIsRecognisedByItsExecutableName)
-{
-    EXPECT_TRUE (BasePlugin::isFruityLoopsHostName ("FL64.exe"));
-    EXPECT_TRUE (BasePlugin::isFruityLoopsHostName ("FL Studio"));
-    EXPECT_FALSE (BasePlugin::isFruityLoopsHostName ("fl64.exe"));
-    EXPECT_FALSE (BasePlugin::isFruityLoopsHostName ("ardour-7"));
-    EXPECT_FALSE (BasePlugin::isFruityLoopsHostName (""));
-}
-
-//==============================================================================
 TEST_F (BasePluginTest, HostWindowsComeAndGoWhileTheEditorStays)
 {
     EXPECT_EQ (plugin.createEditor(), nullptr); // no editor yet
-
     plugin.makesEditor = true;
     plugin.initialiseGuiController();
     auto* editor = plugin.getGuiController();
     ASSERT_NE (editor, nullptr);
     EXPECT_TRUE (dynamic_cast<juce::Timer&> (*editor).isTimerRunning());
-
     plugin.initialiseGuiController();
-    EXPECT_EQ (plugin.getGuiController(), editor);
 
     for (int i = 0; i < 2; ++i)
     {
         std::unique_ptr<juce::AudioProcessorEditor> window (plugin.createEditor());
-        ASSERT_NE (window, nullptr);
-        EXPECT_EQ (editor->getParentComponent(), window.get());
-        EXPECT_TRUE (editor->isVisible());
-        EXPECT_EQ (window->getWidth(), 320);
-        EXPECT_EQ (window->getHeight(), 200);
+        EXPECT_TRUE (editor->getParentComponent() == window.get() && editor->isVisible());
+        EXPECT_EQ (window->getBounds(), juce::Rectangle<int> (320, 200));
         window.reset();
-
-        EXPECT_EQ (editor->getParentComponent(), nullptr);
-        EXPECT_FALSE (editor->isVisible());
+        EXPECT_TRUE (editor->getParentComponent() == nullptr && !editor->isVisible());
         EXPECT_EQ (plugin.getGuiController(), editor);
+    }
+}
+
+//==============================================================================
+TEST_F (BasePluginTest, SettingsSectionsAreReadIgnoringCaseAndOnlyYesMeansYes)
+{
+    EXPECT_EQ (plugin.getUserSettingsFile(),
+               dataFolder.getChildFile ("user/Zeb Group/TestSynth/TestSynth.ini"));
+    EXPECT_EQ (plugin.getCommonDataDirectory(), dataFolder.getChildFile ("common/Zeb Group/TestSynth"));
+    EXPECT_FALSE (plugin.getUserDataDirectory().exists());
+
+    writeSettings (
+        "<usersettings application='testsynth'><PRESETS><author name='Jo Maker'/><Author name='Second'/>"
+        "</PRESETS><midicontrolmap default='YES' file='" +
+        path ("map.tsccmap") + "'/><HostParametersMap default='Yes' file='" + path ("map.tshpmap") +
+        "'/></usersettings>");
+    plugin.loadUserSettings();
+    EXPECT_EQ (plugin.settings(), "Jo Maker|yes|map.tsccmap|yes|" + path ("map.tshpmap") + "|1");
+    EXPECT_EQ (plugin.takeLog(), "read usersettings,quality");
+
+    writeSettings ("<UserSettings application='TestSynth'><MidiControlMap default='true'/>"
+                   "<HostParametersMap default='no' file='relative.tshpmap'/></UserSettings>");
+    plugin.loadUserSettings();
+    EXPECT_EQ (plugin.settings(), "Jo Maker|no||no|relative.tshpmap|1"); // no "file": cleared
+}
+
+TEST_F (BasePluginTest, ForeignOrBrokenSettingsAreIgnoredWholeButQualityDefaultsApply)
+{
+    for (const auto* text :
+         {"<UserSettings application='OtherSynth'><Presets><Author name='X'/></Presets></UserSettings>",
+          "<Settings application='TestSynth'><Presets><Author name='X'/></Presets></Settings>",
+          "<UserSettings application='TestSynth'><Presets><Author name='X'", "", "not xml at all"})
+    {
+        plugin.setAuthorName ("Kept");
+        plugin.parameter (10).setValueInt (3, false);
+        writeSettings (text);
+        plugin.loadUserSettings();
+        EXPECT_EQ (plugin.settings(), "Kept|no||no||1") << text;
+        EXPECT_EQ (plugin.takeLog(), "quality") << text;
+    }
+
+    // Only the default quality of the "DefaultProcessingQuality" preset is taken, then copied to the one in
+    // use.
+    writeSettings ("<UserSettings application='TestSynth'>"
+                   "<Preset name='DefaultProcessingQuality'><param name='Default Quality' value='2'/>"
+                   "<param name='Cutoff' value='0.9'/></Preset>"
+                   "<Preset name='Other'><param name='Default Quality' value='3'/></Preset></UserSettings>");
+    plugin.loadUserSettings();
+    EXPECT_EQ (plugin.parameter (11).getValueInt(), 2);
+    EXPECT_EQ (plugin.parameter (10).getValueInt(), 2);
+    EXPECT_FLOAT_EQ (plugin.parameter (0).getValue(), 0.5f);
+}
+
+TEST_F (BasePluginTest, SettingsAreWrittenInOrderAndReadBack)
+{
+    plugin.setAuthorName ("Jo Maker");
+    plugin.setHostMapDefault (true);
+    plugin.saveUserSettings();
+    const auto written = XmlHelpers::parse (plugin.getUserSettingsFile());
+    ASSERT_NE (written, nullptr);
+    EXPECT_TRUE (plugin.isUserSettingsXml (*written));
+    EXPECT_EQ (childTags (*written), "Presets,MidiControlMap,HostParametersMap,Preset,Layer");
+    EXPECT_FALSE (written->getChildByName ("MidiControlMap")->hasAttribute ("file"));
+    EXPECT_FALSE (written->getChildByName ("HostParametersMap")->hasAttribute ("file"));
+    EXPECT_TRUE (plugin.getUserSettingsFile().loadFileAsString().startsWith (
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+
+    plugin.getMidiControl().setDefaultMapInUse (true);
+    plugin.getMidiControl().setDefaultMapFile (dataFolder.getChildFile ("a.tsccmap"));
+    plugin.setHostMapFile (path ("b.tshpmap"));
+    plugin.parameter (11).setValueInt (3, false);
+    plugin.saveUserSettings();
+    TestPlugin fresh;
+    fresh.loadUserSettings();
+    EXPECT_EQ (fresh.settings(), "Jo Maker|yes|a.tsccmap|yes|" + path ("b.tshpmap") + "|3");
+}
+
+TEST_F (BasePluginTest, ASettingsFileThatCannotBeWrittenKeepsTheOldOne)
+{
+    // The longest name a folder entry may have: the file exists, but no temporary file can be made beside it,
+    // whoever runs the test.
+    plugin.settingsFile = dataFolder.getChildFile (juce::String::repeatedString ("s", 251) + ".ini");
+    const juce::String oldText =
+        "<UserSettings application='TestSynth'><Presets><Author name='Old'/></Presets></UserSettings>";
+    {
+        juce::FileOutputStream out (plugin.settingsFile);
+        ASSERT_TRUE (out.openedOk());
+        out.writeText (oldText, false, false, nullptr);
+    }
+    plugin.setAuthorName ("New");
+    plugin.saveUserSettings();
+    EXPECT_EQ (plugin.settingsFile.loadFileAsString(), oldText);
+    EXPECT_EQ (dataFolder.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1);
+}
+
+TEST_F (BasePluginTest, StartUpReadsSettingsTheChosenMapAndTheDumpWhenAskedFor)
+{
+    plugin.assignHostParameter (0, &plugin.parameter (0));
+    plugin.initialise(); // without a chosen map the slots stay
+    EXPECT_EQ (plugin.slots(), "0:0");
+
+    const auto mapFile = dataFolder.getChildFile ("start.tshpmap");
+    ASSERT_TRUE (mapFile.replaceWithText ("<HostParametersMap name='TestSynth'>"
+                                          "<assign hostParam='3' pluginParam='Drive'/></HostParametersMap>"));
+    writeSettings ("<UserSettings application='TestSynth'><HostParametersMap default='yes' file='" +
+                   mapFile.getFullPathName() + "'/></UserSettings>");
+    ASSERT_TRUE (plugin.getDumpFile().replaceWithText ("<PluginState application='TestSynth'/>"));
+
+    for (const bool dump : {false, true})
+    {
+        TestPlugin starting;
+        starting.loadsDump = dump;
+        starting.runLateInitialisation();
+        EXPECT_EQ (starting.slots(), "2:2");
+        EXPECT_EQ (starting.getMidiControl().getName(), "TestSynth");
+        EXPECT_EQ (starting.takeLog(), juce::String ("read UserSettings,quality") +
+                                           (dump ? ",apply <PluginState application=\"TestSynth\"/>" : ""));
     }
 }
 
@@ -514,10 +590,8 @@ protected:
     void SetUp() override
     {
         BasePluginTest::SetUp();
-        for (const auto* name : {"Bass 10", "Bass 2", "Bass 1"})
-            writePreset (folder.getChildFile (juce::String (name) + ".tsprs"),
-                         0.1f * (float) juce::String (name).getTrailingIntValue());
-
+        for (const int number : {10, 2, 1})
+            writePreset (file ("Bass " + juce::String (number)), 0.1f * (float) number);
         auto collection = std::make_unique<PresetCollection> ("Presets", folder.getFolder(), ".tsprs");
         collection->rescan();
         presets = collection.get();
@@ -525,15 +599,12 @@ protected:
         pumpMessages();
     }
 
-    void writePreset (const juce::File& file, float cutoff, const juce::String& author = {})
+    juce::File file (const juce::String& name) const { return folder.getChildFile (name + ".tsprs"); }
+
+    static void writePreset (const juce::File& target, float cutoff, const juce::String& author = "Old Name")
     {
-        juce::XmlElement xml ("Preset");
-        if (author.isNotEmpty())
-            xml.setAttribute ("author", author);
-        auto* param = xml.createNewChildElement ("param");
-        param->setAttribute ("name", "Cutoff");
-        param->setAttribute ("value", juce::String (cutoff));
-        ASSERT_TRUE (XmlHelpers::writeToFile (xml, file));
+        ASSERT_TRUE (target.replaceWithText ("<Preset author='" + author + "'><param name='Cutoff' value='" +
+                                             juce::String (cutoff) + "'/></Preset>"));
     }
 
     juce::String currentName() const
@@ -545,131 +616,84 @@ protected:
     PresetCollection* presets = nullptr;
 };
 
-TEST_F (BasePluginPresetTest, NextAndPreviousWrapAroundTheCollection)
+TEST_F (BasePluginPresetTest, NextAndPreviousWrapAroundInNaturalOrder)
 {
-    plugin.selectNextPreset (presets);
-    EXPECT_EQ (currentName(), "Bass 1");
-    EXPECT_NEAR (plugin.parameter (0).getValue(), 0.1f, 1e-6);
-
-    plugin.selectNextPreset (presets);
-    plugin.selectNextPreset (presets);
-    EXPECT_EQ (currentName(), "Bass 10");
-    plugin.selectNextPreset (presets);
-    EXPECT_EQ (currentName(), "Bass 1");
-    plugin.selectPreviousPreset (presets);
-    EXPECT_EQ (currentName(), "Bass 10");
-    EXPECT_NEAR (plugin.parameter (0).getValue(), 1.0f, 1e-6);
-
+    const std::pair<bool, int> steps[] = {{true, 1}, {true, 2}, {true, 10}, {true, 1}, {false, 10}};
+    for (const auto& [next, number] : steps)
+    {
+        next ? plugin.selectNextPreset (presets) : plugin.selectPreviousPreset (presets);
+        EXPECT_EQ (currentName(), "Bass " + juce::String (number));
+        EXPECT_NEAR (plugin.parameter (0).getValue(), 0.1f * (float) number, 1e-6);
+    }
     pumpMessages();
-    EXPECT_EQ (notices.notices.size(), 5);
-    EXPECT_TRUE (notices.notices.contains ("preset"));
-}
+    EXPECT_EQ (heard.take(), "preset,preset,preset,preset,preset");
 
-TEST_F (BasePluginPresetTest, LoadingSetsTheRecordOfItsCollectionOnly)
-{
-    plugin.setCurrentPresetModified (presets, true);
-    plugin.setCurrentPresetFlag (presets, true);
-    const auto file = folder.getChildFile ("Bass 2.tsprs");
-    plugin.loadCollectionPreset (presets, file);
-
-    EXPECT_EQ (plugin.getCurrentPresetName (presets), file.getFullPathName());
-    EXPECT_FALSE (plugin.isCurrentPresetModified (presets));
-    EXPECT_FALSE (plugin.isCurrentPresetFlagSet (presets));
-
-    PresetCollection other ("Other", folder.getFolder(), ".tsprs");
-    plugin.setCurrentPresetModified (&other, true);
-    plugin.setCurrentPresetName (&other, "x");
-    EXPECT_EQ (plugin.getCurrentPresetName (&other), "");
-    EXPECT_FALSE (plugin.isCurrentPresetModified (&other));
-    EXPECT_FALSE (plugin.isCurrentPresetModified (presets));
-    EXPECT_EQ (plugin.getCurrentPresetName (nullptr), "");
-}
-
-TEST_F (BasePluginPresetTest, LoadingTheCurrentFileOrAMissingOneDoesNothing)
-{
-    const auto file = folder.getChildFile ("Bass 2.tsprs");
-    plugin.loadCollectionPreset (presets, file);
-    plugin.parameter (0).setValue (0.9f, false);
-
-    plugin.loadCollectionPreset (presets, juce::File (file.getFullPathName().toUpperCase()));
-    plugin.loadCollectionPreset (presets, folder.getChildFile ("Gone.tsprs"));
-    plugin.loadCollectionPreset (presets, folder.getFolder());
-
-    EXPECT_FLOAT_EQ (plugin.parameter (0).getValue(), 0.9f);
-    EXPECT_EQ (plugin.getCurrentPresetName (presets), file.getFullPathName());
-}
-
-TEST_F (BasePluginPresetTest, AVanishedCurrentFileRestartsInItsFolder)
-{
+    // A vanished current file restarts in its own folder.
     const auto sub = folder.getChildFile ("Leads");
     sub.createDirectory();
     writePreset (sub.getChildFile ("Lead 1.tsprs"), 0.3f);
     writePreset (sub.getChildFile ("Lead 2.tsprs"), 0.4f);
     presets->rescan();
-
     plugin.loadCollectionPreset (presets, sub.getChildFile ("Lead 2.tsprs"));
     sub.getChildFile ("Lead 2.tsprs").deleteFile();
     presets->rescan();
-
     plugin.selectNextPreset (presets);
     EXPECT_EQ (currentName(), "Lead 1");
 }
 
-TEST_F (BasePluginPresetTest, StoringWritesTheFileAndMakesItCurrent)
+TEST_F (BasePluginPresetTest, LoadingAndStoringSetTheRecordOfTheirCollectionOnly)
 {
-    plugin.makesPresets = true;
+    plugin.setCurrentPresetModified (presets, true);
+    plugin.setCurrentPresetFlag (presets, true);
+    plugin.loadCollectionPreset (presets, file ("Bass 2"));
+    EXPECT_EQ (plugin.getCurrentPresetName (presets), file ("Bass 2").getFullPathName());
+    EXPECT_FALSE (plugin.isCurrentPresetModified (presets) || plugin.isCurrentPresetFlagSet (presets));
+    PresetCollection other ("Other", folder.getFolder(), ".tsprs");
+    plugin.setCurrentPresetModified (&other, true);
+    plugin.setCurrentPresetName (&other, "x");
+    EXPECT_EQ (plugin.getCurrentPresetName (&other) + plugin.getCurrentPresetName (nullptr), "");
+    EXPECT_FALSE (plugin.isCurrentPresetModified (&other) || plugin.isCurrentPresetModified (presets));
+
+    // The current file (whatever the case), a missing file and a folder load nothing.
     plugin.parameter (0).setValue (0.625f, false);
-    const auto file = folder.getChildFile ("Stored.tsprs");
+    for (const auto& f :
+         {juce::File (file ("Bass 2").getFullPathName().toUpperCase()), file ("Gone"), folder.getFolder()})
+        plugin.loadCollectionPreset (presets, f);
+    EXPECT_FLOAT_EQ (plugin.parameter (0).getValue(), 0.625f);
 
-    plugin.storePresetToFile (presets, file);
-
-    ASSERT_TRUE (file.existsAsFile());
-    EXPECT_EQ (plugin.getCurrentPresetName (presets), file.getFullPathName());
-    EXPECT_EQ (presets->indexOfName (file.getFullPathName()), 3);
-    const auto stored = XmlHelpers::parse (file);
-    ASSERT_NE (stored, nullptr);
-    EXPECT_EQ (stored->getChildByName ("param")->getStringAttribute ("value"), "0.625");
-}
-
-TEST_F (BasePluginPresetTest, AStoreThatCannotBeWrittenChangesNothing)
-{
-    plugin.storePresetToFile (presets, folder.getChildFile ("NoPresetObject.tsprs"));
-    EXPECT_FALSE (folder.getChildFile ("NoPresetObject.tsprs").exists());
-
-    plugin.makesPresets = true;
-    plugin.loadCollectionPreset (presets, folder.getChildFile ("Bass 1.tsprs"));
     pumpMessages();
-    notices.notices.clear();
-
+    heard.take();
+    plugin.storePresetToFile (presets, file ("NoPresetObject")); // the product makes no preset
+    plugin.makesPresets = true;
     plugin.storePresetToFile (presets, folder.getChildFile ("missing folder").getChildFile ("X.tsprs"));
     pumpMessages();
-
-    EXPECT_EQ (currentName(), "Bass 1");
-    EXPECT_EQ (presets->getNumPresets(), 3);
-    EXPECT_TRUE (notices.notices.isEmpty());
+    EXPECT_EQ (heard.take(), "");
+    EXPECT_FALSE (file ("NoPresetObject").exists());
+    EXPECT_EQ (currentName(), "Bass 2");
+    plugin.storePresetToFile (presets, file ("Stored"));
+    EXPECT_EQ (currentName(), "Stored");
+    juce::StringArray names;
+    for (const auto& path : presets->getPresetFiles())
+        names.add (juce::File (path).getFileNameWithoutExtension());
+    EXPECT_EQ (names.joinIntoString (","), "Bass 1,Bass 2,Bass 10,Stored");
+    EXPECT_EQ (XmlHelpers::toSingleLine (*XmlHelpers::parse (file ("Stored"))),
+               "<Preset><param name=\"Cutoff\" value=\"0.625\"/></Preset>");
 }
 
-TEST_F (BasePluginPresetTest, AuthorRewriteKeepsTheValues)
+TEST_F (BasePluginPresetTest, AuthorRewriteKeepsTheValuesAndSkipsTheSameAuthor)
 {
-    const auto file = folder.getChildFile ("Bass 1.tsprs");
-    writePreset (file, 0.5f, "Old Name");
     plugin.setAuthorName ("New Name");
+    plugin.updatePresetFileAuthor (file ("Bass 1"));
+    EXPECT_EQ (XmlHelpers::toSingleLine (*XmlHelpers::parse (file ("Bass 1"))),
+               "<Preset author=\"New Name\"><param name=\"Cutoff\" value=\"0.1\"/></Preset>");
 
-    plugin.updatePresetFileAuthor (file);
-
-    const auto rewritten = XmlHelpers::parse (file);
-    ASSERT_NE (rewritten, nullptr);
-    EXPECT_EQ (rewritten->getStringAttribute ("author"), "New Name");
-    EXPECT_EQ (rewritten->getChildByName ("param")->getStringAttribute ("value"), "0.5");
-
-    plugin.updatePresetFileAuthor (folder.getChildFile ("Missing.tsprs"));
+    plugin.updatePresetFileAuthor (file ("Missing"));
     plugin.updatePresetFileAuthor (folder.getFolder());
-    EXPECT_FALSE (folder.getChildFile ("Missing.tsprs").exists());
+    EXPECT_FALSE (file ("Missing").exists());
 
-    // The same author: the file is not rewritten at all.
     const juce::String handWritten =
         "<Preset   author='New Name'><param name='Cutoff' value='0.50'/></Preset>";
-    ASSERT_TRUE (file.replaceWithText (handWritten));
-    plugin.updatePresetFileAuthor (file);
-    EXPECT_EQ (file.loadFileAsString(), handWritten);
+    ASSERT_TRUE (file ("Bass 1").replaceWithText (handWritten));
+    plugin.updatePresetFileAuthor (file ("Bass 1"));
+    EXPECT_EQ (file ("Bass 1").loadFileAsString(), handWritten);
 }
