@@ -31,25 +31,37 @@ inline const VstTimeInfo* timeInfoSeenBy (HostedPlugin& plugin)
     return reinterpret_cast<const VstTimeInfo*> (plugin.dispatch (effVendorSpecific, testSynthLastTimeInfo));
 }
 
-/** Raw bytes and sample positions of MIDI events, comparable with ==. */
+/** Raw bytes and time stamps (samples or seconds) of MIDI events, comparable with ==. */
 struct MidiAt
 {
-    juce::int64 sample;
+    double time;
     std::vector<juce::uint8> bytes;
 
     bool operator== (const MidiAt&) const = default;
 };
 
+inline MidiAt toMidiAt (const juce::MidiMessage& m)
+{
+    return {m.getTimeStamp(), std::vector<juce::uint8> (m.getRawData(), m.getRawData() + m.getRawDataSize())};
+}
+
 inline std::vector<MidiAt> toMidiAt (const std::vector<juce::MidiMessage>& messages)
 {
     std::vector<MidiAt> result;
     for (const auto& m : messages)
-        result.push_back ({(juce::int64) m.getTimeStamp(),
-                           std::vector<juce::uint8> (m.getRawData(), m.getRawData() + m.getRawDataSize())});
+        result.push_back (toMidiAt (m));
+    return result;
+}
+
+inline std::vector<MidiAt> toMidiAt (const juce::MidiMessageSequence& sequence)
+{
+    std::vector<MidiAt> result;
+    for (const auto* holder : sequence)
+        result.push_back (toMidiAt (holder->message));
     return result;
 }
 
 inline void PrintTo (const MidiAt& m, std::ostream* os)
 {
-    *os << "@" << m.sample << " " << juce::String::toHexString (m.bytes.data(), (int) m.bytes.size());
+    *os << "@" << m.time << " " << juce::String::toHexString (m.bytes.data(), (int) m.bytes.size());
 }

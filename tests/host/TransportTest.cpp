@@ -46,37 +46,32 @@ TEST (Transport, AdvancesTheSongOnlyWhilePlaying)
     EXPECT_TRUE (transport.isPlaying());
 }
 
-TEST (Transport, CountsSamplesToTheNextStartOrStop)
+TEST (Transport, CountsToTheNextStartOrStopAndFlagsOnlyTheBlockWhereItChanges)
 {
     Transport transport = makeTransport (44100.0, 120.0);
     transport.addPlayingChange (1000, false);
     transport.addPlayingChange (300, true); // already playing: no change, still a cut
 
-    EXPECT_EQ (transport.getSamplesToNextChange(), 300);
-    transport.advance (300);
-    EXPECT_EQ (transport.getSamplesToNextChange(), 700);
-    transport.advance (700);
-    EXPECT_EQ (transport.getSamplesToNextChange(), -1);
-    EXPECT_FALSE (transport.isPlaying());
-}
-
-TEST (Transport, FlagsAChangeOnlyInTheBlockWhereItHappens)
-{
-    Transport transport = makeTransport (44100.0, 120.0);
-    transport.addPlayingChange (200, false);
-    VstTimeInfo info{};
-
     const struct
     {
         int advanceBy;
-        bool changed;
-    } steps[] = {{0, true}, {100, false}, {100, true}, {100, false}};
+        juce::int64 samplesToNextChange;
+        bool changed, playing;
+    } steps[] = {{0, 300, true, true},
+                 {300, 700, false, true},
+                 {500, 200, false, true},
+                 {200, -1, true, false},
+                 {100, -1, false, false}};
 
+    VstTimeInfo info{};
     for (const auto& step : steps)
     {
         transport.advance (step.advanceBy);
+        SCOPED_TRACE (transport.getRenderPosition());
         transport.fillTimeInfo (info, 0);
-        EXPECT_EQ ((info.flags & kVstTransportChanged) != 0, step.changed) << transport.getRenderPosition();
+        EXPECT_EQ (transport.getSamplesToNextChange(), step.samplesToNextChange);
+        EXPECT_EQ ((info.flags & kVstTransportChanged) != 0, step.changed);
+        EXPECT_EQ (transport.isPlaying(), step.playing);
     }
 }
 

@@ -8,74 +8,62 @@
 
 namespace
 {
-struct WavCase
+TEST (WavFileWriter, FileHoldsTheRenderedSamplesInEachFormat)
 {
-    WavFileWriter::SampleFormat format;
-    int subtype;
-    float tolerance;
-};
-
-void PrintTo (const WavCase& c, std::ostream* os)
-{
-    *os << "subtype 0x" << std::hex << c.subtype;
-}
-
-class WavRoundTrip : public ::testing::TestWithParam<WavCase>
-{
-};
-
-TEST_P (WavRoundTrip, FileHoldsTheRenderedSamples)
-{
-    const WavCase& c = GetParam();
-    TemporaryFolder folder;
-    const juce::File file = folder.getChildFile ("render.wav");
-
-    auto plugin = openTestSynth (48000.0, 256);
-    plugin->addMidiEvent (juce::MidiMessage::noteOn (1, 64, (juce::uint8) 127), 17);
-    plugin->addMidiEvent (juce::MidiMessage::noteOn (1, 71, (juce::uint8) 127), 40);
-
-    juce::AudioBuffer<float> rendered (2, 1000);
-    WavFileWriter writer;
-    ASSERT_TRUE (writer.open (file, 2, 48000.0, c.format).wasOk());
-    for (int start = 0; start < 1000; start += 250)
+    // The integer formats clip at full scale and round to their step.
+    const struct
     {
-        const juce::AudioBuffer<float>& block = plugin->process (250);
-        for (int channel = 0; channel < 2; ++channel)
-            rendered.copyFrom (channel, start, block, channel, 0, 250);
-        ASSERT_TRUE (writer.write (block).wasOk());
-    }
-    ASSERT_TRUE (writer.close().wasOk());
-    EXPECT_GT (rendered.getMagnitude (0, 1000), 1.0f) << "two notes at full velocity exceed full scale";
+        WavFileWriter::SampleFormat format;
+        int subtype;
+        float tolerance;
+    } cases[] = {{WavFileWriter::SampleFormat::float32, SF_FORMAT_FLOAT, 0.0f},
+                 {WavFileWriter::SampleFormat::pcm24, SF_FORMAT_PCM_24, 2.0e-7f},
+                 {WavFileWriter::SampleFormat::pcm16, SF_FORMAT_PCM_16, 4.0e-5f}};
 
-    SF_INFO info{};
-    SNDFILE* const sound = sf_open (file.getFullPathName().toRawUTF8(), SFM_READ, &info);
-    ASSERT_NE (sound, nullptr) << sf_strerror (nullptr);
-    std::vector<float> interleaved (2000);
-    const sf_count_t framesRead = sf_readf_float (sound, interleaved.data(), 1000);
-    sf_close (sound);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.subtype);
+        TemporaryFolder folder;
+        const juce::File file = folder.getChildFile ("render.wav");
 
-    EXPECT_EQ (info.samplerate, 48000);
-    EXPECT_EQ (info.channels, 2);
-    EXPECT_EQ (info.frames, 1000);
-    EXPECT_EQ (info.format, SF_FORMAT_WAV | c.subtype);
-    ASSERT_EQ (framesRead, 1000);
-    for (int i = 0; i < 1000; ++i)
-        for (int channel = 0; channel < 2; ++channel)
+        auto plugin = openTestSynth (48000.0, 256);
+        plugin->addMidiEvent (juce::MidiMessage::noteOn (1, 64, (juce::uint8) 127), 17);
+        plugin->addMidiEvent (juce::MidiMessage::noteOn (1, 71, (juce::uint8) 127), 40);
+
+        juce::AudioBuffer<float> rendered (2, 1000);
+        WavFileWriter writer;
+        ASSERT_TRUE (writer.open (file, 2, 48000.0, c.format).wasOk());
+        for (int start = 0; start < 1000; start += 250)
         {
-            // The integer formats clip at full scale.
-            const float expected = c.tolerance > 0.0f
-                                       ? juce::jlimit (-1.0f, 1.0f, rendered.getSample (channel, i))
-                                       : rendered.getSample (channel, i);
-            ASSERT_NEAR (interleaved[(size_t) (i * 2 + channel)], expected, c.tolerance)
-                << "sample " << i << " channel " << channel;
+            const juce::AudioBuffer<float>& block = plugin->process (250);
+            for (int channel = 0; channel < 2; ++channel)
+                rendered.copyFrom (channel, start, block, channel, 0, 250);
+            ASSERT_TRUE (writer.write (block).wasOk());
         }
-}
+        ASSERT_TRUE (writer.close().wasOk());
+        EXPECT_GT (rendered.getMagnitude (0, 1000), 1.0f) << "two notes at full velocity exceed full scale";
 
-INSTANTIATE_TEST_SUITE_P (
-    Formats, WavRoundTrip,
-    ::testing::Values (WavCase{WavFileWriter::SampleFormat::float32, SF_FORMAT_FLOAT, 0.0f},
-                       WavCase{WavFileWriter::SampleFormat::pcm24, SF_FORMAT_PCM_24, 2.0e-7f},
-                       WavCase{WavFileWriter::SampleFormat::pcm16, SF_FORMAT_PCM_16, 4.0e-5f}));
+        SF_INFO info{};
+        SNDFILE* const sound = sf_open (file.getFullPathName().toRawUTF8(), SFM_READ, &info);
+        ASSERT_NE (sound, nullptr) << sf_strerror (nullptr);
+        std::vector<float> interleaved (2000);
+        const sf_count_t framesRead = sf_readf_float (sound, interleaved.data(), 1000);
+        sf_close (sound);
+
+        EXPECT_EQ (info.samplerate, 48000);
+        EXPECT_EQ (info.channels, 2);
+        EXPECT_EQ (info.frames, 1000);
+        EXPECT_EQ (info.format, SF_FORMAT_WAV | c.subtype);
+        ASSERT_EQ (framesRead, 1000);
+        for (int i = 0; i < 2000; ++i)
+        {
+            const float sample = rendered.getSample (i % 2, i / 2);
+            ASSERT_NEAR (interleaved[(size_t) i],
+                         c.tolerance > 0.0f ? juce::jlimit (-1.0f, 1.0f, sample) : sample, c.tolerance)
+                << "frame " << i / 2 << " channel " << i % 2;
+        }
+    }
+}
 
 TEST (WavFileWriter, ReportsFailuresInsteadOfWriting)
 {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cmath>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -16,8 +15,8 @@ namespace
 class PlainEffect : public AudioEffectX
 {
 public:
-    explicit PlainEffect (audioMasterCallback host, int programs = 3)
-        : AudioEffectX (host, programs, 2)
+    explicit PlainEffect (audioMasterCallback host)
+        : AudioEffectX (host, 3, 2)
     {
     }
 
@@ -30,9 +29,7 @@ public:
     void processReplacing (float**, float**, VstInt32) override {}
     void setParameter (VstInt32 index, float value) override { lastSet = {index, value}; }
 
-    using AudioEffect::callHost;
     using AudioEffect::cEffect;
-    using AudioEffect::setFlag;
 
     std::pair<int, float> lastSet{-1, 0.0f};
     bool* deleted = nullptr;
@@ -50,87 +47,45 @@ struct HostLog
     }
 };
 
-std::string text (const std::function<void (char*)>& write)
-{
-    char buffer[64];
-    std::memset (buffer, '#', sizeof (buffer));
-    write (buffer);
-    return buffer;
-}
-
 //==============================================================================
-struct FloatCase
-{
-    float value;
-    const char* expected;
-};
-
-TEST (AudioEffectText, FloatsUseEightPlaces)
-{
-    PlainEffect effect (nullptr);
-
-    const FloatCase cases[] = {
-        {0.0f, "0.000000"},
-        {1.5f, "1.500000"},
-        {123.25f, "123.2500"},
-        {-1.5f, "-1.50000"},
-        {0.7f, "0.699999"},
-        {20.0f, "20.00000"},
-        {9999999.0f, "9999999."},
-        {12345678.0f, "12345678."},
-        {-1234567.0f, "-1234567."},
-        {100000000.0f, "Huge!"},
-        {-10000000.0f, "Huge!"},
-        {-9999999.0f, "-9999999."},
-        {std::numeric_limits<float>::infinity(), "Huge!"},
-        {std::numeric_limits<float>::quiet_NaN(), "Huge!"},
-    };
-
-    for (const auto& c : cases)
-        EXPECT_EQ (text ([&] (char* t) { effect.float2string (c.value, t, 63); }), c.expected) << c.value;
-
-    EXPECT_EQ (text ([&] (char* t) { effect.float2string (123.25f, t, 4); }), "123.");
-    EXPECT_EQ (text ([&] (char* t) { effect.float2string (123.25f, t, 0); }), "");
-}
-
-struct IntCase
-{
-    VstInt32 value;
-    const char* expected;
-};
-
-TEST (AudioEffectText, IntegersWithoutLeadingZeros)
-{
-    PlainEffect effect (nullptr);
-
-    const IntCase cases[] = {
-        {0, "0"},
-        {7, "7"},
-        {-42, "-42"},
-        {99999999, "99999999"},
-        {100000000, "Huge!"},
-        {INT_MAX, "Huge!"},
-        {INT_MIN, "-2147483648"},
-    };
-
-    for (const auto& c : cases)
-        EXPECT_EQ (text ([&] (char* t) { effect.int2string (c.value, t, 63); }), c.expected) << c.value;
-
-    EXPECT_EQ (text ([&] (char* t) { effect.int2string (-123456, t, 3); }), "-12");
-}
-
-TEST (AudioEffectText, DecibelsHertzAndMilliseconds)
+TEST (AudioEffectText, NumbersInEightPlacesAtMost)
 {
     PlainEffect effect (nullptr);
     effect.setSampleRate (44100.0f);
+    const auto inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
 
-    EXPECT_EQ (text ([&] (char* t) { effect.dB2string (0.0f, t, 63); }), "-oo");
-    EXPECT_EQ (text ([&] (char* t) { effect.dB2string (-1.0f, t, 63); }), "-oo");
-    EXPECT_EQ (text ([&] (char* t) { effect.dB2string (1.0f, t, 63); }), "0.000000");
-    EXPECT_EQ (text ([&] (char* t) { effect.dB2string (10.0f, t, 63); }), "20.00000");
-    EXPECT_EQ (text ([&] (char* t) { effect.Hz2string (0.0f, t, 63); }), "0.000000");
-    EXPECT_EQ (text ([&] (char* t) { effect.Hz2string (441.0f, t, 63); }), "100.0000");
-    EXPECT_EQ (text ([&] (char* t) { effect.ms2string (44100.0f, t, 63); }), "1000.000");
+    // Decibels are of a gain (none at or below 0); Hertz and milliseconds of a length in samples.
+    // clang-format off
+    enum Helper { f2s, i2s, dB, Hz, ms };
+    const struct { Helper helper; double value; const char* expected; int maxLen = 63; } cases[] = {
+        {f2s, 0.0, "0.000000"},          {f2s, 1.5, "1.500000"},          {f2s, 123.25, "123.2500"},
+        {f2s, -1.5, "-1.50000"},         {f2s, 0.7, "0.699999"},          {f2s, 9999999.0, "9999999."},
+        {f2s, 12345678.0, "12345678."},  {f2s, -1234567.0, "-1234567."},  {f2s, -9999999.0, "-9999999."},
+        {f2s, 1e8, "Huge!"},             {f2s, -1e7, "Huge!"},            {f2s, inf, "Huge!"},
+        {f2s, nan, "Huge!"},             {f2s, 123.25, "123.", 4},        {f2s, 123.25, "", 0},
+        {i2s, 0, "0"},                   {i2s, -42, "-42"},               {i2s, 99999999, "99999999"},
+        {i2s, 1e8, "Huge!"},             {i2s, INT_MAX, "Huge!"},         {i2s, INT_MIN, "-2147483648"},
+        {i2s, -123456, "-12", 3},        {dB, 0.0, "-oo"},                {dB, -1.0, "-oo"},
+        {dB, 1.0, "0.000000"},           {dB, 10.0, "20.00000"},          {Hz, 0.0, "0.000000"},
+        {Hz, 441.0, "100.0000"},         {ms, 44100.0, "1000.000"}};
+    // clang-format on
+
+    for (const auto& c : cases)
+    {
+        char text[64];
+        std::memset (text, '#', sizeof (text));
+
+        switch (c.helper)
+        {
+            case f2s: effect.float2string ((float) c.value, text, c.maxLen); break;
+            case i2s: effect.int2string ((VstInt32) c.value, text, c.maxLen); break;
+            case dB: effect.dB2string ((float) c.value, text, c.maxLen); break;
+            case Hz: effect.Hz2string ((float) c.value, text, c.maxLen); break;
+            case ms: effect.ms2string ((float) c.value, text, c.maxLen); break;
+        }
+
+        EXPECT_EQ (std::string (text), c.expected) << c.helper << " of " << c.value << " in " << c.maxLen;
+    }
 }
 
 TEST (AudioEffectText, CopyNeverPassesTheLimit)
@@ -151,81 +106,70 @@ TEST (AudioEffectText, CopyNeverPassesTheLimit)
 }
 
 //==============================================================================
-TEST (AudioEffectRecord, IsFilledAndForwardsToTheObject)
-{
-    PlainEffect effect (nullptr);
-    auto* e = effect.getAeffect();
-
-    EXPECT_EQ (e->magic, kEffectMagic);
-    EXPECT_EQ (e->object, &effect);
-    EXPECT_EQ (e->numPrograms, 3);
-    EXPECT_EQ (e->numParams, 2);
-    EXPECT_EQ (e->numInputs, 1);
-    EXPECT_EQ (e->numOutputs, 2);
-    EXPECT_EQ (e->flags, effFlagsCanReplacing);
-    EXPECT_EQ (e->uniqueID, vstFourCharCode ('N', 'o', 'E', 'f'));
-    EXPECT_EQ (e->version, 1);
-    EXPECT_FLOAT_EQ (e->ioRatio, 1.0f);
-    EXPECT_EQ (effect.getSampleRate(), 44100.0f);
-    EXPECT_EQ (effect.getBlockSize(), 1024);
-
-    e->setParameter (e, 1, 0.5f);
-    EXPECT_EQ (effect.lastSet, (std::pair<int, float>{1, 0.5f}));
-    EXPECT_EQ (e->getParameter (e, 1), 0.0f);
-
-    EXPECT_EQ (e->dispatcher (e, effIdentify, 0, 0, nullptr, 0.0f), vstFourCharCode ('N', 'v', 'E', 'f'));
-    EXPECT_EQ (e->dispatcher (e, effGetVstVersion, 0, 0, nullptr, 0.0f), 2400);
-    EXPECT_EQ (e->dispatcher (e, effGetCurrentMidiProgram, 0, 0, nullptr, 0.0f), -1);
-    EXPECT_EQ (e->dispatcher (e, effSetTotalSampleToProcess, 0, 1234, nullptr, 0.0f), 1234);
-
-    // Programs: only those below the count.
-    for (const VstIntPtr program : {2, 3, -1, 100})
-        e->dispatcher (e, effSetProgram, 0, program, nullptr, 0.0f);
-    EXPECT_EQ (e->dispatcher (e, effGetProgram, 0, 0, nullptr, 0.0f), 2);
-
-    // A record that is not ours, or has lost its object, gets neutral answers.
-    AEffect foreign{};
-    EXPECT_EQ (e->dispatcher (&foreign, effGetVstVersion, 0, 0, nullptr, 0.0f), 0);
-    EXPECT_EQ (e->dispatcher (nullptr, effGetVstVersion, 0, 0, nullptr, 0.0f), 0);
-    e->processReplacing (nullptr, nullptr, nullptr, 10);
-}
-
-TEST (AudioEffectRecord, CloseDeletesTheObject)
+TEST (AudioEffectRecord, IsFilledForwardsToTheObjectAndClosesIt)
 {
     bool deleted = false;
     auto* effect = new PlainEffect (nullptr);
     effect->deleted = &deleted;
     auto* e = effect->getAeffect();
 
-    EXPECT_EQ (e->dispatcher (e, effClose, 0, 0, nullptr, 0.0f), 1);
+    EXPECT_EQ (e->magic, kEffectMagic);
+    EXPECT_EQ (e->object, effect);
+    EXPECT_EQ (e->numPrograms, 3);
+    EXPECT_EQ (e->numParams, 2);
+    EXPECT_EQ (e->numOutputs, 2);
+    EXPECT_EQ (e->flags, effFlagsCanReplacing);
+    EXPECT_EQ (effect->getSampleRate(), 44100.0f);
+    EXPECT_EQ (effect->getBlockSize(), 1024);
+
+    e->setParameter (e, 1, 0.5f);
+    EXPECT_EQ (effect->lastSet, (std::pair<int, float>{1, 0.5f}));
+    EXPECT_EQ (e->getParameter (e, 1), 0.0f);
+
+    const auto dispatch = [e] (VstInt32 opcode, VstIntPtr value = 0, AEffect* record = nullptr)
+    { return e->dispatcher (record != nullptr ? record : e, opcode, 0, value, nullptr, 0.0f); };
+
+    EXPECT_EQ (dispatch (effIdentify), vstFourCharCode ('N', 'v', 'E', 'f'));
+    EXPECT_EQ (dispatch (effGetVstVersion), 2400);
+    EXPECT_EQ (dispatch (effGetCurrentMidiProgram), -1);
+    EXPECT_EQ (dispatch (effSetTotalSampleToProcess, 1234), 1234);
+
+    // Programs: only those below the count.
+    for (const VstIntPtr program : {2, 3, -1, 100})
+        dispatch (effSetProgram, program);
+    EXPECT_EQ (dispatch (effGetProgram), 2);
+
+    // A record that is not ours, or none, gets neutral answers.
+    AEffect foreign{};
+    EXPECT_EQ (dispatch (effGetVstVersion, 0, &foreign), 0);
+    EXPECT_EQ (e->dispatcher (nullptr, effGetVstVersion, 0, 0, nullptr, 0.0f), 0);
+    e->processReplacing (nullptr, nullptr, nullptr, 10);
+
+    EXPECT_EQ (dispatch (effClose), 1);
     EXPECT_TRUE (deleted);
 }
 
-TEST (AudioEffectRecord, FlagSettersSetAndClear)
+TEST (AudioEffectRecord, FlagSettersSetAndClearTheirBitOnly)
 {
     PlainEffect effect (nullptr);
 
-    const std::pair<std::function<void (bool)>, VstInt32> setters[] = {
-        {[&] (bool s) { effect.canProcessReplacing (s); }, 0x10},
-        {[&] (bool s) { effect.canDoubleReplacing (s); }, 0x1000},
-        {[&] (bool s) { effect.programsAreChunks (s); }, 0x20},
-        {[&] (bool s) { effect.hasVu (s); }, 0x4},
-        {[&] (bool s) { effect.hasClip (s); }, 0x2},
-        {[&] (bool s) { effect.canMono (s); }, 0x8},
-        {[&] (bool s) { effect.isSynth (s); }, 0x100},
-        {[&] (bool s) { effect.noTail (s); }, 0x200},
-        {[&] (bool s) { effect.wantAsyncOperation (s); }, 0x400},
-        {[&] (bool s) { effect.hasExternalBuffer (s); }, 0x800},
-    };
+    // clang-format off
+    const std::pair<void (AudioEffectX::*) (bool), VstInt32> setters[] = {
+        {&AudioEffectX::canProcessReplacing, 0x10}, {&AudioEffectX::canDoubleReplacing, 0x1000},
+        {&AudioEffectX::programsAreChunks, 0x20},   {&AudioEffectX::hasVu, 0x4},
+        {&AudioEffectX::hasClip, 0x2},              {&AudioEffectX::canMono, 0x8},
+        {&AudioEffectX::isSynth, 0x100},            {&AudioEffectX::noTail, 0x200},
+        {&AudioEffectX::wantAsyncOperation, 0x400}, {&AudioEffectX::hasExternalBuffer, 0x800}};
+    // clang-format on
 
     for (const auto& [set, flag] : setters)
     {
         effect.cEffect.flags = 0;
-        set (true);
-        EXPECT_EQ (effect.cEffect.flags, flag);
+        (effect.*set) (true);
+        EXPECT_EQ (effect.cEffect.flags, flag) << std::hex << flag;
         effect.cEffect.flags = -1;
-        set (false);
-        EXPECT_EQ (effect.cEffect.flags, ~flag);
+        (effect.*set) (false);
+        EXPECT_EQ (effect.cEffect.flags, ~flag) << std::hex << flag;
     }
 
     effect.cEffect.flags = 0;
@@ -278,22 +222,20 @@ TEST (AudioEffectHost, CallsAreNamedAndAnswered)
                                       audioMasterIOChanged, audioMasterSizeWindow, audioMasterWantMidi}));
 }
 
-VstSpeakerProperties& speakerAt (VstSpeakerArrangement* arrangement, int index)
-{
-    auto* first = reinterpret_cast<char*> (arrangement) + offsetof (VstSpeakerArrangement, speakers);
-    return reinterpret_cast<VstSpeakerProperties*> (first)[index];
-}
-
 TEST (AudioEffectSpeakers, ArrangementsAreSizedForTheirChannels)
 {
     PlainEffect effect (nullptr);
-    VstSpeakerArrangement* arrangement = nullptr;
+    const auto speakerAt = [] (VstSpeakerArrangement* arrangement, int index) -> VstSpeakerProperties&
+    {
+        auto* first = reinterpret_cast<char*> (arrangement) + offsetof (VstSpeakerArrangement, speakers);
+        return reinterpret_cast<VstSpeakerProperties*> (first)[index];
+    };
 
+    VstSpeakerArrangement* arrangement = nullptr;
     ASSERT_TRUE (effect.allocateArrangement (&arrangement, 12));
     EXPECT_EQ (arrangement->numChannels, 12);
     arrangement->type = kSpeakerArrUserDefined;
-    speakerAt (arrangement, 11).type = kSpeakerRs; // the twelfth record exists
-    std::strcpy (speakerAt (arrangement, 11).name, "Rear right");
+    std::strcpy (speakerAt (arrangement, 11).name, "Rear right"); // the twelfth record exists
 
     VstSpeakerArrangement* copy = nullptr;
     ASSERT_TRUE (effect.matchArrangement (&copy, arrangement));
@@ -307,11 +249,5 @@ TEST (AudioEffectSpeakers, ArrangementsAreSizedForTheirChannels)
     EXPECT_FALSE (effect.allocateArrangement (nullptr, 2));
     EXPECT_FALSE (effect.allocateArrangement (&arrangement, -1));
     EXPECT_FALSE (effect.matchArrangement (&copy, nullptr));
-
-    VstSpeakerArrangement dummy{};
-    VstSpeakerArrangement* in = &dummy;
-    VstSpeakerArrangement* out = nullptr;
-    EXPECT_FALSE (effect.getSpeakerArrangement (&in, &out));
-    EXPECT_EQ (in, nullptr);
 }
 } // namespace

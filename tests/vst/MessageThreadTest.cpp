@@ -19,7 +19,7 @@ class PluginMessageThread : public ::testing::Test
 protected:
     void SetUp() override
     {
-        factoryConfig() = {};
+        factoryConfig = {};
         juce::DeletedAtShutdown::deleteAll();
         juce::MessageManager::deleteInstance();
         threadsBefore = countThreadsOfThisProcess();
@@ -27,31 +27,63 @@ protected:
 
     void TearDown() override
     {
-        factoryConfig() = {};
+        factoryConfig = {};
         juce::MessageManager::getInstance(); // the test thread is the message thread again
     }
 
-    static bool messageThreadIsOurs()
+    void expectNothingRunning (const char* when)
     {
-        auto* mm = juce::MessageManager::getInstanceWithoutCreating();
-        return mm != nullptr && !mm->isThisTheMessageThread();
+        EXPECT_FALSE (MessageThread::isRunning()) << when;
+        EXPECT_EQ (MessageThread::getNumUsers(), 0) << when;
+        EXPECT_EQ (juce::MessageManager::getInstanceWithoutCreating(), nullptr) << when;
+        EXPECT_EQ (countThreadsOfThisProcess(), threadsBefore) << when << ": nothing of ours left running";
     }
 
     TestHost host;
     int threadsBefore = 0;
 };
 
-TEST_F (PluginMessageThread, FirstInstanceStartsItAndLastOneEndsIt)
+TEST_F (PluginMessageThread, RefusedOrFailedEntriesMakeNothingAndLeaveNothingRunning)
+{
+    const struct
+    {
+        const char* description;
+        VstIntPtr versionAnswer;
+        bool withHost, returnNull, throwFromConstructor;
+    } cases[] = {{"host answers version 0", 0, true, false, false},
+                 {"no host callback", 2400, false, false, false},
+                 {"factory gives null", 2400, true, true, false},
+                 {"processor constructor throws", 2400, true, false, true}};
+
+    for (const auto& c : cases)
+    {
+        host.versionAnswer = c.versionAnswer;
+        factoryConfig = {c.returnNull, c.throwFromConstructor, false, 0};
+        EXPECT_EQ (VSTPluginMain (c.withHost ? TestHost::callback : nullptr), nullptr) << c.description;
+        EXPECT_EQ (factoryConfig.numCreated, 0) << c.description;
+        expectNothingRunning (c.description);
+    }
+
+    // The wrapper type is set back even when the factory threw.
+    factoryConfig = {};
+    TestSynth direct;
+    EXPECT_EQ (direct.wrapperType, juce::AudioProcessor::wrapperType_Undefined);
+}
+
+TEST_F (PluginMessageThread, FirstInstanceStartsItAndLastOneEndsItInEitherOrder)
 {
     for (const bool firstMadeClosesFirst : {true, false})
     {
+        const int destroyedBefore = TestSynth::numDestroyed;
         PluginInstance a;
         ASSERT_TRUE (a.isValid());
         EXPECT_TRUE (MessageThread::isRunning());
-        EXPECT_TRUE (messageThreadIsOurs());
+        auto* mm = juce::MessageManager::getInstanceWithoutCreating();
+        EXPECT_TRUE (mm != nullptr && !mm->isThisTheMessageThread()) << "the loop runs on a thread of ours";
 
         PluginInstance b;
         ASSERT_TRUE (b.isValid());
+        EXPECT_EQ (MessageThread::getNumUsers(), 2);
         a.start (44100.0f, 128);
         b.start (44100.0f, 128);
 
@@ -62,45 +94,55 @@ TEST_F (PluginMessageThread, FirstInstanceStartsItAndLastOneEndsIt)
 
         (firstMadeClosesFirst ? a : b).close();
         EXPECT_TRUE (MessageThread::isRunning()) << "one instance is still open";
+        EXPECT_EQ (TestSynth::numDestroyed, destroyedBefore + 1);
 
-        (firstMadeClosesFirst ? b : a).close();
-        EXPECT_FALSE (MessageThread::isRunning());
-        EXPECT_EQ (MessageThread::getNumUsers(), 0);
-        EXPECT_EQ (juce::MessageManager::getInstanceWithoutCreating(), nullptr);
-        EXPECT_EQ (countThreadsOfThisProcess(), threadsBefore) << "nothing of ours left running";
+        auto& other = firstMadeClosesFirst ? b : a;
+        other.setParameter (1, 0.5f);
+        EXPECT_FLOAT_EQ (other.getParameter (1), 0.5f) << "the other instance still works";
+
+        other.close();
+        EXPECT_EQ (TestSynth::numDestroyed, destroyedBefore + 2);
+        expectNothingRunning (firstMadeClosesFirst ? "first made closed first" : "last made closed first");
     }
 }
 
-TEST_F (PluginMessageThread, EditorCallsWorkBesideTheLoop)
+TEST_F (PluginMessageThread, EditorIsOfferedOnlyWhenTheProcessorHasOne)
 {
-    factoryConfig().withEditor = true;
+    {
+        PluginInstance plugin;
+        ASSERT_TRUE (plugin.isValid());
+        ERect* rect = nullptr;
+        EXPECT_EQ (plugin.dispatch (effEditGetRect, 0, 0, &rect), 0);
+        EXPECT_EQ (rect, nullptr);
+        EXPECT_EQ (plugin.dispatch (effEditOpen, 0, 0, nullptr), 0);
+        EXPECT_EQ (plugin.dispatch (effEditClose), 0);
+        EXPECT_EQ (plugin.effect->flags & effFlagsHasEditor, 0);
+    }
+
+    factoryConfig.withEditor = true;
     PluginInstance plugin;
     ASSERT_TRUE (plugin.isValid());
+    EXPECT_EQ (plugin.effect->flags & effFlagsHasEditor, effFlagsHasEditor);
 
-    ERect* rect = nullptr;
-    EXPECT_NE (plugin.dispatch (effEditGetRect, 0, 0, &rect), 0);
-    ASSERT_NE (rect, nullptr);
-    EXPECT_EQ (rect->right, 320);
-    EXPECT_EQ (plugin.dispatch (effEditIdle), 0);
-    EXPECT_EQ (plugin.dispatch (effEditClose), 0);
+    for (int round = 0; round < 2; ++round)
+    {
+        ERect* rect = nullptr;
+        const auto answer = plugin.dispatch (effEditGetRect, 0, 0, &rect);
+        ASSERT_NE (rect, nullptr);
+        EXPECT_EQ (answer, (VstIntPtr) rect);
+        EXPECT_EQ ((std::vector<int>{rect->top, rect->left, rect->bottom, rect->right}),
+                   (std::vector<int>{0, 0, 200, 320}));
+        EXPECT_NE (plugin.synth().getActiveEditor(), nullptr);
+        EXPECT_EQ (plugin.dispatch (effEditIdle), 0);
 
-    plugin.close();
-    EXPECT_FALSE (MessageThread::isRunning());
-    EXPECT_EQ (countThreadsOfThisProcess(), threadsBefore);
-}
+        if (round == 0)
+        {
+            EXPECT_EQ (plugin.dispatch (effEditClose), 0);
+            EXPECT_EQ (plugin.synth().getActiveEditor(), nullptr) << "closing the window deletes the editor";
+        }
+    }
 
-TEST_F (PluginMessageThread, RefusedOrFailedEntriesLeaveNothingRunning)
-{
-    host.versionAnswer = 0;
-    EXPECT_EQ (VSTPluginMain (TestHost::callback), nullptr);
-    EXPECT_FALSE (MessageThread::isRunning());
-
-    host.versionAnswer = 2400;
-    factoryConfig().throwFromConstructor = true;
-    EXPECT_EQ (VSTPluginMain (TestHost::callback), nullptr);
-    EXPECT_FALSE (MessageThread::isRunning());
-
-    EXPECT_EQ (juce::MessageManager::getInstanceWithoutCreating(), nullptr);
-    EXPECT_EQ (countThreadsOfThisProcess(), threadsBefore);
+    plugin.close(); // with the editor still there
+    expectNothingRunning ("after the close");
 }
 } // namespace

@@ -7,7 +7,9 @@
 #include "vst/VstAbi.h"
 
 #include <cstring>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 /** A VST host for the tests: answers the plug-in's callbacks and records what it is told. One at a
@@ -20,9 +22,7 @@ public:
 
     struct SentEvent
     {
-        VstInt32 type;
-        VstInt32 byteSize;
-        VstInt32 deltaFrames;
+        VstInt32 type, byteSize, deltaFrames;
         std::vector<juce::uint8> bytes;
     };
 
@@ -30,45 +30,31 @@ public:
     VstInt32 processLevel = kVstProcessLevelRealtime;
     bool provideTimeInfo = false;
     VstTimeInfo timeInfo{};
-    VstIntPtr canDoSizeWindow = 0;
 
-    std::vector<std::pair<int, float>> automations;
-    std::vector<int> beginEdits, endEdits;
+    std::map<VstInt32, int> numCalls;                             // by opcode
+    std::vector<std::tuple<VstInt32, int, float>> parameterCalls; // automate, begin and end edit
     std::vector<SentEvent> sentEvents;
-    int numEventLists = 0;
-    int numWantMidi = 0;
-    int numVersionQueries = 0;
-    int numUpdateDisplays = 0;
-    std::vector<std::pair<int, int>> sizeWindowRequests;
 
-    static VstIntPtr callback (AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                               float opt)
+    static VstIntPtr callback (AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void* ptr, float opt)
     {
-        return current != nullptr ? current->handle (opcode, index, value, ptr, opt) : 0;
+        return current != nullptr ? current->handle (opcode, index, ptr, opt) : 0;
     }
 
 private:
-    VstIntPtr handle (VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+    VstIntPtr handle (VstInt32 opcode, VstInt32 index, void* ptr, float opt)
     {
+        ++numCalls[opcode];
+
         switch (opcode)
         {
-            case audioMasterVersion: ++numVersionQueries; return versionAnswer;
-            case audioMasterAutomate: automations.emplace_back (index, opt); return 0;
-            case audioMasterBeginEdit: beginEdits.push_back (index); return 1;
-            case audioMasterEndEdit: endEdits.push_back (index); return 1;
-            case audioMasterWantMidi: ++numWantMidi; return 1;
+            case audioMasterVersion: return versionAnswer;
+            case audioMasterAutomate:
+            case audioMasterBeginEdit:
+            case audioMasterEndEdit: parameterCalls.emplace_back (opcode, index, opt); return 1;
             case audioMasterGetCurrentProcessLevel: return processLevel;
-            case audioMasterUpdateDisplay: ++numUpdateDisplays; return 1;
             case audioMasterGetTime: return provideTimeInfo ? (VstIntPtr) &timeInfo : 0;
-            case audioMasterCanDo:
-                return ptr != nullptr && std::strcmp (static_cast<const char*> (ptr), "sizeWindow") == 0
-                           ? canDoSizeWindow
-                           : 0;
-            case audioMasterSizeWindow: sizeWindowRequests.emplace_back (index, (int) value); return 1;
-
             case audioMasterProcessEvents:
             {
-                ++numEventLists;
                 const auto* list = static_cast<const VstEvents*> (ptr);
 
                 for (VstInt32 i = 0; i < list->numEvents; ++i)
@@ -78,8 +64,8 @@ private:
 
                     if (event->type == kVstMidiType)
                     {
-                        const auto* midi = reinterpret_cast<const VstMidiEvent*> (event);
-                        sent.bytes.assign (midi->midiData, midi->midiData + 4);
+                        const auto* midi = reinterpret_cast<const VstMidiEvent*> (event)->midiData;
+                        sent.bytes.assign (midi, midi + 4);
                     }
                     else if (event->type == kVstSysExType)
                     {
@@ -92,7 +78,6 @@ private:
 
                 return 1;
             }
-
             default: return 0;
         }
     }
@@ -138,11 +123,12 @@ public:
     {
         effect->processReplacing (effect, nullptr, outputs, numSamples);
     }
+    void setParameter (VstInt32 index, float value) { effect->setParameter (effect, index, value); }
+    float getParameter (VstInt32 index) { return effect->getParameter (effect, index); }
 
     std::string text (VstInt32 opcode, VstInt32 index = 0)
     {
-        char buffer[256];
-        std::memset (buffer, 0, sizeof (buffer));
+        char buffer[256]{};
         dispatch (opcode, index, 0, buffer);
         return buffer;
     }

@@ -2,21 +2,13 @@
 
 #include "vst/PluginEntry.h"
 
-FactoryConfig& factoryConfig()
-{
-    static FactoryConfig config;
-    return config;
-}
-
 // The factory the entry point calls: the vst tests stand in for the product.
 juce::AudioProcessor* createPluginFilter()
 {
-    auto& config = factoryConfig();
-
-    if (config.returnNull)
+    if (factoryConfig.returnNull)
         return nullptr;
 
     auto* synth = new TestSynth();
-    ++config.numCreated;
+    ++factoryConfig.numCreated;
     return synth;
 }

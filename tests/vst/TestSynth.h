@@ -3,6 +3,7 @@
 #include "vst/AudioProcessor.h"
 #include "vst/AudioProcessorEditor.h"
 
+#include <array>
 #include <atomic>
 #include <stdexcept>
 #include <vector>
@@ -16,26 +17,54 @@ struct FactoryConfig
     int numCreated = 0;
 };
 
-FactoryConfig& factoryConfig();
+inline FactoryConfig factoryConfig;
+
+/** Overrides nothing optional, so every default answer of the base is seen. */
+class BareProcessor : public juce::AudioProcessor
+{
+public:
+    juce::String getName() const override { return "Bare"; }
+    void prepareToPlay (double, int) override {}
+    void releaseResources() override {}
+    void processBlock (juce::AudioSampleBuffer&, juce::MidiBuffer&) override {}
+    juce::String getInputChannelName (int) const override { return {}; }
+    juce::String getOutputChannelName (int) const override { return {}; }
+    bool isInputChannelStereoPair (int) const override { return false; }
+    bool isOutputChannelStereoPair (int) const override { return false; }
+    bool silenceInProducesSilenceOut() const override { return false; }
+    double getTailLengthSeconds() const override { return 0.0; }
+    bool acceptsMidi() const override { return false; }
+    bool producesMidi() const override { return false; }
+    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
+    bool hasEditor() const override { return false; }
+    int getNumPrograms() override { return 1; }
+    int getCurrentProgram() override { return 0; }
+    void setCurrentProgram (int) override {}
+    juce::String getProgramName (int) override { return {}; }
+    void changeProgramName (int, const juce::String&) override {}
+    void getStateInformation (juce::MemoryBlock&) override {}
+    void setStateInformation (const void*, int) override {}
+    void numChannelsChanged() override { ++numChannelChanges; }
+
+    int numChannelChanges = 0;
+};
 
 /** A small instrument with four parameters, two outputs and MIDI in and out, recording what the
-    wrapper does to it. */
-class TestSynth : public juce::AudioProcessor
+    wrapper does to it. Sample i of output channel c of the host's block becomes c * 1000 + i; every
+    incoming note-on is echoed an octave up at its position. */
+class TestSynth : public BareProcessor
 {
 public:
     static constexpr int numParams = 4;
 
     TestSynth()
     {
-        if (factoryConfig().throwFromConstructor)
+        if (factoryConfig.throwFromConstructor)
             throw std::runtime_error ("construction failed");
-
-        withEditor = factoryConfig().withEditor;
+        withEditor = factoryConfig.withEditor;
     }
 
     ~TestSynth() override { ++numDestroyed; }
-
-    juce::String getName() const override { return "TestSynth"; }
 
     void prepareToPlay (double rate, int size) override
     {
@@ -50,28 +79,24 @@ public:
     {
         ++numBlocks;
         largestBlock = juce::jmax (largestBlock, buffer.getNumSamples());
+        channelsShared = channelsShared || buffer.getReadPointer (0) == buffer.getReadPointer (1);
 
-        if (buffer.getNumSamples() > preparedBlockSize)
-            blockLongerThanPrepared = true;
-
-        if (buffer.getNumChannels() >= 2 && buffer.getReadPointer (0) == buffer.getReadPointer (1))
-            channelsShared = true;
-
-        // Channel c, sample i of the host block (counting parts of a split block) = c * 1000 + i.
-        const int blockStart = (int) playHeadSamples();
+        // Where this part of the host's block starts: the play head tells inside a split block.
+        positions.push_back (getPlayHead() != nullptr ? getPlayHead()->getPosition() : juce::nullopt);
+        const int offset = positions.back() && positions.back()->getTimeInSamples()
+                               ? (int) (*positions.back()->getTimeInSamples() - hostBlockStart)
+                               : 0;
 
         for (int c = 0; c < buffer.getNumChannels(); ++c)
             for (int i = 0; i < buffer.getNumSamples(); ++i)
-                buffer.setSample (c, i, (float) (c * 1000 + (blockStart - hostBlockStart) + i));
+                buffer.setSample (c, i, (float) (c * 1000 + offset + i));
 
         juce::MidiBuffer output;
 
         for (const auto event : midi)
         {
-            received.push_back (
-                {event.samplePosition + (int) (blockStart - hostBlockStart), event.getMessage()});
-
-            auto message = event.getMessage();
+            const auto message = event.getMessage();
+            received.push_back ({event.samplePosition + offset, message});
 
             if (message.isNoteOn())
                 output.addEvent (
@@ -90,26 +115,20 @@ public:
 
     void processBlockBypassed (juce::AudioSampleBuffer&, juce::MidiBuffer&) override { ++numBypassedBlocks; }
 
-    int getMaxNumInputChannels() const override { return 0; }
     int getMaxNumOutputChannels() const override { return 2; }
+    juce::String getOutputChannelName (int index) const override
+    {
+        return "Kelvanor Output " + juce::String (index + 1);
+    }
+    bool isOutputChannelStereoPair (int) const override { return true; }
+    bool acceptsMidi() const override { return true; }
+    bool producesMidi() const override { return true; }
 
     juce::String getMidiKeyName (int key) const override
     {
         return key == 60 ? juce::String::repeatedString ("k", 100)
                          : juce::MidiMessage::getMidiNoteName (key, true, true, 3);
     }
-
-    juce::String getInputChannelName (int) const override { return {}; }
-    juce::String getOutputChannelName (int index) const override
-    {
-        return "Kelvanor Output " + juce::String (index + 1);
-    }
-    bool isInputChannelStereoPair (int) const override { return false; }
-    bool isOutputChannelStereoPair (int) const override { return true; }
-    bool silenceInProducesSilenceOut() const override { return true; }
-    double getTailLengthSeconds() const override { return 0.0; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return true; }
 
     class Editor : public juce::AudioProcessorEditor
     {
@@ -130,27 +149,20 @@ public:
     using juce::AudioProcessor::getParameterText;
 
     int getNumParameters() override { return numParams; }
-
     juce::String getParameterName (int index) override
     {
-        return juce::isPositiveAndBelow (index, numParams)
-                   ? "Long Parameter Name Number " + juce::String (index)
-                   : juce::String();
+        return "Long Parameter Name Number " + juce::String (index);
     }
-
     float getParameter (int index) override
     {
         return juce::isPositiveAndBelow (index, numParams) ? values[(size_t) index].load() : 0.0f;
     }
-
     juce::String getParameterText (int index) override
     {
-        return juce::isPositiveAndBelow (index, numParams)
-                   ? juce::String (getParameter (index), 3) + " units of value"
-                   : juce::String();
+        return juce::String (getParameter (index), 3) + " units of value";
     }
-
     juce::String getParameterLabel (int index) const override { return index == 0 ? "dB" : ""; }
+    bool isParameterAutomatable (int index) const override { return index != 3; }
 
     void setParameter (int index, float value) override
     {
@@ -158,15 +170,9 @@ public:
             return;
 
         values[(size_t) index] = value;
-
-        // A processor that reports every change, whoever made it.
-        sendParamChangeMessageToListeners (index, value);
+        sendParamChangeMessageToListeners (index, value); // reports every change, whoever made it
     }
 
-    bool isParameterAutomatable (int index) const override { return index != 3; }
-
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
     void setCurrentProgram (int index) override { programRequests.push_back (index); }
     juce::String getProgramName (int) override { return programName; }
     void changeProgramName (int, const juce::String& name) override { programName = name; }
@@ -184,8 +190,6 @@ public:
 
     void setStateInformation (const void* data, int size) override
     {
-        ++numStateRestores;
-
         if (auto state = getXmlFromBinary (data, size))
         {
             for (int i = 0; i < numParams; ++i)
@@ -193,24 +197,6 @@ public:
 
             programName = state->getStringAttribute ("program");
         }
-    }
-
-    /** Where the play head says this part of the block starts, in samples (0 without a play head). */
-    juce::int64 playHeadSamples()
-    {
-        lastPosition.reset();
-
-        if (auto* head = getPlayHead())
-            if (auto position = head->getPosition())
-            {
-                lastPosition = std::make_unique<juce::AudioPlayHead::PositionInfo> (*position);
-                positions.push_back (*position);
-
-                if (auto samples = position->getTimeInSamples())
-                    return *samples;
-            }
-
-        return hostBlockStart;
     }
 
     struct ReceivedEvent
@@ -229,13 +215,11 @@ public:
 
     double preparedRate = 0.0;
     int preparedBlockSize = 0;
-    int numPrepares = 0, numReleases = 0, numBlocks = 0, numBypassedBlocks = 0, numStateRestores = 0;
+    int numPrepares = 0, numReleases = 0, numBlocks = 0, numBypassedBlocks = 0;
     int largestBlock = 0;
-    bool blockLongerThanPrepared = false;
     bool channelsShared = false;
     std::vector<ReceivedEvent> received;
-    std::vector<juce::AudioPlayHead::PositionInfo> positions;
-    std::unique_ptr<juce::AudioPlayHead::PositionInfo> lastPosition;
+    std::vector<juce::Optional<juce::AudioPlayHead::PositionInfo>> positions; // one per processBlock
 
     static inline std::atomic<int> numDestroyed{0};
 };
