@@ -1,22 +1,26 @@
 #include "engine/Clock.h"
+#include "engine/ShuffledClock.h"
 
 #include "TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace
 {
+/** A transition: the sample it fired on and the state it entered (0 gate on, 1 gate off; a shuffled clock's
+    second step of a pair 2 and 3). */
 struct Event
 {
     int sample;
-    bool gateOn;
+    int state;
     bool operator== (const Event&) const = default;
 };
 
 void PrintTo (const Event& e, std::ostream* os)
 {
-    *os << (e.gateOn ? "on@" : "off@") << e.sample;
+    *os << "state " << e.state << "@" << e.sample;
 }
 
 std::vector<Event> run (Clock& clock, int samples, int firstSample = 0)
@@ -24,169 +28,219 @@ std::vector<Event> run (Clock& clock, int samples, int firstSample = 0)
     std::vector<Event> events;
     for (int i = 0; i < samples; ++i)
         if (clock.tick())
-            events.push_back ({firstSample + i, clock.isGateOn()});
+            events.push_back ({firstSample + i, clock.getState()});
     return events;
 }
 
-void startClock (Clock& clock, double sampleRate, double tempo, double gateFraction)
+/** A plain clock without shuffle, else a shuffled one; sixteenth steps. */
+std::unique_ptr<Clock> startClock (double sampleRate, double tempo, double gateFraction, double shuffle = 0.0,
+                                   double stepsPerBeat = 4)
 {
-    clock.setSampleRate (sampleRate);
-    clock.setTempo (tempo);
-    clock.setGateFraction (gateFraction);
-    clock.start();
+    std::unique_ptr<Clock> clock;
+    if (shuffle > 0.0)
+    {
+        auto shuffled = std::make_unique<ShuffledClock>();
+        shuffled->setShuffle (shuffle);
+        clock = std::move (shuffled);
+    }
+    else
+        clock = std::make_unique<Clock>();
+
+    clock->setSampleRate (sampleRate);
+    clock->setTempo (tempo);
+    clock->setGateFraction (gateFraction);
+    clock->setStepsPerBeat (stepsPerBeat);
+    clock->start();
+    return clock;
 }
 
 // Each transition falls on the first sample whose position reaches the boundary: ceil (boundary in beats x
-// samples per beat), worked out in exact fractions. Sixteenth steps.
+// samples per beat), worked out in exact fractions. With shuffle, the second step of each pair starts at
+// P + s + shuffle x s and each gate lasts the gate fraction of its own (lengthened or shortened) step.
 struct TimingCase
 {
-    double sampleRate, tempo, gateFraction;
-    std::vector<int> transitions; // gate on, off, on, ...
+    double sampleRate, tempo, gateFraction, shuffle;
+    std::vector<int> transitions; // states 0, 1 (, 2, 3), 0, ...
 };
 
-class ClockTiming : public ::testing::TestWithParam<TimingCase>
-{
+// clang-format off
+const TimingCase timingCases[] = {
+    {44100, 137, 0.5, 0, {0, 2415, 4829, 7243, 9657, 12072, 14486, 16900}},
+    {48000, 93, 0.5, 0, {0, 3871, 7742, 11613, 15484, 19355, 23226, 27097}},
+    {96000, 297, 0.25, 0, {0, 1213, 4849, 6061, 9697, 10910, 14546, 15758}},
+    {22050, 31, 0.75, 0, {0, 8003, 10670, 18672, 21339, 29341, 32009, 40011}},
+    {192000, 240.5, 0.5, 0, {0, 5988, 11976, 17963, 23951, 29938, 35926, 41913}},
+    // 0.96 while the arpeggiator runs: each gate ends 4 % of a step (193 samples) early
+    {44100, 137, 0.96, 0, {0, 4636, 4829, 9464, 9657, 14293, 14486, 19121}},
+    {44100, 137, 0.5, 0.5, {0, 3622, 7243, 8450, 9657, 13279, 16900, 18107}},
+    {48000, 93, 0.96, 0.3, {0, 9662, 10065, 15268, 15484, 25146, 25549, 30751}},
+    {96000, 297, 0.5, 0.125, {0, 2728, 5455, 7576, 9697, 12425, 15152, 17273}},
 };
+// clang-format on
 
-TEST_P (ClockTiming, StepStartsAndGateEndsFallOnTheComputedSamples)
+TEST (Clock, StepStartsAndGateEndsFallOnTheComputedSamples)
 {
-    const auto& c = GetParam();
-    Clock clock;
-    startClock (clock, c.sampleRate, c.tempo, c.gateFraction);
-
-    std::vector<Event> expected;
-    for (size_t i = 0; i < c.transitions.size(); ++i)
-        expected.push_back ({c.transitions[i], i % 2 == 0});
-    EXPECT_EQ (run (clock, c.transitions.back() + 1), expected);
+    for (const auto& c : timingCases)
+    {
+        const auto clock = startClock (c.sampleRate, c.tempo, c.gateFraction, c.shuffle);
+        std::vector<Event> expected;
+        for (size_t i = 0; i < c.transitions.size(); ++i)
+            expected.push_back ({c.transitions[i], (int) (i % (c.shuffle > 0.0 ? 4 : 2))});
+        EXPECT_EQ (run (*clock, c.transitions.back() + 1), expected)
+            << c.sampleRate << " Hz, " << c.tempo << " bpm, gate " << c.gateFraction << ", shuffle "
+            << c.shuffle;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P (
-    TempiAndRates, ClockTiming,
-    ::testing::Values (TimingCase{44100, 137, 0.5, {0, 2415, 4829, 7243, 9657, 12072, 14486, 16900}},
-                       TimingCase{48000, 93, 0.5, {0, 3871, 7742, 11613, 15484, 19355, 23226, 27097}},
-                       TimingCase{96000, 297, 0.25, {0, 1213, 4849, 6061, 9697, 10910, 14546, 15758}},
-                       TimingCase{22050, 31, 0.75, {0, 8003, 10670, 18672, 21339, 29341, 32009, 40011}},
-                       TimingCase{192000, 240.5, 0.5, {0, 5988, 11976, 17963, 23951, 29938, 35926, 41913}},
-                       // 0.96 while the arpeggiator runs: each gate ends 4 % of a step (193 samples) early
-                       TimingCase{44100, 137, 0.96, {0, 4636, 4829, 9464, 9657, 14293, 14486, 19121}}));
+TEST (Clock, ShuffledClockWithoutShuffleMatchesThePlainClock)
+{
+    // rate, tempo, gate fraction, steps per beat
+    const std::tuple<double, double, double, double> cases[] = {{44100, 120, 0.5, 4},
+                                                                {48000, 93, 0.96, 4},
+                                                                {96000, 173.3, 0.04, 6},
+                                                                {22050, 30, 0.5, 12},
+                                                                {44100, 300, 0.75, 24}};
+    for (const auto& [rate, tempo, gate, steps] : cases)
+    {
+        const auto plain = startClock (rate, tempo, gate, 0.0, steps);
+        auto shuffled = std::make_unique<ShuffledClock>();
+        shuffled->setSampleRate (rate);
+        shuffled->setTempo (tempo);
+        shuffled->setGateFraction (gate);
+        shuffled->setStepsPerBeat (steps);
+        shuffled->start();
+        for (int i = 0; i < 200000; ++i)
+        {
+            const bool fired = plain->tick();
+            ASSERT_EQ (shuffled->tick(), fired) << "sample " << i << " at " << tempo << " bpm";
+            ASSERT_EQ (shuffled->isGateOn(), plain->isGateOn())
+                << "sample " << i << " at " << tempo << " bpm";
+        }
+    }
+}
 
-// 44100 Hz, steps of 0.25 beats, gates of 0.125. 0.005 s is 0.01 beats at 120 bpm and 0.005 beats at
-// 60 bpm; the late-start cases sit 0.1 ms either side of it.
+// 44100 Hz, steps of 0.25 beats, gates of 0.125. 0.005 s is 0.01 beats at 120 bpm and 0.005 beats at 60 bpm;
+// the late-start cases sit 0.1 ms either side of it. With shuffle 0.5 the pair spans 0..0.5 beats, its second
+// step starts at 0.375 and the gates end at 0.1875 and 0.4375.
 struct JumpCase
 {
     const char* what;
-    double tempo;
+    double tempo, shuffle;
     int jumpAtSample;
     double jumpTo; // beats
     std::vector<Event> next;
 };
 
-class ClockJump : public ::testing::TestWithParam<JumpCase>
-{
+// clang-format off
+const JumpCase jumpCases[] = {
+    {"4.9 ms into a step fires it at once", 120, 0, 3000, 0.2598, {{3000, 0}}},
+    {"5.1 ms into a step waits for the next", 120, 0, 3000, 0.2602, {{8288, 0}}},
+    {"4.9 ms into a step fires it at once", 60, 0, 6000, 0.2549, {{6000, 0}}},
+    {"5.1 ms into a step waits for the next", 60, 0, 6000, 0.2551, {{16801, 0}}},
+    {"4.9 ms before a step keeps the gate on through it", 120, 0, 100, 0.2402, {{3073, 1}}},
+    {"5.1 ms before a step ends the gate at once", 120, 0, 100, 0.2398, {{100, 1}, {325, 0}}},
+    {"a started clock set into a gate fires at once", 120, 0, 0, 0.3, {{0, 0}, {1654, 1}}},
+    {"a negative position waits for zero", 120, 0, 0, -10.5 / 22050, {{11, 0}, {2767, 1}}},
+    {"4.9 ms into a pair fires its first step at once", 120, 0.5, 10000, 0.5098, {{10000, 0}}},
+    {"5.1 ms into a pair waits for the next pair", 120, 0.5, 10000, 0.5102, {{20801, 0}}},
+    {"into the second step fires it at once", 120, 0.5, 5000, 0.42, {{5000, 2}, {5386, 3}}},
+    {"4.9 ms before a pair keeps the gate on through its first gate", 120, 0.5, 100, 0.4902, {{4451, 1}}},
+    {"5.1 ms before a pair ends the gate at once", 120, 0.5, 100, 0.4898, {{100, 1}}},
 };
+// clang-format on
 
-TEST_P (ClockJump, ReschedulesFromTheNewPosition)
+TEST (Clock, PositionJumpsRescheduleFromTheNewPosition)
 {
-    const auto& c = GetParam();
-    Clock clock;
-    startClock (clock, 44100, c.tempo, 0.5);
-    run (clock, c.jumpAtSample);
+    for (const auto& c : jumpCases)
+    {
+        const auto clock = startClock (44100, c.tempo, 0.5, c.shuffle);
+        run (*clock, c.jumpAtSample);
 
-    clock.setPosition (c.jumpTo);
-    auto events = run (clock, 12000, c.jumpAtSample);
-    events.resize (std::min (events.size(), c.next.size()));
-    EXPECT_EQ (events, c.next) << c.what << " at " << c.tempo << " bpm";
+        clock->setPosition (c.jumpTo);
+        auto events = run (*clock, 12000, c.jumpAtSample);
+        events.resize (std::min (events.size(), c.next.size()));
+        EXPECT_EQ (events, c.next) << c.what << " at " << c.tempo << " bpm, shuffle " << c.shuffle;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P (
-    LateStarts, ClockJump,
-    ::testing::Values (
-        JumpCase{"4.9 ms into a step fires it at once", 120, 3000, 0.2598, {{3000, true}}},
-        JumpCase{"5.1 ms into a step waits for the next", 120, 3000, 0.2602, {{8288, true}}},
-        JumpCase{"4.9 ms into a step fires it at once", 60, 6000, 0.2549, {{6000, true}}},
-        JumpCase{"5.1 ms into a step waits for the next", 60, 6000, 0.2551, {{16801, true}}},
-        JumpCase{"4.9 ms before a step keeps the gate on through it", 120, 100, 0.2402, {{3073, false}}},
-        JumpCase{"5.1 ms before a step ends the gate at once", 120, 100, 0.2398, {{100, false}, {325, true}}},
-        JumpCase{"a started clock set into a gate fires at once", 120, 0, 0.3, {{0, true}, {1654, false}}},
-        JumpCase{"a negative position waits for zero", 120, 0, -10.5 / 22050, {{11, true}, {2767, false}}}));
 
 TEST (Clock, TempoChangeMidStepReschedulesFromTheCurrentPosition)
 {
-    Clock clock;
-    startClock (clock, 44100, 137, 0.5);
-    ASSERT_EQ (run (clock, 2000), (std::vector<Event>{{0, true}}));
+    const auto clock = startClock (44100, 137, 0.5);
+    ASSERT_EQ (run (*clock, 2000), (std::vector<Event>{{0, 0}}));
 
-    clock.setTempo (71);
-    EXPECT_EQ (run (clock, 12200, 2000), (std::vector<Event>{{2800, false}, {7458, true}, {12117, false}}));
+    clock->setTempo (71);
+    EXPECT_EQ (run (*clock, 12200, 2000), (std::vector<Event>{{2800, 1}, {7458, 0}, {12117, 1}}));
 }
 
 TEST (Clock, StopAndRewindReturnToPositionZero)
 {
-    Clock clock;
-    EXPECT_FALSE (clock.tick());
-    startClock (clock, 44100, 120, 0.5);
-    run (clock, 4000);
+    Clock idle;
+    EXPECT_FALSE (idle.tick());
 
-    clock.rewind(); // keeps running: the next tick starts a step
-    EXPECT_EQ (run (clock, 3000, 4000), (std::vector<Event>{{4000, true}, {6757, false}}));
+    const auto clock = startClock (44100, 120, 0.5);
+    run (*clock, 4000);
+    clock->rewind(); // keeps running: the next tick starts a step
+    EXPECT_EQ (run (*clock, 3000, 4000), (std::vector<Event>{{4000, 0}, {6757, 1}}));
 
-    clock.stop();
-    EXPECT_EQ (clock.getState(), Clock::stopped);
-    EXPECT_EQ (clock.getPosition(), 0.0);
-    EXPECT_TRUE (run (clock, 1000).empty());
+    clock->stop();
+    EXPECT_EQ (clock->getState(), Clock::stopped);
+    EXPECT_EQ (clock->getPosition(), 0.0);
+    EXPECT_TRUE (run (*clock, 1000).empty());
 }
 
-TEST (Clock, CloserToNextStepInTheFirstHalfOfAStep)
+TEST (Clock, CloserToNextStepInTheFirstHalfOfAStepMeasuredFromTheShuffledStart)
 {
-    Clock clock;
-    for (const auto& [position, expected] : std::vector<std::pair<double, bool>>{
-             {0.0, false}, {0.1, true}, {0.125, false}, {0.2, false}, {0.25, false}, {0.3, true}})
+    ShuffledClock clock;
+    for (const double shuffle : {0.0, 0.5}) // second step at 0.25 or 0.375 beats
     {
-        clock.setPosition (position);
-        EXPECT_EQ (clock.isCloserToNextStep(), expected) << position;
+        clock.setShuffle (shuffle);
+        // clang-format off
+        const auto cases = shuffle == 0.0
+            ? std::vector<std::pair<double, bool>>{{0.0, false}, {0.1, true}, {0.125, false}, {0.2, false}, {0.25, false}, {0.3, true}}
+            : std::vector<std::pair<double, bool>>{{0.1, true}, {0.2, false}, {0.4, true}, {0.45, false}, {0.5, false}, {0.55, true}};
+        // clang-format on
+        for (const auto& [position, expected] : cases)
+        {
+            clock.setPosition (position);
+            EXPECT_EQ (clock.isCloserToNextStep(), expected) << position << ", shuffle " << shuffle;
+        }
     }
+
+    clock.setShuffle (std::numeric_limits<double>::quiet_NaN()); // refused
+    EXPECT_EQ (clock.getShuffle(), 0.5);
 }
 
 // A scanning host reports sample rate 0, a stopped one may report tempo 0: the clock keeps its last sound
 // values and its timing.
 TEST (Clock, RefusesValuesThatCannotDriveIt)
 {
-    const double inf = std::numeric_limits<double>::infinity();
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    Clock clock;
-    startClock (clock, 44100, 120, 0.5);
-    run (clock, 100);
+    const double inf = std::numeric_limits<double>::infinity(),
+                 nan = std::numeric_limits<double>::quiet_NaN();
+    const auto clock = startClock (44100, 120, 0.5);
+    run (*clock, 100);
 
     for (const double bad : {0.0, -120.0, nan, inf, -inf})
     {
-        clock.setTempo (bad);
-        clock.setSampleRate (bad);
-        clock.setStepsPerBeat (bad);
+        clock->setTempo (bad);
+        clock->setSampleRate (bad);
+        clock->setStepsPerBeat (bad);
         if (!std::isfinite (bad))
-            clock.setPosition (bad);
+            clock->setPosition (bad);
     }
-    clock.setGateFraction (nan);
-    EXPECT_EQ (run (clock, 5414, 100), (std::vector<Event>{{2757, false}, {5513, true}}));
+    clock->setGateFraction (nan);
+    EXPECT_EQ (run (*clock, 5414, 100), (std::vector<Event>{{2757, 1}, {5513, 0}}));
 
-    clock.setGateFraction (2.0);
-    EXPECT_EQ (clock.getGateFraction(), 1.0);
-}
+    clock->setGateFraction (2.0);
+    EXPECT_EQ (clock->getGateFraction(), 1.0);
 
-TEST (Clock, ExtremeTimingKeepsThePositionFinite)
-{
-    for (const auto& [rate, tempo, steps] :
-         std::vector<std::tuple<double, double, double>>{{44100, 1e-300, 4},
-                                                         {44100, 1e300, 4},
-                                                         {1e-300, 120, 4},
-                                                         {1e300, 120, 4},
-                                                         {44100, 120, 1e300},
-                                                         {0.01, 1e306, 4}})
+    // clang-format off
+    for (const auto& [rate, tempo, steps] : std::vector<std::tuple<double, double, double>>{
+             {44100, 1e-300, 4}, {44100, 1e300, 4}, {1e-300, 120, 4}, {1e300, 120, 4}, {44100, 120, 1e300}, {0.01, 1e306, 4}})
+    // clang-format on
     {
-        Clock clock;
-        clock.setStepsPerBeat (steps);
-        startClock (clock, rate, tempo, 0.5);
-        EXPECT_FALSE (run (clock, 20000).empty()); // the start itself fires
-        EXPECT_TRUE (std::isfinite (clock.getPosition())) << rate << " Hz " << tempo << " bpm " << steps;
+        const auto extreme = startClock (rate, tempo, 0.5, 0.0, steps);
+        EXPECT_FALSE (run (*extreme, 20000).empty()); // the start itself fires
+        EXPECT_TRUE (std::isfinite (extreme->getPosition())) << rate << " Hz " << tempo << " bpm " << steps;
     }
 }
 

@@ -4,33 +4,7 @@
 
 namespace
 {
-enum
-{
-    transposeUp = 0,
-    firstSetStep = 2,
-    pressC = 18,
-    pressCis = 19,
-    pressD = 20,
-    pressE = 22,
-    pressG = 25,
-    pressA = 27,
-    firstPressCtrl = 31,
-    pressGate = 44,
-    pressAccent = 45,
-    pressLowerOctave = 47,
-    pressGateCtrl = 49,
-    nextStep = 54,
-    prevStep = 55,
-    toggleRandNotes = 56,
-    toggleStepValues = 57,
-    flatten = 58,
-    toggleSequencer = 2000,
-    toggleHostMode = 2002,
-    toggleWriteMode = 2004,
-    toggleRandomizer = 2006,
-    clear = 2019,
-    clear2nd = 2020
-};
+using namespace PanelEvent;
 
 constexpr int noteStateId = 40;
 constexpr int noteBlinkingId = 53;
@@ -43,11 +17,17 @@ constexpr int firstStepStateId = 200018;
 
 struct PanelHarness : KelvanorHarness
 {
-    void fire (int uid) { processor->handleEvent (uid); }
-    float parameter (int id) const { return processor->getParameterManager().getParameterValue (id); }
     const Step& editedStep() const
     {
         return processor->getPattern (processor->getEditedPattern()).getStep (processor->getEditedStep());
+    }
+
+    /** Chain first, last and bank, then the playing and the edited pattern. */
+    std::tuple<int, int, int, int, int> chain() const
+    {
+        const auto& p = *processor;
+        return {p.getChainFirst(), p.getChainLast(), p.getChainBank(), p.getPlayingPattern(),
+                p.getEditedPattern()};
     }
 
     /** The ids among first .. first + count - 1 whose state is on. */
@@ -60,37 +40,19 @@ struct PanelHarness : KelvanorHarness
         return on;
     }
 
-    /** A pattern of the given length whose step i has note i, gate on every second step. */
-    void loadPattern (int index, int length)
-    {
-        Pattern pattern;
-        pattern.setLength (length);
-        for (int i = 0; i < Pattern::numSteps; ++i)
-        {
-            Step step;
-            step.note = i % 13;
-            step.gate = i % 2 == 0 ? 1 : 0;
-            step.gateLevel = 0.7;
-            pattern.setStep (i, step);
-        }
-
-        juce::XmlElement xml ("Pattern");
-        xml.setAttribute ("application", "Kelvanor");
-        pattern.writeXml (xml);
-        ASSERT_TRUE (processor->loadPatternFromXml (xml, index));
-    }
-
     /** What the panel and the patterns show: compared before and after events that must do nothing. */
     std::vector<double> snapshot() const
     {
         std::vector<double> values;
         for (int id = 36; id <= 83; ++id)
             values.push_back (parameter (id));
-        for (int id = firstStepStateId; id < firstStepStateId + 16; ++id)
+        for (int id = IntSeqPlugin::internalSequencerStateId; id <= IntSeqPlugin::lastSequencerParameterId;
+             ++id)
             values.push_back (parameter (id));
-        for (const int v : {processor->getEditedPattern(), processor->getEditedStep(),
-                            processor->getChainFirst(), processor->getChainLast(), processor->getChainBank(),
-                            processor->getSelectedBank(), processor->getPlayingPattern()})
+        for (const int v :
+             {processor->getEditedPattern(), processor->getEditedStep(), processor->getChainFirst(),
+              processor->getChainLast(), processor->getChainBank(), processor->getSelectedBank(),
+              processor->getPlayingPattern(), processor->getPendingRequest()})
             values.push_back (v);
         for (int p = 0; p < 24; ++p)
             for (int s = 0; s < Pattern::numSteps; ++s)
@@ -101,56 +63,62 @@ struct PanelHarness : KelvanorHarness
         return values;
     }
 
+    /** Write mode on pattern 0, five steps whose step i has note i, gate on every second step. */
     void enterEditMode()
     {
-        fire (toggleWriteMode);
-        loadPattern (0, 5);
+        fire (Seq::togglePatternWriteModeEvent);
+        std::vector<Step> steps;
+        for (int i = 0; i < 5; ++i)
+            steps.push_back (makeStep (i, false, false, i % 2 == 0, false, false, 0.7));
+        loadPattern (0, steps);
         processor->selectEditedStep (0);
     }
 };
 } // namespace
 
 //==============================================================================
-TEST (KelvanorActions, PanelEventsDoNothingWithTheSequencerOff)
+// Only the sequencer's own toggle acts while it is off: the panel shows no pattern.
+TEST (KelvanorActions, EventsDoNothingWithTheSequencerOff)
 {
     PanelHarness h;
-    h.fire (toggleSequencer);
+    h.fire (Seq::toggleInternalSequencerEvent);
+    EXPECT_EQ (h.parameter (IntSeqPlugin::patternNumberId), 0.0f);
+    EXPECT_EQ (h.processor->getParameterManager().getParameterText (IntSeqPlugin::patternNameId), "");
+    EXPECT_EQ (h.parameter (IntSeqPlugin::patternTempoId), 30.0f); // the parameter's floor stands for 0
+    EXPECT_EQ (h.parameter (thresholdModeStateId), 0.0f);
     const auto before = h.snapshot();
 
-    for (int uid = 0; uid <= 58; ++uid)
+    for (int uid = 0; uid <= 2038; uid += uid == 58 ? 2001 - 58 : 1)
     {
         h.fire (uid);
         ASSERT_EQ (h.snapshot(), before) << "event " << uid;
     }
+    EXPECT_FALSE (h.processor->isInternalSyncOn() || h.processor->isHostModeOn() ||
+                  h.processor->isWriteModeOn() || h.processor->isRandomizerOn());
 
-    for (const int uid : {clear, clear2nd})
-        h.fire (uid);
-    EXPECT_EQ (h.snapshot(), before);
-    EXPECT_EQ (h.parameter (thresholdModeStateId), 0.0f);
+    h.fire (Seq::toggleInternalSequencerEvent);
+    EXPECT_EQ (h.parameter (IntSeqPlugin::internalSequencerStateId), 1.0f);
+    EXPECT_EQ (h.parameter (IntSeqPlugin::patternNumberId), 1.0f);
 }
 
-TEST (KelvanorActions, PlayModeWhiteKeysChooseTheChain)
+TEST (KelvanorActions, PlayModeKeysChooseTheChainAndTheBank)
 {
     PanelHarness h;
-
+    using Ids = std::vector<int>;
     h.fire (pressE);
-    EXPECT_EQ (h.processor->getChainFirst(), 2);
-    EXPECT_EQ (h.processor->getChainLast(), 2);
-    EXPECT_EQ (h.processor->getPlayingPattern(), 2);
-    EXPECT_EQ (h.processor->getEditedPattern(), 2);
-    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{4}));
-    EXPECT_EQ (h.onAmong (noteBlinkingId, 13), (std::vector<int>{4}));
+    EXPECT_EQ (h.chain(), std::tuple (2, 2, 0, 2, 2));
+    EXPECT_EQ (h.onAmong (noteStateId, 13), Ids{4});
+    EXPECT_EQ (h.onAmong (noteBlinkingId, 13), Ids{4});
 
     // C held as the chain, E with Ctrl extends it; C with Ctrl below an E..G chain does too.
     h.fire (pressC);
     h.fire (firstPressCtrl + 4);
-    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{0, 2, 4}));
+    EXPECT_EQ (h.onAmong (noteStateId, 13), (Ids{0, 2, 4}));
     h.fire (pressE);
     h.fire (firstPressCtrl + 7);
     EXPECT_EQ (h.processor->getChainLast(), 4);
     h.fire (firstPressCtrl + 0);
-    EXPECT_EQ (h.processor->getChainFirst(), 0);
-    EXPECT_EQ (h.processor->getChainLast(), 2);
+    EXPECT_EQ (std::pair (h.processor->getChainFirst(), h.processor->getChainLast()), std::pair (0, 2));
 
     // Black keys and the step keys mean nothing here.
     const auto before = h.snapshot();
@@ -159,60 +127,39 @@ TEST (KelvanorActions, PlayModeWhiteKeysChooseTheChain)
                                                     nextStep, prevStep, toggleRandNotes, flatten})
         h.fire (uid);
     EXPECT_EQ (h.snapshot(), before);
-}
 
-TEST (KelvanorActions, PlayModeGateAccentSlideSelectBanks)
-{
-    PanelHarness h;
-
+    // Gate, accent and slide select the banks; Ctrl in another bank than the chain's starts a chain there.
     h.fire (pressAccent);
     EXPECT_EQ (h.processor->getSelectedBank(), 1);
-    EXPECT_EQ (h.onAmong (gateStateId, 3), (std::vector<int>{1}));
-    EXPECT_EQ (h.onAmong (gateBlinkingId, 3), (std::vector<int>{1}));
+    EXPECT_EQ (h.onAmong (gateStateId, 3), Ids{1});
+    EXPECT_EQ (h.onAmong (gateBlinkingId, 3), Ids{1});
     EXPECT_TRUE (h.onAmong (noteStateId, 13).empty()); // the chain lies in bank 0
-
-    // Ctrl in another bank than the chain's starts a chain there.
     h.fire (firstPressCtrl + 2);
-    EXPECT_EQ (h.processor->getChainBank(), 1);
-    EXPECT_EQ (h.processor->getChainFirst(), 1);
-    EXPECT_EQ (h.processor->getChainLast(), 1);
-    EXPECT_EQ (h.processor->getPlayingPattern(), 9);
-    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{2}));
+    EXPECT_EQ (h.chain(), std::tuple (1, 1, 1, 9, 9));
+    EXPECT_EQ (h.onAmong (noteStateId, 13), Ids{2});
 }
 
-TEST (KelvanorActions, EditModeStepKeys)
+TEST (KelvanorActions, EditModeKeysSelectAndEditTheStep)
 {
     PanelHarness h;
+    using Ids = std::vector<int>;
     h.enterEditMode();
-    EXPECT_EQ (h.onAmong (firstStepStateId, 16), (std::vector<int>{0}));
-
+    EXPECT_EQ (h.onAmong (firstStepStateId, 16), Ids{0});
     h.fire (firstSetStep + 11); // step 12 of a 5-step pattern
     EXPECT_EQ (h.processor->getEditedStep(), 0);
-
     h.fire (prevStep);
     EXPECT_EQ (h.processor->getEditedStep(), 4);
-    EXPECT_EQ (h.onAmong (firstStepStateId, 16), (std::vector<int>{4}));
-    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{4}));
+    EXPECT_EQ (h.onAmong (firstStepStateId, 16), Ids{4});
+    EXPECT_EQ (h.onAmong (noteStateId, 13), Ids{4});
     h.fire (nextStep);
     EXPECT_EQ (h.processor->getEditedStep(), 0);
 
-    h.fire (firstSetStep + 2);
-    EXPECT_EQ (h.processor->getEditedStep(), 2);
-}
-
-TEST (KelvanorActions, EditModeKeysEditTheStep)
-{
-    PanelHarness h;
-    h.enterEditMode();
-
     h.fire (pressG);
     EXPECT_EQ ((int) h.editedStep().note, 7);
-    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{7}));
-
+    EXPECT_EQ (h.onAmong (noteStateId, 13), Ids{7});
     h.fire (pressGate); // step 0 had its gate on
     EXPECT_EQ ((int) h.editedStep().gate, 0);
     EXPECT_EQ (h.parameter (gateStateId), 0.0f);
-
     h.fire (pressLowerOctave);
     EXPECT_EQ ((int) h.editedStep().octaveDown, 1);
     EXPECT_EQ (h.parameter (lowerOctaveStateId), 1.0f);
@@ -223,13 +170,11 @@ TEST (KelvanorActions, EditModeKeysEditTheStep)
     for (int i = 0; i < Pattern::numSteps; ++i)
     {
         const auto& step = h.processor->getPattern (0).getStep (i);
-        EXPECT_EQ (step.getMidiNote(), 26) << i;
-        EXPECT_EQ ((int) step.gate, 1) << i;
+        EXPECT_EQ (std::pair (step.getMidiNote(), (int) step.gate), std::pair (26, 1)) << i;
     }
-
     h.fire (transposeUp);
     EXPECT_EQ (h.editedStep().getMidiNote(), 27);
-    EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{3}));
+    EXPECT_EQ (h.onAmong (noteStateId, 13), Ids{3});
 
     // Randomizer-only keys do nothing while editing.
     const auto before = h.snapshot();
@@ -266,7 +211,7 @@ TEST (KelvanorActions, RandomizerModeKeysAndLights)
 {
     PanelHarness h;
     h.enterEditMode();
-    h.fire (toggleRandomizer);
+    h.fire (Seq::toggleRandomizerEvent);
 
     EXPECT_EQ (h.parameter (80), 1.0f);
     EXPECT_EQ (h.onAmong (noteBlinkingId, 13).size(), 13u);
@@ -278,7 +223,7 @@ TEST (KelvanorActions, RandomizerModeKeysAndLights)
 
     // Clear acts on the note set, not on the pattern.
     const auto pattern = h.processor->getPattern (0).getStep (3).getMidiNote();
-    h.fire (clear); // C..B of the octave on show; its C1 is the next octave's C
+    h.fire (Seq::clearEvent); // C..B of the octave on show; its C1 is the next octave's C
     EXPECT_EQ (h.onAmong (noteStateId, 13), (std::vector<int>{12}));
     EXPECT_EQ (h.processor->getPattern (0).getStep (3).getMidiNote(), pattern);
 
@@ -290,7 +235,7 @@ TEST (KelvanorActions, RandomizerModeKeysAndLights)
     EXPECT_NE (h.processor->getCurrentRandomSeed(), 0u);
 
     // Leaving the randomizer stops the blinking.
-    h.fire (toggleRandomizer);
+    h.fire (Seq::toggleRandomizerEvent);
     EXPECT_TRUE (h.onAmong (noteBlinkingId, 13).empty());
     EXPECT_EQ (h.parameter (80), 0.0f);
 }
@@ -299,15 +244,15 @@ TEST (KelvanorActions, WriteModeEditsThePatternThatWillPlay)
 {
     PanelHarness h;
     h.fire (pressA);
-    h.fire (toggleWriteMode);
+    h.fire (Seq::togglePatternWriteModeEvent);
     EXPECT_EQ (h.processor->getEditedPattern(), 5);
     EXPECT_EQ (h.parameter (IntSeqPlugin::patternNumberId), 6.0f);
 
     // A host-mode pattern beyond the three banks is not kept when host mode ends.
-    h.fire (toggleWriteMode);
-    h.fire (toggleHostMode);
+    h.fire (Seq::togglePatternWriteModeEvent);
+    h.fire (Seq::toggleHostModeEvent);
     h.processor->selectEditedPattern (50);
     EXPECT_EQ (h.processor->getEditedPattern(), 50);
-    h.fire (toggleHostMode);
+    h.fire (Seq::toggleHostModeEvent);
     EXPECT_EQ (h.processor->getEditedPattern(), 0);
 }

@@ -133,8 +133,7 @@ TEST (KelvanorRealtime, SequencerAndArpeggiatorPlayWithoutAllocating)
 
 TEST (KelvanorRealtime, HostNotesControllersResetsAndProgramChangesDoNotAllocate)
 {
-    KelvanorHarness harness (48000.0, blockSize);
-    harness.switchSequencerOff();
+    KelvanorHarness harness (48000.0, blockSize, false);
     auto& manager = harness.processor->getParameterManager();
     harness.processor->getMidiControl().assign (74, manager.getParameter (Kelvanor::cutoffId), false);
     harness.processor->getMidiControl().assign (71, manager.getParameter (Kelvanor::resonanceId), false);

@@ -19,7 +19,6 @@ std::unique_ptr<juce::XmlElement> parse (const juce::String& text)
 {
     return XmlHelpers::parse (text);
 }
-
 /** Everything of a pattern that a state keeps, but the levels, which the files keep to six decimals. */
 juce::String describe (const Pattern& pattern)
 {
@@ -71,20 +70,6 @@ struct LegacyChunk
 
 struct StateHarness : KelvanorHarness
 {
-    void fire (int uid) { processor->handleEvent (uid); }
-    float parameter (int id) const { return processor->getParameterManager().getParameterValue (id); }
-
-    juce::MemoryBlock saveState() const
-    {
-        juce::MemoryBlock block;
-        processor->getStateInformation (block);
-        return block;
-    }
-
-    void restore (const juce::MemoryBlock& block)
-    {
-        processor->setStateInformation (block.getData(), (int) block.getSize());
-    }
     void restore (const LegacyChunk& chunk)
     {
         processor->setStateInformation (chunk.bytes.data(), (int) chunk.bytes.size());
@@ -143,10 +128,10 @@ TEST (KelvanorState, RoundTripIntoAFreshInstance)
     p.selectEditedStep (6);
     a.fire (45); // accent on step 7 of pattern 17
 
-    const auto block = a.saveState();
-
+    juce::MemoryBlock block;
+    p.getStateInformation (block);
     StateHarness b;
-    b.restore (block);
+    b.processor->setStateInformation (block.getData(), (int) block.getSize());
     const auto& q = *b.processor;
 
     EXPECT_EQ (q.getAccentVelocityLevel(), Kelvanor::highAccentLevel);
@@ -161,13 +146,37 @@ TEST (KelvanorState, RoundTripIntoAFreshInstance)
         ASSERT_EQ (describe (q.getPattern (i)), describe (p.getPattern (i))) << i;
     EXPECT_EQ (q.getPatternName (61), "Wobble");
 
-    EXPECT_EQ (q.getEditedPattern(), 17);
-    EXPECT_EQ (q.getEditedStep(), 6);
-    EXPECT_EQ (q.getChainFirst(), 1);
-    EXPECT_EQ (q.getChainLast(), 4);
-    EXPECT_EQ (q.getChainBank(), 2);
-    EXPECT_EQ (q.getSelectedBank(), 2);
-    EXPECT_EQ (q.getPlayingPattern(), 17);
+    EXPECT_EQ (std::tuple (q.getEditedPattern(), q.getEditedStep(), q.getChainFirst(), q.getChainLast(),
+                           q.getChainBank(), q.getSelectedBank(), q.getPlayingPattern()),
+               std::tuple (17, 6, 1, 4, 2, 2, 17));
+}
+
+// Host mode edits: its state is stored as pattern write mode. A state without patterns keeps them, and the
+// mode lights follow the state even where the modes stay.
+TEST (KelvanorState, HostModeRoundTripAndStateWithoutPatterns)
+{
+    StateHarness a;
+    a.fire (IntSeqPlugin::toggleHostModeEvent);
+    a.fire (IntSeqPlugin::toggleInternalSyncEvent);
+    a.processor->setPatternName (50, "Saved");
+    const auto state = a.processor->createStateXml();
+    EXPECT_EQ (state->getChildByName ("InternalSequencer")
+                   ->getChildByName ("PattWriteMode")
+                   ->getStringAttribute ("state"),
+               "on");
+
+    StateHarness b;
+    auto& p = *b.processor;
+    p.applyStateXml (*state);
+    EXPECT_TRUE (p.isHostModeOn() && p.isInternalSyncOn() && p.isWriteModeOn());
+    EXPECT_EQ (p.getPatternName (50), "Saved");
+    EXPECT_EQ (b.parameter (IntSeqPlugin::hostModeStateId), 1.0f);
+
+    p.setPatternName (3, "Kept");
+    p.getParameterManager().setParameterBool (IntSeqPlugin::hostModeStateId, false); // a stale light
+    b.applyState ("<internalsequencer><HostMode state='on'/><IntSeq state='on'/></internalsequencer>");
+    EXPECT_EQ (b.parameter (IntSeqPlugin::hostModeStateId), 1.0f);
+    EXPECT_EQ (p.getPatternName (3), "Kept");
 }
 
 TEST (KelvanorState, EditionStateIsLimitedToItsRanges)
@@ -175,36 +184,25 @@ TEST (KelvanorState, EditionStateIsLimitedToItsRanges)
     StateHarness h;
     auto& p = *h.processor;
 
-    h.applyEdition ("<EditedStep value=\"20\"/>");
-    EXPECT_EQ (p.getEditedStep(), 15);
-
-    h.applyEdition ("<ChainPatterns first=\"5\" last=\"2\" bank=\"1\"/>");
-    EXPECT_EQ (p.getChainFirst(), 2);
-    EXPECT_EQ (p.getChainLast(), 5);
-    EXPECT_EQ (p.getChainBank(), 1);
-    EXPECT_EQ (p.getSelectedBank(), 1);
-    EXPECT_EQ (p.getPlayingPattern(), 10);
-    EXPECT_EQ (p.getEditedPattern(), 10);
-
-    struct Case
+    const auto edition = [&p]
     {
-        const char* xml;
-        int first, last, bank, editedStep;
+        return std::tuple (p.getChainFirst(), p.getChainLast(), p.getChainBank(), p.getSelectedBank(),
+                           p.getPlayingPattern(), p.getEditedPattern(), p.getEditedStep());
     };
+    h.applyEdition ("<EditedStep value='20'/><ChainPatterns first='5' last='2' bank='1'/>");
+    EXPECT_EQ (edition(), std::tuple (2, 5, 1, 1, 10, 10, 15));
 
-    for (const auto& c :
-         {Case{"<chainpatterns first=\"-3\" last=\"99999999999999999999\" bank=\"7\"/>", 0, 7, 2, 15},
-          Case{"<ChainPatterns first=\"x\" last=\"1.5\" bank=\"-1\"/><EditedStep value=\"-4\"/>", 0, 7, 0, 0},
-          Case{"<EditedStep value=\"abc\"/><Unknown value=\"3\"/>", 0, 7, 0, 0},
-          Case{"<EditedStep value=\"2147483648\"/>", 0, 7, 0, 15}})
+    // chain first, last, bank, edited step
+    for (const auto& [xml, first, last, bank, step] :
+         {std::tuple{"<chainpatterns first='-3' last='99999999999999999999' bank='7'/>", 0, 7, 2, 15},
+          {"<ChainPatterns first='x' last='1.5' bank='-1'/><EditedStep value='-4'/>", 0, 7, 0, 0},
+          {"<EditedStep value='abc'/><Unknown value='3'/>", 0, 7, 0, 0},
+          {"<EditedStep value='2147483648'/>", 0, 7, 0, 15}})
     {
-        h.applyEdition (c.xml);
-        EXPECT_EQ (p.getChainFirst(), c.first) << c.xml;
-        EXPECT_EQ (p.getChainLast(), c.last) << c.xml;
-        EXPECT_EQ (p.getChainBank(), c.bank) << c.xml;
-        EXPECT_EQ (p.getEditedStep(), c.editedStep) << c.xml;
-        EXPECT_GE (p.getEditedPattern(), 0);
-        EXPECT_LT (p.getEditedPattern(), Kelvanor::numBankPatterns);
+        h.applyEdition (xml);
+        const auto [f, l, b, selected, playing, edited, s] = edition();
+        EXPECT_EQ (std::tuple (f, l, b, s), std::tuple (first, last, bank, step)) << xml;
+        EXPECT_TRUE (edited >= 0 && edited < Kelvanor::numBankPatterns) << xml;
     }
 }
 
@@ -242,12 +240,17 @@ TEST (KelvanorState, UserSettingsCarryTheDefaultsToTheNextStart)
         first.setDefaultOscillatorTuning (Kelvanor::vintageTuning);
         first.setDefaultSelfReset (true);
         first.setDefaultOscillatorTuning (7); // refused
+        first.setDefaultInternalSync (true);
+        first.setDefaultNoteOffMode (false);
+        first.setHostPlayDetection (IntSeqPlugin::byLowestCNoteOn);
+        first.setUserDefinedPatternsFile (folder.getChildFile ("mine.klptrb"));
 
         const auto settings = first.createUserSettingsXml();
         EXPECT_EQ (childTags (*settings)[childTags (*settings).size() - 1], "InternalSettings");
         const auto* sequencer = settings->getChildByName ("InternalSequencer");
         EXPECT_EQ (childTags (*sequencer).joinIntoString (" "),
                    "IntSeq IntSync HostMode NoteOff SelfReset HostPlayDetection");
+        EXPECT_EQ (childTags (*settings->getChildByName ("ResourcesSettings"))[1], "Patterns");
 
         // Reading settings changes the defaults only.
         first.readUserSettings (
@@ -265,6 +268,26 @@ TEST (KelvanorState, UserSettingsCarryTheDefaultsToTheNextStart)
         EXPECT_EQ (second.getOscillatorTuning(), Kelvanor::vintageTuning);
         EXPECT_TRUE (second.isSelfResetOn());
         EXPECT_EQ (second.getParameterManager().getParameterValue (Kelvanor::selfResetStateId), 1.0f);
+        EXPECT_TRUE (second.isInternalSyncOn());
+        EXPECT_FALSE (second.getDefaultNoteOffMode());
+        EXPECT_EQ (second.getHostPlayDetection(), IntSeqPlugin::byLowestCNoteOn);
+        EXPECT_EQ (second.getDefaultPatternsChoice(), IntSeqPlugin::userDefinedPatterns);
+        EXPECT_EQ (second.getUserDefinedPatternsFile(), folder.getChildFile ("mine.klptrb"));
+    }
+
+    // Values compare with their letter case (only "on" is on); another product's settings are not read.
+    {
+        Kelvanor fresh;
+        fresh.readUserSettings (*parse (
+            "<USERSETTINGS application='kelvanor'><internalsequencer><hostplaydetection "
+            "type='bylowestcnoteon'/><intseq state='OFF'/><NOTEOFF state='yes'/></internalsequencer>"
+            "<ResourcesSettings><Patterns default='ClearPatterns'/></ResourcesSettings></USERSETTINGS>"));
+        EXPECT_EQ (fresh.getHostPlayDetection(), IntSeqPlugin::byTransportChange);
+        EXPECT_FALSE (fresh.getDefaultInternalSequencer() || fresh.getDefaultNoteOffMode());
+        EXPECT_EQ (fresh.getDefaultPatternsChoice(), IntSeqPlugin::factoryPatterns);
+        fresh.readUserSettings (*parse ("<UserSettings application='Other'><InternalSequencer><IntSync "
+                                        "state='on'/></InternalSequencer></UserSettings>"));
+        EXPECT_FALSE (fresh.getDefaultInternalSync());
     }
 
     pumpMessages();
@@ -310,31 +333,20 @@ TEST (KelvanorState, LegacyChunkImportsPresetsPatternsAndModes)
     EXPECT_FLOAT_EQ (h.parameter (Kelvanor::cutoffId), 0.25f);
     EXPECT_EQ (h.parameter (Kelvanor::waveformId), 0.0f);
 
-    const auto& pattern = p.getPattern (3);
-    EXPECT_EQ (p.getPatternName (3), "Pattern 3");
-    EXPECT_EQ (pattern.getLength(), 5);
-    EXPECT_EQ (pattern.getTempo(), 133.3);
-    EXPECT_EQ (pattern.getShuffle(), 40);
-    EXPECT_EQ (pattern.getStep (0).getMidiNote(), 55);
-    EXPECT_EQ ((int) pattern.getStep (0).gate, 1);
-    EXPECT_FLOAT_EQ ((float) pattern.getStep (0).gateLevel, 1.0f);
-    EXPECT_EQ (pattern.getStep (1).getMidiNote(), 72);
-    EXPECT_EQ ((int) pattern.getStep (1).accent, 1);
-    EXPECT_FLOAT_EQ ((float) pattern.getStep (1).accentLevel, 64.0f / 127.0f);
-    EXPECT_EQ ((int) pattern.getStep (1).slide, 0); // only exactly 1 is on
-    EXPECT_EQ (pattern.getStep (2).getMidiNote(), 36);
+    // Name, length, shuffle and tempo kept, then per step: MIDI note, gate accent slide, levels in
+    // thousandths. Only exactly 1 turns a flag on; the length is limited to 16.
+    EXPECT_EQ (describe (p.getPattern (3)),
+               "Pattern 3 5 40 133.3 55:100,1000,0,0 72:010,0,504,0 36:000,0,0,0 "
+               "36:000,0,0,0 36:000,0,0,0");
     EXPECT_EQ (p.getPattern (4).getLength(), 16);
 
     EXPECT_EQ (h.parameter (Kelvanor::gateThresholdId), 0.25f);
     EXPECT_EQ (h.parameter (Kelvanor::slideThresholdId), 0.75f);
-    EXPECT_EQ (p.getArpeggiatorChord(), 3);
-    EXPECT_EQ (p.getArpeggiatorMode(), Kelvanor::arpeggiatorUp);
-
-    EXPECT_FALSE (p.isInternalSequencerOn());
-    EXPECT_TRUE (p.isInternalSyncOn());
-    EXPECT_TRUE (p.isAutoFollowOn());
-    EXPECT_EQ (p.getEditedPattern(), 23);
-    EXPECT_EQ (p.getEditedStep(), 0);
+    EXPECT_EQ (std::pair (p.getArpeggiatorChord(), p.getArpeggiatorMode()),
+               std::pair (3, (int) Kelvanor::arpeggiatorUp));
+    EXPECT_EQ (std::tuple (p.isInternalSequencerOn(), p.isInternalSyncOn(), p.isAutoFollowOn()),
+               std::tuple (false, true, true));
+    EXPECT_EQ (std::pair (p.getEditedPattern(), p.getEditedStep()), std::pair (23, 0));
 }
 
 TEST (KelvanorState, LegacyChunksFullOfGarbageStoreNothingOutOfRange)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "KelvanorSignal.h"
 #include "TestSupport.h"
 #include "engine/Kelvanor.h"
 
+#include <gtest/gtest.h>
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <cmath>
@@ -16,9 +18,6 @@ class TestPlayHead : public juce::AudioPlayHead
 public:
     juce::Optional<PositionInfo> getPosition() const override
     {
-        if (!hasPosition)
-            return {};
-
         PositionInfo info;
         info.setIsPlaying (playing);
         info.setBpm (bpm);
@@ -32,11 +31,25 @@ public:
             ppq += numSamples * bpm / (60.0 * sampleRate);
     }
 
-    bool hasPosition = true;
     bool playing = false;
     double bpm = 120.0;
     double ppq = 0.0; // quarter notes
 };
+
+using Seq = IntSeqPlugin;
+
+/** Panel events by uid, the keys of "events.xml"; the sequencer's own events are Seq::...Event. */
+namespace PanelEvent
+{
+// clang-format off
+enum
+{
+    transposeUp = 0, firstSetStep = 2, pressC = 18, pressCis = 19, pressE = 22, pressG = 25, pressA = 27,
+    firstPressCtrl = 31, pressGate = 44, pressAccent = 45, pressLowerOctave = 47, pressGateCtrl = 49,
+    nextStep = 54, prevStep = 55, toggleRandNotes = 56, toggleStepValues = 57, flatten = 58
+};
+// clang-format on
+} // namespace PanelEvent
 
 /** A MIDI message the processor sent, at its absolute render sample. */
 struct SentMidi
@@ -45,19 +58,53 @@ struct SentMidi
     juce::MidiMessage message;
 };
 
+inline juce::MidiMessage noteOn (int note, int velocity = 100, int channel = 1)
+{
+    return juce::MidiMessage::noteOn (channel, note, (juce::uint8) velocity);
+}
+
+inline juce::MidiMessage noteOff (int note, int channel = 1)
+{
+    return juce::MidiMessage::noteOff (channel, note);
+}
+
+/** A step: note 0..12, the octave flags, gate, accent, slide and the three levels. */
+inline Step makeStep (int note, bool up = false, bool down = false, bool gate = false, bool accent = false,
+                      bool slide = false, double gateLevel = 0.0, double accentLevel = 0.0,
+                      double slideLevel = 0.0)
+{
+    return Step{note, up, down, gate, accent, slide, gateLevel, accentLevel, slideLevel};
+}
+
 /** A fully initialised processor whose settings live in a temporary folder, driven block by block as
-    the host wrapper drives it. */
+    the host wrapper drives it. With the sequencer off, host notes play the voice from the first block; user
+    settings, if given, are the children of the settings file the processor starts with. */
 class KelvanorHarness
 {
 public:
-    explicit KelvanorHarness (double rate = 44100.0, int maxBlockSize = 512)
+    explicit KelvanorHarness (double rate = 44100.0, int maxBlockSize = 512, bool sequencerOn = true,
+                              const juce::String& userSettings = {})
     {
         BasePlugin::overrideApplicationDataFolders (folder.getChildFile ("user"),
                                                     folder.getChildFile ("common"));
+        if (userSettings.isNotEmpty())
+        {
+            const auto file = folder.getChildFile ("user/Zeb Group/Kelvanor/Kelvanor.ini");
+            file.getParentDirectory().createDirectory();
+            EXPECT_TRUE (file.replaceWithText ("<UserSettings application='Kelvanor'>" + userSettings +
+                                               "</UserSettings>"));
+        }
         processor = std::make_unique<Kelvanor>();
         processor->runLateInitialisation();
         processor->setPlayHead (&playHead);
         prepare (rate, maxBlockSize);
+
+        if (!sequencerOn)
+        {
+            processor->setInternalSequencer (false);
+            processBlock (16);
+            sent.clear();
+        }
     }
 
     ~KelvanorHarness()
@@ -73,8 +120,28 @@ public:
         processor->prepareToPlay (rate, maxBlockSize);
     }
 
-    /** Host notes go to the voice instead of the sequencer's keys from the next block on. */
-    void switchSequencerOff() { processor->setInternalSequencer (false); }
+    void fire (int uid) { processor->handleEvent (uid); }
+    float parameter (int id) const { return processor->getParameterManager().getParameterValue (id); }
+    void set (int id, float normalised)
+    {
+        processor->getParameterManager().setParameterNormalised (id, normalised);
+    }
+
+    /** Loads the steps as pattern index (its length is their number), through the pattern XML. */
+    void loadPattern (int index, const std::vector<Step>& steps, int shuffle = 0)
+    {
+        Pattern pattern;
+        pattern.setLength ((int) steps.size());
+        pattern.setShuffle (shuffle);
+        for (size_t i = 0; i < steps.size(); ++i)
+            pattern.setStep ((int) i, steps[i]);
+
+        juce::XmlElement xml ("Pattern");
+        xml.setAttribute ("application", "Kelvanor");
+        pattern.writeXml (xml);
+        if (!processor->loadPatternFromXml (xml, index))
+            ADD_FAILURE() << "pattern " << index << " refused";
+    }
 
     /** One block; event positions are relative to it and may lie beyond its end. */
     void processBlock (int numSamples, const juce::MidiBuffer& events = {})
@@ -123,23 +190,22 @@ public:
         return notes;
     }
 
-    float peak (juce::int64 from = 0, juce::int64 to = -1) const
+    /** The note numbers of the note-ons sent. */
+    std::vector<int> playedNotes() const
     {
-        float result = 0.0f;
-        const auto last =
-            to < 0 ? (juce::int64) left.size() : std::min<juce::int64> (to, (juce::int64) left.size());
-        for (auto i = from; i < last; ++i)
-            result = std::max (result, std::abs (left[(size_t) i]));
-        return result;
+        std::vector<int> notes;
+        for (const auto& m : sent)
+            if (m.message.isNoteOn())
+                notes.push_back (m.message.getNoteNumber());
+        return notes;
     }
 
-    bool allFinite() const
+    float peak (juce::int64 from = 0, juce::int64 to = -1) const
     {
-        for (size_t i = 0; i < left.size(); ++i)
-            if (!std::isfinite (left[i]) || !std::isfinite (right[i]))
-                return false;
-        return true;
+        return (float) peakOf (left, (size_t) from, to < 0 ? SIZE_MAX : (size_t) to);
     }
+
+    bool allFinite() const { return allFiniteIn (left) && allFiniteIn (right); }
 
     TemporaryFolder folder;
     TestPlayHead playHead;

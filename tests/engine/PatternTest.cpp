@@ -25,10 +25,14 @@ Step makeStep (int note, int up, int down, int seed = 0)
     return s;
 }
 
+juce::String text (const Step& s)
+{
+    return XmlHelpers::toSingleLine (*s.createXml());
+}
+
 void expectSameStep (const Step& a, const Step& b, int index)
 {
-    const auto xa = XmlHelpers::toSingleLine (*a.createXml());
-    EXPECT_EQ (xa, XmlHelpers::toSingleLine (*b.createXml())) << "step " << index;
+    EXPECT_EQ (text (a), text (b)) << "step " << index;
 }
 
 Pattern makeFullPattern()
@@ -43,13 +47,23 @@ Pattern makeFullPattern()
     return p;
 }
 
-Pattern readPattern (const char* text, const Pattern& start = {})
+void expectSamePattern (const Pattern& a, const Pattern& b)
+{
+    EXPECT_EQ (a.getName(), b.getName());
+    EXPECT_EQ (a.getLength(), b.getLength());
+    EXPECT_EQ (a.getShuffle(), b.getShuffle());
+    EXPECT_EQ (a.getTempo(), b.getTempo());
+    for (int i = 0; i < Pattern::numSteps; ++i)
+        expectSameStep (a.getStep (i), b.getStep (i), i);
+}
+
+Pattern readPattern (const char* xml, const Pattern& start = {})
 {
     Pattern p = start;
-    if (auto xml = XmlHelpers::parse (juce::String (text)))
-        p.readXml (*xml);
+    if (auto element = XmlHelpers::parse (juce::String (xml)))
+        p.readXml (*element);
     else
-        ADD_FAILURE() << "does not parse: " << text;
+        ADD_FAILURE() << "does not parse: " << xml;
     return p;
 }
 
@@ -62,48 +76,37 @@ TEST (Step, MidiNoteFromOctaveFlags)
     EXPECT_EQ (makeStep (12, 1, 1).getMidiNote(), 72);
 }
 
-struct TransposeCase
+TEST (Pattern, TransposeMovesAllStepsAndWraps)
 {
-    int note, up, down, semitones;
-    int expectedNote, expectedUp, expectedDown;
-};
+    // note, up, down, semitones, then the expected note, up, down
+    // clang-format off
+    const int cases[][7] = {
+        {12, 1, 1, 1, 1, 0, 1},  // 72 + 1 wraps to 25
+        {0, 0, 1, -1, 11, 1, 1}, // 24 - 1 wraps to 71
+        {11, 0, 0, 1, 12, 0, 0}, // 48 upwards: note 12
+        {1, 1, 0, -1, 0, 1, 0},  // 48 downwards: note 0
+        {11, 1, 1, 1, 12, 1, 1}, // 71 + 1 = 72
+        {3, 1, 0, -24, 3, 0, 1},
+        {12, 1, 1, 0, 12, 1, 1}, // 72 by 0 stays 72
+        {0, 0, 0, INT_MAX, 1, 0, 1},
+        {0, 0, 0, -INT_MAX, 11, 1, 1}};
+    // clang-format on
+    for (const auto& c : cases)
+    {
+        Pattern p;
+        for (int i = 0; i < Pattern::numSteps; ++i)
+            p.setStep (i, makeStep (c[0], c[1], c[2], 3));
 
-class PatternTranspose : public ::testing::TestWithParam<TransposeCase>
-{
-};
-
-TEST_P (PatternTranspose, MovesAllStepsAndWraps)
-{
-    const auto& c = GetParam();
-    Pattern p;
-    for (int i = 0; i < Pattern::numSteps; ++i)
-        p.setStep (i, makeStep (c.note, c.up, c.down, 3));
-
-    p.transpose (c.semitones);
-    for (int i = 0; i < Pattern::numSteps; ++i) // all 16, beyond the length too; other fields kept
-        expectSameStep (p.getStep (i), makeStep (c.expectedNote, c.expectedUp, c.expectedDown, 3), i);
+        p.transpose (c[3]);
+        SCOPED_TRACE (testing::Message() << "note " << c[0] << " " << c[1] << c[2] << " by " << c[3]);
+        for (int i = 0; i < Pattern::numSteps; ++i) // all 16, beyond the length too; other fields kept
+            expectSameStep (p.getStep (i), makeStep (c[4], c[5], c[6], 3), i);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P (Edges, PatternTranspose,
-                          ::testing::Values (TransposeCase{12, 1, 1, 1, 1, 0, 1},  // 72 + 1 wraps to 25
-                                             TransposeCase{0, 0, 1, -1, 11, 1, 1}, // 24 - 1 wraps to 71
-                                             TransposeCase{11, 0, 0, 1, 12, 0, 0}, // 48 upwards: note 12
-                                             TransposeCase{1, 1, 0, -1, 0, 1, 0},  // 48 downwards: note 0
-                                             TransposeCase{11, 1, 1, 1, 12, 1, 1}, // 71 + 1 = 72
-                                             TransposeCase{3, 1, 0, -24, 3, 0, 1},
-                                             TransposeCase{12, 1, 1, 0, 12, 1, 1}, // 72 by 0 stays 72
-                                             TransposeCase{0, 0, 0, INT_MAX, 1, 0, 1},
-                                             TransposeCase{0, 0, 0, -INT_MAX, 11, 1, 1}));
-
-TEST (Pattern, DefaultsAndRanges)
+TEST (Pattern, SettersLimitTheirValues)
 {
     Pattern p;
-    EXPECT_EQ (p.getName(), "Empty");
-    EXPECT_EQ (p.getLength(), 16);
-    EXPECT_EQ (p.getShuffle(), 0);
-    EXPECT_EQ (p.getTempo(), 120.0);
-    expectSameStep (p.getStep (15), Step{}, 15);
-
     p.setLength (0);
     EXPECT_EQ (p.getLength(), 1);
     p.setShuffle (101);
@@ -170,12 +173,8 @@ TEST (Pattern, CopiesAreWholeAndIndependent)
     copy.setStep (2, Step{});
     copy.setName ("Other");
 
-    EXPECT_EQ (target.getName(), "Acid & <Line>");
-    EXPECT_EQ (target.getLength(), 5);
-    EXPECT_EQ (target.getShuffle(), 37);
+    expectSamePattern (target, source); // also the steps beyond the length
     EXPECT_EQ (target.getTempo(), 133.3);
-    for (int i = 0; i < Pattern::numSteps; ++i) // also the steps beyond the length
-        expectSameStep (target.getStep (i), source.getStep (i), i);
     EXPECT_EQ (source.getStep (2).gate, 1);
 }
 
@@ -193,76 +192,54 @@ TEST (PatternXml, RoundTripKeepsThePlayedStepsInOrderAndZeroesTheRest)
 
     Pattern start;
     start.setStep (10, makeStep (1, 1, 1, 1));
-    const Pattern p = readPattern (XmlHelpers::toSingleLine (element).toRawUTF8(), start);
-    const Pattern expected = makeFullPattern();
-    EXPECT_EQ (p.getName(), expected.getName());
-    EXPECT_EQ (p.getLength(), 5);
-    EXPECT_EQ (p.getShuffle(), 37);
-    EXPECT_EQ (p.getTempo(), 133.3);
-    for (int i = 0; i < Pattern::numSteps; ++i)
-        expectSameStep (p.getStep (i), i < 5 ? expected.getStep (i) : Step{}, i);
+    Pattern expected = makeFullPattern();
+    for (int i = 5; i < Pattern::numSteps; ++i)
+        expected.setStep (i, Step{});
+    expectSamePattern (readPattern (XmlHelpers::toSingleLine (element).toRawUTF8(), start), expected);
 }
 
-TEST (PatternXml, StepAttributesInOrderWithLevelsCutToSixDecimals)
+TEST (PatternXml, StepAttributesInOrderWithLevelsCutToSixDecimalsThatSurviveEveryCycle)
 {
     Step s = makeStep (7, 1, 0);
     s.gateLevel = 0.1234567;
     s.accentLevel = 0.9999999;
-    EXPECT_EQ (XmlHelpers::toSingleLine (*s.createXml()),
+    EXPECT_EQ (text (s),
                "<Step note=\"7\" octaveUp=\"1\" octaveDown=\"0\" gate=\"0\" accent=\"0\" slide=\"0\" "
                "gateLevel=\"0.123456\" accentLevel=\"0.999999\" slideLevel=\"0\"/>");
-}
 
-TEST (PatternXml, LevelsSurviveAnySaveAndLoadCycleUnchanged)
-{
     for (const double level : {0.1, 0.3, 0.7, 0.000001, 0.123456, 0.999999, 1.0})
     {
-        Step s = makeStep (3, 0, 1);
         s.gateLevel = level;
-        const auto first = XmlHelpers::toSingleLine (*s.createXml());
-
-        Step back;
-        back.readXml (*s.createXml());
-        for (int cycle = 0; cycle < 3; ++cycle)
+        const auto first = text (s);
+        Step back = s;
+        for (int cycle = 0; cycle < 4; ++cycle)
         {
             Step again;
             again.readXml (*back.createXml());
             back = again;
         }
-        EXPECT_EQ (XmlHelpers::toSingleLine (*back.createXml()), first) << level;
+        EXPECT_EQ (text (back), first) << level;
     }
 }
 
-struct ReadCase
+TEST (PatternXml, ReadingLimitsOrDefaultsEachValue)
 {
-    const char* xml;
-    int length, shuffle;
-    double tempo;
-};
-
-class PatternXmlRead : public ::testing::TestWithParam<ReadCase>
-{
-};
-
-TEST_P (PatternXmlRead, LimitsOrDefaultsEachValue)
-{
-    const auto& c = GetParam();
-    const Pattern p = readPattern (c.xml);
-    EXPECT_EQ (p.getLength(), c.length) << c.xml;
-    EXPECT_EQ (p.getShuffle(), c.shuffle) << c.xml;
-    EXPECT_EQ (p.getTempo(), c.tempo) << c.xml;
+    const std::tuple<const char*, int, int, double> cases[] = {
+        {"<Pattern length='0' shuffle='-5' tempo='29.97'/>", 1, 0, 30.0},
+        {"<Pattern length='40' shuffle='150' tempo='123.45'/>", 16, 100, 123.5},
+        {"<Pattern/>", 16, 0, 120.0},
+        {"<pattern length='7' shuffle='12' tempo='301'/>", 7, 12, 300.0},
+        {"<PATTERN length='nan' shuffle='inf' tempo='NaN'/>", 16, 0, 120.0},
+        {"<Pattern length='' shuffle='abc' tempo='1e999'/>", 16, 0, 120.0},
+        {"<Pattern length='99999999999' shuffle='-99999999999' tempo='-1e300'/>", 16, 0, 30.0}};
+    for (const auto& [xml, length, shuffle, tempo] : cases)
+    {
+        const Pattern p = readPattern (xml);
+        EXPECT_EQ (p.getLength(), length) << xml;
+        EXPECT_EQ (p.getShuffle(), shuffle) << xml;
+        EXPECT_EQ (p.getTempo(), tempo) << xml;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P (
-    Edges, PatternXmlRead,
-    ::testing::Values (ReadCase{"<Pattern length='0' shuffle='-5' tempo='29.97'/>", 1, 0, 30.0},
-                       ReadCase{"<Pattern length='40' shuffle='150' tempo='123.45'/>", 16, 100, 123.5},
-                       ReadCase{"<Pattern/>", 16, 0, 120.0},
-                       ReadCase{"<pattern length='7' shuffle='12' tempo='301'/>", 7, 12, 300.0},
-                       ReadCase{"<PATTERN length='nan' shuffle='inf' tempo='NaN'/>", 16, 0, 120.0},
-                       ReadCase{"<Pattern length='' shuffle='abc' tempo='1e999'/>", 16, 0, 120.0},
-                       ReadCase{"<Pattern length='99999999999' shuffle='-99999999999' tempo='-1e300'/>", 16,
-                                0, 30.0}));
 
 TEST (PatternXml, StepChildrenFillThePlayedStepsAndOtherElementsAreIgnored)
 {
@@ -280,8 +257,7 @@ TEST (PatternXml, StepChildrenFillThePlayedStepsAndOtherElementsAreIgnored)
     for (int i = 3; i < Pattern::numSteps; ++i)
         expectSameStep (q.getStep (i), Step{}, i);
 
-    const Pattern unchanged = readPattern ("<PatternBank length='3'/>", makeFullPattern());
-    EXPECT_EQ (unchanged.getLength(), 5);
+    EXPECT_EQ (readPattern ("<PatternBank length='3'/>", makeFullPattern()).getLength(), 5);
     Step s = makeStep (4, 1, 1, 4);
     s.readXml (*XmlHelpers::parse (juce::String ("<Note note='1'/>")));
     expectSameStep (s, makeStep (4, 1, 1, 4), 0);
@@ -295,13 +271,13 @@ TEST (StepXml, ReadsFlagsAsBooleansAndLimitsNoteAndLevels)
     Step limited = makeStep (12, 0, 1);
     limited.gateLevel = 1.0;
 
-    for (const auto& [text, expected] : std::vector<std::pair<const char*, Step>>{
+    for (const auto& [xml, expected] : std::vector<std::pair<const char*, Step>>{
              {"<Step note='12' octaveUp='true' gate='yes' gateLevel='0.5'/>", flagged},
              {"<STEP note='99' octaveDown='1' gateLevel='5' accentLevel='-1'/>", limited},
              {"<step note='-4' octaveUp='no' gate='banana' gateLevel='nan' slideLevel='inf'/>", Step{}}})
     {
         Step s = makeStep (3, 1, 1, 5);
-        s.readXml (*XmlHelpers::parse (juce::String (text)));
+        s.readXml (*XmlHelpers::parse (juce::String (xml)));
         expectSameStep (s, expected, 0);
     }
 }

@@ -59,7 +59,7 @@ TEST (KelvanorPluginSound, ANoteSoundsAtItsFundamental)
         const auto start = plugin->getRenderPosition();
         const auto out = render (*plugin, (juce::int64) rate,
                                  {{start, note, 100}, {start + (juce::int64) (0.8 * rate), note, 0}});
-        const double measured = fundamentalOf (out, (size_t) (0.1 * rate), (size_t) (0.6 * rate), rate);
+        const double measured = fundamentalOf (out, rate, (size_t) (0.1 * rate), (size_t) (0.6 * rate));
         EXPECT_NEAR (measured / noteFrequency (note), 1.0, 0.005)
             << "note " << note << " measured " << measured;
     }
@@ -104,9 +104,9 @@ TEST (KelvanorPluginSound, OverlappingNotesGlideWithoutRetrigger)
                               {start + (juce::int64) (1.45 * rate), 48, 0}});
 
     const auto at = [&] (double seconds) { return (size_t) ((double) (second - start) + seconds * rate); };
-    const double before = fundamentalOf (out, at (-0.35), at (-0.05), rate);
-    const double sliding = fundamentalOf (out, at (0.02), at (0.07), rate);
-    const double after = fundamentalOf (out, at (0.5), at (0.8), rate);
+    const double before = fundamentalOf (out, rate, at (-0.35), at (-0.05));
+    const double sliding = fundamentalOf (out, rate, at (0.02), at (0.07));
+    const double after = fundamentalOf (out, rate, at (0.5), at (0.8));
 
     EXPECT_NEAR (before / noteFrequency (36), 1.0, 0.01);
     EXPECT_NEAR (after / noteFrequency (48), 1.0, 0.01);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../engine/KelvanorSignal.h"
 #include "TestSupport.h"
 #include "tools/HostedPlugin.h"
 
@@ -118,64 +119,4 @@ inline std::vector<float> render (HostedPlugin& plugin, juce::int64 numSamples,
     }
 
     return out;
-}
-
-inline float peakOf (const std::vector<float>& x, size_t from = 0, size_t to = SIZE_MAX)
-{
-    float peak = 0.0f;
-    for (size_t i = from; i < std::min (to, x.size()); ++i)
-        peak = std::max (peak, std::abs (x[i]));
-    return peak;
-}
-
-inline double rmsOf (const std::vector<float>& x, size_t from, size_t to)
-{
-    double sum = 0.0;
-    to = std::min (to, x.size());
-    for (size_t i = from; i < to; ++i)
-        sum += (double) x[i] * x[i];
-    return to > from ? std::sqrt (sum / (double) (to - from)) : 0.0;
-}
-
-/** The fundamental frequency of a stretch of signal from its upward zero crossings, interpolated between
-    samples. A crossing counts only after the signal went below a quarter of the stretch's peak, so ripples
-    of the filter's resonance around zero are not taken for periods. 0 when fewer than two crossings. */
-inline double fundamentalOf (const std::vector<float>& x, size_t from, size_t to, double sampleRate)
-{
-    to = std::min (to, x.size());
-    const float threshold = 0.25f * peakOf (x, from, to);
-    bool armed = false;
-    double first = -1.0, last = -1.0;
-    int periods = -1;
-
-    for (size_t i = from + 1; i < to; ++i)
-    {
-        if (x[i] < -threshold)
-            armed = true;
-
-        if (armed && x[i - 1] < 0.0f && x[i] >= 0.0f)
-        {
-            const double t = (double) (i - 1) + (double) x[i - 1] / ((double) x[i - 1] - (double) x[i]);
-            if (first < 0.0)
-                first = t;
-            last = t;
-            ++periods;
-            armed = false;
-        }
-    }
-
-    return periods > 0 ? sampleRate * periods / (last - first) : 0.0;
-}
-
-/** Mean squared first difference over mean square: a rough measure of brightness. */
-inline double brightnessOf (const std::vector<float>& x, size_t from, size_t to)
-{
-    double diff = 0.0, energy = 0.0;
-    for (size_t i = from + 1; i < std::min (to, x.size()); ++i)
-    {
-        const double d = (double) x[i] - x[i - 1];
-        diff += d * d;
-        energy += (double) x[i] * x[i];
-    }
-    return energy > 0.0 ? diff / energy : 0.0;
 }
