@@ -332,19 +332,20 @@ void Kelvanor::arpeggiatorStep()
         {
             ++position;
             repeats = 0;
+
+            // Only a step that moves on ends the cycle and moves to the next octave range.
+            if (position >= length)
+            {
+                position = 0;
+                chooseNextOctave();
+            }
         }
 
         arpRepeatCounter.store (repeats, relaxed);
-
-        if (position >= length)
-        {
-            position = 0;
-            chooseNextOctave();
-        }
     }
 
-    // A held list that shrank since the last step (or a chord switched meanwhile) may leave the position
-    // past the end: the cycle then starts again from its first note.
+    // A held list that shrank since the last step (or a chord switched meanwhile) may leave a repeating
+    // step's position past the end: it plays the first note, and the octave range stays.
     if (position >= length || position < 0)
         position = 0;
 

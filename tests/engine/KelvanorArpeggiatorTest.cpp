@@ -60,6 +60,8 @@ constexpr int up = Kelvanor::arpeggiatorUp, down = Kelvanor::arpeggiatorDown,
 constexpr Ranges outer{true, false, false, true}, lower3{true, true, true, false},
     plus1{false, false, true, false};
 const int after6 = (int) std::ceil (6.5 * samplesPerStep);
+const int after4 = (int) std::ceil (4.5 * samplesPerStep);
+constexpr Ranges zeroAndPlus1{false, true, true, false};
 
 // One held note with the custom chord (0) ends a cycle at every step: every step takes the next octave.
 // clang-format off
@@ -67,6 +69,9 @@ const ArpCase arpCases[] = {
     {"major, latest key is the root", 1, up, zeroOnly, 0, {{0, 48}, {0, 52}}, 6.5, {52, 59, 56, 52, 59, 56, 52}},
     {"custom, then a release", 0, up, zeroOnly, 0, {{0, 60}, {1, 67}, {2, 64}, {after6, 67, 0}}, 9.5,
      {60, 67, 64, 60, 67, 64, 60, 64, 60, 64}},
+    // A repeating step past the shrunk list plays the first key; only the next advance ends the cycle.
+    {"custom, repeat 2, release while repeating", 0, up, zeroAndPlus1, 1,
+     {{0, 48}, {1, 52}, {2, 55}, {after4, 55, 0}}, 9.5, {48, 48, 52, 52, 55, 48, 52, 52, 60, 60}},
     {"7th, repeat 3", 3, up, zeroOnly, 2, {{0, 40}}, 12.5, {40, 40, 40, 47, 47, 47, 44, 44, 44, 50, 50, 50, 40}},
     {"major, up-down, outer", 1, upDown, outer, 0, {{0, 48}}, 8.5, {36, 43, 40, 72, 79, 76, 36, 43, 40}},
     {"up, -1..+1", 0, up, lower3, 0, {{0, 48}}, 5.5, {36, 48, 60, 36, 48, 60}},
