@@ -2,6 +2,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <vector>
+
 namespace
 {
 constexpr float sampleRate = 44100.0f;
@@ -32,15 +34,30 @@ void prepare (KelvanorCore& core, Sound sound)
     core.setParameter (22, sound == Sound::distortionPost ? 0.0f : 1.0f);
 }
 
+enum class Calls
+{
+    runs,      // the samples between two note events in one call, as the plug-in renders them
+    perSample, // one call per sample
+};
+
 // Each iteration plays one step: a note, alternately accented and sliding from the previous one.
-void renderVoice (benchmark::State& state, Sound sound)
+void renderVoice (benchmark::State& state, Sound sound, Calls calls = Calls::runs)
 {
     KelvanorCore core;
     prepare (core, sound);
 
     constexpr int notes[] = {36, 48, 39, 43};
     int step = 0;
-    double out = 0.0;
+    std::vector<double> out (stepSamples);
+
+    const auto render = [&] (int from, int to)
+    {
+        if (calls == Calls::runs)
+            core.renderSamples (out.data() + from, to - from);
+        else
+            for (int i = from; i < to; ++i)
+                core.renderSample (out.data() + i);
+    };
 
     for (auto _ : state)
     {
@@ -49,13 +66,13 @@ void renderVoice (benchmark::State& state, Sound sound)
         if (step % 4 == 3)
             core.noteOff (notes[(step + 3) % 4]); // the slide's first note ends after the second starts
 
-        for (int i = 0; i < stepSamples; ++i)
-        {
-            if (i == gateSamples && step % 4 != 2)
-                core.noteOff (note);
-            core.renderSample (&out);
-            benchmark::DoNotOptimize (out);
-        }
+        render (0, gateSamples);
+        if (step % 4 != 2)
+            core.noteOff (note);
+        render (gateSamples, stepSamples);
+
+        benchmark::DoNotOptimize (out.data());
+        benchmark::ClobberMemory();
         ++step;
     }
 
@@ -80,11 +97,16 @@ void distortionPost (benchmark::State& state)
 {
     renderVoice (state, Sound::distortionPost);
 }
+void sawtoothPerSample (benchmark::State& state)
+{
+    renderVoice (state, Sound::sawtooth, Calls::perSample);
+}
 } // namespace
 
 BENCHMARK (sawtooth);
 BENCHMARK (square);
 BENCHMARK (distortionPre);
 BENCHMARK (distortionPost);
+BENCHMARK (sawtoothPerSample);
 
 BENCHMARK_MAIN();

@@ -340,6 +340,7 @@ private:
     };
 
     // processBlock stages (audio thread)
+    void renderVoice (int end);
     void serveRequests();
     void followTransport (const SequencerModes& modes);
     void setUpClocks (const SequencerModes& modes);
@@ -376,7 +377,9 @@ private:
     // Audio thread: MIDI in and out, the notes the voice sounds, the rendered sample
     KelvanorMidiQueue midiQueue;
     juce::MidiBuffer midiOutput;
-    int sampleIndex = 0; // within the current block
+    int sampleIndex = 0;          // within the current block
+    int renderedSamples = 0;      // of the current block; the voice renders up to the next call into it
+    float* voiceOutput = nullptr; // the block's first channel while it renders
     std::array<int, maxSoundingNotes> soundingNotes{};
     int numSoundingNotes = 0;
     double outputSample = 0.0;

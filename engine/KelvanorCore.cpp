@@ -4,7 +4,10 @@
 #include "KelvanorSaturator.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstddef>
 #include <numbers>
+#include <utility>
 
 namespace
 {
@@ -18,23 +21,21 @@ constexpr float maxSampleRate = 768000.0f;
 
 constexpr double tunedRates[] = {44100.0, 48000.0, 88200.0, 96000.0, 192000.0};
 
-void smooth (double& s, double target, double c)
-{
-    s = s - (s - target) * c + eps;
-}
-
-// tanh (v / 65000): the ladder's stages work on signals scaled by 65000. The 1e-20 that keeps other
-// states off denormals is left out of the ladder, whose stage values are never that small.
-double saturate (double v)
-{
-    return KelvanorSaturator::saturate (v);
-}
-
 // 1 - 2 / (exp (2 x) + 1) + 1e-20, that is tanh (x) + 1e-20.
+template <class Arithmetic>
 double tanhPlusEps (double x)
 {
-    return KelvanorSaturator::saturate (x * 65000.0) + eps;
+    return KelvanorSaturator::saturate<Arithmetic> (x * 65000.0) + eps;
 }
+
+// Whether the processor has the fused multiply-add, known at load time; false (the plain build) until then.
+const bool fusedArithmeticAvailable = []
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma");
+}();
+
+std::atomic<bool> fusedArithmeticChosen{fusedArithmeticAvailable};
 
 // The tuned rate whose value the rate's whole part equals, else -1.
 int tunedRateIndex (double rate)
@@ -71,6 +72,7 @@ KelvanorCore::KelvanorCore()
     recomputeRateScaledValues();
     for (const int id : {0, 1, 2, 6, 7, 8, 9, 23})
         deriveFromRawValue (id, Powers::doublePrecision);
+    refreshSmoothingTargets();
 }
 
 KelvanorCore::~KelvanorCore() = default;
@@ -104,7 +106,7 @@ void KelvanorCore::noteOn (int note, float velocity)
         gateLevel = 1.0;
         attackPhaseDone = 0;
         envelopeLevel = 1.0;
-        glidingPeriod = smoothed.tuningRatio * currentNotePeriod;
+        glidingPeriod = smoothedValues[smoothedTuningRatio] * currentNotePeriod;
         accentFlag = accented ? 1 : 0;
     }
     else if (accented)
@@ -184,6 +186,7 @@ void KelvanorCore::setSampleRate (float newRate)
         deriveFromRawValue (id, Powers::doublePrecision);
 
     updateDistortionFilters();
+    refreshSmoothingTargets();
 }
 
 void KelvanorCore::recomputeRateScaledValues()
@@ -219,22 +222,39 @@ void KelvanorCore::setParameter (int index, float value)
     // Switches compare the single-precision value with one half.
     switch (index)
     {
-        case 18: squareWave = value <= 0.5f ? 1 : 0; return;
+        case 18: squareWave = value <= 0.5f ? 1 : 0; break;
         case 19:
             accentMode = value > 0.5f ? 1 : 0;
             deriveFromRawValue (9, Powers::singlePrecision);
-            return;
-        case 20: sweepMode = value > 0.5f ? 1 : 0; return;
-        case 21: distortionOn = value > 0.5f ? 1 : 0; return;
-        case 22: routePost = value <= 0.5f ? 1 : 0; return;
-        default: break;
+            break;
+        case 20: sweepMode = value > 0.5f ? 1 : 0; break;
+        case 21: distortionOn = value > 0.5f ? 1 : 0; break;
+        case 22: routePost = value <= 0.5f ? 1 : 0; break;
+        default:
+            raw[(std::size_t) index] = (double) value;
+            deriveFromRawValue (index, Powers::singlePrecision);
+
+            if (index == 13 || index == 14 || index == 16)
+                updateDistortionFilters();
+            break;
     }
 
-    raw[(std::size_t) index] = (double) value;
-    deriveFromRawValue (index, Powers::singlePrecision);
+    refreshSmoothingTargets();
+}
 
-    if (index == 13 || index == 14 || index == 16)
-        updateDistortionFilters();
+void KelvanorCore::refreshSmoothingTargets()
+{
+    smoothingTargets[smoothedEnvModDepth] = envModDepth;
+    smoothingTargets[smoothedEnvAccent] = raw[9];
+    smoothingTargets[smoothedCutoff] = cutoffTarget;
+    smoothingTargets[smoothedAccentAmount] = accentAmount;
+    smoothingTargets[smoothedResonanceAmount] = resonanceAmount;
+    smoothingTargets[smoothedTuningRatio] = tuningRatio;
+    smoothingTargets[smoothedPreampGain] = preampGain;
+    smoothingTargets[smoothedClip] = clip;
+    smoothingTargets[smoothedBrightness] = raw[17];
+    smoothingTargets[smoothedResonance] = raw[3];
+    smoothingTargets[smoothedVolume] = volume;
 }
 
 void KelvanorCore::deriveFromRawValue (int index, Powers powers)
@@ -336,22 +356,284 @@ double KelvanorCore::getNotePeriod (int note) const
 //==============================================================================
 void KelvanorCore::renderSample (double* out)
 {
-    // 1. Parameter smoothing
-    const double c = smoothingCoefficient;
-    smooth (smoothed.envModDepth, envModDepth, c);
-    smooth (smoothed.envAccent, raw[9], c);
-    smooth (smoothed.cutoff, cutoffTarget, c);
-    smooth (smoothed.accentAmount, accentAmount, c);
-    smooth (smoothed.resonanceAmount, resonanceAmount, c);
-    smooth (smoothed.tuningRatio, tuningRatio, c);
-    smooth (smoothed.preampGain, preampGain, c);
-    smooth (smoothed.clip, clip, c);
-    smooth (smoothed.brightness, raw[17], c);
-    smooth (smoothed.resonance, raw[3], c);
-    smooth (smoothed.volume, volume, c);
+    double sample = 0.0;
+    renderSamples (&sample, 1);
+    if (out != nullptr)
+        *out = sample;
+}
+
+void KelvanorCore::renderSamples (double* out, int numSamples)
+{
+    if (numSamples <= 0)
+        return;
+
+    if (fusedArithmeticChosen.load (std::memory_order_relaxed))
+        renderRunFused (out, numSamples);
+    else
+        renderRunPlain (out, numSamples);
+}
+
+// The render is compiled twice: for processors with FMA, whose multiply-adds in the oscillator, the filter
+// and the distortion then round once, and for all others. The two differ only in rounding. The parameter
+// smoothing, glide, envelope and VCA are written without multiply-adds and round as written in both: they
+// take decisions (the harmonic count as the period sweeps, the end of the attack, the filter's clearing)
+// that a difference in the last bit could move by a sample.
+// Flattened: every call in them is inlined, so that the multiply-adds of the helpers, the lambdas and the
+// saturator are compiled for the build's processors too (an out-of-line copy would be compiled for all
+// processors, and its std::fma would be a slow library call).
+__attribute__ ((target ("avx2,fma"), flatten)) void KelvanorCore::renderRunFused (double* out, int numSamples)
+{
+    renderRun<KelvanorFusedArithmetic> (out, numSamples);
+}
+
+__attribute__ ((flatten)) void KelvanorCore::renderRunPlain (double* out, int numSamples)
+{
+    renderRun<KelvanorPlainArithmetic> (out, numSamples);
+}
+
+bool KelvanorCore::usesFusedArithmetic()
+{
+    return fusedArithmeticChosen.load (std::memory_order_relaxed);
+}
+
+void KelvanorCore::useFusedArithmetic (bool fused)
+{
+    fusedArithmeticChosen.store (fused && fusedArithmeticAvailable, std::memory_order_relaxed);
+}
+
+template <class Arithmetic>
+inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
+{
+    using Saturated = KelvanorSaturator::Saturated;
+    constexpr Arithmetic madd{};
+    constexpr double rowShift = KelvanorSaturator::rowShift;
+
+    // The filter's state lives in registers through the run. The ladder and the chain count in steps of the
+    // saturator's table (v / 1024, an exact scaling of the 65000-scaled signal).
+    auto stage = ladder;
+    auto saturated = ladderSaturated;
+    auto sChain = chain;
+    auto half = chainHalf;
+    double in0 = stage1Before;
+    double previousOut = previousLadderOut;
+    LadderCarry carry = ladderCarry;
+
+    // The ladder's eight tanh in a row bound the speed; everything else is independent of them. So the
+    // samples overlap: while the ladder of one sample runs, steps 1 to 7 of the sample after the next are
+    // computed in the gaps between its stages (their own chain of dependent steps is about as long as the
+    // ladder's), along with this sample's output. Three slots take turns: this sample's, the next one's
+    // and the one being prepared.
+    std::array<Preparation, 3> preparations;
+    Preparation* current = &preparations[0];
+    Preparation* following = &preparations[1];
+    Preparation* ahead = &preparations[2];
+
+    for (std::size_t part = 0; part < numPreparationParts; ++part)
+        preparePart<Arithmetic> (part, *current);
+    if (numSamples > 1)
+        for (std::size_t part = 0; part < numPreparationParts; ++part)
+            preparePart<Arithmetic> (part, *following);
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const Prepared& now = current->prepared;
+
+        // 6. Below -84 dB the filter is silenced outright, so a released note leaves no ringing state behind.
+        if (now.clearFilter)
+        {
+            stage = {};
+            saturated = {}; // tanh (0)
+            previousOut = 0.0;
+            sChain = {};
+            half = {};
+            carry = {};
+        }
+
+        const double fc = now.filter.fc;
+        in0 = stage[0];
+
+        // This sample's output needs only the chain's half step, taken from the chain's old values and the
+        // first stage's old output, so the first pass of step 9 and steps 10 to 12 may run along with the
+        // ladder, with this sample's smoothed values, kept when it was prepared.
+        const auto renderOutput = [&]
+        {
+            // 9. Six-pole chain at twice the rate, first pass: the half step from the old values.
+            half[0] = madd (in0 - sChain[0], fc, sChain[0]);
+#pragma GCC unroll 8
+            for (std::size_t k = 1; k < 6; ++k)
+                half[k] = madd (sChain[k - 1] - sChain[k], fc, sChain[k]);
+
+            // 10. to 12. Coupling high-pass and the output, with or without distortion
+            const double voice = renderCouplingHighPass<Arithmetic> (
+                half[5] * KelvanorSaturator::step * now.vcaLevel * 1.5e-6, now.smoothed[smoothedResonance]);
+            out[i] = distortionOn == 0 ? voice * now.smoothed[smoothedVolume]
+                                       : renderDistortion<Arithmetic> (voice, now.smoothed);
+        };
+
+        // 8. Ladder, two passes with the same input, in steps. Each stage's update keeps the part known early
+        // (held: the stage less its own tanh times the gain) apart, so that one multiply-add follows the tanh
+        // it waits for. The input of each pass, D I - 4 K F with F the mean of the last stage's two latest
+        // values, is regrouped likewise around the third stage's tanh, the last stage's being held + that
+        // tanh x gain.
+        //
+        // The next tanh's table row comes from the same multiply-add with the rounding shift added to the
+        // early part and the tanh's estimate in place of its value, which is known 8 cycles sooner and
+        // lands within a hundredth of a step of the same place; the value then only places the new stage
+        // within its row. So a stage waits for a multiply-add and the polynomial, not the table read too.
+        const double gain = fc * (65000.0 / KelvanorSaturator::step);
+        const double k2 = now.filter.feedbackGain * 2.0;
+
+        // x = factor x scale + addend, and tanh (x).
+        const auto multiplyAddSaturate = [&] (Saturated factor, double scale, double addend, double& x)
+        {
+            x = madd (factor.value, scale, addend);
+            const double rounded = madd (factor.estimate, scale, addend + rowShift);
+            const double h = madd (factor.value, scale, addend - (rounded - rowShift));
+            return KelvanorSaturator::saturateNear<Arithmetic> (x, rounded, h);
+        };
+
+        // The same for a pass's input, which may lie far outside the table, or be NaN, when the oscillator
+        // runs wild.
+        const auto passInput = [&] (Saturated third, double thirdGain, double held, double previous)
+        {
+            double u = 0.0;
+            const Saturated result =
+                multiplyAddSaturate (third, -k2 * thirdGain, madd (-k2, held + previous, now.drivenInput), u);
+            if (!(std::abs (u) <= 1.0e6)) [[unlikely]]
+            {
+                const double value = KelvanorSaturator::saturateSteps<Arithmetic> (u);
+                return Saturated{value, value};
+            }
+            return result;
+        };
+
+        const auto runLadder = [&] (auto&& between)
+        {
+            double held[4];
+
+            // Pass 1, from the previous sample's last update: its feedback, F = (stage 4 + its value before).
+            Saturated input = passInput (carry.third, carry.gain, carry.held, carry.previous);
+
+            // The stage loops stay loops: each part of the other samples' work then keeps its own place
+            // between two stages. Unrolled, the compiler mixes the parts and the stages, and the overlap
+            // suffers (8 % slower on the machine it was measured on).
+#pragma GCC unroll 1
+            for (std::size_t k = 0; k < 3; ++k)
+            {
+                held[k] = madd (-saturated[k], gain, stage[k]);
+                between (k);
+                input = multiplyAddSaturate (input, gain, held[k], stage[k]);
+                saturated[k] = input.value;
+            }
+
+            held[3] = madd (-saturated[3], gain, stage[3]);
+            const Saturated secondInput = passInput (input, gain, held[3], previousOut);
+            between (3);
+            saturated[3] = multiplyAddSaturate (input, gain, held[3], stage[3]).value;
+            carry.previous = stage[3];
+
+            // Pass 2
+            input = secondInput;
+#pragma GCC unroll 1
+            for (std::size_t k = 0; k < 3; ++k)
+            {
+                held[k] = madd (-saturated[k], gain, stage[k]);
+                between (4 + k);
+                input = multiplyAddSaturate (input, gain, held[k], stage[k]);
+                saturated[k] = input.value;
+            }
+
+            held[3] = madd (-saturated[3], gain, stage[3]);
+            between (7);
+            saturated[3] = multiplyAddSaturate (input, gain, held[3], stage[3]).value;
+            previousOut = stage[3];
+            carry.third = input;
+            carry.held = held[3];
+            carry.gain = gain;
+        };
+
+        if (i + 2 < numSamples)
+        {
+            // Steps 1 to 7 of the sample after the next, and this sample's output, before the ladder's
+            // stages: first the parts on the way to that sample's ladder, the output and the VCA last.
+            runLadder (
+                [&] (std::size_t stageOfLadder)
+                {
+                    switch (stageOfLadder)
+                    {
+                        case 0: preparePart<Arithmetic> (0, *ahead); break;
+                        case 2: preparePart<Arithmetic> (1, *ahead); break;
+                        case 4: preparePart<Arithmetic> (2, *ahead); break;
+                        case 5: preparePart<Arithmetic> (3, *ahead); break;
+                        case 6: renderOutput(); break;
+                        case 7: preparePart<Arithmetic> (4, *ahead); break;
+                        default: break;
+                    }
+                });
+        }
+        else
+        {
+            renderOutput();
+            runLadder ([] (std::size_t) {});
+        }
+
+        // 9, second pass: the full step through the new values, driven by the first stage's new output.
+        sChain[0] = madd (stage[0] - half[0], fc, half[0]);
+#pragma GCC unroll 8
+        for (std::size_t k = 1; k < 6; ++k)
+            sChain[k] = madd (sChain[k - 1] - half[k], fc, half[k]);
+
+        std::swap (current, following);
+        std::swap (following, ahead);
+    }
+
+    ladder = stage;
+    ladderSaturated = saturated;
+    previousLadderOut = previousOut;
+    ladderCarry = carry;
+    chain = sChain;
+    chainHalf = half;
+    stage1Before = in0;
+}
+
+template <class Arithmetic>
+inline void KelvanorCore::preparePart (std::size_t part, Preparation& preparation)
+{
+    auto& prepared = preparation.prepared;
+
+    switch (part)
+    {
+        case 0: // 1. to 4.
+            preparation.controls = renderControls();
+            prepared.smoothed = smoothedValues;
+            break;
+        case 1: // 5., the first half
+            preparation.impulse = renderImpulse<Arithmetic>();
+            break;
+        case 2: // 7., which is independent of 5. and 6.
+            prepared.filter = computeFilterControl<Arithmetic> (preparation.controls.cutoffControl);
+            break;
+        case 3: // 5., the second half
+            prepared.drivenInput = prepared.filter.drive *
+                                   (renderOscillator<Arithmetic> (preparation.impulse) * 0.5 * 1.0e6) *
+                                   (1.0 / KelvanorSaturator::step);
+            break;
+        default: // 6.
+            prepared.clearFilter = renderVca (preparation.controls.envelope);
+            prepared.vcaLevel = vcaLevel;
+            break;
+    }
+}
+
+inline KelvanorCore::Controls KelvanorCore::renderControls()
+{
+    // 1. Parameter smoothing, all eleven values alike
+    for (std::size_t j = 0; j < smoothedValues.size(); ++j)
+        smoothedValues[j] =
+            smoothedValues[j] - (smoothedValues[j] - smoothingTargets[j]) * smoothingCoefficient + eps;
 
     // 2. Glide and cycle counter
-    const double targetPeriod = smoothed.tuningRatio * currentNotePeriod;
+    const double targetPeriod = smoothedValues[smoothedTuningRatio] * currentNotePeriod;
     glidingPeriod = glidingPeriod - (glidingPeriod - targetPeriod) * glideCoefficient;
     cycleIncrement = 80.0 / glidingPeriod;
     cycleCounter += cycleIncrement;
@@ -359,17 +641,17 @@ void KelvanorCore::renderSample (double* out)
         cycleCounter -= 80.0;
 
     // 3. Envelope
-    double envelope;
+    Controls controls;
     if (attackPhaseDone == 1)
     {
         const double decay = accentFlag == 1 ? accentDecayCoefficient : normalDecayCoefficient;
         envelopeLevel = envelopeLevel - decay * envelopeLevel + eps;
-        envelope = envelopeLevel;
+        controls.envelope = envelopeLevel;
     }
     else
     {
         envelopeLevel = envelopeLevel - envelopeLevel * attackCoefficient + eps;
-        envelope = 1.0 - envelopeLevel;
+        controls.envelope = 1.0 - envelopeLevel;
         if (envelopeLevel < 0.001)
         {
             attackPhaseDone = 1;
@@ -377,76 +659,46 @@ void KelvanorCore::renderSample (double* out)
         }
     }
 
-    const double envMod = envelope * smoothed.envModDepth;
-    const double accentTarget = accentFlag == 1 ? envelope : 0.0;
+    const double envMod = controls.envelope * smoothedValues[smoothedEnvModDepth];
+    const double accentTarget = accentFlag == 1 ? controls.envelope : 0.0;
 
     // 4. Accent sweep; the third stage's rate already holds k and is scaled by k again (k squared).
     accent1 = accent1 - (accent1 - accentTarget) * accentFollowRate + eps;
     accentRate = accent1 > 0.3 ? sweepFastRate : sweepSlowRate;
     accent2 = accent2 - (accent2 - accent1) * accentSmoothingBase + eps;
-    const double sweep =
-        sweepMode == 1 ? smoothed.resonance * smoothed.resonance * smoothed.resonance : raw[4];
+    const double resonance = smoothedValues[smoothedResonance];
+    const double sweep = sweepMode == 1 ? resonance * resonance * resonance : raw[4];
     const double sweepMix = (1.0 - sweep) * accent1 + sweep * accent2;
     accent3 = accent3 - (accent3 - sweepMix) * accentRate * k + eps;
-    const double cutoffControl = envMod + smoothed.cutoff + (smoothed.envAccent * 0.13) * accent3;
-
-    // 5. Oscillator
-    const double oscillator = renderOscillator();
-
-    // 6. VCA
-    gateLevel = gateLevel * gateDecayFactor;
-    vcaFollower =
-        vcaFollower - (vcaFollower - gateLevel) * (gateLevel != 0.0 ? vcaOpenRate : vcaCloseRate) + eps;
-    const double boostTarget = accentFlag == 1 ? envelope * 2.4 * accentAmount : 0.0;
-    accentBoost = accentBoost - (accentBoost - boostTarget) * boostRate + eps;
-    const double vcaTarget = vcaLevel < 0.0 ? 0.0 : accentBoost * smoothed.accentAmount + vcaFollower;
-    vcaLevel = vcaLevel - (vcaLevel - vcaTarget) * vcaSlew + eps;
-
-    // Below -84 dB the filter is silenced outright, so a released note leaves no ringing state behind.
-    if (vcaLevel < 6.103515625e-5)
-        clearFilter();
-
-    // 7. Filter control
-    const FilterControl control = computeFilterControl (cutoffControl);
-    stage1Before = ladder[0];
-
-    // This sample's output needs only the chain's half step, taken from the chain's old values and the
-    // first stage's old output. So the first pass of step 9 and steps 10 to 12 come before the ladder;
-    // the ladder and the chain's full step, which prepare the next sample, come last, where the processor
-    // can overlap their long dependent chain with the next sample's start. The arithmetic is unchanged.
-
-    // 9. Six-pole chain at twice the rate, first pass: the half step from the old values.
-    chainHalf[0] = chain[0] + (stage1Before - chain[0]) * control.fc;
-    for (std::size_t i = 1; i < 6; ++i)
-        chainHalf[i] = chain[i] + (chain[i - 1] - chain[i]) * control.fc;
-
-    // 10. to 12. Coupling high-pass and the output, with or without distortion
-    const double voice = renderCouplingHighPass (chainHalf[5] * vcaLevel * 1.5e-6);
-    const double result = distortionOn == 0 ? voice * smoothed.volume : renderDistortion (voice);
-
-    if (out != nullptr)
-        *out = result;
-
-    // 8. and 9. (second pass) Ladder, then the chain's full step
-    renderLadderAndChain (oscillator * 0.5 * 1.0e6, control);
+    controls.cutoffControl =
+        envMod + smoothedValues[smoothedCutoff] + (smoothedValues[smoothedEnvAccent] * 0.13) * accent3;
+    return controls;
 }
 
-// The oscillator, the ladder with the chain and the distortion are compiled a second time for processors
-// with FMA, which shortens their dependent chains; the two builds differ only in rounding. None of them
-// takes a decision that a difference in the last bit flips other than by rare chance, unlike the glide,
-// whose period decides the harmonic count as it sweeps, and so stays in the common code.
-__attribute__ ((target_clones ("fma", "default"))) double KelvanorCore::renderOscillator()
+template <class Arithmetic>
+inline double KelvanorCore::renderImpulse()
 {
+    const auto sine = [] (double x) { return KelvanorMath::sine<Arithmetic> (x); };
+
     // Band-limited impulse trains: sin (N x) / (N sin x) peaks once per half turn of x, with N odd so
     // the harmonics stop below Nyquist.
-    const double period = glidingPeriod;
-    const double inversePeriod = 1.0 / period;
 
     // The period is positive, so truncation is the floor.
-    harmonics = 2 * (int) (period / 2.0) + 1;
+    harmonics = 2 * (int) (glidingPeriod / 2.0) + 1;
     const auto n = (double) harmonics;
-    const double s = KelvanorMath::sine (phase1);
-    const double impulse1 = s == 0.0 ? 1.0 : KelvanorMath::sine (n * phase1) / (n * s);
+    const double s = sine (phase1);
+    return s == 0.0 ? 1.0 : sine (n * phase1) / (n * s);
+}
+
+template <class Arithmetic>
+inline double KelvanorCore::renderOscillator (double impulse1)
+{
+    constexpr Arithmetic madd{};
+    const auto sine = [] (double x) { return KelvanorMath::sine<Arithmetic> (x); };
+
+    const double period = glidingPeriod;
+    const double inversePeriod = 1.0 / period;
+    const auto n = (double) harmonics;
     previousRamp = ramp;
 
     double y;
@@ -461,21 +713,21 @@ __attribute__ ((target_clones ("fma", "default"))) double KelvanorCore::renderOs
     {
         // Pulse width in counter units (80 per period), narrowing for low notes. The reciprocals differ
         // from the divisions only in rounding.
-        const double width = (0.49 - (std::sqrt (period * k) * (1.0 / 26.0) - 1.0) * 0.19) * 80.0;
-        const double shifted = phase2 - width * (pi / 80.0);
-        const double s2 = KelvanorMath::sine (shifted);
-        const double impulse2 = s2 == 0.0 ? 1.0 : KelvanorMath::sine (n * shifted) / (n * s2);
+        const double width = madd (madd (std::sqrt (period * k), 1.0 / 26.0, -1.0), -0.19, 0.49) * 80.0;
+        const double shifted = madd (width, -(pi / 80.0), phase2);
+        const double s2 = sine (shifted);
+        const double impulse2 = s2 == 0.0 ? 1.0 : sine (n * shifted) / (n * s2);
 
         if (cycleCounter < 4.0)
             ramp = -1.0;
         else if (cycleCounter > 56.0)
             ramp = 1.0;
         else
-            ramp = tanhPlusEps (cycleCounter - width);
+            ramp = tanhPlusEps<Arithmetic> (cycleCounter - width);
 
         const double delta = std::max (ramp - previousRamp, 0.0);
         const double g = std::min (period * 0.005, 1.0);
-        y = 1.1 * impulse1 - ((1.0 - g) * impulse2 + g * delta) + integrator;
+        y = madd (1.1, impulse1, -madd (g, delta, (1.0 - g) * impulse2)) + integrator;
         integrator = 0.99 * y;
         oscillatorOutput = 0.99 * y * -0.108 * 0.8;
     }
@@ -491,119 +743,87 @@ __attribute__ ((target_clones ("fma", "default"))) double KelvanorCore::renderOs
     return oscillatorOutput;
 }
 
-KelvanorCore::FilterControl KelvanorCore::computeFilterControl (double cutoffControl)
+inline bool KelvanorCore::renderVca (double envelope)
 {
+    // The gate level fades while a note is held and would sink into the denormal numbers after some
+    // minutes (and stay there), which the processor handles slowly. That is long after the VCA has closed:
+    // below 1e-300 its value changes nothing (the follower, at least 1e-20, absorbs it whole), only its
+    // being non-zero counts, so it rests at 1e-300 instead.
+    gateLevel = std::max (gateLevel * gateDecayFactor, gateLevel > 0.0 ? 1e-300 : 0.0);
+    vcaFollower =
+        vcaFollower - (vcaFollower - gateLevel) * (gateLevel != 0.0 ? vcaOpenRate : vcaCloseRate) + eps;
+    const double boostTarget = accentFlag == 1 ? envelope * 2.4 * accentAmount : 0.0;
+    accentBoost = accentBoost - (accentBoost - boostTarget) * boostRate + eps;
+    const double vcaTarget =
+        vcaLevel < 0.0 ? 0.0 : accentBoost * smoothedValues[smoothedAccentAmount] + vcaFollower;
+    vcaLevel = vcaLevel - (vcaLevel - vcaTarget) * vcaSlew + eps;
+    return vcaLevel < 6.103515625e-5;
+}
+
+template <class Arithmetic>
+inline KelvanorCore::FilterControl KelvanorCore::computeFilterControl (double cutoffControl)
+{
+    constexpr Arithmetic madd{};
+
     // The multiplications by 1 / 12.9 and by 1 / (2 x rate) differ from the divisions only in rounding.
+    // The limits also catch NaN, which would otherwise reach the ladder's table rows.
     FilterControl control;
-    const double fc = std::clamp (
-        KelvanorMath::exp2 ((cutoffControl * 199.5451563 + 0.21484375) * (1.0 / 12.9)) * inverseDoubleRate,
-        0.0001, 0.999);
+    const double unlimited =
+        KelvanorMath::exp2<Arithmetic> (madd (cutoffControl, 199.5451563, 0.21484375) * (1.0 / 12.9)) *
+        inverseDoubleRate;
+    const double fc = unlimited > 0.0001 ? (unlimited < 0.999 ? unlimited : 0.999) : 0.0001;
     const double fr = fc * (double) rateRatio;
-    const double resonance = smoothed.resonanceAmount;
+    const double resonance = smoothedValues[smoothedResonanceAmount];
 
     control.fc = fc;
     control.drive = 1.0;
     if (fr <= 0.1)
-        control.drive = tanhPlusEps ((fr - 0.03) * 57.15) * 0.4 + 0.6;
+        control.drive = madd (tanhPlusEps<Arithmetic> ((fr - 0.03) * 57.15), 0.4, 0.6);
     if (fr > 0.5)
-        control.drive =
-            resonance * (fc * -1.9054747558462681 * fr + fr * 1.859060694772269 + 0.5800303216175069) +
-            (1.0 - resonance);
+        control.drive = madd (
+            resonance, madd (fc * -1.9054747558462681, fr, madd (fr, 1.859060694772269, 0.5800303216175069)),
+            1.0 - resonance);
 
-    control.feedbackGain = resonanceTable->lookup (fr, resonanceSegment) * resonance * 2.0;
-    control.stageGain = fc * 65000.0;
+    control.feedbackGain = resonanceTable->lookup<Arithmetic> (fr, resonanceSegment) * resonance * 2.0;
     return control;
 }
 
-double KelvanorCore::renderCouplingHighPass (double y)
+template <class Arithmetic>
+inline double KelvanorCore::renderCouplingHighPass (double y, double r)
 {
+    constexpr Arithmetic madd{};
     const double hp = highPassCoefficient;
-    highPass[0] = highPass[0] - (highPass[0] - y) * hp + eps;
-    highPass[1] = highPass[1] - (highPass[1] - (y - highPass[0])) * hp + eps;
-    highPass[2] = highPass[2] - (highPass[2] - highPass[1]) * hp + eps;
-    highPass[3] = highPass[3] - (highPass[3] - highPass[2]) * hp + eps;
+    highPass[0] = madd (y - highPass[0], hp, highPass[0]) + eps;
+    highPass[1] = madd ((y - highPass[0]) - highPass[1], hp, highPass[1]) + eps;
+    highPass[2] = madd (highPass[1] - highPass[2], hp, highPass[2]) + eps;
+    highPass[3] = madd (highPass[2] - highPass[3], hp, highPass[3]) + eps;
 
-    const double r = smoothed.resonance;
-    return (y - highPass[0]) * (0.3 * r + 0.7) - highPass[1] - (1.0 - r) * highPass[2] +
-           (1.0 - r) * highPass[3] + eps;
+    return madd (1.0 - r, highPass[3] - highPass[2],
+                 madd (y - highPass[0], madd (0.3, r, 0.7), -highPass[1])) +
+           eps;
 }
 
-__attribute__ ((target_clones ("fma", "default"))) double KelvanorCore::renderDistortion (double voice)
+template <class Arithmetic>
+inline double KelvanorCore::renderDistortion (double voice, const SmoothedValues& smoothed)
 {
     using Tap = StateVariableFilter::Tap;
-    const auto wetMix = [this] (double dry)
+    const double brightness = smoothed[smoothedBrightness];
+    const auto wetMix = [this, brightness] (double dry)
     {
-        const double wet = distortionFilters[0].process<Tap::low> (dry) +
-                           distortionFilters[1].process<Tap::band> (dry) +
-                           distortionFilters[2].process<Tap::high> (dry);
-        return wet * smoothed.brightness + (1.0 - smoothed.brightness) * dry;
+        const double wet = distortionFilters[0].process<Tap::low, Arithmetic> (dry) +
+                           distortionFilters[1].process<Tap::band, Arithmetic> (dry) +
+                           distortionFilters[2].process<Tap::high, Arithmetic> (dry);
+        return Arithmetic{}(wet, brightness, (1.0 - brightness) * dry);
     };
+
+    const double gain = smoothed[smoothedPreampGain], clipLevel = smoothed[smoothedClip];
 
     if (routePost == 1)
     {
         // The unsmoothed volume: in this route a volume change is heard on the next sample.
-        const double clipped =
-            clipper.process (voice, smoothed.preampGain, smoothed.clip, clipperRateA, clipperRateB);
-        return wetMix (clipped) * volume;
+        return wetMix (clipper.process (voice, gain, clipLevel, clipperRateA, clipperRateB)) * volume;
     }
 
-    const double filtered = wetMix (voice);
-    return clipper.process (filtered, smoothed.preampGain, smoothed.clip, clipperRateA, clipperRateB) *
-           smoothed.volume;
-}
-
-__attribute__ ((target_clones ("fma", "default"))) void
-KelvanorCore::renderLadderAndChain (double input, const FilterControl& control)
-{
-    renderLadder (control.drive * input, control.feedbackGain * 4.0, control.stageGain);
-
-    // 9, second pass: the full step through the new values, driven by the first stage's new output.
-    const double fc = control.fc;
-    chain[0] = chainHalf[0] + (ladder[0] - chainHalf[0]) * fc;
-    for (std::size_t i = 1; i < 6; ++i)
-        chain[i] = chainHalf[i] + (chain[i - 1] - chainHalf[i]) * fc;
-}
-
-// Two passes with the same input. The tanh of each stage is computed once per new value and reused where
-// the next stage and the next pass read it. Each update is regrouped so that the part known early is
-// ready and only one multiply-add follows the tanh it waits for: this chain of eight tanh bounds the
-// voice's speed.
-inline void KelvanorCore::renderLadder (double drivenInput, double feedbackScale, double stageGain)
-{
-    // Local copies stay in registers across the table reads, which could otherwise alias them.
-    auto stage = ladder;
-    auto saturated = ladderSaturated;
-    double feedback = ladderFeedback, previousOut = previousLadderOut;
-
-    for (int pass = 0; pass < 2; ++pass)
-    {
-        const double u = drivenInput - feedbackScale * feedback;
-        const double held = stage[0] - saturated[0] * stageGain;
-        stage[0] = held + saturate (u) * stageGain;
-        saturated[0] = saturate (stage[0]);
-        for (std::size_t i = 1; i < 4; ++i)
-        {
-            const double heldStage = stage[i] - saturated[i] * stageGain;
-            stage[i] = heldStage + saturated[i - 1] * stageGain;
-            saturated[i] = saturate (stage[i]);
-        }
-        feedback = (stage[3] + previousOut) * 0.5;
-        previousOut = stage[3];
-    }
-
-    ladder = stage;
-    ladderSaturated = saturated;
-    ladderFeedback = feedback;
-    previousLadderOut = previousOut;
-}
-
-void KelvanorCore::clearFilter()
-{
-    ladder.fill (0.0);
-    ladderSaturated.fill (0.0); // tanh (0)
-    ladderFeedback = 0.0;
-    previousLadderOut = 0.0;
-    stage1Before = 0.0;
-    chain.fill (0.0);
-    chainHalf.fill (0.0);
+    return clipper.process (wetMix (voice), gain, clipLevel, clipperRateA, clipperRateB) *
+           smoothed[smoothedVolume];
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "KelvanorMath.h"
 #include "KelvanorResonanceTable.h"
+#include "KelvanorSaturator.h"
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <vector>
 
 /** The instrument's one monophonic voice: a band-limited sawtooth or square oscillator with glide, an
@@ -67,8 +70,18 @@ public:
 
     void updateDistortionFilters();
 
-    /** Computes one output sample; runs whether or not a note is held. */
+    /** Computes one output sample; runs whether or not a note is held. out may be null. */
     void renderSample (double* out);
+
+    /** Computes the next numSamples samples into out, exactly as as many calls of renderSample would. */
+    void renderSamples (double* out, int numSamples);
+
+    /** The render comes in two builds that differ only in rounding: with fused multiply-adds, taken when the
+        processor has them, and without. Tests may switch to the plain build and back; on a processor
+        without fused multiply-adds only the plain build is taken. Affects every voice.
+    */
+    static bool usesFusedArithmetic();
+    static void useFusedArithmetic (bool fused);
 
     //==============================================================================
     /** The value last received for a continuous parameter (ids 0..17 and 23), 0 for the others. */
@@ -143,16 +156,17 @@ public:
             high
         };
 
-        template <Tap tap>
+        template <Tap tap, class Arithmetic = KelvanorPlainArithmetic>
         double process (double z)
         {
+            constexpr Arithmetic madd{};
             double sum = 0.0;
             for (int pass = 0; pass < 2; ++pass)
             {
-                input = z - damping * band + denormalGuard;
-                low = low + frequency * band + denormalGuard;
+                input = madd (-damping, band, z) + denormalGuard;
+                low = madd (frequency, band, low) + denormalGuard;
                 high = input - low + denormalGuard;
-                band = band + frequency * high + denormalGuard;
+                band = madd (frequency, high, band) + denormalGuard;
                 sum += tap == Tap::low ? low : (tap == Tap::band ? band : high);
             }
             output = 0.5 * sum;
@@ -178,13 +192,56 @@ private:
         float velocity;
     };
 
+    struct Controls
+    {
+        double envelope;      // 0..1
+        double cutoffControl; // before the exponential
+    };
+
     struct FilterControl
     {
         double fc;           // one-pole coefficient of the ladder and chain stages
         double drive;        // input gain of the ladder
         double feedbackGain; // resonance gain K
-        double stageGain;    // fc x 65000
     };
+
+    // The smoothed values, in one array so that they are smoothed together.
+    enum SmoothedIndex : std::size_t
+    {
+        smoothedEnvModDepth,
+        smoothedEnvAccent,
+        smoothedCutoff,
+        smoothedAccentAmount,
+        smoothedResonanceAmount,
+        smoothedTuningRatio,
+        smoothedPreampGain,
+        smoothedClip,
+        smoothedBrightness,
+        smoothedResonance,
+        smoothedVolume,
+        numSmoothed
+    };
+    // One spare slot rounds the array up to whole vectors.
+    using SmoothedValues = std::array<double, numSmoothed + 1>;
+
+    // Everything a sample's filter and output need before its ladder runs.
+    struct Prepared
+    {
+        FilterControl filter;
+        double drivenInput; // the oscillator times the drive, in steps
+        double vcaLevel;
+        bool clearFilter;
+        SmoothedValues smoothed; // the sample's, for its output
+    };
+
+    // A sample's steps 1 to 7, computed in parts (see preparePart).
+    struct Preparation
+    {
+        Controls controls;
+        double impulse; // the first impulse train
+        Prepared prepared;
+    };
+    static constexpr std::size_t numPreparationParts = 5;
 
     enum class Powers
     {
@@ -196,14 +253,28 @@ private:
     void recomputeCutoffTarget();
     void recomputeRateScaledValues();
     void rebuildPeriods();
-    void clearFilter();
+    void refreshSmoothingTargets();
 
-    double renderOscillator();
-    FilterControl computeFilterControl (double cutoffControl);
-    double renderCouplingHighPass (double y);
-    double renderDistortion (double voice);
-    void renderLadderAndChain (double input, const FilterControl& control);
-    void renderLadder (double drivenInput, double feedbackScale, double stageGain);
+    void renderRunFused (double* out, int numSamples);
+    void renderRunPlain (double* out, int numSamples);
+
+    // Inlined into the two builds above, each compiled for its own processors.
+    template <class Arithmetic>
+    [[gnu::always_inline]] void renderRun (double* out, int numSamples);
+    template <class Arithmetic>
+    [[gnu::always_inline]] void preparePart (std::size_t part, Preparation& preparation);
+    [[gnu::always_inline]] Controls renderControls();
+    template <class Arithmetic>
+    [[gnu::always_inline]] double renderImpulse();
+    template <class Arithmetic>
+    [[gnu::always_inline]] double renderOscillator (double impulse1);
+    [[gnu::always_inline]] bool renderVca (double envelope);
+    template <class Arithmetic>
+    [[gnu::always_inline]] FilterControl computeFilterControl (double cutoffControl);
+    template <class Arithmetic>
+    [[gnu::always_inline]] double renderCouplingHighPass (double y, double resonance);
+    template <class Arithmetic>
+    [[gnu::always_inline]] double renderDistortion (double voice, const SmoothedValues& smoothed);
 
     //==============================================================================
     // Notes and pitch
@@ -247,12 +318,8 @@ private:
 
     //==============================================================================
     // Render state
-    struct Smoothed
-    {
-        double envModDepth, envAccent, cutoff, accentAmount, resonanceAmount, tuningRatio, preampGain, clip,
-            brightness, resonance, volume;
-    };
-    Smoothed smoothed{};
+    alignas (32) SmoothedValues smoothedValues{};
+    alignas (32) SmoothedValues smoothingTargets{}; // copies of the targets above
 
     double glidingPeriod = 0.0;                      // samples
     double cycleCounter = 0.0, cycleIncrement = 0.0; // 0..80 per period
@@ -267,9 +334,20 @@ private:
 
     double gateLevel = 0.0, vcaFollower = 0.0, accentBoost = 0.0, vcaLevel = 0.0;
 
-    std::array<double, 4> ladder{};          // scaled by 65000
+    // The ladder and the chain count in steps of the saturator (the 65000-scaled signal / 1024).
+    std::array<double, 4> ladder{};
     std::array<double, 4> ladderSaturated{}; // tanh of each ladder stage, kept in step with it
-    double ladderFeedback = 0.0, previousLadderOut = 0.0, stage1Before = 0.0;
+    double previousLadderOut = 0.0, stage1Before = 0.0;
+
+    // The feedback F into the next sample's first pass, (stage 4 + its value before) / 2, in the parts
+    // it is computed from: stage 4 = held + tanh (stage 3) x gain. Zero after construction and clearing.
+    struct LadderCarry
+    {
+        KelvanorSaturator::Saturated third{}; // tanh of stage 3 and its estimate
+        double held = 0.0, gain = 0.0;        // steps, and the stage gain
+        double previous = 0.0;                // stage 4 before its last update, steps
+    };
+    LadderCarry ladderCarry;
     std::array<double, 6> chain{}, chainHalf{};
     std::array<double, 4> highPass{};
 

@@ -5,33 +5,56 @@
 #include <cmath>
 #include <cstdint>
 
+/** a x b + c rounded twice, as written. Used as madd (a, b, c) through an instance, a direct call that is
+    always inlined.
+*/
+struct KelvanorPlainArithmetic
+{
+    [[gnu::always_inline]] double operator() (double a, double b, double c) const { return a * b + c; }
+};
+
+/** a x b + c rounded once. Only for code compiled for processors with FMA: anywhere else std::fma is a
+    slow library call.
+*/
+struct KelvanorFusedArithmetic
+{
+    [[gnu::always_inline]] double operator() (double a, double b, double c) const
+    {
+        return std::fma (a, b, c);
+    }
+};
+
 /** Inline sine and base-2 exponential for the voice's per-sample path, accurate to about one unit in the
     last place: the library's versions are calls with branches the processor cannot look past, and the
-    voice needs up to five of them per sample.
+    voice needs up to five of them per sample. Arithmetic chooses how the polynomials' multiply-adds round.
 */
 struct KelvanorMath
 {
     /** sin (x). Arguments beyond 1.6e6, which the oscillator forms only while a glide starts from a period
         below one sample (its phase then runs far past pi for a while), go to the library.
     */
+    template <class Arithmetic = KelvanorPlainArithmetic>
     static double sine (double x)
     {
         if (!(std::abs (x) < 1.6e6))
             return std::sin (x);
 
+        constexpr Arithmetic madd{};
+
         // x = k pi + r with |r| <= pi / 2; pi in three parts whose first two hold 33 bits, so that k times
         // each is exact and r keeps full precision. sin (x) = (-1)^k sin (r).
-        const double shifted = x * oneOverPi + roundingShift;
+        const double shifted = madd (x, oneOverPi, roundingShift);
         const double k = shifted - roundingShift;
-        const double r = ((x - k * pi1) - k * pi2) - k * pi3;
+        const double r = madd (-k, pi3, madd (-k, pi2, madd (-k, pi1, x)));
 
         // Taylor series to r^21: the omitted terms stay below 1.3e-18.
         const double z = r * r;
         const double z2 = z * z;
         const double z4 = z2 * z2;
-        const double tail = ((s3 + s5 * z) + z2 * (s7 + s9 * z)) +
-                            z4 * ((s11 + s13 * z) + z2 * (s15 + s17 * z)) + (z4 * z4) * (s19 + s21 * z);
-        const double sinR = r + r * z * tail;
+        const double tail = madd (z4 * z4, madd (s21, z, s19),
+                                  madd (z4, madd (z2, madd (s17, z, s15), madd (s13, z, s11)),
+                                        madd (z2, madd (s9, z, s7), madd (s5, z, s3))));
+        const double sinR = madd (r * z, tail, r);
 
         // The lowest bit of the shifted sum is k's parity; moved to the sign bit, it flips odd k.
         const std::uint64_t parity = std::bit_cast<std::uint64_t> (shifted) << 63;
@@ -39,9 +62,12 @@ struct KelvanorMath
     }
 
     /** 2^y; y is limited to -1000..1000 (NaN gives 2^1000). */
+    template <class Arithmetic = KelvanorPlainArithmetic>
     static double exp2 (double y)
     {
         y = y <= 1000.0 ? (y >= -1000.0 ? y : -1000.0) : 1000.0;
+
+        constexpr Arithmetic madd{};
 
         // y = k / 128 + f: 2^(k / 128) from the exponent and a table, 2^f from its series (|f| <= 1/256).
         const double shifted = y + exp2Shift;
@@ -50,11 +76,11 @@ struct KelvanorMath
         const auto k = std::bit_cast<std::uint64_t> (shifted);
 
         const double f2 = f * f;
-        const double series = f + f2 * ((e2 + e3 * f) + f2 * (e4 + e5 * f));
+        const double series = madd (f2, madd (f2, madd (e5, f, e4), madd (e3, f, e2)), f);
 
         const auto scale = std::bit_cast<double> (exp2Table.values[k & 127u] +
                                                   ((k >> 7) << 52)); // adds k / 128 to the exponent
-        return scale + scale * series;
+        return madd (scale, series, scale);
     }
 
 private:

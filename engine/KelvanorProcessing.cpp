@@ -25,6 +25,8 @@ void Kelvanor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer& 
     const auto modes = getSequencerModes();
     midiOutput.clear();
     sampleIndex = 0;
+    renderedSamples = 0;
+    voiceOutput = nullptr;
 
     serveRequests();
     followTransport (modes);
@@ -37,25 +39,21 @@ void Kelvanor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer& 
     midiQueue.merge (midiMessages);
     setUpClocks (modes);
 
-    // The voice renders into the first channel; the others take a copy of it at the end.
-    float* const output = numChannels > 0 ? buffer.getWritePointer (0) : nullptr;
+    // The voice renders into the first channel; the others take a copy of it at the end. Each sample's
+    // render follows its events and clock ticks; the voice renders lazily, though, in runs up to the next
+    // call into it (see renderVoice), which leaves every sample as a render per sample would.
+    voiceOutput = numChannels > 0 ? buffer.getWritePointer (0) : nullptr;
 
     for (int i = 0; i < numSamples; ++i)
     {
         deliverDueEvents (modes);
         tickSequencer (modes);
         tickArpeggiatorClock();
-
-        {
-            const juce::ScopedLock sl (coreLock);
-            core->renderSample (&outputSample);
-        }
-
-        if (output != nullptr)
-            output[i] += (float) outputSample;
-
         ++sampleIndex;
     }
+
+    renderVoice (numSamples);
+    voiceOutput = nullptr;
 
     for (int channel = 1; channel < numChannels; ++channel)
         buffer.addFrom (channel, 0, buffer, 0, 0, numSamples);
@@ -66,6 +64,34 @@ void Kelvanor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer& 
     midiMessages.addEvents (midiOutput, 0, -1, 0);
 
     finishSequencerBlock (modes);
+}
+
+void Kelvanor::renderVoice (int end)
+{
+    // Called before every call into the voice on the audio thread and at the block's end: renders the samples
+    // not yet rendered before the current one, under one take of the core lock, which is then released
+    // before anything else (MIDI control, parameters, notices) takes its own lock.
+    if (end <= renderedSamples)
+        return;
+
+    // Up to 256 samples (2 KB of stack) per run; a longer stretch renders in several, alike to the last bit.
+    constexpr int chunk = 256;
+    double samples[chunk];
+
+    const juce::ScopedLock sl (coreLock);
+
+    while (renderedSamples < end)
+    {
+        const int count = std::min (chunk, end - renderedSamples);
+        core->renderSamples (samples, count);
+
+        if (voiceOutput != nullptr)
+            for (int i = 0; i < count; ++i)
+                voiceOutput[renderedSamples + i] += (float) samples[i];
+
+        renderedSamples += count;
+        outputSample = samples[count - 1];
+    }
 }
 
 void Kelvanor::serveRequests()
@@ -135,6 +161,9 @@ void Kelvanor::deliverDueEvents (const SequencerModes& modes)
 
 void Kelvanor::handleMidiEvent (const SequencerModes& modes, const juce::uint8* data, int numBytes)
 {
+    // The event may reach the voice, through a note or a controller's parameter.
+    renderVoice (sampleIndex);
+
     getMidiActivityFlag().store (1, relaxed);
 
     if (data == nullptr || numBytes < 2 || data[0] < 0x80)
@@ -205,6 +234,7 @@ void Kelvanor::startVoiceNote (int note, float velocity)
 
     soundingNotes[(size_t) numSoundingNotes++] = note;
 
+    renderVoice (sampleIndex);
     {
         const juce::ScopedLock sl (coreLock);
         core->noteOn (note, velocity);
@@ -223,6 +253,7 @@ void Kelvanor::stopVoiceNote (int note)
     std::move (found + 1, end, found);
     --numSoundingNotes;
 
+    renderVoice (sampleIndex);
     {
         const juce::ScopedLock sl (coreLock);
         core->noteOff (note);
@@ -268,6 +299,7 @@ void Kelvanor::resetVoice()
 {
     releaseAllNotes();
 
+    renderVoice (sampleIndex);
     {
         const juce::ScopedLock sl (coreLock);
         core->clearNotes();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KelvanorMath.h"
+
 #include <array>
 #include <cstddef>
 
@@ -19,6 +21,7 @@ struct KelvanorResonanceTable
         segment: the right end's index, used as the starting point of the search and updated, so that a
         slowly moving fr costs one or two comparisons. Any value is accepted.
     */
+    template <class Arithmetic = KelvanorPlainArithmetic>
     double lookup (double fr, int& segment) const
     {
         int i = segment < 1 ? 1 : (segment > size - 1 ? size - 1 : segment);
@@ -29,7 +32,7 @@ struct KelvanorResonanceTable
         segment = i;
 
         const auto right = (std::size_t) i;
-        return y[right - 1] + slope[right] * (fr - x[right - 1]);
+        return Arithmetic{}(slope[right], fr - x[right - 1], y[right - 1]);
     }
 
     std::array<double, maxPoints> x;     // grid of fr, ascending
