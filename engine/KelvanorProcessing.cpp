@@ -132,7 +132,8 @@ void Kelvanor::setUpClocks (const SequencerModes& modes)
     getSequencerClock().setGateFraction (isArpeggiatorOn() ? 0.96 : stepLength);
 
     arpeggiatorClock.setStepsPerBeat (getArpeggiatorStepsPerBeat());
-    arpeggiatorClock.setShuffle ((float) juce::jlimit (0, 100, getArpeggiatorShuffle()) * 0.01f * 0.6f);
+    // Unlike the sequencer's, the arpeggiator's shuffle is computed in double precision.
+    arpeggiatorClock.setShuffle ((double) juce::jlimit (0, 100, getArpeggiatorShuffle()) * 0.01 * 0.6);
     arpeggiatorClock.setGateFraction (stepLength);
 
     if (modes.internalSequencer && modes.internalSync)

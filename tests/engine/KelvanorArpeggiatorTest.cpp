@@ -199,3 +199,54 @@ TEST (KelvanorArpeggiator, ParametersMapToTheirChoices)
     EXPECT_EQ (h.parameter (Kelvanor::arpeStateId), 1.0f);
 }
 } // namespace
+
+namespace
+{
+/** Step starts of an arpeggiator clock started at sample 0 with this shuffle (120 bpm, 4 steps per beat). */
+std::vector<juce::int64> referenceStepStarts (double shuffle, juce::int64 length)
+{
+    ShuffledClock clock;
+    clock.setSampleRate (44100.0);
+    clock.setTempo (120.0);
+    clock.setStepsPerBeat (4.0);
+    clock.setGateFraction (0.5);
+    clock.setShuffle (shuffle);
+    clock.start();
+
+    std::vector<juce::int64> starts;
+    for (juce::int64 i = 0; i < length; ++i)
+        if (clock.tick() && clock.isGateOn())
+            starts.push_back (i);
+    return starts;
+}
+} // namespace
+
+// The arpeggiator's shuffle is the knob's percentage x 0.01 x 0.6 in double precision; in single precision
+// some steps start a sample off. The case is one where the two differ.
+TEST (KelvanorArpeggiator, ShuffledStepsStartOnTheSamplesOfTheDoubleShuffle)
+{
+    const juce::int64 length = 20 * 44100;
+    int shuffle = 1;
+    std::vector<juce::int64> expected;
+    for (; shuffle <= 100; ++shuffle)
+    {
+        expected = referenceStepStarts ((double) shuffle * 0.01 * 0.6, length);
+        if (expected != referenceStepStarts ((double) ((float) shuffle * 0.01f * 0.6f), length))
+            break;
+    }
+    ASSERT_LE (shuffle, 100) << "no shuffle where single and double precision differ";
+
+    ArpHarness h (1, Kelvanor::arpeggiatorUp, zeroOnly);
+    h.set (Kelvanor::arpeShuffleId, (float) shuffle / 100.0f);
+    h.processBlock (16);
+    h.sent.clear();
+    const auto start = h.position;
+    h.render (length, 256, {{start, noteOn (48)}});
+
+    std::vector<juce::int64> starts;
+    for (const auto& m : h.sentNotes())
+        if (m.message.isNoteOn())
+            starts.push_back (m.sample - start);
+
+    EXPECT_EQ (starts, expected) << "shuffle " << shuffle;
+}
