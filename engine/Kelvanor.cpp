@@ -3,15 +3,6 @@
 
 #include <cmath>
 
-namespace
-{
-/** nearest() of the parameter mappings: floor (x + 0.5) in single precision. */
-int nearestInt (float x) noexcept
-{
-    return (int) std::floor (x + 0.5f);
-}
-} // namespace
-
 Kelvanor::Kelvanor()
     : core (std::make_unique<KelvanorCore>())
     , randomizerData (std::make_unique<RandomizerData>())

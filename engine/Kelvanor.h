@@ -8,6 +8,7 @@
 
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_core/juce_core.h>
 #include <juce_events/juce_events.h>
@@ -94,6 +95,9 @@ public:
         vintageTuning = 1,
         batteryLowTuning = 2
     };
+
+    /** The rounding of every normalised-value mapping: floor (x + 0.5) in single precision. */
+    static int nearestInt (float x) noexcept { return (int) std::floor (x + 0.5f); }
 
     /** Builds the voice, the patterns and the tables; prepares the user data folder. Reads no setting:
         the factory's late initialisation does. */

@@ -7,12 +7,6 @@
 
 namespace
 {
-/** The mappings' rounding: floor (x + 0.5) in single precision. */
-int nearestInt (float x) noexcept
-{
-    return (int) std::floor (x + 0.5f);
-}
-
 constexpr double stepsPerBeatChoices[] = {4.0, 6.0, 8.0, 12.0, 16.0, 24.0};
 constexpr int repeatCountChoices[] = {1, 2, 3, 4, 6};
 

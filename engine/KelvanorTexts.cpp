@@ -4,11 +4,6 @@
 
 namespace
 {
-int nearestInt (float x) noexcept
-{
-    return (int) std::floor (x + 0.5f);
-}
-
 /** A number with a fixed count of decimals, in the classic locale; a value that rounds to zero is
     written without a minus sign. */
 juce::String fixed (double value, int decimals)
