@@ -68,10 +68,22 @@ public:
         selfResetStateId = 36,
         arpeShuffleValueId = 37,
         arpeStateId = 38,
+        firstNoteStateId = 40,    // .. 52, the note keys C .. C1
+        firstNoteBlinkingId = 53, // .. 65
+        gateStateId = 66,         // 67 accent, 68 slide
+        gateBlinkingId = 69,      // 70 accent, 71 slide
         gateLevelId = 72,
         accentLevelId = 73,
         slideLevelId = 74,
+        lowerOctaveStateId = 75,
+        upperOctaveStateId = 76,
+        lowerOctaveBlinkingId = 77,
+        upperOctaveBlinkingId = 78,
         randomizerChordId = 79,
+        randNotesStateId = 80,
+        randNotesBlinkingId = 81,
+        thresholdModeStateId = 82,
+        stepValuesEditionStateId = 83,
         accentVelocityLevelId = 84,
         oscillatorTuningTypeId = 85
     };

@@ -25,20 +25,6 @@ enum PanelEvent
 constexpr int numNoteKeys = 13;
 constexpr int numPatternKeys = 8;
 
-// State parameters that light the panel.
-constexpr int firstNoteStateId = 40;    // .. 52
-constexpr int firstNoteBlinkingId = 53; // .. 65
-constexpr int gateStateId = 66;         // 67 accent, 68 slide
-constexpr int gateBlinkingId = 69;      // 70 accent, 71 slide
-constexpr int lowerOctaveStateId = 75;
-constexpr int upperOctaveStateId = 76;
-constexpr int lowerOctaveBlinkingId = 77;
-constexpr int upperOctaveBlinkingId = 78;
-constexpr int randNotesStateId = 80;
-constexpr int randNotesBlinkingId = 81;
-constexpr int thresholdModeStateId = 82;
-constexpr int stepValuesEditionStateId = 83;
-
 /** The white keys C, D, E, F, G, A, B, C1 choose patterns 0..7; black keys have no pattern. */
 constexpr int patternKeyNoteIndices[numPatternKeys] = {0, 2, 4, 5, 7, 9, 11, 12};
 

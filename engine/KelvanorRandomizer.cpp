@@ -5,7 +5,6 @@ namespace
 {
 constexpr juce::uint32 maxSeed = 1000000; // seeds are 1..maxSeed
 constexpr int octaveLength = 12;          // semitones
-constexpr int randNotesStateId = 80;
 } // namespace
 
 //==============================================================================
