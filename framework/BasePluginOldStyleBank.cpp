@@ -23,6 +23,13 @@ juce::String readName (const juce::XmlElement& xml, const juce::String& fallback
     return name.isEmpty() ? fallback : name;
 }
 
+/** A slot of a cleared bank: the default values, named after its place. */
+void resetSlot (PresetBankEntry& entry, const PresetBankEntry& defaults, int index)
+{
+    entry.copyFrom (defaults);
+    entry.setName ("Preset " + juce::String (index));
+}
+
 const char* const notUsedGroupName = "Not used";
 } // namespace
 
@@ -202,11 +209,7 @@ void BasePluginOldStyle::clearBank()
     {
         const juce::ScopedLock sl (presetsLock);
         for (int i = 0; i < presets.size(); ++i)
-        {
-            auto* entry = presets.getUnchecked (i);
-            entry->copyFrom (*defaultPreset);
-            entry->setName ("Preset " + juce::String (i));
-        }
+            resetSlot (*presets.getUnchecked (i), *defaultPreset, i);
     }
 
     const int numPresets = getNumPresets();
@@ -529,8 +532,7 @@ bool BasePluginOldStyle::loadPresetBankFromXml (const juce::XmlElement& xml)
     for (int i = 0; i < numPresets; ++i)
     {
         auto entry = std::make_unique<PresetBankEntry> (numPresetableParameters, i);
-        entry->copyFrom (*defaultPreset);
-        entry->setName ("Preset " + juce::String (i));
+        resetSlot (*entry, *defaultPreset, i);
         image.presets.push_back (std::move (entry));
     }
 

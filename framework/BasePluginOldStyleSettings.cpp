@@ -2,15 +2,6 @@
 
 #include "framework/XmlHelpers.h"
 
-namespace
-{
-/** A path from a settings file; a relative or empty one names no file. */
-juce::File fileFromPath (const juce::String& path)
-{
-    return juce::File::isAbsolutePath (path) ? juce::File (path) : juce::File();
-}
-} // namespace
-
 //==============================================================================
 void BasePluginOldStyle::readUserSettings (const juce::XmlElement& root)
 {
@@ -43,7 +34,7 @@ void BasePluginOldStyle::readPluginDirectories (const juce::XmlElement& xml)
 {
     for (const auto* child : xml.getChildIterator())
         if (XmlHelpers::tagIs (*child, "RecentlyUsed"))
-            setRecentlyUsedDirectory (fileFromPath (child->getStringAttribute ("dir")));
+            setRecentlyUsedDirectory (XmlHelpers::getAbsoluteFile (*child, "dir"));
 }
 
 void BasePluginOldStyle::writePluginDirectories (juce::XmlElement& root) const
@@ -112,7 +103,7 @@ void BasePluginOldStyle::readDefaultPresetsSetting (const juce::XmlElement& xml)
     else if (XmlHelpers::attributeIs (xml, "default", "userDefinedPresets"))
     {
         defaultPresetsMode = userDefinedPresets;
-        userDefinedPresetsFile = fileFromPath (xml.getStringAttribute ("file"));
+        userDefinedPresetsFile = XmlHelpers::getAbsoluteFile (xml, "file");
     }
 }
 
@@ -129,7 +120,7 @@ void BasePluginOldStyle::readMidiCCMapSetting (const juce::XmlElement& xml)
     else if (choice == "userDefinedMidiCCMap")
     {
         midiControl.setDefaultMapInUse (true);
-        midiControl.setDefaultMapFile (fileFromPath (xml.getStringAttribute ("file")));
+        midiControl.setDefaultMapFile (XmlHelpers::getAbsoluteFile (xml, "file"));
     }
 }
 

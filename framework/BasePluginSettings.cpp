@@ -32,17 +32,6 @@ juce::File getApplicationDataFolder (bool user)
                                                 : juce::File::commonApplicationDataDirectory);
 }
 
-/** A path from a settings file; a relative or empty one names no file. */
-juce::File fileFromPath (const juce::String& path)
-{
-    return juce::File::isAbsolutePath (path) ? juce::File (path) : juce::File();
-}
-
-bool isYes (const juce::XmlElement& xml)
-{
-    return xml.getStringAttribute ("default").equalsIgnoreCase ("yes");
-}
-
 const char* const defaultQualityPresetName = "DefaultProcessingQuality";
 } // namespace
 
@@ -95,12 +84,12 @@ void BasePlugin::loadUserSettings()
             }
             else if (XmlHelpers::tagIs (*child, "MidiControlMap"))
             {
-                midiControl.setDefaultMapInUse (isYes (*child));
-                midiControl.setDefaultMapFile (fileFromPath (child->getStringAttribute ("file")));
+                midiControl.setDefaultMapInUse (XmlHelpers::attributeIs (*child, "default", "yes"));
+                midiControl.setDefaultMapFile (XmlHelpers::getAbsoluteFile (*child, "file"));
             }
             else if (XmlHelpers::tagIs (*child, "HostParametersMap"))
             {
-                hostMapIsDefault = isYes (*child);
+                hostMapIsDefault = XmlHelpers::attributeIs (*child, "default", "yes");
                 hostMapFile = child->getStringAttribute ("file");
             }
         }

@@ -40,6 +40,12 @@ double getFiniteDouble (const juce::XmlElement& element, juce::StringRef attribu
     return std::isfinite (value) ? value : fallback;
 }
 
+juce::File getAbsoluteFile (const juce::XmlElement& element, juce::StringRef attribute)
+{
+    const auto path = element.getStringAttribute (attribute);
+    return juce::File::isAbsolutePath (path) ? juce::File (path) : juce::File();
+}
+
 std::unique_ptr<juce::XmlElement> parse (const juce::String& text)
 {
     // JUCE's parser forgives a document cut off inside its last tag ("<Bank name='x'"); a file that was

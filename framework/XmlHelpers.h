@@ -23,6 +23,9 @@ bool stateIsOn (const juce::XmlElement& element);
 /** Reads a double attribute; the fallback when it is absent, not a number or not finite. */
 double getFiniteDouble (const juce::XmlElement& element, juce::StringRef attribute, double fallback);
 
+/** The file a path attribute names; a relative, empty or absent path names no file (juce::File()). */
+juce::File getAbsoluteFile (const juce::XmlElement& element, juce::StringRef attribute);
+
 /** Parses a document from text; null when it does not parse. */
 std::unique_ptr<juce::XmlElement> parse (const juce::String& text);
 

@@ -1,11 +1,11 @@
 // kelvanor_host: renders a VST 2.4 plug-in for Linux from the command line, as a host would drive it.
+#include "tools/ExactNumber.h"
 #include "tools/HostedPlugin.h"
 #include "tools/NoteListReader.h"
 #include "tools/Renderer.h"
 #include "tools/StandardMidiFile.h"
 #include "tools/WavFileWriter.h"
 
-#include <charconv>
 #include <cmath>
 #include <iostream>
 #include <optional>
@@ -120,19 +120,11 @@ struct Options
 };
 
 //==============================================================================
-// std::from_chars reads numbers the same whatever locale a loaded plug-in sets.
+/** A command-line number; blanks around it are allowed. */
 template <typename Number>
 std::optional<Number> parseNumber (const juce::String& text)
 {
-    const std::string s = text.trim().toStdString();
-    Number value{};
-    const auto [end, error] = std::from_chars (s.data(), s.data() + s.size(), value);
-    if (error != std::errc() || end != s.data() + s.size() || s.empty())
-        return std::nullopt;
-    if constexpr (std::is_floating_point_v<Number>)
-        if (!std::isfinite (value))
-            return std::nullopt;
-    return value;
+    return readExactNumber<Number> (text.trim());
 }
 
 /** "I=V" into an index and a value. */

@@ -387,12 +387,6 @@ void HostedPlugin::addMidiEvent (const juce::MidiMessage& message, int sampleOff
     queuedMidi.push_back (event);
 }
 
-void HostedPlugin::sendMidi (const juce::MidiBuffer& buffer)
-{
-    for (const auto metadata : buffer)
-        addMidiEvent (metadata.getMessage(), metadata.samplePosition);
-}
-
 void HostedPlugin::ensureEventCapacity (size_t numEvents)
 {
     if (numEvents <= eventListCapacity && eventListStorage != nullptr)

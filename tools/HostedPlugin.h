@@ -130,9 +130,6 @@ public:
         the block are clamped into it. */
     void addMidiEvent (const juce::MidiMessage& message, int sampleOffset);
 
-    /** Queues every event of the buffer, at its sample position, for the next process() call. */
-    void sendMidi (const juce::MidiBuffer& buffer);
-
     /** Sends the queued MIDI (effProcessEvents, also with no events), then runs processReplacing (or
         the old accumulating process on cleared buffers) and advances the transport. The buffer refers
         to the preallocated output channels and stays valid until the next call. */

@@ -1,41 +1,19 @@
 #include "tools/NoteListReader.h"
 
-#include <charconv>
-#include <cmath>
-#include <optional>
+#include "tools/ExactNumber.h"
 
 namespace
 {
-// std::from_chars ignores the C locale, which a loaded plug-in may have changed.
-std::optional<double> parseNumber (const juce::String& text)
-{
-    const std::string s = text.toStdString();
-    double value = 0.0;
-    const auto [end, error] = std::from_chars (s.data(), s.data() + s.size(), value);
-    if (error != std::errc() || end != s.data() + s.size() || !std::isfinite (value))
-        return std::nullopt;
-    return value;
-}
-
-std::optional<int> parseInteger (const juce::String& text)
-{
-    const std::string s = text.toStdString();
-    int value = 0;
-    const auto [end, error] = std::from_chars (s.data(), s.data() + s.size(), value);
-    if (error != std::errc() || end != s.data() + s.size())
-        return std::nullopt;
-    return value;
-}
 
 /** Seconds, or quarter notes at the given tempo when the text ends in 'b'. */
 std::optional<double> parseTime (const juce::String& text, double tempo)
 {
     if (text.endsWithIgnoreCase ("b"))
     {
-        const auto beats = parseNumber (text.dropLastCharacters (1));
+        const auto beats = readExactNumber<double> (text.dropLastCharacters (1));
         return beats ? std::optional<double> (*beats * 60.0 / tempo) : std::nullopt;
     }
-    return parseNumber (text);
+    return readExactNumber<double> (text);
 }
 
 /** A '#' that begins a field starts a comment; one inside a field is a sharp (F#2). */
@@ -60,7 +38,7 @@ int NoteListReader::parseNote (const juce::String& text)
 
     if (juce::CharacterFunctions::isDigit (text[0]))
     {
-        const auto number = parseInteger (text);
+        const auto number = readExactNumber<int> (text);
         return number && *number >= 0 && *number <= 127 ? *number : -1;
     }
 
@@ -74,7 +52,7 @@ int NoteListReader::parseNote (const juce::String& text)
     for (; pos < text.length() && (text[pos] == '#' || text[pos] == 'b'); ++pos)
         semitone += text[pos] == '#' ? 1 : -1;
 
-    const auto octave = parseInteger (text.substring (pos));
+    const auto octave = readExactNumber<int> (text.substring (pos));
     if (!octave)
         return -1;
 
@@ -114,7 +92,7 @@ juce::Result NoteListReader::parse (const juce::String& text, double tempo,
         if (note < 0)
             return lineError (lineNumber, "bad note \"" + fields[1] + "\"");
 
-        const auto velocity = parseInteger (fields[2]);
+        const auto velocity = readExactNumber<int> (fields[2]);
         if (!velocity || *velocity < 1 || *velocity > 127)
             return lineError (lineNumber, "velocity must be 1..127, got \"" + fields[2] + "\"");
 
@@ -125,7 +103,7 @@ juce::Result NoteListReader::parse (const juce::String& text, double tempo,
         int channel = 1;
         if (fields.size() == 5)
         {
-            const auto parsed = parseInteger (fields[4]);
+            const auto parsed = readExactNumber<int> (fields[4]);
             if (!parsed || *parsed < 1 || *parsed > 16)
                 return lineError (lineNumber, "channel must be 1..16, got \"" + fields[4] + "\"");
             channel = *parsed;

@@ -61,6 +61,22 @@ AudioEffect::~AudioEffect() = default;
 //==============================================================================
 // The static callbacks are the only way in from the host. No exception may cross into the host's C
 // code, and a record whose object is gone gets neutral answers.
+namespace
+{
+/** Runs the call, swallowing whatever it throws; what it would have given is then left as it was. */
+template <typename Call>
+void runGuarded (Call&& call) noexcept
+{
+    try
+    {
+        call();
+    }
+    catch (...)
+    {
+    }
+}
+} // namespace
+
 AudioEffect* AudioEffect::fromRecord (AEffect* effect) noexcept
 {
     return effect != nullptr && effect->magic == kEffectMagic ? static_cast<AudioEffect*> (effect->object)
@@ -75,104 +91,53 @@ VstIntPtr AudioEffect::dispatchEffectClass (AEffect* effect, VstInt32 opcode, Vs
     if (self == nullptr)
         return 0;
 
+    VstIntPtr result = 0;
+    runGuarded ([&] { result = self->dispatcher (opcode, index, value, ptr, opt); });
+
     if (opcode == effClose)
     {
-        try
-        {
-            self->dispatcher (opcode, index, value, ptr, opt);
-        }
-        catch (...)
-        {
-        }
-
         // The record lives inside the object: the host must not touch it after this call.
         effect->object = nullptr;
         delete self;
         return 1;
     }
 
-    try
-    {
-        return self->dispatcher (opcode, index, value, ptr, opt);
-    }
-    catch (...)
-    {
-        return 0;
-    }
+    return result;
 }
 
 float AudioEffect::getParameterClass (AEffect* effect, VstInt32 index)
 {
+    float result = 0.0f;
     if (auto* self = fromRecord (effect))
-    {
-        try
-        {
-            return self->getParameter (index);
-        }
-        catch (...)
-        {
-        }
-    }
+        runGuarded ([&] { result = self->getParameter (index); });
 
-    return 0.0f;
+    return result;
 }
 
 void AudioEffect::setParameterClass (AEffect* effect, VstInt32 index, float value)
 {
     if (auto* self = fromRecord (effect))
-    {
-        try
-        {
-            self->setParameter (index, value);
-        }
-        catch (...)
-        {
-        }
-    }
+        runGuarded ([&] { self->setParameter (index, value); });
 }
 
 void AudioEffect::processClass (AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames)
 {
     if (auto* self = fromRecord (effect))
-    {
-        try
-        {
-            self->process (inputs, outputs, sampleFrames);
-        }
-        catch (...)
-        {
-        }
-    }
+        runGuarded ([&] { self->process (inputs, outputs, sampleFrames); });
 }
 
 void AudioEffect::processClassReplacing (AEffect* effect, float** inputs, float** outputs,
                                          VstInt32 sampleFrames)
 {
     if (auto* self = fromRecord (effect))
-    {
-        try
-        {
-            self->processReplacing (inputs, outputs, sampleFrames);
-        }
-        catch (...)
-        {
-        }
-    }
+        runGuarded ([&] { self->processReplacing (inputs, outputs, sampleFrames); });
 }
 
 void AudioEffect::processClassDoubleReplacing (AEffect* effect, double** inputs, double** outputs,
                                                VstInt32 sampleFrames)
 {
     if (auto* self = fromRecord (effect))
-    {
-        try
-        {
-            self->processDoubleReplacing (inputs, outputs, sampleFrames);
-        }
-        catch (...)
-        {
-        }
-    }
+        runGuarded ([&] { self->processDoubleReplacing (inputs, outputs, sampleFrames); });
 }
 
 //==============================================================================

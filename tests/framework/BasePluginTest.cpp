@@ -327,6 +327,7 @@ TEST_F (BasePluginTest, HostMapBadEntriesAreSkippedAndRefusedMapsKeepTheSlots)
         { "<assign hostParam='abc' pluginParam='Resonance'/>", "1:2 9:0" },
         { "<assign hostParam='-2147483648' pluginParam='Resonance'/>", "1:2 9:0" },
         { "<assign hostParam='99999999999999' pluginParam='Resonance'/>", "1:2 9:0" },
+        { "<assign hostParam='18446744073709551621' pluginParam='Resonance'/>", "1:2 9:0" },
         { "<assign hostParam='5' pluginParam='No Such Parameter'/>", "1:2 9:0" },
         { "<assign hostParam='5' pluginParam='Mode'/>", "1:2 9:0" }, { "<assign hostParam='5' pluginParam='drive'/>", "1:2 9:0" },
         { "<other hostParam='5' pluginParam='Drive'/>", "1:2 9:0" },

@@ -25,6 +25,13 @@ TEST (XmlHelpers, RefusesCutDocumentsComparesIgnoringCaseAndReadsOnlyFiniteNumbe
     for (const auto* name : {"nan", "1e999", "abc", "missing"})
         EXPECT_EQ (XmlHelpers::getFiniteDouble (e, name, 7.0), 7.0) << name;
     EXPECT_EQ (XmlHelpers::getFiniteDouble (e, "good", 7.0), 0.25);
+
+    e.setAttribute ("absolute", "/banks/mine.klprsb");
+    e.setAttribute ("relative", "banks/mine.klprsb");
+    e.setAttribute ("empty", "");
+    EXPECT_EQ (XmlHelpers::getAbsoluteFile (e, "absolute"), juce::File ("/banks/mine.klprsb"));
+    for (const auto* name : {"relative", "empty", "missing"})
+        EXPECT_EQ (XmlHelpers::getAbsoluteFile (e, name), juce::File()) << name;
 }
 
 TEST (XmlHelpers, WritesADeclaredUtf8FileAndKeepsTheOldOneWhenItCannot)

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,48 @@ TEST (AudioEffectRecord, IsFilledForwardsToTheObjectAndClosesIt)
     e->processReplacing (nullptr, nullptr, nullptr, 10);
 
     EXPECT_EQ (dispatch (effClose), 1);
+    EXPECT_TRUE (deleted);
+}
+
+TEST (AudioEffectRecord, NoExceptionReachesTheHostAndCloseStillDeletes)
+{
+    struct ThrowingEffect : PlainEffect
+    {
+        using PlainEffect::PlainEffect;
+
+        VstIntPtr dispatcher (VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) override
+        {
+            if (opcode == effGetVstVersion)
+                return AudioEffectX::dispatcher (opcode, index, value, ptr, opt);
+            throw std::runtime_error ("dispatcher");
+        }
+        void process (float**, float**, VstInt32) override { throw std::runtime_error ("process"); }
+        void processReplacing (float**, float**, VstInt32) override
+        {
+            throw std::runtime_error ("replacing");
+        }
+        void processDoubleReplacing (double**, double**, VstInt32) override
+        {
+            throw std::runtime_error ("double");
+        }
+        void setParameter (VstInt32, float) override { throw std::runtime_error ("set"); }
+        float getParameter (VstInt32) override { throw std::runtime_error ("get"); }
+    };
+
+    bool deleted = false;
+    auto* effect = new ThrowingEffect (nullptr);
+    effect->deleted = &deleted;
+    auto* e = effect->getAeffect();
+
+    EXPECT_EQ (e->dispatcher (e, effGetVstVersion, 0, 0, nullptr, 0.0f), 2400);
+    EXPECT_EQ (e->dispatcher (e, effIdentify, 0, 0, nullptr, 0.0f), 0);
+    EXPECT_EQ (e->getParameter (e, 0), 0.0f);
+    EXPECT_NO_THROW (e->setParameter (e, 0, 0.5f));
+    EXPECT_NO_THROW (e->processReplacing (e, nullptr, nullptr, 10));
+    EXPECT_NO_THROW (e->processDoubleReplacing (e, nullptr, nullptr, 10));
+    EXPECT_NO_THROW (e->process (e, nullptr, nullptr, 10));
+
+    EXPECT_EQ (e->dispatcher (e, effClose, 0, 0, nullptr, 0.0f), 1);
     EXPECT_TRUE (deleted);
 }
 
