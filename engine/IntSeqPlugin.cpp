@@ -40,8 +40,6 @@ int bankOfNote (int note)
 }
 
 constexpr int lowestCNote = 0;
-constexpr int firstHostModeNote = 12; // selects pattern 0
-constexpr int lastHostModeNote = 107; // selects pattern 95
 } // namespace
 
 IntSeqPlugin::IntSeqPlugin()
@@ -336,7 +334,7 @@ void IntSeqPlugin::updatePatternNumberState()
 
     // In host mode the number is the MIDI note that selects the pattern.
     if (isInternalSequencerOn())
-        number = isHostModeOn()    ? getEditedPattern() + 12
+        number = isHostModeOn()    ? getEditedPattern() + firstHostModeNote
                  : isWriteModeOn() ? getEditedPattern() + 1
                                    : getPlayingPattern() + 1;
 
@@ -417,8 +415,7 @@ void IntSeqPlugin::copyPattern()
 
 void IntSeqPlugin::pastePattern()
 {
-    clipboardFull = false;
-    setState (clipboardStateId, false);
+    IntSeqPlugin::clearClipboard();
     updatePatternStates();
 }
 

@@ -4,6 +4,7 @@
 #include "framework/BasePluginOldStyle.h"
 
 #include <atomic>
+#include <cmath>
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_core/juce_core.h>
 #include <juce_events/juce_events.h>
@@ -82,6 +83,13 @@ public:
     };
 
     static constexpr int numSequencerSteps = 16;
+
+    /** In host mode these notes and those between select patterns 0..95. */
+    static constexpr int firstHostModeNote = 12;
+    static constexpr int lastHostModeNote = 107;
+
+    /** The rounding of every normalised-value mapping: floor (x + 0.5) in single precision. */
+    static int nearestInt (float x) noexcept { return (int) std::floor (x + 0.5f); }
 
     enum HostPlayDetection
     {

@@ -1,12 +1,9 @@
 #include "engine/IntSeqPlugin.h"
 
-#include <cmath>
-
 void IntSeqPlugin::handleEvent (int uid)
 {
     const bool on = isInternalSequencerOn();
-    const bool edit = isWriteModeOn() || isHostModeOn();
-    const bool editing = on && edit;
+    const bool editing = isEditing();
     const bool randomizing = isRandomizerOn();
 
     if (uid >= firstSetPatternLengthEvent && uid <= lastSequencerEventId)
@@ -209,8 +206,8 @@ void IntSeqPlugin::parameterChanged (Parameter* parameter)
             if (editing)
             {
                 // Single precision, so a knob at 0.505 gives 51.
-                const float shuffle = std::floor (parameter->getValueNormalised() * 100.0f + 0.5f);
-                setPatternShuffle (getEditedPattern(), juce::jlimit (0, 100, (int) shuffle));
+                const int shuffle = nearestInt (parameter->getValueNormalised() * 100.0f);
+                setPatternShuffle (getEditedPattern(), juce::jlimit (0, 100, shuffle));
             }
             break;
 

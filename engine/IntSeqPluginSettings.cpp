@@ -123,8 +123,7 @@ void IntSeqPlugin::readPatternsResourceSettings (const juce::XmlElement& xml)
     else if (choice == userDefinedPatternsText)
     {
         // A path that is not absolute names no file this plug-in could find again.
-        const auto path = xml.getStringAttribute ("file");
-        setUserDefinedPatternsFile (juce::File::isAbsolutePath (path) ? juce::File (path) : juce::File());
+        setUserDefinedPatternsFile (XmlHelpers::getAbsoluteFile (xml, "file"));
     }
 }
 

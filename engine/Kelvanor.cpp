@@ -70,11 +70,10 @@ juce::String Kelvanor::getMidiKeyName (int keyNumber) const
     if (!isInternalSequencerOn() || !isHostModeOn())
         return {};
 
-    // Keys 12..107 select patterns 0..95.
-    if (keyNumber < 12 || keyNumber > 107)
+    if (keyNumber < firstHostModeNote || keyNumber > lastHostModeNote)
         return "---";
 
-    return getPatternName (keyNumber - 12);
+    return getPatternName (keyNumber - firstHostModeNote);
 }
 
 //==============================================================================

@@ -8,7 +8,6 @@
 
 #include <array>
 #include <atomic>
-#include <cmath>
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_core/juce_core.h>
 #include <juce_events/juce_events.h>
@@ -107,9 +106,6 @@ public:
         vintageTuning = 1,
         batteryLowTuning = 2
     };
-
-    /** The rounding of every normalised-value mapping: floor (x + 0.5) in single precision. */
-    static int nearestInt (float x) noexcept { return (int) std::floor (x + 0.5f); }
 
     /** Builds the voice, the patterns and the tables; prepares the user data folder. Reads no setting:
         the factory's late initialisation does. */
@@ -222,6 +218,10 @@ public:
     void selectPatternBank (int bank) override;
     int getChainFirst() const noexcept { return chainFirst.load (relaxed); }
     int getChainLast() const noexcept { return chainLast.load (relaxed); }
+
+    /** The patterns at the chain's ends: the keys' patterns in the chain's bank, eight to a bank. */
+    int getChainFirstPattern() const noexcept { return getChainFirst() + 8 * getChainBank(); }
+    int getChainLastPattern() const noexcept { return getChainLast() + 8 * getChainBank(); }
 
     /** Gate, accent and slide thresholds (parameters 33..35), 0..1. */
     double getGateThreshold() const noexcept { return gateThreshold.load (relaxed); }
@@ -368,6 +368,9 @@ private:
     // Step playback
     PlayedStep readPlayedStep (int pattern, int step) const;
     void advanceStep();
+    /** Ends the notes whose step's gate is over: a note slid from the previous step, and the current
+        step's note unless it slides on. */
+    void releaseEndingNotes();
     float getStepVelocity (bool accented) const noexcept;
     static float accentThresholdOfLevel (int level) noexcept;
 
@@ -560,7 +563,6 @@ private:
     // Arpeggiator
     void chooseInitialOctave();
     void chooseNextOctave();
-    void updateRangeSummary();
     void restartArpeggio();
 
     // Randomizer
@@ -619,8 +621,6 @@ private:
     std::atomic<int> arpMode{arpeggiatorOff}; // 0..4
     std::atomic<int> arpShuffle{0};           // 0..100 percent
     std::array<std::atomic<bool>, numOctaveRanges> octaveRanges{true, true, true, true};
-    std::atomic<bool> anyOctaveRange{true};
-    std::atomic<int> numOctaveRangesEnabled{numOctaveRanges};
     std::atomic<double> arpStepsPerBeat{4.0};
     std::atomic<int> arpRepeatCount{1};
 

@@ -312,7 +312,7 @@ void Kelvanor::applyPatternChain()
     // A running sequencer moves to the new chain when the playing pattern ends.
     if (!getSequencerClock().isRunning())
     {
-        const int playing = getChainFirst() + 8 * getChainBank();
+        const int playing = getChainFirstPattern();
         playingPattern.store (playing, relaxed);
 
         if (getEditedPattern() != playing)
@@ -351,8 +351,7 @@ void Kelvanor::updateWriteModeState()
         }
         else
         {
-            follow =
-                getSequencerClock().isRunning() ? getPlayingPattern() : getChainFirst() + 8 * getChainBank();
+            follow = getSequencerClock().isRunning() ? getPlayingPattern() : getChainFirstPattern();
         }
 
         if (follow >= 0 && follow != getEditedPattern())
@@ -547,8 +546,8 @@ void Kelvanor::updateBlinkingStates (bool clearFirst)
     if (mode == PanelMode::play)
     {
         // The key of the pattern that plays, or comes next.
-        const int chainStart = getChainFirst() + 8 * getChainBank();
-        const int chainEnd = getChainLast() + 8 * getChainBank();
+        const int chainStart = getChainFirstPattern();
+        const int chainEnd = getChainLastPattern();
         const auto inChain = [&] (int pattern) { return pattern >= chainStart && pattern <= chainEnd; };
         int pattern = chainStart;
 

@@ -99,7 +99,6 @@ void Kelvanor::arpeggiatorParameterChanged (int id, float normalisedValue)
         case arpeRangeAdd1Id:
         case arpeRangeAdd2Id:
             octaveRanges[(size_t) (id - arpeRangeSub1Id)].store (value >= 0.5f, relaxed);
-            updateRangeSummary();
             break;
 
         case arpeMultiplierId:
@@ -114,16 +113,6 @@ void Kelvanor::arpeggiatorParameterChanged (int id, float normalisedValue)
 
         default: break;
     }
-}
-
-void Kelvanor::updateRangeSummary()
-{
-    int count = 0;
-    for (const auto& range : octaveRanges)
-        count += range.load (relaxed) ? 1 : 0;
-
-    numOctaveRangesEnabled.store (count, relaxed);
-    anyOctaveRange.store (count > 0, relaxed);
 }
 
 //==============================================================================
@@ -355,7 +344,7 @@ void Kelvanor::arpeggiatorStep()
         arpNote = {root.note + KelvanorChordTable::getInterval (chord, position), root.velocity};
     }
 
-    if (anyOctaveRange.load (relaxed))
+    if (getEnabledRanges (*this).count > 0)
         arpNote.note += 12 * arpOctaveOffset.load (relaxed);
 
     startVoiceNote (arpNote.note, arpNote.velocity);

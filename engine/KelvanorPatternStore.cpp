@@ -86,10 +86,7 @@ void Kelvanor::selectEditedPattern (int index)
 
     const int length = getPatternLength (pattern);
     if (getEditedStep() >= length)
-    {
-        editedStep.store (juce::jlimit (0, Pattern::numSteps - 1, length - 1), relaxed);
-        updateStepEditStates();
-    }
+        selectEditedStep (length - 1);
 }
 
 void Kelvanor::selectEditedStep (int step)
@@ -154,10 +151,7 @@ void Kelvanor::setPatternLength (int index, int length)
     IntSeqPlugin::setPatternLength (index, pattern.getLength());
 
     if (index == getEditedPattern() && getEditedStep() >= pattern.getLength())
-    {
-        editedStep.store (juce::jlimit (0, Pattern::numSteps - 1, pattern.getLength() - 1), relaxed);
-        updateStepEditStates();
-    }
+        selectEditedStep (pattern.getLength() - 1);
 }
 
 double Kelvanor::getPatternTempo (int index) const

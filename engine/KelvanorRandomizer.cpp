@@ -25,13 +25,7 @@ void Kelvanor::seedRandomGenerator (juce::uint32 seed)
 
 int Kelvanor::getOctaveViewStart() const noexcept
 {
-    const bool lower = isLowerOctaveViewOn();
-    const bool upper = isUpperOctaveViewOn();
-
-    if (lower && upper)
-        return 60;
-
-    return lower ? 24 : (upper ? 48 : 36);
+    return Step::getOctaveBase (isLowerOctaveViewOn(), isUpperOctaveViewOn());
 }
 
 bool Kelvanor::isTargetEdited() const noexcept

@@ -317,7 +317,7 @@ void Kelvanor::readEditionState (const juce::XmlElement& xml)
             // A running sequencer moves to the chain when its pattern ends.
             if (!isInternalSequencerOn() || !getSequencerClock().isRunning())
             {
-                const int playing = getChainFirst() + 8 * bank;
+                const int playing = getChainFirstPattern();
                 playingPattern.store (playing, relaxed);
 
                 if (getEditedPattern() != playing)

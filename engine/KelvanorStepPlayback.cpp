@@ -2,9 +2,7 @@
 
 int Kelvanor::PlayedStep::getMidiNote() const noexcept
 {
-    // Neither flag: 36; down only: 24; up only: 48; both: 60.
-    const int base = octaveUp ? (octaveDown ? 60 : 48) : (octaveDown ? 24 : 36);
-    return base + note;
+    return Step::getOctaveBase (octaveDown, octaveUp) + note;
 }
 
 Kelvanor::PlayedStep Kelvanor::readPlayedStep (int pattern, int step) const
@@ -41,7 +39,7 @@ void Kelvanor::startSequencer()
     if (isHostModeOn() && isValidPattern (hostSelected))
         playingPattern.store (hostSelected, relaxed);
     else
-        playingPattern.store (getChainFirst() + 8 * getChainBank(), relaxed);
+        playingPattern.store (getChainFirstPattern(), relaxed);
 
     playingStep.store (0, relaxed);
     IntSeqPlugin::startSequencer();
@@ -89,10 +87,9 @@ void Kelvanor::advanceStep()
         step = 0;
 
         // On to the next pattern of the chain, back to its first after its last.
-        const int bankStart = getChainBank() * 8;
         const int next = pattern + 1;
-        const bool nextInChain = next >= bankStart + getChainFirst() && next <= bankStart + getChainLast();
-        playingPattern.store (nextInChain ? next : bankStart + getChainFirst(), relaxed);
+        const bool nextInChain = next >= getChainFirstPattern() && next <= getChainLastPattern();
+        playingPattern.store (nextInChain ? next : getChainFirstPattern(), relaxed);
     }
 
     playingStep.store (step, relaxed);
@@ -102,19 +99,7 @@ void Kelvanor::sequencerStepStarted()
 {
     // The previous step's gate never ended (the sequencer was rewound): its notes end here.
     if (stepInProgress)
-    {
-        if (slidNoteAwaitingRelease)
-        {
-            releaseNote (previousStep.getMidiNote());
-            slidNoteAwaitingRelease = false;
-        }
-
-        if (!currentStep.slide && currentNoteSounding)
-        {
-            releaseNote (currentStep.getMidiNote());
-            currentNoteSounding = false;
-        }
-    }
+        releaseEndingNotes();
 
     // The first step after a start plays step 0 without advancing.
     if (stepAdvancedSinceStart)
@@ -145,7 +130,7 @@ void Kelvanor::sequencerStepStarted()
     stepInProgress = true;
 }
 
-void Kelvanor::sequencerGateEnded()
+void Kelvanor::releaseEndingNotes()
 {
     if (slidNoteAwaitingRelease)
     {
@@ -159,7 +144,11 @@ void Kelvanor::sequencerGateEnded()
         releaseNote (currentStep.getMidiNote());
         currentNoteSounding = false;
     }
+}
 
+void Kelvanor::sequencerGateEnded()
+{
+    releaseEndingNotes();
     stepInProgress = false;
     stepAdvancedSinceStart = true;
 }

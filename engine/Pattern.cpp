@@ -55,11 +55,14 @@ PatternValue<juce::uint8>* findFlag (Step& step, int flag)
 } // namespace
 
 //==============================================================================
+int Step::getOctaveBase (bool down, bool up) noexcept
+{
+    return up ? (down ? bothBase : upBase) : (down ? downBase : bareBase);
+}
+
 int Step::getMidiNote() const
 {
-    const bool up = octaveUp != 0;
-    const bool down = octaveDown != 0;
-    return note + (up ? (down ? bothBase : upBase) : (down ? downBase : bareBase));
+    return note + getOctaveBase (octaveDown != 0, octaveUp != 0);
 }
 
 void Step::readXml (const juce::XmlElement& element)

@@ -49,6 +49,9 @@ struct Step
        note with both, so 24..72. */
     int getMidiNote() const;
 
+    /** The MIDI note of semitone 0 for a combination of octave flags: 36, 24 down, 48 up, 60 both. */
+    static int getOctaveBase (bool down, bool up) noexcept;
+
     /** Reads a "Step" element (tag in any letter case); any other element is ignored. Missing or unreadable
         values read as 0; the note is limited to 0..12 and the levels to 0..1, so a file cannot produce a note
         outside the playable range. */
