@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -85,6 +86,7 @@ public:
     explicit KelvanorHarness (double rate = 44100.0, int maxBlockSize = 512, bool sequencerOn = true,
                               const juce::String& userSettings = {})
     {
+        liveFolders().push_back (&folder);
         BasePlugin::overrideApplicationDataFolders (folder.getChildFile ("user"),
                                                     folder.getChildFile ("common"));
         if (userSettings.isNotEmpty())
@@ -111,7 +113,22 @@ public:
     {
         processor.reset();
         pumpMessages();
-        BasePlugin::overrideApplicationDataFolders ({}, {});
+
+        // A test may hold several harnesses: the folders of the ones still alive stay in force, so that
+        // no processor ever writes its settings into the real user folder.
+        auto& live = liveFolders();
+        live.erase (std::remove (live.begin(), live.end(), &folder), live.end());
+        if (live.empty())
+            BasePlugin::overrideApplicationDataFolders ({}, {});
+        else
+            BasePlugin::overrideApplicationDataFolders (live.back()->getChildFile ("user"),
+                                                        live.back()->getChildFile ("common"));
+    }
+
+    static std::vector<const TemporaryFolder*>& liveFolders()
+    {
+        static std::vector<const TemporaryFolder*> folders;
+        return folders;
     }
 
     void prepare (double rate, int maxBlockSize)
