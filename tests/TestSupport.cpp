@@ -14,7 +14,7 @@ void pumpMessages()
 {
     // Bounded so a listener that keeps re-posting cannot hang a test.
     for (int i = 0; i < 10000; ++i)
-        if (! juce::dispatchNextMessageOnSystemQueue (true))
+        if (!juce::dispatchNextMessageOnSystemQueue (true))
             break;
 }
 
@@ -25,9 +25,9 @@ TemporaryFolder::TemporaryFolder()
     const auto temp = juce::File::getSpecialLocation (juce::File::tempDirectory);
     for (;;)
     {
-        folder = temp.getChildFile ("kelvanor-test-" + juce::String ((int) ::getpid()) + "-"
-                                    + juce::String::toHexString (juce::Random::getSystemRandom().nextInt64()));
-        if (! folder.exists() && folder.createDirectory())
+        folder = temp.getChildFile ("kelvanor-test-" + juce::String ((int) ::getpid()) + "-" +
+                                    juce::String::toHexString (juce::Random::getSystemRandom().nextInt64()));
+        if (!folder.exists() && folder.createDirectory())
             break;
     }
 }
