@@ -438,7 +438,6 @@ private:
     void restartSequencer();
     void handleHostModeNote (const SequencerModes& modes, const juce::MidiMessage& message);
     void handleControlKey (const SequencerModes& modes, const juce::MidiMessage& message);
-    static juce::String joinWildcards (const juce::String& extension, const juce::StringArray& extra);
 
     // Live modes.
     std::atomic<bool> internalSequencer{false};

@@ -100,14 +100,6 @@ std::unique_ptr<juce::XmlElement> IntSeqPlugin::createPatternBankXml() const
     return bank;
 }
 
-juce::String IntSeqPlugin::joinWildcards (const juce::String& extension, const juce::StringArray& extra)
-{
-    auto wildcards = makeFileWildcard (extension);
-    for (const auto& further : extra)
-        wildcards << "; " << makeFileWildcard (further);
-    return wildcards;
-}
-
 juce::String IntSeqPlugin::getPatternFileWildcard() const
 {
     return makeFileWildcard (getPatternFileExtension());

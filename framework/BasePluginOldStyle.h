@@ -280,6 +280,11 @@ public:
         settings file is already there. */
     void initialiseSettings (const juce::File& moduleFolder = {});
 
+protected:
+    /** "*.ext" for the extension, then "; *.extra" for each further one (file chooser patterns). */
+    static juce::String joinWildcards (const juce::String& extension,
+                                       const juce::StringArray& extraExtensions);
+
 private:
     /** A whole bank read aside before it replaces the live one. */
     struct BankImage;
@@ -290,8 +295,6 @@ private:
     void readPresetsState (const juce::XmlElement& xml);
     void installBank (BankImage& image);
     bool loadFactoryBank();
-    static juce::String joinWildcards (const juce::String& extension,
-                                       const juce::StringArray& extraExtensions);
 
     /** Index of the preset now at the place of the one that was current; message thread. */
     void followCurrentPreset (const PresetBankEntry* current);
