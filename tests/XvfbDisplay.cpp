@@ -1,0 +1,104 @@
+#include "XvfbDisplay.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+struct Server
+{
+    pid_t pid = -1;
+    juce::String name;
+
+    ~Server()
+    {
+        if (pid > 0)
+        {
+            ::kill (pid, SIGTERM);
+            ::waitpid (pid, nullptr, 0);
+        }
+    }
+};
+
+Server& server()
+{
+    static Server instance;
+    return instance;
+}
+
+juce::String launch (pid_t& pid)
+{
+    int fds[2];
+    if (::pipe (fds) != 0)
+        return {};
+
+    pid = ::fork();
+    if (pid == 0)
+    {
+        // Xvfb writes its display number to the descriptor we give it once it accepts connections.
+        ::close (fds[0]);
+        const auto fdText = std::to_string (fds[1]);
+        const int devNull = ::open ("/dev/null", O_RDWR);
+        if (devNull >= 0)
+        {
+            ::dup2 (devNull, 0);
+            ::dup2 (devNull, 1);
+            ::dup2 (devNull, 2);
+        }
+        ::execlp ("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-noreset", "-nolisten", "tcp", "-screen",
+                  "0", "1280x1024x24", (char*) nullptr);
+        ::_exit (127);
+    }
+    ::close (fds[1]);
+    if (pid < 0)
+    {
+        ::close (fds[0]);
+        return {};
+    }
+
+    std::string number;
+    pollfd p{fds[0], POLLIN, 0};
+    // Bounded wait: a server that never answers must not hang the test run.
+    while (::poll (&p, 1, 10000) > 0)
+    {
+        char c = 0;
+        if (::read (fds[0], &c, 1) != 1 || c == '\n')
+            break;
+        number += c;
+    }
+    ::close (fds[0]);
+    return number.empty() ? juce::String() : ":" + juce::String (number);
+}
+} // namespace
+
+bool XvfbDisplay::start()
+{
+    auto& s = server();
+    if (s.name.isNotEmpty())
+        return true;
+
+    pid_t pid = -1;
+    const auto name = launch (pid);
+    if (name.isEmpty())
+    {
+        if (pid > 0)
+        {
+            ::kill (pid, SIGTERM);
+            ::waitpid (pid, nullptr, 0);
+        }
+        return false;
+    }
+    s.pid = pid;
+    s.name = name;
+    ::setenv ("DISPLAY", name.toRawUTF8(), 1);
+    return true;
+}
+
+juce::String XvfbDisplay::getName()
+{
+    return server().name;
+}
