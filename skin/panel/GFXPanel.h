@@ -1,0 +1,101 @@
+#pragma once
+
+#include "skin/controller/BaseGFXController.h"
+#include "skin/source/SkinSource.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+#include <memory>
+#include <vector>
+
+/** A panel of the skin and the builder of its controls.
+
+    Reading a "Panel" element it creates one control per child of its "controls" element, in document
+    order (later ones on top), by the tag of the element compared ignoring case; elements of any other tag
+    are skipped. Each control reads its own element, shows its parameter's current value when it got one,
+    and becomes a visible child. The panel owns its controls and deletes them, the last first.
+
+    A "MidiKeyboard" element is built on the keyboard state the editor handed to the SkinSource
+    (SkinSource::setKeyboardState, normally the processor's); without one the element is skipped.
+
+    Message thread only. */
+class GFXPanel : public BaseGFXController, public juce::Component
+{
+public:
+    /** A control built for an element: the controller part owns the object, the component part is the
+        same object seen as a child component. */
+    struct BuiltControl
+    {
+        std::unique_ptr<GUIController> controller;
+        juce::Component* component = nullptr;
+    };
+
+    /** Makes the control of one tag with its component name, or nothing. */
+    using ControlFactory = BuiltControl (*) (const juce::String& name, SkinSource& skinSource);
+
+    struct ControlKind
+    {
+        const char* tag;
+        ControlFactory create;
+    };
+
+    /** The tags the builder knows, in the order it tests them. */
+    static const std::vector<ControlKind>& getControlKinds();
+
+    explicit GFXPanel (const juce::String& name);
+    ~GFXPanel() override;
+
+    /** The common control set-up, the "gfx" "transparent" flag, then the controls of "controls" moved by
+        its "ofsX"/"ofsY", then the panel's own bounds (its "pos" at its frame size). */
+    void loadFromXml (const juce::XmlElement& element, SkinSource& skinSource) override;
+
+    /** The panel itself and every control built so far (nested panels pass it on to theirs). */
+    void addListener (GUIController::Listener* listener) override;
+    void removeListener (GUIController::Listener* listener) override;
+
+    /** Transparent: nothing. With an image: the image at the origin at its frame size. Otherwise a light
+        grey fill. */
+    void paint (juce::Graphics& g) override;
+
+    void updateSize() override { applyFrameSize (*this); }
+    void updatePosition() override { applyPosition (*this); }
+
+    bool isTransparent() const noexcept { return transparent; }
+
+    int getNumControls() const noexcept { return (int) controls.size(); }
+    GUIController* getControl (int index) const noexcept;
+    juce::Component* getControlComponent (int index) const noexcept;
+
+    /** The first control of that component name, looked for in this panel and then (depth first, in
+        creation order) in its nested panels; null when none. */
+    GUIController* findControl (const juce::String& name) const;
+
+    /** Reads a skin boolean: true when the first non-blank character is "1", "t" or "y" in either case. */
+    static bool readSkinBool (const juce::String& text) noexcept;
+
+private:
+    bool transparent = false;
+    std::vector<BuiltControl> controls; // creation order
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (GFXPanel)
+};
+
+/** The factories of the tag table: a control class with a (name) constructor, and one built on the
+    editor's keyboard state with a (name, juce::MidiKeyboardState&) constructor. */
+template <typename Control>
+GFXPanel::BuiltControl makeSkinControl (const juce::String& name, SkinSource&)
+{
+    auto control = std::make_unique<Control> (name);
+    juce::Component* component = control.get();
+    return {std::move (control), component};
+}
+
+template <typename Control>
+GFXPanel::BuiltControl makeSkinKeyboardControl (const juce::String& name, SkinSource& skinSource)
+{
+    auto* state = skinSource.getKeyboardState();
+    if (state == nullptr)
+        return {};
+    auto control = std::make_unique<Control> (name, *state);
+    juce::Component* component = control.get();
+    return {std::move (control), component};
+}

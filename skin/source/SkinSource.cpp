@@ -1,0 +1,275 @@
+#include "skin/source/SkinSource.h"
+
+#include "framework/BasePlugin.h"
+#include "framework/ResourceLoader.h"
+#include "framework/XmlHelpers.h"
+#include "skin/panel/GFXPanel.h"
+#include "skin/source/ImageHeader.h"
+
+#include <juce_cryptography/juce_cryptography.h>
+
+namespace
+{
+/** The whole stream up to its end when it holds at most limit bytes; false (and the block emptied) when it
+    holds more. The entry's declared length is not trusted: a zip entry may lie about its size. */
+bool readBounded (juce::InputStream& input, juce::int64 limit, juce::MemoryBlock& out)
+{
+    out.reset();
+    juce::MemoryOutputStream sink (out, false);
+    char buffer[65536];
+    juce::int64 total = 0;
+
+    for (;;)
+    {
+        const int wanted = (int) juce::jmin ((juce::int64) sizeof (buffer), limit + 1 - total);
+        const int got = input.read (buffer, wanted);
+        if (got <= 0)
+            break;
+        total += got;
+        if (total > limit)
+        {
+            sink.flush();
+            out.reset();
+            return false;
+        }
+        sink.write (buffer, (size_t) got);
+    }
+
+    sink.flush();
+    return true;
+}
+
+/** The bytes of the archive entry of exactly that name, within the limit; false when absent or too long. */
+bool readEntry (juce::ZipFile& archive, const juce::String& name, juce::int64 limit, juce::MemoryBlock& out)
+{
+    const int index = archive.getIndexOfFileName (name, false);
+    if (index < 0)
+        return false;
+
+    const std::unique_ptr<juce::InputStream> stream (archive.createStreamForEntry (index));
+    return stream != nullptr && readBounded (*stream, limit, out);
+}
+
+/** Decodes image bytes when their header claims a size the skin may have. */
+juce::Image decodeChecked (const juce::MemoryBlock& bytes)
+{
+    const auto size = ImageHeader::readSize (bytes.getData(), bytes.getSize());
+    if (!ImageHeader::isAcceptable (size, SkinSource::maxImageSide, SkinSource::maxImagePixels))
+        return {};
+
+    auto image = juce::ImageFileFormat::loadFrom (bytes.getData(), bytes.getSize());
+    // A decoder that disagrees with the header it was checked against gets no say either.
+    if (!image.isValid() || image.getWidth() != size.width || image.getHeight() != size.height)
+        return {};
+    return image;
+}
+
+/** The process-wide cache: one decode per image while any control holds it. */
+juce::Image cachedImage (const juce::String& key, const std::function<juce::Image()>& decode)
+{
+    const auto hash = key.hashCode64();
+    auto image = juce::ImageCache::getFromHashCode (hash);
+    if (!image.isValid())
+    {
+        image = decode();
+        if (image.isValid())
+            juce::ImageCache::addImageToCache (image, hash);
+    }
+    return image;
+}
+
+// Long enough for a late initialisation or a preset load to finish, short enough that a writer that is
+// itself stuck cannot freeze the editor: the control is then built unconnected.
+constexpr juce::uint32 lockPatienceMilliseconds = 2000;
+constexpr int lockPollMilliseconds = 2;
+} // namespace
+
+SkinSource::SkinSource (BasePlugin& processorToUse, const juce::String& nameOfSkin)
+    : processor (processorToUse)
+    , skinName (nameOfSkin)
+{
+}
+
+SkinSource::~SkinSource()
+{
+    closeSkinFile();
+}
+
+void SkinSource::closeSkinFile()
+{
+    // The inner archive reads the entry's bytes, which came from the outer archive: close in that order.
+    innerArchive.reset();
+    skinEntryBytes.reset();
+    skinDigest.clear();
+    outerArchive.reset();
+}
+
+//==============================================================================
+std::unique_ptr<GFXPanel> SkinSource::createEditorPanel()
+{
+    loadingMode = skinName.isEmpty() ? loadingBuiltInSkin : loadingUserSkin;
+    const auto text = readDescription();
+    auto panel = text.isEmpty() ? nullptr : buildFromText (text);
+    loadingMode = idle;
+    return panel;
+}
+
+juce::String SkinSource::readDescription()
+{
+    if (skinName.isEmpty())
+        return getResourceAsString (skinDescriptionName);
+
+    openSkinFile();
+    juce::MemoryBlock bytes;
+    if (innerArchive == nullptr ||
+        !readEntry (*innerArchive, skinDescriptionName, maxDescriptionBytes, bytes))
+        return {};
+    return juce::String::createStringFromData (bytes.getData(), (int) bytes.getSize());
+}
+
+std::unique_ptr<GFXPanel> SkinSource::buildFromText (const juce::String& text)
+{
+    const auto root = XmlHelpers::parse (text);
+    return root != nullptr ? createMainPanel (*root) : nullptr;
+}
+
+std::unique_ptr<GFXPanel> SkinSource::createMainPanel (const juce::XmlElement& root)
+{
+    if (!processor.isOwnXmlElement (&root, rootTag))
+        return nullptr;
+
+    for (const auto* child : root.getChildIterator())
+    {
+        if (XmlHelpers::tagIs (*child, "Panel") &&
+            child->getStringAttribute ("name").equalsIgnoreCase ("MainPanel"))
+        {
+            auto panel = std::make_unique<GFXPanel> ("MainEditorPanel");
+            panel->loadFromXml (*child, *this);
+            return panel;
+        }
+    }
+    return nullptr;
+}
+
+//==============================================================================
+juce::File SkinSource::getSkinsDirectory (const BasePlugin& processorToAsk)
+{
+    return processorToAsk.getCommonDataDirectory().getChildFile ("Skins");
+}
+
+juce::File SkinSource::getSkinFile() const
+{
+    return getSkinsDirectory (processor).getChildFile (skinName + skinFileExtension);
+}
+
+void SkinSource::openSkinFile()
+{
+    closeSkinFile();
+
+    if (skinName.isEmpty())
+        return;
+
+    const auto file = getSkinFile();
+    if (!file.existsAsFile())
+        return;
+
+    outerArchive = std::make_unique<juce::ZipFile> (file);
+
+    juce::MemoryBlock digestBytes;
+    if (!readEntry (*outerArchive, skinName + ".md5", 1024, digestBytes))
+        return;
+
+    if (!readEntry (*outerArchive, skinName + ".skin", maxSkinEntryBytes, skinEntryBytes))
+        return;
+
+    const auto expected =
+        juce::String::createStringFromData (digestBytes.getData(), (int) digestBytes.getSize());
+    const auto actual = digestOf (skinEntryBytes);
+    if (!expected.equalsIgnoreCase (actual))
+    {
+        skinEntryBytes.reset();
+        return;
+    }
+
+    skinDigest = actual;
+    innerArchive = std::make_unique<juce::ZipFile> (
+        new juce::MemoryInputStream (skinEntryBytes.getData(), skinEntryBytes.getSize(), false), true);
+}
+
+juce::String SkinSource::digestOf (const juce::MemoryBlock& bytes)
+{
+    return juce::MD5 (bytes).toHexString();
+}
+
+bool SkinSource::isSkinValid (BasePlugin& processorToUse, const juce::String& name)
+{
+    if (name.isEmpty())
+        return false;
+
+    SkinSource source (processorToUse, name);
+    source.openSkinFile();
+    return source.isSkinFileOpen();
+}
+
+//==============================================================================
+juce::Image SkinSource::getImage (const juce::String& fileName)
+{
+    if (loadingMode == loadingUserSkin)
+        return getImageFromSkinFile (fileName);
+
+    if (fileName.isEmpty())
+        return {};
+
+    return cachedImage ("embedded:" + fileName.toLowerCase(),
+                        [&fileName] { return getResourceAsImage (fileName); });
+}
+
+juce::Image SkinSource::getImageFromSkinFile (const juce::String& fileName)
+{
+    if (innerArchive == nullptr)
+        openSkinFile();
+    if (innerArchive == nullptr || fileName.isEmpty())
+        return {};
+
+    return cachedImage ("skin:" + skinDigest + ":" + fileName,
+                        [this, &fileName]() -> juce::Image
+                        {
+                            juce::MemoryBlock bytes;
+                            if (!readEntry (*innerArchive, fileName, maxImageBytes, bytes))
+                                return {};
+                            return decodeChecked (bytes);
+                        });
+}
+
+//==============================================================================
+Parameter* SkinSource::findParameter (const juce::String& displayName) const
+{
+    auto& manager = processor.getParameterManager();
+    const auto& lock = manager.getLock();
+    const auto deadline = juce::Time::getMillisecondCounter() + lockPatienceMilliseconds;
+
+    for (;;)
+    {
+        if (lock.tryEnterRead())
+        {
+            auto* found = manager.getParameter (manager.getParameterIdByName (displayName));
+            lock.exitRead();
+            return found;
+        }
+
+        if (juce::Time::getMillisecondCounter() >= deadline)
+            return nullptr;
+
+        juce::Thread::sleep (lockPollMilliseconds);
+    }
+}
+
+int SkinSource::findEventId (const juce::String& eventName) const
+{
+    return processor.getEventsMap().getEventId (eventName);
+}
+
+juce::String SkinSource::getEventName (int eventId) const
+{
+    return processor.getEventsMap().getEventName (eventId);
+}
