@@ -78,6 +78,15 @@ juce::Image cachedImage (const juce::String& key, const std::function<juce::Imag
     return image;
 }
 
+std::function<juce::Image (const juce::String&)>& embeddedImageOverride()
+{
+    static std::function<juce::Image (const juce::String&)> lookup;
+    return lookup;
+}
+
+// Part of the embedded images' cache keys, so images of an earlier override are never served.
+int embeddedImageGeneration = 0;
+
 // Long enough for a late initialisation or a preset load to finish, short enough that a writer that is
 // itself stuck cannot freeze the editor: the control is then built unconnected.
 constexpr juce::uint32 lockPatienceMilliseconds = 2000;
@@ -196,6 +205,12 @@ void SkinSource::openSkinFile()
         new juce::MemoryInputStream (skinEntryBytes.getData(), skinEntryBytes.getSize(), false), true);
 }
 
+void SkinSource::overrideEmbeddedImages (std::function<juce::Image (const juce::String&)> lookup)
+{
+    embeddedImageOverride() = std::move (lookup);
+    ++embeddedImageGeneration;
+}
+
 juce::String SkinSource::digestOf (const juce::MemoryBlock& bytes)
 {
     return juce::MD5 (bytes).toHexString();
@@ -220,8 +235,12 @@ juce::Image SkinSource::getImage (const juce::String& fileName)
     if (fileName.isEmpty())
         return {};
 
-    return cachedImage ("embedded:" + fileName.toLowerCase(),
-                        [&fileName] { return getResourceAsImage (fileName); });
+    return cachedImage ("embedded:" + juce::String (embeddedImageGeneration) + ":" + fileName.toLowerCase(),
+                        [&fileName]
+                        {
+                            const auto& lookup = embeddedImageOverride();
+                            return lookup ? lookup (fileName) : getResourceAsImage (fileName);
+                        });
 }
 
 juce::Image SkinSource::getImageFromSkinFile (const juce::String& fileName)

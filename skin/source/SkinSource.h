@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_core/juce_core.h>
 #include <juce_graphics/juce_graphics.h>
@@ -106,6 +107,10 @@ public:
     BasePlugin& getProcessor() const noexcept { return processor; }
     const juce::String& getSkinName() const noexcept { return skinName; }
     int getLoadingMode() const noexcept { return loadingMode; }
+
+    /** Test seam: a function that stands in for the embedded images (an empty function restores them).
+        Images looked up before the change are not served after it. */
+    static void overrideEmbeddedImages (std::function<juce::Image (const juce::String& fileName)> lookup);
 
     /** The MD5 digest that a ".md5" entry holds for these ".skin" bytes (lower-case hexadecimal): what a
         skin author's tool writes. */

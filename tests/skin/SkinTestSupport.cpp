@@ -1,0 +1,155 @@
+#include "SkinTestSupport.h"
+
+#include "framework/XmlHelpers.h"
+#include "skin/source/SkinSource.h"
+
+namespace SkinTest
+{
+namespace
+{
+const char* const parameterTable = R"(
+<PluginParameters application="SkinTest">
+  <param index="0" name="Cutoff" value="0.25" auto="true"/>
+  <param index="1" name="Resonance" value="0.5" auto="true"/>
+  <param index="2" name="Mode" type="int" min="0" max="3" value="2" auto="true"/>
+  <param index="3" name="Power" type="bool" value="0" auto="true"/>
+  <param index="4" name="Bend" min="-1" max="1" value="0" auto="true"/>
+  <param index="5" name="Name" type="string" value="Init"/>
+</PluginParameters>)";
+} // namespace
+
+Plugin::Plugin()
+{
+    BasePlugin::overrideApplicationDataFolders (folder.getChildFile ("user"), folder.getChildFile ("common"));
+    getParameterManager().loadFromXml (*XmlHelpers::parse (juce::String (parameterTable)));
+    getEventsMap().addEvent (7001, "Test press");
+    getEventsMap().addEvent (7002, "Test release");
+    getSkinsFolder().createDirectory();
+}
+
+Plugin::~Plugin()
+{
+    BasePlugin::overrideApplicationDataFolders ({}, {});
+}
+
+Parameter& Plugin::parameter (const juce::String& name)
+{
+    auto& manager = getParameterManager();
+    auto* found = manager.getParameter (manager.getParameterIdByName (name));
+    jassert (found != nullptr);
+    return *found;
+}
+
+juce::File Plugin::getSkinsFolder() const
+{
+    return SkinSource::getSkinsDirectory (*this);
+}
+
+//==============================================================================
+juce::Colour frameColour (int frame)
+{
+    return juce::Colour::fromRGB ((juce::uint8) frame, (juce::uint8) (255 - frame), 128);
+}
+
+int frameOfColour (juce::Colour colour)
+{
+    const int frame = colour.getRed();
+    return colour == frameColour (frame) ? frame : -1;
+}
+
+juce::Image makeStrip (int frames, int width, int frameHeight)
+{
+    juce::Image strip (juce::Image::RGB, width, frames * frameHeight, false);
+    juce::Graphics g (strip);
+    for (int i = 0; i < frames; ++i)
+    {
+        g.setColour (frameColour (i));
+        g.fillRect (0, i * frameHeight, width, frameHeight);
+    }
+    return strip;
+}
+
+juce::MemoryBlock encodePng (const juce::Image& image)
+{
+    juce::MemoryBlock block;
+    juce::MemoryOutputStream out (block, false);
+    juce::PNGImageFormat().writeImageToStream (image, out);
+    out.flush();
+    return block;
+}
+
+juce::Colour pixelAt (juce::Component& component, juce::Point<int> point)
+{
+    const auto snapshot = component.createComponentSnapshot (component.getLocalBounds(), false, 1.0f);
+    return snapshot.getPixelAt (point.x, point.y);
+}
+
+int shownFrame (juce::Component& component)
+{
+    return frameOfColour (pixelAt (component, component.getLocalBounds().getCentre()));
+}
+
+//==============================================================================
+juce::String skinDocument (const juce::String& mainPanelBody, const juce::String& application)
+{
+    return "<PluginEditor application=\"" + application + "\"><Panel name=\"MainPanel\">" + mainPanelBody +
+           "</Panel></PluginEditor>";
+}
+
+//==============================================================================
+juce::MemoryBlock textBlock (const juce::String& text)
+{
+    return {text.toRawUTF8(), text.getNumBytesAsUTF8()};
+}
+
+juce::MemoryBlock makeZip (const Entries& entries, bool compress)
+{
+    juce::ZipFile::Builder builder;
+    for (const auto& [name, bytes] : entries)
+        builder.addEntry (new juce::MemoryInputStream (bytes, true), compress ? 6 : 0, name,
+                          juce::Time (2020, 0, 1, 0, 0));
+
+    juce::MemoryBlock block;
+    juce::MemoryOutputStream out (block, false);
+    builder.writeToStream (out, nullptr);
+    out.flush();
+    return block;
+}
+
+juce::MemoryBlock writeUserSkin (const juce::File& folder, const juce::String& name,
+                                 const Entries& innerEntries, const juce::String* md5Text)
+{
+    const auto skinEntry = makeZip (innerEntries);
+    const auto digest = md5Text != nullptr ? *md5Text : SkinSource::digestOf (skinEntry);
+    const auto outer = makeZip ({{name + ".md5", textBlock (digest)}, {name + ".skin", skinEntry}});
+    folder.createDirectory();
+    folder.getChildFile (name + SkinSource::skinFileExtension)
+        .replaceWithData (outer.getData(), outer.getSize());
+    return skinEntry;
+}
+
+//==============================================================================
+void ControllerLog::add (const std::string& what, GUIController* c)
+{
+    auto* component = dynamic_cast<juce::Component*> (c);
+    lines.push_back (what + " " +
+                     (component != nullptr ? component->getName().toStdString() : std::string ("?")));
+}
+
+juce::MouseEvent mouseAt (juce::Component& component, juce::Point<float> position, juce::ModifierKeys mods,
+                          int clicks)
+{
+    return dragEvent (component, position, position, mods, clicks);
+}
+
+juce::MouseEvent dragEvent (juce::Component& component, juce::Point<float> from, juce::Point<float> to,
+                            juce::ModifierKeys mods, int clicks)
+{
+    auto source = juce::Desktop::getInstance().getMainMouseSource();
+    const auto now = juce::Time::getCurrentTime();
+    return juce::MouseEvent (
+        source, to, mods, juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+        juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
+        juce::MouseInputSource::defaultTiltY, &component, &component, now, from, now, clicks, from != to);
+}
+} // namespace SkinTest

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "TestSupport.h"
+#include "framework/BasePlugin.h"
+#include "skin/controller/GUIController.h"
+
+#include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+/** Shared fixtures of the skin tests: a small processor to bind controls to, flat-colour film strips,
+    skin documents and user skin archives built in memory, and recording listeners. */
+namespace SkinTest
+{
+/** The product name a test skin's "application" must carry. */
+inline constexpr const char* productName = "SkinTest";
+
+/** Parameters: 0 "Cutoff" (float, 0.25), 1 "Resonance" (float, 0.5), 2 "Mode" (int 0..3, 2),
+    3 "Power" (bool, off), 4 "Bend" (float -1..1, 0), 5 "Name" (string). Events: the processor's own plus
+    7001 "Test press" and 7002 "Test release". The folder seam points into a temporary folder for the
+    fixture's life, so no test reaches the real skins folder. */
+class Plugin : public BasePlugin
+{
+public:
+    Plugin();
+    ~Plugin() override;
+
+    juce::String getProductName() const override { return productName; }
+    juce::String getFilePrefix() const override { return "ST"; }
+    int getNumHostParameters() const override { return 6; }
+    juce::String getInputChannelName (int) const override { return {}; }
+    juce::String getOutputChannelName (int) const override { return {}; }
+    bool isInputChannelStereoPair (int) const override { return false; }
+    bool isOutputChannelStereoPair (int) const override { return false; }
+    bool acceptsMidi() const override { return true; }
+    bool producesMidi() const override { return false; }
+
+    Parameter& parameter (const juce::String& name);
+    juce::File getSkinsFolder() const;
+
+    juce::MidiKeyboardState keyboardState;
+
+private:
+    TemporaryFolder folder;
+};
+
+//==============================================================================
+// Film strips whose frame i is one flat, unique, opaque colour, so the centre pixel names the frame.
+
+juce::Colour frameColour (int frame);
+/** The frame a colour names; -1 for a colour that names none (a background, a blend of two frames). */
+int frameOfColour (juce::Colour colour);
+juce::Image makeStrip (int frames, int width, int frameHeight);
+juce::MemoryBlock encodePng (const juce::Image& image);
+
+/** The frame shown in the centre of the component, from a headless snapshot; -1 when none. */
+int shownFrame (juce::Component& component);
+/** The snapshot's pixel at a point of the component. */
+juce::Colour pixelAt (juce::Component& component, juce::Point<int> point);
+
+//==============================================================================
+// Skin documents
+
+/** <PluginEditor application="..."> with one main panel whose elements are the given text. */
+juce::String skinDocument (const juce::String& mainPanelBody, const juce::String& application = productName);
+
+//==============================================================================
+// Archives
+
+using Entries = std::vector<std::pair<juce::String, juce::MemoryBlock>>;
+
+juce::MemoryBlock textBlock (const juce::String& text);
+/** A zip archive of the entries, deflated or stored. */
+juce::MemoryBlock makeZip (const Entries& entries, bool compress = true);
+
+/** "<name>.zebskin" in the folder, holding "<name>.skin" (a zip of the inner entries) and "<name>.md5"
+    with the given text (by default the digest of the ".skin" entry). Returns the ".skin" entry's bytes. */
+juce::MemoryBlock writeUserSkin (const juce::File& folder, const juce::String& name,
+                                 const Entries& innerEntries, const juce::String* md5Text = nullptr);
+
+//==============================================================================
+// Recording listeners
+
+/** Every GUIController::Listener call as a line: "started <control>", "ended", "value", "action <id>". */
+class ControllerLog : public GUIController::Listener
+{
+public:
+    void controllerDragStarted (GUIController* c) override { add ("started", c); }
+    void controllerDragEnded (GUIController* c) override { add ("ended", c); }
+    void controllerValueChanged (GUIController* c) override { add ("value", c); }
+    void controllerActionTriggered (GUIController* c, int eventId) override
+    {
+        add ("action " + std::to_string (eventId), c);
+    }
+
+    std::vector<std::string> lines;
+
+private:
+    void add (const std::string& what, GUIController* c);
+};
+
+/** Counts what a parameter's synchronous listeners hear: gesture begins and ends, value changes. */
+class GestureCounter : public Parameter::Listener
+{
+public:
+    void parameterChanged (Parameter*) override { ++changes; }
+    void parameterChangeGestureBegin (Parameter*) override { ++begins; }
+    void parameterChangeGestureEnd (Parameter*) override { ++ends; }
+
+    int begins = 0;
+    int ends = 0;
+    int changes = 0;
+};
+
+/** A synthetic mouse event on the component at a local point (headless). */
+juce::MouseEvent mouseAt (juce::Component& component, juce::Point<float> position,
+                          juce::ModifierKeys mods = {}, int clicks = 1);
+/** A synthetic drag event: pressed at from, now at to. */
+juce::MouseEvent dragEvent (juce::Component& component, juce::Point<float> from, juce::Point<float> to,
+                            juce::ModifierKeys mods = {}, int clicks = 1);
+} // namespace SkinTest
