@@ -1,6 +1,7 @@
 #include "vst/JuceVSTWrapper.h"
 
 #include "vst/AudioProcessorEditor.h"
+#include "vst/XWindowManagerAtoms.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -188,6 +189,9 @@ VstIntPtr JuceVSTWrapper::dispatcher (VstInt32 opcode, VstInt32 index, VstIntPtr
 
             if (editorComp != nullptr)
             {
+                // On a display no window manager has prepared, the first window would end the host.
+                XWindowManagerAtoms::ensureExist();
+
                 editorComp->setOpaque (true);
                 editorComp->setVisible (false);
                 editorComp->addToDesktop (0, ptr); // a child X window of the host's

@@ -1,5 +1,7 @@
+#include "HostXWindow.h"
 #include "TestHost.h"
 #include "TestSupport.h"
+#include "XvfbDisplay.h"
 
 #include <gtest/gtest.h>
 
@@ -562,17 +564,14 @@ TEST_F (VstWrapper, AnyOpcodeWithAnyArgumentIsSafe)
     EXPECT_EQ (plugin.dispatch (effGetVstVersion), 2400);
 }
 
-// Embedding needs an X display with a window manager; run under one to cover it.
-TEST (VstWrapperEditor, EmbedsIntoTheHostWindow)
+// A bare X server, as a host may run on: no window manager has created its atoms, and JUCE has already
+// looked them up without them. Embedding must neither fail nor end the process with an X error.
+TEST (VstWrapperEditor, EmbedsIntoTheHostWindowOnABareXServer)
 {
-    if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty())
-        GTEST_SKIP() << "no X display";
+    KELVANOR_REQUIRE_XVFB();
 
-    juce::Component hostWindow;
-    hostWindow.setSize (400, 300);
-    hostWindow.addToDesktop (0);
-    auto* peer = hostWindow.getPeer();
-    ASSERT_NE (peer, nullptr);
+    HostXWindow hostWindow;
+    ASSERT_TRUE (hostWindow.isValid());
 
     TestHost host;
     factoryConfig = {};
@@ -581,19 +580,25 @@ TEST (VstWrapperEditor, EmbedsIntoTheHostWindow)
     factoryConfig = {};
     ASSERT_TRUE (plugin.isValid());
 
-    EXPECT_EQ (plugin.dispatch (effEditOpen, 0, 0, peer->getNativeHandle()), 1);
-    auto* editor = plugin.synth().getActiveEditor();
-    ASSERT_NE (editor, nullptr);
-    ASSERT_NE (editor->getParentComponent(), nullptr);
-    EXPECT_TRUE (editor->getParentComponent()->isOnDesktop());
-    EXPECT_TRUE (editor->isShowing());
-    plugin.dispatch (effEditIdle);
-    pumpMessages();
-    EXPECT_EQ (plugin.dispatch (effEditClose), 0);
-    EXPECT_EQ (plugin.synth().getActiveEditor(), nullptr);
+    for (int round = 0; round < 2; ++round)
+    {
+        EXPECT_EQ (plugin.dispatch (effEditOpen, 0, 0, hostWindow.getHandle()), 1);
+        auto* editor = plugin.synth().getActiveEditor();
+        ASSERT_NE (editor, nullptr);
+        ASSERT_NE (editor->getParentComponent(), nullptr);
+        EXPECT_TRUE (editor->getParentComponent()->isOnDesktop());
+        EXPECT_TRUE (editor->isShowing());
+        plugin.dispatch (effEditIdle);
+        pumpMessages();
+        EXPECT_EQ (plugin.dispatch (effEditClose), 0);
+        EXPECT_EQ (plugin.synth().getActiveEditor(), nullptr);
+    }
+
+    for (const auto* atom : {"WM_PROTOCOLS", "WM_STATE", "WM_DELETE_WINDOW"})
+        EXPECT_TRUE (hostWindow.atomExists (atom)) << atom;
 
     // Opened and left open when the instance closes.
-    EXPECT_EQ (plugin.dispatch (effEditOpen, 0, 0, peer->getNativeHandle()), 1);
+    EXPECT_EQ (plugin.dispatch (effEditOpen, 0, 0, hostWindow.getHandle()), 1);
     plugin.close();
 }
 } // namespace

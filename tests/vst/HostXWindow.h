@@ -1,0 +1,22 @@
+#pragma once
+
+/** A top-level X window as a host makes one for a plug-in's editor: on a connection of its own, not
+    through JUCE's windows. Needs DISPLAY to name a running server. */
+class HostXWindow
+{
+public:
+    HostXWindow();
+    ~HostXWindow();
+
+    bool isValid() const noexcept { return window != 0; }
+
+    /** The window id as the host passes it to effEditOpen. */
+    void* getHandle() const noexcept { return reinterpret_cast<void*> (window); }
+
+    /** Asks the server without creating the atom. */
+    bool atomExists (const char* name) const;
+
+private:
+    void* display = nullptr;
+    unsigned long window = 0;
+};
