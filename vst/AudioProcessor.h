@@ -1,15 +1,16 @@
 #pragma once
 
 #include <juce_audio_basics/juce_audio_basics.h>
-#include <juce_gui_basics/juce_gui_basics.h>
 
 #include <atomic>
+#include <cstddef>
 #include <memory>
 
 namespace juce
 {
 class AudioProcessor;
 class AudioProcessorEditor;
+class Component;
 
 //==============================================================================
 /** Receives parameter changes, edit gestures and general changes of a processor. Called on whatever
@@ -171,12 +172,30 @@ public:
     const WrapperType wrapperType;
 
 private:
+    /** The editor alive now; it reads null once the editor is deleted, whoever deletes it. Defined
+        beside the editor, so that processors compile without the GUI module. */
+    class EditorPointer
+    {
+    public:
+        EditorPointer() noexcept;
+        ~EditorPointer();
+
+        EditorPointer& operator= (AudioProcessorEditor* editor) noexcept;
+        AudioProcessorEditor* getComponent() const noexcept;
+        bool operator== (std::nullptr_t) const noexcept { return getComponent() == nullptr; }
+
+    private:
+        WeakReference<Component> editorComponent;
+
+        JUCE_DECLARE_NON_COPYABLE (EditorPointer)
+    };
+
     template <typename Callback>
     void callListeners (Callback&& callback);
 
     AudioPlayHead* playHead = nullptr;
     Array<AudioProcessorListener*> listeners;
-    Component::SafePointer<AudioProcessorEditor> activeEditor;
+    EditorPointer activeEditor;
 
     // Written by the wrapper on the host's threads, read by the processor on the audio thread.
     std::atomic<double> sampleRate{0.0};

@@ -22,4 +22,20 @@ AudioProcessorEditor::~AudioProcessorEditor()
     processor.editorBeingDeleted (this);
 }
 
+//==============================================================================
+AudioProcessor::EditorPointer::EditorPointer() noexcept = default;
+AudioProcessor::EditorPointer::~EditorPointer() = default;
+
+AudioProcessor::EditorPointer& AudioProcessor::EditorPointer::operator= (AudioProcessorEditor* editor) noexcept
+{
+    editorComponent = editor;
+    return *this;
+}
+
+AudioProcessorEditor* AudioProcessor::EditorPointer::getComponent() const noexcept
+{
+    // Only editors are ever stored here.
+    return static_cast<AudioProcessorEditor*> (editorComponent.get());
+}
+
 } // namespace juce
