@@ -190,7 +190,8 @@ void ModalComponent::resized()
 
 void ModalComponent::parentHierarchyChanged()
 {
-    if (getParentComponent() != &coveringWindow)
+    // Being taken out of a parent (null) is a step of moving into the covering window, not a new home.
+    if (auto* parent = getParentComponent(); parent != nullptr && parent != &coveringWindow)
         if (auto* parent = coveringWindow.getParentComponent())
             parent->removeChildComponent (&coveringWindow);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/ListenerArray.h"
+
 #include "skin/windows/FileChooserPolicy.h"
 
 /** A read-only path field with a "Browse" button that picks one existing file. Message thread only. */
@@ -52,7 +54,7 @@ private:
     juce::Font font{13.0f};
     juce::Rectangle<int> boxArea, textArea;
     const juce::String marker{"[...]"};
-    juce::Array<Listener*> listeners;
+    ListenerArray<Listener> listeners;
     FileChooserPolicy chooser{*this};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PathComponent)

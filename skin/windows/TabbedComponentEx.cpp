@@ -12,25 +12,17 @@ TabbedComponentEx::~TabbedComponentEx() = default;
 
 void TabbedComponentEx::addListener (Listener* l)
 {
-    if (l != nullptr)
-        listeners.addIfNotAlreadyThere (l);
+    listeners.add (l);
 }
 
 void TabbedComponentEx::removeListener (Listener* l)
 {
-    listeners.removeFirstMatchingValue (l);
+    listeners.remove (l);
 }
 
 void TabbedComponentEx::currentTabChanged (int, const juce::String&)
 {
-    // Last added first; the index is clamped so that a listener may remove itself.
-    for (int i = listeners.size(); --i >= 0;)
-    {
-        i = juce::jmin (i, listeners.size() - 1);
-        if (i < 0)
-            break;
-        listeners.getUnchecked (i)->tabChanged (this);
-    }
+    listeners.call ([this] (Listener& l) { l.tabChanged (this); });
 
     if (auto* page = getCurrentContentComponent())
         if (&page->getLookAndFeel() != &getLookAndFeel())

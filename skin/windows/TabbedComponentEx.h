@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/ListenerArray.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /** A tabbed component whose pages follow its look and feel and whose page area is a rounded box.
@@ -39,7 +41,7 @@ public:
     void paint (juce::Graphics&) override;
 
 private:
-    juce::Array<Listener*> listeners;
+    ListenerArray<Listener> listeners;
     juce::Path outline;
     int cornerValue = 8;
 
