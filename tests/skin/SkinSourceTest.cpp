@@ -1,0 +1,319 @@
+#include "skin/source/SkinSource.h"
+#include "SkinTestSupport.h"
+#include "skin/panel/GFXPanel.h"
+#include "skin/source/ImageHeader.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using namespace SkinTest;
+
+const juce::String oneKnobPanel = "<gfx resource='back.png'/><controls>"
+                                  "<Panel name='inner'><gfx resource='strip.png' framesNum='4'/></Panel>"
+                                  "</controls>";
+
+class SkinSourceTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { SkinSource::overrideEmbeddedImages ({}); }
+
+    Entries validEntries (const juce::String& description = skinDocument (oneKnobPanel))
+    {
+        return {{"skin.xml", textBlock (description)},
+                {"back.png", encodePng (makeStrip (1, 30, 20))},
+                {"strip.png", encodePng (makeStrip (4, 10, 5))}};
+    }
+
+    juce::File skins() const { return plugin.getSkinsFolder(); }
+
+    Plugin plugin;
+};
+
+TEST_F (SkinSourceTest, UserSkinArchivesAreOpenedOnlyWhenWholeAndTheirChecksumMatches)
+{
+    const auto validDigest = SkinSource::digestOf (makeZip (validEntries()));
+    struct Case
+    {
+        const char* what;
+        std::function<void (const juce::File&)> write;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"valid", [&] (const juce::File& f) { writeUserSkin (f, "Skin", validEntries()); }, true},
+        {"upper-case digest",
+         [&] (const juce::File& f)
+         {
+             const auto upper = validDigest.toUpperCase();
+             writeUserSkin (f, "Skin", validEntries(), &upper);
+         },
+         true},
+        {"digest with a trailing line break",
+         [&] (const juce::File& f)
+         {
+             const auto withBreak = validDigest + "\n";
+             writeUserSkin (f, "Skin", validEntries(), &withBreak);
+         },
+         false},
+        {"wrong digest",
+         [&] (const juce::File& f)
+         {
+             const juce::String wrong ("00000000000000000000000000000000");
+             writeUserSkin (f, "Skin", validEntries(), &wrong);
+         },
+         false},
+        {"no md5 entry",
+         [&] (const juce::File& f)
+         {
+             const auto outer = makeZip ({{"Skin.skin", makeZip (validEntries())}});
+             f.getChildFile ("Skin.zebskin").replaceWithData (outer.getData(), outer.getSize());
+         },
+         false},
+        {"no skin entry",
+         [&] (const juce::File& f)
+         {
+             const auto outer = makeZip ({{"Skin.md5", textBlock (validDigest)}});
+             f.getChildFile ("Skin.zebskin").replaceWithData (outer.getData(), outer.getSize());
+         },
+         false},
+        {"entries named in another case",
+         [&] (const juce::File& f)
+         {
+             const auto outer =
+                 makeZip ({{"skin.md5", textBlock (validDigest)}, {"skin.skin", makeZip (validEntries())}});
+             f.getChildFile ("Skin.zebskin").replaceWithData (outer.getData(), outer.getSize());
+         },
+         false},
+        {"a folder named like the archive",
+         [&] (const juce::File& f)
+         { writeUserSkin (f.getChildFile ("Skin.zebskin"), "Skin", validEntries()); },
+         false},
+        {"not a zip",
+         [&] (const juce::File& f) { f.getChildFile ("Skin.zebskin").replaceWithText ("hello"); }, false},
+        {"no file", [] (const juce::File&) {}, false},
+    };
+
+    for (const auto& c : cases)
+    {
+        skins().deleteRecursively();
+        skins().createDirectory();
+        c.write (skins());
+        EXPECT_EQ (SkinSource::isSkinValid (plugin, "Skin"), c.valid) << c.what;
+
+        SkinSource source (plugin, "Skin");
+        const auto panel = source.createEditorPanel();
+        EXPECT_EQ (panel != nullptr, c.valid) << c.what;
+        EXPECT_EQ (source.getLoadingMode(), SkinSource::idle) << c.what;
+        if (panel != nullptr)
+        {
+            EXPECT_EQ (panel->getName(), "MainEditorPanel");
+            EXPECT_EQ (panel->getBounds(), juce::Rectangle<int> (0, 0, 30, 20)) << c.what;
+            auto* inner = dynamic_cast<GFXPanel*> (panel->findControl ("inner"));
+            ASSERT_NE (inner, nullptr);
+            EXPECT_EQ (inner->getFrameHeight(), 5);
+            EXPECT_EQ (shownFrame (*inner), 0);
+        }
+    }
+}
+
+TEST_F (SkinSourceTest, AnEmptyNameIsTheBuiltInSkinAndNeverTouchesTheSkinsFolder)
+{
+    writeUserSkin (skins(), "", validEntries());
+    EXPECT_FALSE (SkinSource::isSkinValid (plugin, ""));
+
+    SkinSource builtIn (plugin, {});
+    builtIn.openSkinFile();
+    EXPECT_FALSE (builtIn.isSkinFileOpen());
+    EXPECT_EQ (builtIn.getSkinFile().getParentDirectory(), skins());
+}
+
+TEST_F (SkinSourceTest, AUserSkinNeverBorrowsAnEmbeddedImageButTheBuiltInSkinUsesThem)
+{
+    const auto embedded = makeStrip (2, 6, 6);
+    SkinSource::overrideEmbeddedImages (
+        [embedded] (const juce::String& name)
+        { return name == "strip.png" || name == "back.png" ? embedded : juce::Image(); });
+
+    auto entries = validEntries();
+    entries.erase (entries.begin() + 2); // the archive lacks strip.png
+    writeUserSkin (skins(), "Skin", entries);
+
+    SkinSource user (plugin, "Skin");
+    const auto panel = user.createEditorPanel();
+    ASSERT_NE (panel, nullptr);
+    auto* inner = dynamic_cast<GFXPanel*> (panel->findControl ("inner"));
+    ASSERT_NE (inner, nullptr);
+    EXPECT_FALSE (inner->hasImage());
+    EXPECT_TRUE (panel->hasImage());
+
+    // Outside a skin build the lookup is the embedded one.
+    SkinSource builtIn (plugin, {});
+    EXPECT_TRUE (builtIn.getImage ("strip.png").isValid());
+    EXPECT_FALSE (builtIn.getImage ("absent.png").isValid());
+}
+
+TEST_F (SkinSourceTest, DecodedImagesAreSharedBetweenSourcesAndReopeningKeepsThemReadable)
+{
+    writeUserSkin (skins(), "Skin", validEntries());
+    SkinSource first (plugin, "Skin");
+    SkinSource second (plugin, "Skin");
+    const auto a = first.getImageFromSkinFile ("strip.png");
+    first.openSkinFile(); // reopening while an image of the archive is alive
+    const auto b = second.getImageFromSkinFile ("strip.png");
+    const auto c = first.getImageFromSkinFile ("back.png");
+    ASSERT_TRUE (a.isValid());
+    ASSERT_TRUE (c.isValid());
+    EXPECT_EQ (a.getPixelData(), b.getPixelData()) << "one decode per image per process";
+    EXPECT_EQ (frameOfColour (a.getPixelAt (0, 19)), 3);
+
+    SkinSource::overrideEmbeddedImages ([] (const juce::String&) { return makeStrip (1, 2, 2); });
+    SkinSource builtInA (plugin, {}), builtInB (plugin, {});
+    EXPECT_EQ (builtInA.getImage ("Knob.png").getPixelData(), builtInB.getImage ("knob.PNG").getPixelData());
+}
+
+juce::uint32 crc32Of (const juce::uint8* data, size_t size)
+{
+    juce::uint32 crc = 0xffffffffu;
+    for (size_t i = 0; i < size; ++i)
+    {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+/** A PNG whose header claims the given size, with a correct header checksum, so that without the skin
+    source's own check a decoder would set out to allocate that canvas. */
+juce::MemoryBlock pngClaiming (juce::uint32 width, juce::uint32 height)
+{
+    auto png = encodePng (makeStrip (1, 4, 4));
+    auto* bytes = static_cast<juce::uint8*> (png.getData());
+    for (int i = 0; i < 4; ++i)
+    {
+        bytes[16 + i] = (juce::uint8) (width >> (24 - 8 * i));
+        bytes[20 + i] = (juce::uint8) (height >> (24 - 8 * i));
+    }
+    const auto crc = crc32Of (bytes + 12, 17); // chunk type and its 13 data bytes
+    for (int i = 0; i < 4; ++i)
+        bytes[29 + i] = (juce::uint8) (crc >> (24 - 8 * i));
+    return png;
+}
+
+TEST_F (SkinSourceTest, HostileSkinsAreRefusedOrClampedWithoutACrash)
+{
+    const auto deep = juce::String::repeatedString ("<Panel>", 100000);
+    struct Case
+    {
+        const char* what;
+        Entries entries;
+        bool panelBuilt;
+        bool stripValid;
+    };
+    auto with = [this] (const juce::String& name, juce::MemoryBlock bytes)
+    {
+        auto entries = validEntries();
+        for (auto& e : entries)
+            if (e.first == name)
+                e.second = std::move (bytes);
+        return entries;
+    };
+    const Case cases[] = {
+        {"an image claiming a multi-gigabyte canvas", with ("strip.png", pngClaiming (100000, 100000)), true,
+         false},
+        {"an image of 0 x 0", with ("strip.png", pngClaiming (0, 0)), true, false},
+        {"an image whose header was only rewritten", with ("strip.png", pngClaiming (4, 4)), true, true},
+        {"an image that is text", with ("strip.png", textBlock ("not an image")), true, false},
+        {"a deeply nested description", with ("skin.xml", textBlock (skinDocument (deep))), false, true},
+        {"a description that is no XML", with ("skin.xml", textBlock ("<<<")), false, true},
+        {"a description of another product", with ("skin.xml", textBlock (skinDocument ("", "Other"))), false,
+         true},
+    };
+    for (const auto& c : cases)
+    {
+        writeUserSkin (skins(), "Hostile", c.entries);
+        SkinSource source (plugin, "Hostile");
+        EXPECT_EQ (source.createEditorPanel() != nullptr, c.panelBuilt) << c.what;
+        EXPECT_EQ (source.getImageFromSkinFile ("strip.png").isValid(), c.stripValid) << c.what;
+    }
+}
+
+TEST_F (SkinSourceTest, ZipEntriesThatLieAboutTheirSizeReadNoMoreThanTheyHold)
+{
+    const auto realPng = encodePng (makeStrip (4, 10, 5));
+    for (const bool compress : {false, true})
+        for (const juce::uint32 claimed : {1u, 0xfffffff0u})
+        {
+            auto inner = makeZip (
+                {{"skin.xml", textBlock (skinDocument (oneKnobPanel))}, {"strip.png", realPng}}, compress);
+            // Rewrite every stored uncompressed size of strip.png (local header offset 22, central 24).
+            auto* bytes = static_cast<juce::uint8*> (inner.getData());
+            for (size_t i = 0; i + 4 <= inner.getSize(); ++i)
+            {
+                const bool local = std::memcmp (bytes + i, "PK\x03\x04", 4) == 0;
+                const bool central = std::memcmp (bytes + i, "PK\x01\x02", 4) == 0;
+                if (!local && !central)
+                    continue;
+                const size_t nameAt = i + (local ? 30 : 46);
+                if (nameAt + 9 > inner.getSize() || std::memcmp (bytes + nameAt, "strip.png", 9) != 0)
+                    continue;
+                auto* size = bytes + i + (local ? 22 : 24);
+                for (int b = 0; b < 4; ++b)
+                    size[b] = (juce::uint8) (claimed >> (8 * b));
+            }
+            const auto digest = SkinSource::digestOf (inner);
+            const auto outer = makeZip ({{"Liar.md5", textBlock (digest)}, {"Liar.skin", inner}});
+            skins().getChildFile ("Liar.zebskin").replaceWithData (outer.getData(), outer.getSize());
+
+            SkinSource source (plugin, "Liar");
+            const auto image = source.getImageFromSkinFile ("strip.png");
+            // Whatever the reader makes of the lie, a valid image is the real one.
+            if (image.isValid())
+            {
+                EXPECT_EQ (image.getBounds(), juce::Rectangle<int> (0, 0, 10, 20));
+            }
+            EXPECT_NE (source.createEditorPanel(), nullptr)
+                << "compress " << compress << " claimed " << claimed;
+        }
+}
+
+TEST (ImageHeader, ReadsTheClaimedSizeOfEachFormatAndRefusesEmptyOrHugeCanvases)
+{
+    const auto png = encodePng (makeStrip (3, 7, 5));
+    const auto pngSize = ImageHeader::readSize (png.getData(), png.getSize());
+    EXPECT_TRUE (pngSize.known);
+    EXPECT_EQ (pngSize.width, 7);
+    EXPECT_EQ (pngSize.height, 15);
+
+    juce::MemoryBlock jpeg;
+    {
+        juce::MemoryOutputStream out (jpeg, false);
+        juce::JPEGImageFormat().writeImageToStream (makeStrip (2, 9, 4), out);
+    }
+    const auto jpegSize = ImageHeader::readSize (jpeg.getData(), jpeg.getSize());
+    EXPECT_TRUE (jpegSize.known);
+    EXPECT_EQ (jpegSize.width, 9);
+    EXPECT_EQ (jpegSize.height, 8);
+
+    const juce::uint8 gif[] = {'G', 'I', 'F', '8', '9', 'a', 0x10, 0x01, 0x20, 0x00};
+    const auto gifSize = ImageHeader::readSize (gif, sizeof (gif));
+    EXPECT_TRUE (gifSize.known);
+    EXPECT_EQ (gifSize.width, 0x110);
+    EXPECT_EQ (gifSize.height, 0x20);
+
+    EXPECT_FALSE (ImageHeader::readSize (png.getData(), 20).known) << "cut short";
+    EXPECT_FALSE (ImageHeader::readSize ("BM..........", 12).known) << "a format JUCE does not decode";
+    EXPECT_FALSE (ImageHeader::readSize (nullptr, 0).known);
+
+    struct Case
+    {
+        int width, height;
+        bool acceptable;
+    };
+    for (const auto& c : {Case{1, 1, true}, Case{0, 10, false}, Case{10, 0, false}, Case{16384, 1024, true},
+                          Case{16385, 1, false}, Case{4096, 4097, false}})
+        EXPECT_EQ (ImageHeader::isAcceptable ({true, c.width, c.height}, 16384, 4096 * 4096), c.acceptable)
+            << c.width << " x " << c.height;
+    EXPECT_FALSE (ImageHeader::isAcceptable ({false, 4, 4}, 16384, 4096 * 4096));
+}
+} // namespace
