@@ -1,5 +1,7 @@
 #include "engine/Kelvanor.h"
 
+#include "framework/BoundedFileReader.h"
+
 #include <limits>
 
 namespace
@@ -362,11 +364,12 @@ bool Kelvanor::parseTextPatternBank (const juce::String& text, std::array<Patter
 
 bool Kelvanor::importTextPatternBank (const juce::File& file)
 {
-    if (!file.existsAsFile())
+    juce::String text;
+    if (!BoundedFileReader::readText (file, text))
         return false;
 
     auto parsed = std::make_unique<std::array<Pattern, numPatterns>>();
-    if (!parseTextPatternBank (file.loadFileAsString(), *parsed))
+    if (!parseTextPatternBank (text, *parsed))
         return false;
 
     const juce::ScopedLock sl (patternNamesLock);

@@ -1,5 +1,8 @@
 #include "framework/XmlHelpers.h"
 
+#include "framework/BoundedFileReader.h"
+#include "vst/BoundedXml.h"
+
 namespace XmlHelpers
 {
 bool tagIs (const juce::XmlElement& element, juce::StringRef tag)
@@ -48,20 +51,22 @@ juce::File getAbsoluteFile (const juce::XmlElement& element, juce::StringRef att
 
 std::unique_ptr<juce::XmlElement> parse (const juce::String& text)
 {
-    // JUCE's parser forgives a document cut off inside its last tag ("<Bank name='x'"); a file that was
-    // only half written must be refused, not read as an empty element.
-    if (!text.trimEnd().endsWithChar ('>'))
-        return nullptr;
+    return BoundedXml::parse (text);
+}
 
-    return juce::parseXML (text);
+std::unique_ptr<juce::XmlElement> parse (const void* data, size_t size)
+{
+    return BoundedXml::parse (data, size);
 }
 
 std::unique_ptr<juce::XmlElement> parse (const juce::File& file)
 {
-    if (!file.existsAsFile())
+    juce::MemoryBlock bytes;
+
+    if (!BoundedFileReader::readBytes (file, bytes, BoundedXml::maxBytes))
         return nullptr;
 
-    return parse (file.loadFileAsString());
+    return BoundedXml::parse (bytes.getData(), bytes.getSize());
 }
 
 bool writeToFile (const juce::XmlElement& element, const juce::File& file)

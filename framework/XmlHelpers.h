@@ -26,10 +26,18 @@ double getFiniteDouble (const juce::XmlElement& element, juce::StringRef attribu
 /** The file a path attribute names; a relative, empty or absent path names no file (juce::File()). */
 juce::File getAbsoluteFile (const juce::XmlElement& element, juce::StringRef attribute);
 
-/** Parses a document from text; null when it does not parse. */
+/** The reader of every XML document from outside (host state, files, skins, resources): a document
+    is parsed only when it is well-formed UTF-8, at most BoundedXml::maxBytes long, nested at most
+    BoundedXml::maxDepth elements deep and free of a document type declaration; anything else, like a
+    document that does not parse or is cut short, gives null. Never call juce::parseXML or
+    juce::XmlDocument on outside text directly. */
 std::unique_ptr<juce::XmlElement> parse (const juce::String& text);
 
-/** Parses a file; null when it cannot be read or does not parse. */
+/** The same for size bytes of UTF-8 (a skin's XML from an archive, for example). */
+std::unique_ptr<juce::XmlElement> parse (const void* data, size_t size);
+
+/** The same for a file, read through BoundedFileReader: a FIFO, a device or a folder where the file
+    should be is as unreadable as a missing file. */
 std::unique_ptr<juce::XmlElement> parse (const juce::File& file);
 
 /** Writes the element with an XML declaration and encoding "UTF-8". The old file is replaced only after

@@ -1,6 +1,7 @@
 #include "vst/AudioProcessor.h"
 
 #include "vst/AudioProcessorEditor.h"
+#include "vst/BoundedXml.h"
 
 #include <cstring>
 
@@ -304,18 +305,16 @@ std::unique_ptr<XmlElement> AudioProcessor::getXmlFromBinary (const void* data, 
     if (length <= 0)
         return {};
 
-    const auto textBytes = (size_t) jmin (length, sizeInBytes - stateFrameHeaderSize);
+    const auto* text = bytes + stateFrameHeaderSize;
+    auto textBytes = (size_t) jmin (length, sizeInBytes - stateFrameHeaderSize);
 
-    // Decoded from a zero-padded copy, and only when it is well-formed UTF-8: JUCE's decoder writes
-    // past its buffer on some malformed sequences, and a text cut inside a character must not make it
-    // read on past the data.
-    HeapBlock<char> text (textBytes + 4, true);
-    std::memcpy (text.get(), bytes + stateFrameHeaderSize, textBytes);
+    // A length field larger than the data takes in the frame's final 0: the text ends there.
+    if (const auto* terminator = std::memchr (text, 0, textBytes))
+        textBytes = (size_t) (static_cast<const uint8*> (terminator) - text);
 
-    if (!CharPointer_UTF8::isValidString (text.get(), (int) textBytes))
-        return {};
-
-    return parseXML (String (CharPointer_UTF8 (text.get())));
+    // The bounded reader checks the bytes before any String is made of them: JUCE's conversion writes
+    // past its buffer on overlong UTF-8, and its parser's recursion would overflow on deep nesting.
+    return BoundedXml::parse (text, textBytes, BoundedXml::AfterDocument::ignored);
 }
 
 } // namespace juce
