@@ -84,7 +84,11 @@ public:
     int getNumParameters() const;
 
     /** Held for reading while a caller looks parameters up in several steps (for example a skin binding
-        its controls); held for writing by addParameter and clear. */
+        its controls); held for writing by addParameter and clear.
+
+        The message thread takes it for reading with bounded retries while a skin binds its controls. So no
+        thread may hold it for writing and then wait for the message thread (a MessageManagerLock, a
+        synchronous call onto it): the two would wait for each other until the retries gave up. */
     const juce::ReadWriteLock& getLock() const noexcept { return lock; }
 
 private:
