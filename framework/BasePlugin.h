@@ -12,10 +12,15 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <juce_core/juce_core.h>
 #include <juce_events/juce_events.h>
-#include <juce_gui_basics/juce_gui_basics.h>
 #include <memory>
+
+namespace juce
+{
+class Component;
+}
 
 /** The product-independent processor base.
 
@@ -122,8 +127,16 @@ public:
         override it and call this at a point of their own. Message thread. */
     virtual void initialise();
 
-    /** The persistent editor, owned by this processor from then on; null when the product has none. */
-    virtual std::unique_ptr<juce::Component> createGuiController() { return nullptr; }
+    /** Makes the persistent editor of a processor. The plug-in library hands it over, so that the
+        processor never names its editor and builds without the GUI toolkit. */
+    using EditorFactory = std::function<std::unique_ptr<juce::Component> (BasePlugin&)>;
+
+    /** Set before the late initialisation, which builds the editor with it. Message thread. */
+    void setEditorFactory (EditorFactory factory);
+
+    /** The persistent editor, owned by this processor from then on: the editor factory's; null when
+        no factory was set or it makes none. */
+    virtual std::unique_ptr<juce::Component> createGuiController();
 
     virtual juce::String getProductName() const { return "BasePlugin"; }
     /** Two letters that start every file extension of the product. */
@@ -345,7 +358,7 @@ protected:
 
     /** Deletes the persistent editor; the product does it first in its destructor, before the members
         the editor uses are gone. */
-    void deleteGuiController() { guiController.reset(); }
+    void deleteGuiController();
 
     /** Set by the sequencer layer's constructor: initialise runs as a virtual chain, and the layers build
         the whole user settings document. Written only during construction. */
@@ -359,6 +372,7 @@ private:
     void postNotice (std::atomic<int>& flag, int value);
 
     std::atomic<bool> lastNonRealtime{false};
+    EditorFactory editorFactory;
     std::unique_ptr<juce::Component> guiController;
     const juce::File pluginFile;
     ParameterManager parameterManager;
