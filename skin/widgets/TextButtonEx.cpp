@@ -64,6 +64,12 @@ void TextButtonEx::lookAndFeelChanged()
     }
 }
 
+void TextButtonEx::parentHierarchyChanged()
+{
+    juce::TextButton::parentHierarchyChanged();
+    lookAndFeelChanged();
+}
+
 void TextButtonEx::paintButton (juce::Graphics& g, bool over, bool down)
 {
     const auto area = getLocalBounds().reduced (3, 4);

@@ -31,6 +31,8 @@ public:
     const juce::Font& getFont() const noexcept { return font; }
 
     void lookAndFeelChanged() override;
+    /** A button put under the editor takes the editor's look and feel's font and images. */
+    void parentHierarchyChanged() override;
     void paintButton (juce::Graphics&, bool shouldDrawButtonAsHighlighted,
                       bool shouldDrawButtonAsDown) override;
 
