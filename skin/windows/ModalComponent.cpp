@@ -194,6 +194,14 @@ void ModalComponent::parentHierarchyChanged()
     if (auto* parent = getParentComponent(); parent != nullptr && parent != &coveringWindow)
         if (auto* parent = coveringWindow.getParentComponent())
             parent->removeChildComponent (&coveringWindow);
+
+    // JUCE tells nobody when a new parent brings another look and feel: a window moved under the editor
+    // takes the editor's fonts and colours here.
+    if (getParentComponent() != nullptr && &getLookAndFeel() != seenLookAndFeel.get())
+    {
+        seenLookAndFeel = &getLookAndFeel();
+        sendLookAndFeelChange();
+    }
 }
 
 juce::Rectangle<int> ModalComponent::getCoveringWindowBounds() const

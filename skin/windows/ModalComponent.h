@@ -98,6 +98,7 @@ private:
     int positioningMode = centredInModalArea;
     int storedX = 0, storedY = 0;
     CoveringWindow coveringWindow;
+    juce::WeakReference<juce::LookAndFeel> seenLookAndFeel;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ModalComponent)
 };

@@ -1,0 +1,220 @@
+#include "editor/AboutWindow.h"
+
+#include "framework/BasePlugin.h"
+#include "skin/lookandfeel/DefaultLookAndFeel.h"
+#include "skin/windows/LookAndFeelColour.h"
+
+#include <dlfcn.h>
+
+namespace
+{
+// Any object inside this library: its address tells which file the code was loaded from.
+const char libraryMarker = 0;
+} // namespace
+
+CreditsText::CreditsText (const juce::String& text)
+{
+    label.setText (text, juce::dontSendNotification);
+    label.setColour (juce::Label::textColourId, juce::Colours::white);
+    label.setColour (juce::Label::backgroundColourId, juce::Colours::black);
+    label.setFont (juce::Font ("Tahoma", 13.0f, juce::Font::plain));
+    label.setJustificationType (juce::Justification::centredTop);
+    label.setInterceptsMouseClicks (false, false);
+    numLines = text.isEmpty() ? 0 : juce::StringArray::fromLines (text).size();
+    addAndMakeVisible (label);
+}
+
+void CreditsText::addListener (Listener* l)
+{
+    listeners.add (l);
+}
+
+void CreditsText::removeListener (Listener* l)
+{
+    listeners.remove (l);
+}
+
+void CreditsText::resized()
+{
+    label.setBounds (0, getHeight() + 5, getWidth(),
+                     juce::roundToInt (numLines * label.getFont().getHeight()));
+}
+
+void CreditsText::timerCallback()
+{
+    label.setTopLeftPosition (label.getX(), label.getY() - 1);
+    if (label.getBottom() < 0)
+        label.setTopLeftPosition (label.getX(), getHeight() + 5);
+}
+
+void CreditsText::mouseDown (const juce::MouseEvent&)
+{
+    listeners.call ([this] (Listener& l) { l.creditsTextClicked (this); });
+}
+
+AboutWindow::AboutWindow (BasePlugin& p)
+    : plugin (p)
+    , credits (juce::String())
+{
+    link =
+        std::make_unique<juce::HyperlinkButton> (plugin.getWebAddress(), juce::URL (plugin.getWebAddress()));
+    link->setWantsKeyboardFocus (false);
+    addAndMakeVisible (*link);
+    // This system's about box has no credits: they exist for the listener and stay hidden.
+    credits.addListener (this);
+    addChildComponent (credits);
+    setHasTitleBar (false);
+    setIcon (nullptr);
+    lookAndFeelChanged();
+}
+
+AboutWindow::~AboutWindow()
+{
+    credits.removeListener (this);
+}
+
+juce::File AboutWindow::getLibraryFile()
+{
+    Dl_info info{};
+    if (dladdr (&libraryMarker, &info) != 0 && info.dli_fname != nullptr)
+    {
+        const juce::String name (juce::CharPointer_UTF8 (info.dli_fname));
+        if (juce::File::isAbsolutePath (name))
+            return juce::File (name);
+    }
+    // dladdr names the main program as it was started; ask the system for its full path then.
+    return juce::File::getSpecialLocation (juce::File::currentExecutableFile);
+}
+
+juce::StringArray AboutWindow::getTexts() const
+{
+    return {plugin.getName().toUpperCase(),
+            plugin.getDescription(),
+            plugin.getPluginFormat() + " " + plugin.getArchitecture(),
+            "Version " + plugin.getVersion(),
+            "Build info:  " + plugin.getBuildCode() + "  " + plugin.getBuildDate(),
+            getLibraryFile().getFullPathName()};
+}
+
+void AboutWindow::close()
+{
+    hideWindow();
+}
+
+void AboutWindow::mouseDown (const juce::MouseEvent&)
+{
+    close();
+}
+
+void AboutWindow::creditsTextClicked (CreditsText*)
+{
+    close();
+}
+
+juce::Font AboutWindow::font (float height, bool bold) const
+{
+    return juce::Font ("Tahoma", height, bold ? juce::Font::bold : juce::Font::plain);
+}
+
+void AboutWindow::lookAndFeelChanged()
+{
+    WindowComponent::lookAndFeelChanged();
+    if (auto* lf = dynamic_cast<DefaultLookAndFeel*> (&getLookAndFeel()))
+    {
+        setColour (LookAndFeelColourIds::windowBackground,
+                   lf->findColour (LookAndFeelColourIds::aboutBackground));
+        setColour (LookAndFeelColourIds::windowTitleBar,
+                   lf->findColour (LookAndFeelColourIds::aboutTitleBar));
+        link->setColour (juce::HyperlinkButton::textColourId,
+                         lf->findColour (LookAndFeelColourIds::aboutLink));
+        linkFont = lf->getDefaultFont().withStyle (juce::Font::underlined);
+        link->setFont (linkFont, false);
+    }
+    resized();
+    repaint();
+}
+
+void AboutWindow::resized()
+{
+    WindowComponent::resized();
+    const auto content = getContentArea();
+    logoArea = {content.getX(), content.getY(), content.getWidth() / 2 - 4, 54};
+    infoArea = juce::Rectangle<int>::leftTopRightBottom (logoArea.getRight() + 8, content.getY(),
+                                                         content.getRight(), logoArea.getBottom());
+    textArea = juce::Rectangle<int>::leftTopRightBottom (content.getX(), logoArea.getBottom() + 8,
+                                                         content.getRight(), content.getBottom())
+                   .reduced (4, 0);
+    creditsArea = textArea.reduced (4);
+    credits.setBounds (creditsArea);
+    if (link != nullptr)
+    {
+        link->changeWidthToFitText();
+        link->setTopLeftPosition (logoArea.getX(), logoArea.getY() + 27);
+        link->setSize (link->getWidth(), juce::roundToInt (linkFont.getHeight()));
+    }
+}
+
+void AboutWindow::paint (juce::Graphics& g)
+{
+    WindowComponent::paint (g);
+
+    const auto background =
+        lookAndFeelColour (*this, LookAndFeelColourIds::windowBackground, juce::Colours::black);
+    const auto textColour = lookAndFeelColour (*this, LookAndFeelColourIds::aboutText, juce::Colours::white);
+    // The text box sits a step lighter than the window, with a faint outline of the text colour.
+    DefaultLookAndFeel::drawRoundedBox (g, textArea, 4.0f, background.brighter (0.15f),
+                                        textColour.withAlpha (0.3f), 1.0f);
+
+    const auto texts = getTexts();
+    g.setColour (textColour);
+
+    auto line = [&g] (const juce::String& text, juce::Font f, juce::Rectangle<int> r, juce::Justification j)
+    {
+        g.setFont (f);
+        g.drawText (text, r, j, false);
+    };
+
+    auto nameFont = font (17.0f, true);
+    auto descriptionFont = font (15.0f, false);
+    auto infoFont = font (14.0f, false);
+    auto smallFont = font (12.0f, false);
+    const int x = logoArea.getX(), y = logoArea.getY(), w = logoArea.getWidth();
+    line (texts[0], nameFont, {x, y - 3, w, juce::roundToInt (nameFont.getHeight())},
+          juce::Justification::topLeft);
+    line (texts[1], descriptionFont, {x, y + 12, w, juce::roundToInt (descriptionFont.getHeight())},
+          juce::Justification::topLeft);
+
+    const int ix = infoArea.getX(), iy = infoArea.getY(), iw = infoArea.getWidth();
+    const int infoHeight = juce::roundToInt (infoFont.getHeight());
+    line (texts[2], infoFont, {ix, iy - 3, iw, infoHeight}, juce::Justification::topRight);
+    const int formatWidth = juce::roundToInt (std::ceil (infoFont.getStringWidthFloat (texts[2])));
+    line (texts[3], infoFont, {ix, iy - 3, iw - formatWidth - 8, infoHeight}, juce::Justification::topRight);
+    line (texts[4], smallFont, {ix, iy + 19, iw, juce::roundToInt (smallFont.getHeight())},
+          juce::Justification::topRight);
+
+    const int smallHeight = juce::roundToInt (smallFont.getHeight());
+    const auto pathLines = wrapPath (texts[5], smallFont, iw);
+    for (int i = 0; i < pathLines.size(); ++i)
+        line (pathLines[i], smallFont, {ix, iy + 30 + i * smallHeight, iw, smallHeight},
+              juce::Justification::topRight);
+}
+
+juce::StringArray AboutWindow::wrapPath (const juce::String& path, const juce::Font& f, int width)
+{
+    if (f.getStringWidthFloat (path) <= (float) width)
+        return {path};
+
+    // A path has no spaces to wrap at: break after the last separator that still fits, else anywhere.
+    int split = 0;
+    for (int i = path.length(); --i > 0;)
+    {
+        if (f.getStringWidthFloat (path.substring (0, i)) > (float) width)
+            continue;
+        const int separator = path.substring (0, i).lastIndexOfChar ('/');
+        split = separator > 0 ? separator + 1 : i;
+        break;
+    }
+    if (split <= 0)
+        split = 1;
+    return {path.substring (0, split), path.substring (split)};
+}
