@@ -87,9 +87,8 @@ std::function<juce::Image (const juce::String&)>& embeddedImageOverride()
 // Part of the embedded images' cache keys, so images of an earlier override are never served.
 int embeddedImageGeneration = 0;
 
-// Long enough for a late initialisation or a preset load to finish, short enough that a writer that is
-// itself stuck cannot freeze the editor: the control is then built unconnected.
-constexpr juce::uint32 lockPatienceMilliseconds = 2000;
+// The patience is long enough for a late initialisation or a preset load to finish, short enough that
+// a writer that is itself stuck cannot freeze the editor.
 constexpr int lockPollMilliseconds = 2;
 } // namespace
 

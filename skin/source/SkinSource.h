@@ -44,6 +44,10 @@ public:
     static constexpr int maxImageSide = 16384;
     static constexpr juce::int64 maxImagePixels = 16 * 1024 * 1024;
 
+    /** How long a name lookup waits for the parameter manager's write lock to be released before it gives
+        up (the control is then built unconnected), in milliseconds. */
+    static constexpr juce::uint32 lockPatienceMilliseconds = 2000;
+
     /** What the source is doing; image lookups read it. */
     enum LoadingMode
     {

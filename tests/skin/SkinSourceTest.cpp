@@ -317,3 +317,52 @@ TEST (ImageHeader, ReadsTheClaimedSizeOfEachFormatAndRefusesEmptyOrHugeCanvases)
     EXPECT_FALSE (ImageHeader::isAcceptable ({false, 4, 4}, 16384, 4096 * 4096));
 }
 } // namespace
+
+namespace
+{
+/** Holds the parameter manager's write lock on a thread of its own for a while. */
+class Writer : public juce::Thread
+{
+public:
+    Writer (const juce::ReadWriteLock& l, int ms)
+        : juce::Thread ("writer")
+        , lock (l)
+        , holdMs (ms)
+    {
+    }
+    void run() override
+    {
+        const juce::ScopedWriteLock hold (lock);
+        held.signal();
+        juce::Thread::sleep (holdMs);
+    }
+
+    const juce::ReadWriteLock& lock;
+    int holdMs;
+    juce::WaitableEvent held;
+};
+
+TEST (SkinSourceLookup, NameLookupsWaitForAShortWriterAndGiveUpOnAStuckOne)
+{
+    SkinTest::Plugin plugin;
+    SkinSource source (plugin, {});
+    struct Case
+    {
+        int holdMs;
+        bool found;
+    };
+    for (const auto& c : {Case{60, true}, Case{(int) SkinSource::lockPatienceMilliseconds + 300, false}})
+    {
+        Writer writer (plugin.getParameterManager().getLock(), c.holdMs);
+        writer.startThread();
+        ASSERT_TRUE (writer.held.wait (5000));
+        const auto start = juce::Time::getMillisecondCounter();
+        EXPECT_EQ (source.findParameter ("Cutoff") != nullptr, c.found) << c.holdMs;
+        EXPECT_LT (juce::Time::getMillisecondCounter() - start, SkinSource::lockPatienceMilliseconds + 500)
+            << "the wait is bounded";
+        writer.stopThread (10000);
+    }
+    EXPECT_EQ (source.findParameter ("Absent"), nullptr);
+    EXPECT_EQ (source.findParameter ("cutoff"), nullptr) << "names compare with case counting";
+}
+} // namespace
