@@ -68,9 +68,10 @@ KelvanorCore::KelvanorCore()
 
     // The per-sample rates and the values of the parameters that start at 0, as setSampleRate would set
     // them at 44100 Hz, so that a render before the owner's set-up stays finite. The distortion values
-    // (ids 12 to 16) keep their own defaults.
+    // (preamp to wetness) keep their own defaults.
     recomputeRateScaledValues();
-    for (const int id : {0, 1, 2, 6, 7, 8, 9, 23})
+    for (const int id :
+         {tuningId, slideTimeId, cutoffId, envAttackId, envDecayId, accentDecayId, envAccentId, mainVolumeId})
         deriveFromRawValue (id, Powers::doublePrecision);
     refreshSmoothingTargets();
 }
@@ -182,7 +183,9 @@ void KelvanorCore::setSampleRate (float newRate)
     rebuildPeriods();
 
     recomputeRateScaledValues();
-    for (const int id : {1, 2, 6, 7, 8, 9, 12, 13, 14, 15, 16, 23})
+    for (const int id :
+         {slideTimeId, cutoffId, envAttackId, envDecayId, accentDecayId, envAccentId, distortionPreampId,
+          distortionSizeId, distortionDensityId, distortionClipId, distortionWetnessId, mainVolumeId})
         deriveFromRawValue (id, Powers::doublePrecision);
 
     updateDistortionFilters();
@@ -222,19 +225,19 @@ void KelvanorCore::setParameter (int index, float value)
     // Switches compare the single-precision value with one half.
     switch (index)
     {
-        case 18: squareWave = value <= 0.5f ? 1 : 0; break;
-        case 19:
+        case waveformId: squareWave = value <= 0.5f ? 1 : 0; break;
+        case accentModeId:
             accentMode = value > 0.5f ? 1 : 0;
-            deriveFromRawValue (9, Powers::singlePrecision);
+            deriveFromRawValue (envAccentId, Powers::singlePrecision);
             break;
-        case 20: sweepMode = value > 0.5f ? 1 : 0; break;
-        case 21: distortionOn = value > 0.5f ? 1 : 0; break;
-        case 22: routePost = value <= 0.5f ? 1 : 0; break;
+        case sweepModeId: sweepMode = value > 0.5f ? 1 : 0; break;
+        case distortionStateId: distortionOn = value > 0.5f ? 1 : 0; break;
+        case distortionRouteId: routePost = value <= 0.5f ? 1 : 0; break;
         default:
             raw[(std::size_t) index] = (double) value;
             deriveFromRawValue (index, Powers::singlePrecision);
 
-            if (index == 13 || index == 14 || index == 16)
+            if (index == distortionSizeId || index == distortionDensityId || index == distortionWetnessId)
                 updateDistortionFilters();
             break;
     }
@@ -245,15 +248,15 @@ void KelvanorCore::setParameter (int index, float value)
 void KelvanorCore::refreshSmoothingTargets()
 {
     smoothingTargets[smoothedEnvModDepth] = envModDepth;
-    smoothingTargets[smoothedEnvAccent] = raw[9];
+    smoothingTargets[smoothedEnvAccent] = raw[envAccentId];
     smoothingTargets[smoothedCutoff] = cutoffTarget;
     smoothingTargets[smoothedAccentAmount] = accentAmount;
     smoothingTargets[smoothedResonanceAmount] = resonanceAmount;
     smoothingTargets[smoothedTuningRatio] = tuningRatio;
     smoothingTargets[smoothedPreampGain] = preampGain;
     smoothingTargets[smoothedClip] = clip;
-    smoothingTargets[smoothedBrightness] = raw[17];
-    smoothingTargets[smoothedResonance] = raw[3];
+    smoothingTargets[smoothedBrightness] = raw[distortionBrightnessId];
+    smoothingTargets[smoothedResonance] = raw[resonanceId];
     smoothingTargets[smoothedVolume] = volume;
 }
 
@@ -273,36 +276,38 @@ void KelvanorCore::deriveFromRawValue (int index, Powers powers)
 
     switch (index)
     {
-        case 0: tuningRatio = std::pow (2.0, (1.0 - v - 0.5) * 48.0 / 12.0); break;
-        case 1: glideCoefficient = (1.0 - std::pow (v, 0.003) * 0.9999) * 0.5 * k; break;
-        case 2:
-        case 3:
-        case 5: recomputeCutoffTarget(); break;
-        case 6: attackCoefficient = ((1.0 - std::pow (v, 0.00625)) * 0.414408 + 2.93786848e-5) * k; break;
-        case 7: normalDecayCoefficient = decay(); break;
-        case 8: accentDecayCoefficient = decay(); break;
-        case 9:
-        case 10: accentAmount = accentMode != 0 ? raw[9] : raw[10]; break;
-        case 12: preampGain = cube() * 39.0 + 1.0; break;
-        case 13: distortionSize = v; break;
-        case 14: densityOffset = v * 0.5 - 0.25; break;
-        case 15: clip = cube() * 0.999 + 0.001; break;
-        case 16: dampingLimit = (1.0 - std::pow (v * 0.75, 0.25)) * 2.0; break;
-        case 23: volume = square() * 4.0; break;
-        default: break; // 4, 11 and 17 are used as they are
+        case tuningId: tuningRatio = std::pow (2.0, (1.0 - v - 0.5) * 48.0 / 12.0); break;
+        case slideTimeId: glideCoefficient = (1.0 - std::pow (v, 0.003) * 0.9999) * 0.5 * k; break;
+        case cutoffId:
+        case resonanceId:
+        case envModId: recomputeCutoffTarget(); break;
+        case envAttackId:
+            attackCoefficient = ((1.0 - std::pow (v, 0.00625)) * 0.414408 + 2.93786848e-5) * k;
+            break;
+        case envDecayId: normalDecayCoefficient = decay(); break;
+        case accentDecayId: accentDecayCoefficient = decay(); break;
+        case envAccentId:
+        case accentVolumeId: accentAmount = accentMode != 0 ? raw[envAccentId] : raw[accentVolumeId]; break;
+        case distortionPreampId: preampGain = cube() * 39.0 + 1.0; break;
+        case distortionSizeId: distortionSize = v; break;
+        case distortionDensityId: densityOffset = v * 0.5 - 0.25; break;
+        case distortionClipId: clip = cube() * 0.999 + 0.001; break;
+        case distortionWetnessId: dampingLimit = (1.0 - std::pow (v * 0.75, 0.25)) * 2.0; break;
+        case mainVolumeId: volume = square() * 4.0; break;
+        default: break; // sweep time, step length and brightness are used as they are
     }
 }
 
 void KelvanorCore::recomputeCutoffTarget()
 {
-    const double cutoff = raw[2];
+    const double cutoff = raw[cutoffId];
     const double w = (cutoff * 0.5 + 0.5) * cutoff * (cutoff * 0.3 + 0.7);
     cutoffOffset = w * 0.17 + 0.368;
 
-    const double resonance = raw[3];
+    const double resonance = raw[resonanceId];
     resonanceAmount = std::min ((resonance * 0.45 + 0.55) * resonance, 1.0);
 
-    const double envMod = raw[5];
+    const double envMod = raw[envModId];
     const double h = (envMod + 1.0) / 2.0;
     const double e = h * h * h * h * envMod * (envMod * 0.1 + 0.9);
     envModDepth = e * 0.238 + 0.06;
@@ -667,7 +672,7 @@ inline KelvanorCore::Controls KelvanorCore::renderControls()
     accentRate = accent1 > 0.3 ? sweepFastRate : sweepSlowRate;
     accent2 = accent2 - (accent2 - accent1) * accentSmoothingBase + eps;
     const double resonance = smoothedValues[smoothedResonance];
-    const double sweep = sweepMode == 1 ? resonance * resonance * resonance : raw[4];
+    const double sweep = sweepMode == 1 ? resonance * resonance * resonance : raw[sweepTimeId];
     const double sweepMix = (1.0 - sweep) * accent1 + sweep * accent2;
     accent3 = accent3 - (accent3 - sweepMix) * accentRate * k + eps;
     controls.cutoffControl =

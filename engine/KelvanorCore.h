@@ -21,7 +21,37 @@
 class KelvanorCore
 {
 public:
-    static constexpr int numParameters = 24;
+    /** The voice's parameters, numbered as the product's synthesis parameters. The five from waveform to
+        distortion route are switches, read as on or off at one half; the others are continuous. */
+    enum ParameterId
+    {
+        tuningId = 0,
+        slideTimeId = 1,
+        cutoffId = 2,
+        resonanceId = 3,
+        sweepTimeId = 4,
+        envModId = 5,
+        envAttackId = 6,
+        envDecayId = 7,
+        accentDecayId = 8,
+        envAccentId = 9,
+        accentVolumeId = 10,
+        stepLengthId = 11,
+        distortionPreampId = 12,
+        distortionSizeId = 13,
+        distortionDensityId = 14,
+        distortionClipId = 15,
+        distortionWetnessId = 16,
+        distortionBrightnessId = 17,
+        waveformId = 18,
+        accentModeId = 19,
+        sweepModeId = 20,
+        distortionStateId = 21,
+        distortionRouteId = 22,
+        mainVolumeId = 23
+    };
+
+    static constexpr int numParameters = mainVolumeId + 1;
     static constexpr int noteStackCapacity = 256;
 
     KelvanorCore();
@@ -60,8 +90,8 @@ public:
     */
     void setSampleRate (float sampleRate);
 
-    /** Ids 0..23 take a normalised value; other ids, NaN and infinite values are ignored and finite values
-        are clamped to 0..1.
+    /** Every ParameterId takes a normalised value; other ids, NaN and infinite values are ignored and finite
+        values are clamped to 0..1.
     */
     void setParameter (int index, float value);
 
@@ -84,7 +114,8 @@ public:
     static void useFusedArithmetic (bool fused);
 
     //==============================================================================
-    /** The value last received for a continuous parameter (ids 0..17 and 23), 0 for the others. */
+    /** The value last received for a continuous parameter (tuningId to distortionBrightnessId, and
+        mainVolumeId), 0 for the switches. */
     double getRawValue (int index) const;
     double getPreampGain() const { return preampGain; }
     double getClip() const { return clip; }
