@@ -1,6 +1,14 @@
 #include "skin/panel/GFXPanel.h"
 
 #include "framework/XmlHelpers.h"
+#include "skin/controls/GFXAnimation.h"
+#include "skin/controls/GFXButton.h"
+#include "skin/controls/GFXKnob.h"
+#include "skin/controls/GFXMidiChannelDisplay.h"
+#include "skin/controls/GFXMultiStateButton.h"
+#include "skin/controls/GFXRocker.h"
+#include "skin/controls/GFXSwitch.h"
+#include "skin/controls/GFXToggleButton.h"
 #include "skin/source/SkinSource.h"
 
 const std::vector<GFXPanel::ControlKind>& GFXPanel::getControlKinds()
@@ -12,7 +20,17 @@ const std::vector<GFXPanel::ControlKind>& GFXPanel::getControlKinds()
     //   makeSkinKeyboardControl) "PitchBender" "ModWheel" "ModulationMatrix" "MidiChannelDisplay"
     //   "TextInput".
     static const std::vector<ControlKind> kinds{
+        {"Knob", makeSkinControl<GFXKnob>},
+        {"Switch", makeSkinControl<GFXSwitch>},
+        {"Animation", makeSkinControl<GFXAnimation>},
+        {"Button", makeSkinControl<GFXButton>},
+        {"ToggleButton", makeSkinControl<GFXToggleButton>},
+        {"MultiStateButton", makeSkinControl<GFXMultiStateButton>},
+        {"Rocker", makeSkinControl<GFXRocker>},
         {"Panel", makeSkinControl<GFXPanel>},
+        {"PitchBender", makeSkinControl<PitchBender>},
+        {"ModWheel", makeSkinControl<ModWheel>},
+        {"MidiChannelDisplay", makeSkinControl<GFXMidiChannelDisplay>},
     };
     return kinds;
 }
