@@ -16,7 +16,11 @@ bool isPositiveFinite (double value)
 
 Clock::Clock() = default;
 
-Clock::~Clock() = default;
+Clock::~Clock()
+{
+    // A delivery reads the listeners: none may start or still run once they go.
+    cancelPendingUpdate();
+}
 
 void Clock::handleAsyncUpdate()
 {

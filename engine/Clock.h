@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/ListenerArray.h"
+#include "framework/RealtimeNotifier.h"
 
 #include <atomic>
 #include <juce_core/juce_core.h>
@@ -13,9 +14,9 @@
     may also come from the message thread through the processor's actions, so the fields both sides touch
     are relaxed atomics. Listeners are added and removed on the message thread and called there through the
     asynchronous update. tick() allocates nothing. A notice sets its flag and triggers the asynchronous
-   update; JUCE posts only one message until that update has run, so the audio thread reaches the message
-   queue at most once per turn of the message loop. */
-class Clock : public juce::AsyncUpdater
+    update, which on the audio thread only raises a flag that the message thread's notifier timer takes:
+    the audio thread never reaches the message queue. */
+class Clock : public RealtimeNotifier
 {
 public:
     /** Called on the message thread, through the clock's asynchronous update. */

@@ -413,8 +413,8 @@ private:
     static constexpr auto relaxed = std::memory_order_relaxed;
 
     /** Refreshes the pattern states on the message thread for the audio thread, which must not set the
-        name parameter (it allocates). */
-    class PatternStatesRefresher : public juce::AsyncUpdater
+        name parameter (it allocates); the audio thread only raises its flag. */
+    class PatternStatesRefresher : public RealtimeNotifier
     {
     public:
         explicit PatternStatesRefresher (IntSeqPlugin& ownerToRefresh)

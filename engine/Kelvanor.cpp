@@ -34,7 +34,6 @@ Kelvanor::~Kelvanor()
     // The editor reaches into the voice and the patterns: it goes before them.
     deleteGuiController();
 
-    programChangeLoader.cancelPendingUpdate();
     removePresetManagerListener (&corePresetListener);
     core.reset();
 }
@@ -198,15 +197,4 @@ void Kelvanor::CorePresetListener::presetChanged()
 {
     const juce::ScopedLock sl (owner.coreLock);
     owner.core->presetChanged();
-}
-
-void Kelvanor::ProgramChangeLoader::handleAsyncUpdate()
-{
-    const int program = pendingProgram.exchange (-1);
-
-    if (program >= 0 && program < owner.getNumPresets())
-    {
-        owner.setCurrentPresetIndex (program, true);
-        owner.loadCurrentPreset();
-    }
 }

@@ -338,23 +338,6 @@ private:
         Kelvanor& owner;
     };
 
-    /** Loads a program change's preset on the message thread: the preset bank takes locks and sets
-        the preset name, which the audio thread must not do. */
-    class ProgramChangeLoader : public juce::AsyncUpdater
-    {
-    public:
-        explicit ProgramChangeLoader (Kelvanor& ownerToLoad)
-            : owner (ownerToLoad)
-        {
-        }
-        ~ProgramChangeLoader() override { cancelPendingUpdate(); }
-        void handleAsyncUpdate() override;
-        std::atomic<int> pendingProgram{-1};
-
-    private:
-        Kelvanor& owner;
-    };
-
     // processBlock stages (audio thread)
     void renderVoice (int end);
     void serveRequests();
@@ -402,7 +385,6 @@ private:
     std::array<int, maxSoundingNotes> soundingNotes{};
     int numSoundingNotes = 0;
     double outputSample = 0.0;
-    ProgramChangeLoader programChangeLoader{*this};
 
     // Synthesis settings (any thread writes, the audio thread reads)
     std::atomic<double> stepLengthValue{0.5 * 0.92 + 0.04}; // gate fraction of a step
@@ -595,7 +577,7 @@ private:
 
     /** Refreshes the pattern states on the message thread when a control key changed the chain on the
         audio thread, which must not set the pattern name (it allocates). */
-    class ChainStatesRefresher : public juce::AsyncUpdater
+    class ChainStatesRefresher : public RealtimeNotifier
     {
     public:
         explicit ChainStatesRefresher (Kelvanor& ownerToRefresh)
@@ -635,6 +617,7 @@ private:
     std::atomic<bool> arpAdvance{false};  // the next step moves on (false only for the first one)
     HeldNote arpNote;
     bool arpNoteSounding = false;
+    std::atomic<juce::uint32> arpRandomState{1}; // the random octave's generator, never seeded
 
     // Randomizer switches: panel events on the message thread, read there and by the state refreshers.
     std::atomic<bool> randomizeGate{true}, randomizeAccent{true}, randomizeSlide{true};

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace
 {
@@ -129,11 +128,14 @@ EnabledRanges getEnabledRanges (const Kelvanor& processor)
     return enabled;
 }
 
-/** The runtime library's generator, never seeded. It never allocates; its short internal lock is taken by
-    nothing else in the plug-in, so the audio thread does not wait on it. */
-int randomRange (const EnabledRanges& enabled)
+/** The runtime library's classic generator (0..32767), never seeded, but one per instance: the shared
+    rand() made renders of the same notes differ with whatever other instances or threads had drawn, and
+    took the library's lock on the audio thread. */
+int randomRange (const EnabledRanges& enabled, std::atomic<juce::uint32>& generatorState)
 {
-    return enabled.ranges[std::rand() % enabled.count];
+    const auto state = generatorState.load (std::memory_order_relaxed) * 214013u + 2531011u;
+    generatorState.store (state, std::memory_order_relaxed);
+    return enabled.ranges[(int) ((state >> 16) & 0x7fff) % enabled.count];
 }
 } // namespace
 
@@ -151,7 +153,7 @@ void Kelvanor::chooseInitialOctave()
 
     switch (arpMode.load (relaxed))
     {
-        case arpeggiatorRandom: range = randomRange (enabled); break;
+        case arpeggiatorRandom: range = randomRange (enabled, arpRandomState); break;
         case arpeggiatorDown: range = enabled.ranges[enabled.count - 1]; break;
         case arpeggiatorUp:
         case arpeggiatorUpDown: range = enabled.ranges[0]; break;
@@ -196,7 +198,7 @@ void Kelvanor::chooseNextOctave()
 
     switch (arpMode.load (relaxed))
     {
-        case arpeggiatorRandom: range = randomRange (enabled); break;
+        case arpeggiatorRandom: range = randomRange (enabled, arpRandomState); break;
         case arpeggiatorUp: range = above >= 0 ? above : lowest; break;
         case arpeggiatorDown: range = below >= 0 ? below : highest; break;
 

@@ -191,9 +191,8 @@ void Kelvanor::handleMidiEvent (const SequencerModes& modes, const juce::uint8* 
             return;
 
         case 0xc0:
-            // The bank takes locks and renames the current preset: the message thread loads it.
-            programChangeLoader.pendingProgram.store (data[1]);
-            programChangeLoader.triggerAsyncUpdate();
+            // The preset's sound changes here, at the event's sample; its name follows on the message thread.
+            applyProgramChange (data[1]);
             return;
 
         case 0x80:

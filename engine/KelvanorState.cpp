@@ -356,6 +356,8 @@ void Kelvanor::setCurrentProgramStateInformation (const void* data, int sizeInBy
             current->copyFrom (preset);
     }
 
+    publishBankSnapshot();
+
     if (getCurrentPresetIndex() < getNumPresets())
         loadCurrentPreset();
 }
@@ -440,6 +442,8 @@ void Kelvanor::importLegacyState (const juce::uint8* data)
         if (auto* slot = getBankPreset (i))
             slot->copyFrom (preset);
     }
+
+    publishBankSnapshot();
 
     if (getCurrentPresetIndex() < getNumPresets())
         loadCurrentPreset();

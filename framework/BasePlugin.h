@@ -7,6 +7,7 @@
 #include "framework/ParameterManager.h"
 #include "framework/Preset.h"
 #include "framework/PresetCollection.h"
+#include "framework/RealtimeNotifier.h"
 #include "framework/SoftwareDesignation.h"
 #include "vst/AudioProcessor.h"
 
@@ -34,7 +35,7 @@ class Component;
     lock, held only for one lookup and never while a parameter or a listener is called. Everything else
     (start-up, settings, maps, presets, the editor) runs on the message thread. */
 class BasePlugin : public juce::AudioProcessor,
-                   public juce::AsyncUpdater,
+                   public RealtimeNotifier,
                    public Parameter::Listener,
                    public SoftwareDesignation,
                    public PresetCollection::Listener
@@ -371,6 +372,8 @@ private:
     int getNumUsableHostParameters() const;
     void postNotice (std::atomic<int>& flag, int value);
 
+    class HostWriteScope;
+
     std::atomic<bool> lastNonRealtime{false};
     EditorFactory editorFactory;
     std::unique_ptr<juce::Component> guiController;
@@ -383,8 +386,8 @@ private:
     juce::HashMap<int, int> hostParameterSlots; // parameter id -> slot
     juce::CriticalSection hostParameterSlotsLock;
     std::array<std::atomic<float>, maxHostParameters> hostValues{}; // the host's last write per slot
-    std::array<std::atomic<int>, maxHostParameters>
-        hostEchoGuard{}; // non-zero while the host's write is applied
+    // The thread applying the host's write of each slot, null when none (the host-echo guard).
+    std::array<std::atomic<juce::Thread::ThreadID>, maxHostParameters> hostWriters{};
     juce::ChangeBroadcaster hostParametersChanged;
     juce::String hostMapFile;
     bool hostMapIsDefault = false;

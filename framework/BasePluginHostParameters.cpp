@@ -19,6 +19,35 @@ static bool isSlotIn (int slot, int numSlots) noexcept
 }
 
 //==============================================================================
+/** The host-echo guard, the only one of the processor. A host that writes a slot must not get the same
+    value back as an automation message: it would record its own playback as a new edit, or, while it
+    is recording, feed the value back into the write it is making. So while setParameter applies the
+    host's value, the thread doing it is marked on that slot, and parameterChanged sends nothing for that
+    slot on that thread. Marking the thread rather than the slot keeps a change of the same parameter
+    made meanwhile on another thread (the editor, MIDI control on the audio thread) going to the host.
+    Holds no lock and allocates nothing: the host may write from its audio thread. */
+class BasePlugin::HostWriteScope
+{
+public:
+    HostWriteScope (BasePlugin& processorToGuard, int slotToGuard) noexcept
+        : writer (processorToGuard.hostWriters[(size_t) slotToGuard])
+        , previous (writer.exchange (juce::Thread::getCurrentThreadId()))
+    {
+    }
+
+    ~HostWriteScope() { writer.store (previous); }
+
+    static bool isEchoOfHostWrite (const BasePlugin& processor, int slot) noexcept
+    {
+        return processor.hostWriters[(size_t) slot].load() == juce::Thread::getCurrentThreadId();
+    }
+
+private:
+    std::atomic<juce::Thread::ThreadID>& writer;
+    const juce::Thread::ThreadID previous; // a write of the same slot under way on the same thread
+};
+
+//==============================================================================
 int BasePlugin::getNumParameters()
 {
     return getNumUsableHostParameters();
@@ -72,11 +101,8 @@ void BasePlugin::setParameter (int index, float newValue)
 
     if (auto* parameter = getHostParameter (index))
     {
-        // Counted rather than set, so two host threads writing the same slot cannot end the guard early.
-        auto& guard = hostEchoGuard[(size_t) index];
-        ++guard;
+        const HostWriteScope hostWrite (*this, index);
         parameter->setValueNormalised (newValue, true);
-        --guard;
     }
 }
 
@@ -95,9 +121,8 @@ void BasePlugin::parameterChanged (Parameter* parameter)
     if (!isSlotIn (slot, maxHostParameters))
         return;
 
-    const float value = parameter->getValueNormalised();
-    if (hostEchoGuard[(size_t) slot].load() == 0)
-        sendParamChangeMessageToListeners (slot, value);
+    if (!HostWriteScope::isEchoOfHostWrite (*this, slot))
+        sendParamChangeMessageToListeners (slot, parameter->getValueNormalised());
 }
 
 void BasePlugin::parameterChangeGestureBegin (Parameter* parameter)

@@ -23,6 +23,7 @@ juce::String formatStateValue (float value)
 BasePluginOldStyle::BasePluginOldStyle()
     : defaultPreset (std::make_unique<PresetBankEntry> (numPresetableParameters, -1))
     , copyBuffer (std::make_unique<PresetBankEntry> (numPresetableParameters, -1))
+    , bankSnapshots (std::make_unique<BankSnapshots>())
 {
     auto& manager = getParameterManager();
     manager.addParameter (std::make_unique<IntParameter> (currentPresetNumberId, "Current Preset Number", 0,
@@ -35,6 +36,8 @@ BasePluginOldStyle::BasePluginOldStyle()
     presets.ensureStorageAllocated (numBankPresets);
     for (int i = 0; i < numBankPresets; ++i)
         presets.add (new PresetBankEntry (numPresetableParameters, i));
+
+    publishBankSnapshot();
 }
 
 BasePluginOldStyle::~BasePluginOldStyle() = default;
@@ -98,12 +101,19 @@ void BasePluginOldStyle::parameterChanged (Parameter* parameter)
     }
 
     if (presetStoringMode.load() == automaticStoring &&
-        juce::isPositiveAndBelow (id, numPresetableParameters))
+        juce::isPositiveAndBelow (id, numPresetableParameters) &&
+        programApplyingThread.load() != juce::Thread::getCurrentThreadId())
     {
         const float value = parameter->getValueNormalised();
-        const juce::ScopedLock sl (presetsLock);
-        if (auto* entry = presets[getCurrentPresetIndex()])
-            entry->setValue (id, value);
+        {
+            const juce::ScopedLock sl (presetsLock);
+            if (auto* entry = presets[getCurrentPresetIndex()])
+                entry->setValue (id, value);
+        }
+
+        // Possibly the audio thread: the copy that program changes read is rebuilt on the message thread.
+        bankNotices.snapshotStale.store (true);
+        bankNotices.triggerAsyncUpdate();
     }
 
     BasePlugin::parameterChanged (parameter);

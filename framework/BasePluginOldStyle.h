@@ -4,7 +4,9 @@
 #include "framework/ListenerArray.h"
 #include "framework/PresetBankEntry.h"
 #include "framework/PresetBankGroup.h"
+#include "framework/RealtimeNotifier.h"
 
+#include <array>
 #include <atomic>
 #include <juce_core/juce_core.h>
 #include <memory>
@@ -18,6 +20,10 @@
     automatic, reads and writes single presets and whole banks as XML, writes and restores the host
     state ("PluginState") and the current-program chunk, and owns three sections of the user settings
     file (recently used folder, resource defaults, preset behaviour).
+
+    A MIDI program change acts at its own sample on the audio thread: it reads the preset's values from
+    a copy of the bank that every change of the bank republishes without a lock, and leaves the number
+    and name parameters, which take locks and allocate, to the message thread.
 
     Threads: bank and browser operations run on the message thread, state save and restore on the
     host's thread, parameter changes arrive on the thread that made them (the audio thread for
@@ -245,6 +251,21 @@ public:
     const juce::CriticalSection& getGroupsLock() const noexcept { return groupsLock; }
 
     //==============================================================================
+    // Program changes
+
+    /** Audio thread, at the program change's own sample: makes the program the current preset, sets
+        parameters 0 to 32 (notifying) from the published copy of its values and tells the preset
+        listeners. Allocates nothing and waits for no lock of the bank; parameters 110000 and 110001
+        follow on the message thread. False, with nothing changed, for a program outside the bank. One
+        thread at a time (the host's processing lock). */
+    bool applyProgramChange (int program);
+
+    /** Publishes the bank's values for applyProgramChange. Every operation of this class that changes
+        values or order does it; code that changes entries through getBankPreset calls it afterwards.
+        Any thread but the audio thread; never with the presets lock held. */
+    void publishBankSnapshot();
+
+    //==============================================================================
     // Settings sections (message thread)
 
     void readPluginDirectories (const juce::XmlElement& xml);
@@ -289,6 +310,61 @@ private:
     /** A whole bank read aside before it replaces the live one. */
     struct BankImage;
 
+    /** The bank's values as program changes read them. Writers (serialised by writeLock) fill the back
+        copy and swap it into the middle; the one reader swaps the middle into its front copy when a newer
+        one is there. Three copies, so neither side waits for the other or writes what it reads. */
+    class BankSnapshots
+    {
+    public:
+        struct Snapshot
+        {
+            int numPresets = 0;
+            std::array<std::array<float, numPresetableParameters>, numBankPresets> values{};
+        };
+
+        /** Writer, holding writeLock. */
+        Snapshot& getBackCopy() noexcept { return copies[(size_t) back]; }
+        void publish() noexcept { back = middle.exchange (back | freshFlag, std::memory_order_acq_rel) & indexMask; }
+
+        /** The reader: the latest published copy, kept until a newer one is published. */
+        const Snapshot& acquireLatest() noexcept
+        {
+            if ((middle.load (std::memory_order_acquire) & freshFlag) != 0)
+                front = middle.exchange (front, std::memory_order_acq_rel) & indexMask;
+            return copies[(size_t) front];
+        }
+
+        juce::CriticalSection writeLock;
+
+    private:
+        static constexpr int indexMask = 3;
+        static constexpr int freshFlag = 4;
+
+        std::array<Snapshot, 3> copies;
+        std::atomic<int> middle{1};
+        int back = 0;  // the writers'
+        int front = 2; // the reader's
+    };
+
+    /** What a program change and automatic storing on the audio thread leave to the message thread: the
+        number and name parameters of the program, and a snapshot rebuilt after a stored value. */
+    class BankNotices : public RealtimeNotifier
+    {
+    public:
+        explicit BankNotices (BasePluginOldStyle& ownerToServe)
+            : owner (ownerToServe)
+        {
+        }
+        ~BankNotices() override { cancelPendingUpdate(); }
+        void handleAsyncUpdate() override;
+
+        std::atomic<int> appliedProgram{-1};    // the last program applied on the audio thread
+        std::atomic<bool> snapshotStale{false}; // a value was stored off the message thread
+
+    private:
+        BasePluginOldStyle& owner;
+    };
+
     void readParameterValues (const juce::XmlElement& xml, int firstId, int endId);
     std::unique_ptr<juce::XmlElement> createParameterValuesXml (const juce::String& tag, int firstId,
                                                                 int endId) const;
@@ -311,6 +387,13 @@ private:
     std::unique_ptr<PresetBankEntry> copyBuffer;    // message thread
     bool copyBufferFull = false;
     ListenerArray<PresetManagerListener> presetListeners;
+
+    // Program changes.
+    std::unique_ptr<BankSnapshots> bankSnapshots;
+    BankNotices bankNotices{*this};
+    // The thread applying a program change: its own parameter changes are not stored back into the
+    // bank, whose live values may be newer than the copy it applies.
+    std::atomic<juce::Thread::ThreadID> programApplyingThread{nullptr};
 
     // Settings.
     juce::File recentlyUsedDirectory;

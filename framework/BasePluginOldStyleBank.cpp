@@ -155,10 +155,14 @@ void BasePluginOldStyle::storePreset (int index)
     for (int id = 0; id < numPresetableParameters; ++id)
         values[(size_t) id] = manager.getParameterNormalised (id);
 
-    const juce::ScopedLock sl (presetsLock);
-    if (auto* entry = presets[index])
-        for (int id = 0; id < numPresetableParameters; ++id)
-            entry->setValue (id, values[(size_t) id]);
+    {
+        const juce::ScopedLock sl (presetsLock);
+        if (auto* entry = presets[index])
+            for (int id = 0; id < numPresetableParameters; ++id)
+                entry->setValue (id, values[(size_t) id]);
+    }
+
+    publishBankSnapshot();
 }
 
 void BasePluginOldStyle::copyCurrentPreset()
@@ -211,6 +215,8 @@ void BasePluginOldStyle::clearBank()
         for (int i = 0; i < presets.size(); ++i)
             resetSlot (*presets.getUnchecked (i), *defaultPreset, i);
     }
+
+    publishBankSnapshot();
 
     const int numPresets = getNumPresets();
     const juce::ScopedLock sl (groupsLock);
@@ -316,6 +322,9 @@ bool BasePluginOldStyle::removeEmptyGroup (int index)
 //==============================================================================
 void BasePluginOldStyle::followCurrentPreset (const PresetBankEntry* current)
 {
+    // Every move ends here: program numbers now name other presets.
+    publishBankSnapshot();
+
     int index = -1;
     {
         const juce::ScopedLock sl (presetsLock);
@@ -457,7 +466,11 @@ bool BasePluginOldStyle::loadPresetFromXml (const juce::XmlElement& xml, int ind
 {
     // The entry is never deleted while this processor lives; the lock is taken again for the write.
     auto* entry = getBankPreset (index);
-    return entry != nullptr && loadPresetFromXml (xml, entry);
+    if (entry == nullptr || !loadPresetFromXml (xml, entry))
+        return false;
+
+    publishBankSnapshot();
+    return true;
 }
 
 bool BasePluginOldStyle::loadPresetFromXml (const juce::XmlElement& xml, PresetBankEntry* entry)
@@ -574,6 +587,8 @@ void BasePluginOldStyle::installBank (BankImage& image)
         for (int i = 0; i < count; ++i)
             presets.getUnchecked (i)->copyFrom (*image.presets[(size_t) i]);
     }
+
+    publishBankSnapshot();
 
     const juce::ScopedLock sl (groupsLock);
     bankName = image.name;

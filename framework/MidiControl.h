@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/ListenerArray.h"
+#include "framework/RealtimeNotifier.h"
 
 #include <array>
 #include <atomic>
@@ -21,11 +22,11 @@ class ParameterManager;
     Threads: processMidiMessage runs on the audio thread under the host's processing lock; learn, the
     options page and the file operations run on the message thread. One recursive lock serialises both
     (lock order: host processing lock, this lock, the engine's lock). Notices to listeners are coalesced
-    by the asynchronous updater and delivered on the message thread, except midiLearnStateChanged from
-    setLearnMode, which is called at once on the calling thread.
+    and delivered on the message thread, except midiLearnStateChanged from setLearnMode, which is called at
+    once on the calling thread; a controller on the audio thread only raises a flag for them.
 
     The parameters belong to the ParameterManager and outlive this map. */
-class MidiControl : public juce::AsyncUpdater
+class MidiControl : public RealtimeNotifier
 {
 public:
     /** Called on the message thread. */

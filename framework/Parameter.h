@@ -2,6 +2,7 @@
 
 #include "framework/ListenerArray.h"
 #include "framework/NoteNames.h"
+#include "framework/RealtimeNotifier.h"
 
 #include <atomic>
 #include <juce_core/juce_core.h>
@@ -15,7 +16,8 @@
     notify) calls the synchronous listeners at once on the calling thread, the last added first, and
     triggers an asynchronous update that calls the asynchronous listeners on the message thread.
     Several changes before the message thread runs give one asynchronous call, which reads the value
-    current at that moment.
+    current at that moment. The update is a RealtimeNotifier, so a setter on the audio thread raises a
+    flag and posts nothing.
 
     Threads: setters and getters run on any thread (the audio thread included). Numeric values are
     atomics; numeric getters and setters take no lock and allocate nothing. The listener lists are not
@@ -23,7 +25,7 @@
 
     Owned by the ParameterManager that holds it; a parameter does not own its listeners, which remove
     themselves before they die. */
-class Parameter : public juce::AsyncUpdater
+class Parameter : public RealtimeNotifier
 {
 public:
     class Listener

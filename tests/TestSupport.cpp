@@ -18,6 +18,21 @@ void pumpMessages()
             break;
 }
 
+bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMs)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+    while (!condition())
+    {
+        if (juce::Time::getMillisecondCounter() > end)
+            return false;
+
+        // Timer callbacks arrive as messages once they are due; sleep briefly while none is.
+        if (!juce::dispatchNextMessageOnSystemQueue (true))
+            juce::Thread::sleep (1);
+    }
+    return true;
+}
+
 TemporaryFolder::TemporaryFolder()
 {
     // ctest runs test programs in parallel: a name of this process and a random part keeps their

@@ -134,6 +134,25 @@ TEST (KelvanorArpeggiator, RandomModeStaysWithinTheEnabledRanges)
         EXPECT_TRUE (note == 36 || note == 60) << note;
 }
 
+// Each instance draws its own sequence: an instance playing meanwhile, or on another thread, changes
+// nothing, so renders of the same notes are the same.
+TEST (KelvanorArpeggiator, RandomOctavesAreTheSameInEveryInstanceWhateverOthersDraw)
+{
+    const auto play = [] (ArpHarness& h) { h.renderSteps (40.5, {{h.position, noteOn (48)}}); };
+
+    ArpHarness first (0, Kelvanor::arpeggiatorRandom, allRanges);
+    play (first);
+
+    ArpHarness interleaved (0, Kelvanor::arpeggiatorRandom, allRanges);
+    ArpHarness other (0, Kelvanor::arpeggiatorRandom, allRanges);
+    interleaved.renderSteps (10.5, {{interleaved.position, noteOn (48)}});
+    play (other);
+    interleaved.renderSteps (30.0);
+
+    EXPECT_EQ (interleaved.playedNotes(), first.playedNotes());
+    EXPECT_EQ (other.playedNotes(), first.playedNotes());
+}
+
 TEST (KelvanorArpeggiator, ModeChangeWhileHeldKeepsPlayingButOffReleasesEverything)
 {
     ArpHarness h (1, Kelvanor::arpeggiatorUp, zeroOnly);

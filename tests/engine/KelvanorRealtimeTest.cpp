@@ -4,160 +4,343 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <new>
+#include <functional>
+#include <thread>
 
-// Every allocation of this test program passes through here; only the ones made while a block is being
-// processed on a thread that asked for counting are counted.
+// Every heap call of this process passes through here: operator new ends in malloc, and JUCE's own
+// containers and its message queue call malloc and realloc directly. Only the calls made on a thread that
+// asked for counting are counted; the memory itself comes from the C library's allocator.
+extern "C"
+{
+    void* __libc_malloc (std::size_t size);
+    void* __libc_calloc (std::size_t count, std::size_t size);
+    void* __libc_realloc (void* p, std::size_t size);
+    void __libc_free (void* p);
+}
+
 namespace
 {
 thread_local bool countingAllocations = false;
 std::atomic<int> allocationsWhileCounting{0};
 
-void* allocate (std::size_t size)
+void countHeapCall()
 {
     if (countingAllocations)
         allocationsWhileCounting.fetch_add (1, std::memory_order_relaxed);
-
-    if (void* p = std::malloc (size == 0 ? 1 : size))
-        return p;
-
-    throw std::bad_alloc();
 }
 } // namespace
 
-void* operator new (std::size_t size)
+extern "C"
 {
-    return allocate (size);
-}
+    void* malloc (std::size_t size) noexcept
+    {
+        countHeapCall();
+        return __libc_malloc (size);
+    }
 
-void* operator new[] (std::size_t size)
-{
-    return allocate (size);
-}
+    void* calloc (std::size_t count, std::size_t size) noexcept
+    {
+        countHeapCall();
+        return __libc_calloc (count, size);
+    }
 
-void operator delete (void* p) noexcept
-{
-    std::free (p);
-}
+    void* realloc (void* p, std::size_t size) noexcept
+    {
+        countHeapCall();
+        return __libc_realloc (p, size);
+    }
 
-void operator delete[] (void* p) noexcept
-{
-    std::free (p);
-}
-
-void operator delete (void* p, std::size_t) noexcept
-{
-    std::free (p);
-}
-
-void operator delete[] (void* p, std::size_t) noexcept
-{
-    std::free (p);
+    void free (void* p) noexcept
+    {
+        // Freeing is counted as well: it takes the allocator's locks just the same.
+        if (p != nullptr)
+            countHeapCall();
+        __libc_free (p);
+    }
 }
 
 namespace
 {
 constexpr int blockSize = 256;
 
-/** Drives the processor block by block the way the host wrapper does, with the block's events prepared
-    before the block and allocations counted only inside processBlock. */
-class RealtimeDriver
+/** Notices that reach the message thread while audio runs: parameters' asynchronous listeners, the MIDI
+    control map's listeners and the sequencer clock's listeners. Message thread. */
+struct NoticeCounter : public Parameter::Listener, public MidiControl::Listener, public Clock::Listener
 {
-public:
-    explicit RealtimeDriver (KelvanorHarness& h)
-        : harness (h)
-    {
-        buffer.setSize (2, blockSize);
-        midi.ensureSize (64 * 1024);
-    }
+    void parameterChanged (Parameter*) override { ++parameterNotices; }
+    void midiControlMapChanged (MidiControl*) override { ++mapNotices; }
+    void midiLearnStateChanged (MidiControl*) override { ++learnNotices; }
+    void parameterMovedByMidi (MidiControl*) override { ++movedNotices; }
+    void clockStarted() override { ++clockNotices; }
+    void clockStateChanged (Clock&) override { ++clockNotices; }
 
-    /** Returns the number of note-ons the processor sent during the block. */
-    int process (const std::vector<juce::MidiMessage>& events = {}, bool count = true)
-    {
-        midi.clear();
-        for (size_t i = 0; i < events.size(); ++i)
-            midi.addEvent (events[i], (int) (i * 17) % blockSize);
-
-        buffer.clear();
-        countingAllocations = count;
-        harness.processor->processBlock (buffer, midi);
-        countingAllocations = false;
-
-        harness.playHead.advance (blockSize, harness.sampleRate);
-
-        int noteOns = 0;
-        for (const auto event : midi)
-            noteOns += event.getMessage().isNoteOn() ? 1 : 0;
-        return noteOns;
-    }
-
-    KelvanorHarness& harness;
-    juce::AudioBuffer<float> buffer;
-    juce::MidiBuffer midi;
+    std::atomic<int> parameterNotices{0}, mapNotices{0}, learnNotices{0}, movedNotices{0}, clockNotices{0};
 };
 
-void setParameter (Kelvanor& processor, int id, float normalised)
+/** One way of playing: how the processor is set up, what each block brings, and which notices prove that
+    the audio thread raised them (checked after the run, once the message loop has delivered them). */
+struct Scenario
 {
-    processor.getParameterManager().getParameter (id)->setValueNormalised (normalised, true);
+    const char* name;
+    bool sequencerOn;
+    std::function<void (KelvanorHarness&, NoticeCounter&)> setUp;
+    std::function<std::vector<juce::MidiMessage> (int block, KelvanorHarness&)> eventsOfBlock;
+    std::function<void (const NoticeCounter&, int noteOns)> check;
+};
+
+/** The host as it runs with its message thread: blocks come on an audio thread of their own, a little
+    faster than real time, while this (the message) thread runs the message loop and its timers. Only the
+    counted blocks' allocations count. Returns the note-ons the processor sent during them. */
+int playWithMessageLoopRunning (KelvanorHarness& harness, const Scenario& scenario, int warmUpBlocks,
+                                int countedBlocks)
+{
+    std::atomic<bool> finished{false};
+    std::atomic<int> noteOns{0};
+
+    std::thread audio (
+        [&]
+        {
+            juce::AudioBuffer<float> buffer (2, blockSize);
+            juce::MidiBuffer midi;
+            midi.ensureSize (64 * 1024);
+
+            for (int block = 0; block < warmUpBlocks + countedBlocks; ++block)
+            {
+                const auto events = scenario.eventsOfBlock (block, harness);
+                midi.clear();
+                for (size_t i = 0; i < events.size(); ++i)
+                    midi.addEvent (events[i], (int) (i * 17) % blockSize);
+
+                countingAllocations = block >= warmUpBlocks;
+                harness.processor->processBlock (buffer, midi);
+                countingAllocations = false;
+
+                harness.playHead.advance (blockSize, harness.sampleRate);
+
+                if (block >= warmUpBlocks)
+                    for (const auto event : midi)
+                        noteOns += event.getMessage().isNoteOn() ? 1 : 0;
+
+                // Room for the message thread to empty its queue between blocks, as in a host.
+                std::this_thread::sleep_for (std::chrono::microseconds (500));
+            }
+
+            finished = true;
+        });
+
+    runMessageLoopUntil ([&] { return finished.load(); }, 60000);
+    audio.join();
+
+    // What the last blocks raised.
+    runMessageLoopUntil ([] { return false; }, 4 * RealtimeNotifier::pollIntervalMs);
+    return noteOns.load();
 }
+
+void PrintTo (const Scenario& scenario, std::ostream* os)
+{
+    *os << scenario.name;
+}
+
+std::vector<juce::MidiMessage> none (int, KelvanorHarness&)
+{
+    return {};
+}
+
+void watchParameter (KelvanorHarness& h, NoticeCounter& counter, int id)
+{
+    h.processor->getParameterManager().addAsyncListener (id, &counter);
+}
+
+void mapController (KelvanorHarness& h, int controller, int parameterId)
+{
+    auto& manager = h.processor->getParameterManager();
+    h.processor->getMidiControl().assign (controller, manager.getParameter (parameterId), false);
+}
+
+const Scenario scenarios[] = {
+    {"sequencer playing with the host", true,
+     [] (KelvanorHarness& h, NoticeCounter& c)
+     {
+         h.playHead.playing = true;
+         h.processor->getSequencerClock().addListener (&c);
+     },
+     none,
+     [] (const NoticeCounter& c, int noteOns)
+     {
+         EXPECT_GT (noteOns, 8);
+         EXPECT_GT (c.clockNotices.load(), 2);
+     }},
+
+    {"arpeggiator over held notes", false,
+     [] (KelvanorHarness& h, NoticeCounter&)
+     {
+         h.set (Kelvanor::arpeModeId, 0.5f); // up
+         h.playHead.playing = true;
+     },
+     [] (int block, KelvanorHarness&) -> std::vector<juce::MidiMessage>
+     {
+         if (block % 200 == 0)
+             return {noteOn (36), noteOn (40), noteOn (43)};
+         if (block % 200 == 150)
+             return {noteOff (36), noteOff (40), noteOff (43)};
+         return {};
+     },
+     [] (const NoticeCounter&, int noteOns) { EXPECT_GT (noteOns, 20); }},
+
+    {"host transport starting and stopping the sequencer", true,
+     [] (KelvanorHarness& h, NoticeCounter& c)
+     {
+         h.processor->getSequencerClock().addListener (&c);
+         watchParameter (h, c, IntSeqPlugin::playStateId);
+     },
+     [] (int block, KelvanorHarness& h) -> std::vector<juce::MidiMessage>
+     {
+         h.playHead.playing = (block / 60) % 2 == 0;
+         return {};
+     },
+     [] (const NoticeCounter& c, int noteOns)
+     {
+         EXPECT_GT (noteOns, 8);
+         EXPECT_GT (c.clockNotices.load(), 2);
+         EXPECT_GT (c.parameterNotices.load(), 2) << "the play state follows every start and stop";
+     }},
+
+    {"host mode keys choosing patterns", true,
+     [] (KelvanorHarness& h, NoticeCounter& c)
+     {
+         h.processor->setHostMode (true);
+         h.playHead.playing = true;
+         h.processor->getSequencerClock().addListener (&c);
+         watchParameter (h, c, IntSeqPlugin::playStateId);
+     },
+     [] (int block, KelvanorHarness&) -> std::vector<juce::MidiMessage>
+     {
+         const int key = 12 + (block / 100) % 4;
+         if (block % 100 == 0)
+             return {noteOn (key)};
+         if (block % 100 == 90)
+             return {noteOff (key)};
+         return {};
+     },
+     [] (const NoticeCounter& c, int noteOns)
+     {
+         EXPECT_GT (noteOns, 8);
+         EXPECT_GT (c.clockNotices.load(), 2);
+     }},
+
+    {"controllers moving parameters", false,
+     [] (KelvanorHarness& h, NoticeCounter& c)
+     {
+         mapController (h, 74, Kelvanor::cutoffId);
+         mapController (h, 71, Kelvanor::resonanceId);
+         watchParameter (h, c, Kelvanor::cutoffId);
+         h.processor->getMidiControl().addListener (&c);
+     },
+     [] (int block, KelvanorHarness&) -> std::vector<juce::MidiMessage>
+     {
+         return {juce::MidiMessage::controllerEvent (1, 74, block % 128),
+                 juce::MidiMessage::controllerEvent (2, 71, 127 - block % 128),
+                 block % 50 == 0 ? noteOn (36) : noteOff (36)};
+     },
+     [] (const NoticeCounter& c, int)
+     {
+         EXPECT_GT (c.parameterNotices.load(), 2);
+         EXPECT_GT (c.movedNotices.load(), 2);
+     }},
+
+    {"MIDI learn pairing controllers", false,
+     [] (KelvanorHarness& h, NoticeCounter& c)
+     {
+         auto& control = h.processor->getMidiControl();
+         control.addListener (&c);
+         control.setLearnMode (true);
+         control.setLearnParameter (h.processor->getParameterManager().getParameter (Kelvanor::envModId));
+     },
+     [] (int block, KelvanorHarness&) -> std::vector<juce::MidiMessage>
+     {
+         // The first controller completes the pair; the others are learn steps on free controllers.
+         return {juce::MidiMessage::controllerEvent (1, 20 + block % 10, block % 128)};
+     },
+     [] (const NoticeCounter& c, int)
+     {
+         EXPECT_GT (c.learnNotices.load(), 2);
+         EXPECT_GT (c.movedNotices.load(), 0);
+     }},
+
+    {"program changes under a held note", false,
+     [] (KelvanorHarness& h, NoticeCounter& c) { watchParameter (h, c, Kelvanor::cutoffId); },
+     [] (int block, KelvanorHarness&) -> std::vector<juce::MidiMessage>
+     {
+         std::vector<juce::MidiMessage> events;
+         if (block % 100 == 0)
+             events.push_back (noteOn (36));
+         if (block % 7 == 0)
+             events.push_back (juce::MidiMessage::programChange (1, (block / 7) % 40));
+         return events;
+     },
+     [] (const NoticeCounter& c, int) { EXPECT_GT (c.parameterNotices.load(), 2); }},
+};
+
+void removeCounter (KelvanorHarness& h, NoticeCounter& c)
+{
+    h.processor->getMidiControl().removeListener (&c);
+    h.processor->getSequencerClock().removeListener (&c);
+    h.processor->getParameterManager().removeAsyncListenerFromAll (&c);
+}
+
+class KelvanorRealtimeWithMessageLoop : public ::testing::TestWithParam<Scenario>
+{
+};
 } // namespace
 
-TEST (KelvanorRealtime, AllocationsAreSeenWhileCounting)
+TEST (KelvanorRealtime, EveryKindOfHeapCallIsSeenWhileCounting)
 {
-    allocationsWhileCounting = 0;
-    countingAllocations = true;
-    auto probe = std::make_unique<juce::String> ("an allocation the counter must see");
-    countingAllocations = false;
-    EXPECT_GE (allocationsWhileCounting.load(), 1);
-}
-
-TEST (KelvanorRealtime, SequencerAndArpeggiatorPlayWithoutAllocating)
-{
-    KelvanorHarness harness (44100.0, blockSize);
-    setParameter (*harness.processor, Kelvanor::arpeModeId, 0.5f); // up
-    harness.playHead.playing = true;
-    pumpMessages();
-
-    RealtimeDriver driver (harness);
-    for (int i = 0; i < 200; ++i) // the first steps may grow nothing, but give every path one pass
-        driver.process ({}, false);
-
-    allocationsWhileCounting = 0;
-    int noteOns = 0;
-    for (int i = 0; i < 700; ++i) // about four seconds: several bars of the first pattern
-        noteOns += driver.process();
-
-    EXPECT_GT (noteOns, 8) << "the sequencer should be playing";
-    EXPECT_EQ (allocationsWhileCounting.load(), 0);
-}
-
-TEST (KelvanorRealtime, HostNotesControllersResetsAndProgramChangesDoNotAllocate)
-{
-    KelvanorHarness harness (48000.0, blockSize, false);
-    auto& manager = harness.processor->getParameterManager();
-    harness.processor->getMidiControl().assign (74, manager.getParameter (Kelvanor::cutoffId), false);
-    harness.processor->getMidiControl().assign (71, manager.getParameter (Kelvanor::resonanceId), false);
-    RealtimeDriver driver (harness);
-    driver.process ({}, false);
-
-    const std::vector<std::vector<juce::MidiMessage>> phrase{
-        {juce::MidiMessage::noteOn (1, 36, (juce::uint8) 100)},
-        {juce::MidiMessage::noteOn (1, 43, (juce::uint8) 30), juce::MidiMessage::noteOff (1, 36)},
-        {juce::MidiMessage::noteOff (1, 43), juce::MidiMessage::noteOff (1, 90)},
-        {juce::MidiMessage::programChange (1, 3), juce::MidiMessage::noteOn (1, 48, (juce::uint8) 127)},
-        {juce::MidiMessage::allNotesOff (1)},
-        {juce::MidiMessage::noteOn (2, 24, (juce::uint8) 64),
-         juce::MidiMessage::noteOn (2, 25, (juce::uint8) 64),
-         juce::MidiMessage::noteOn (2, 26, (juce::uint8) 64), juce::MidiMessage::noteOff (2, 25)},
-        {},
+    const std::pair<const char*, std::function<void()>> probes[] = {
+        {"operator new",
+         [] { auto probe = std::make_unique<juce::String> ("a string the counter must see"); }},
+        {"JUCE heap block", [] { juce::HeapBlock<char> block (100); }},
+        {"JUCE array growth",
+         []
+         {
+             juce::Array<int> array;
+             for (int i = 0; i < 100; ++i)
+                 array.add (i);
+         }},
     };
 
-    allocationsWhileCounting = 0;
-    int noteOns = 0;
-    for (int round = 0; round < 20; ++round)
-        for (const auto& events : phrase)
-            noteOns += driver.process (events);
-
-    EXPECT_EQ (noteOns, 20 * 6);
-    EXPECT_EQ (allocationsWhileCounting.load(), 0);
+    for (const auto& [name, probe] : probes)
+    {
+        allocationsWhileCounting = 0;
+        countingAllocations = true;
+        probe();
+        countingAllocations = false;
+        EXPECT_GE (allocationsWhileCounting.load(), 1) << name;
+    }
 }
+
+TEST_P (KelvanorRealtimeWithMessageLoop, AudioThreadNeverAllocatesAndItsNoticesArrive)
+{
+    const auto& scenario = GetParam();
+    KelvanorHarness harness (44100.0, blockSize, scenario.sequencerOn);
+    NoticeCounter counter;
+    scenario.setUp (harness, counter);
+    pumpMessages();
+
+    allocationsWhileCounting = 0;
+    const int noteOns = playWithMessageLoopRunning (harness, scenario, 150, 700);
+
+    EXPECT_EQ (allocationsWhileCounting.load(), 0) << scenario.name;
+    scenario.check (counter, noteOns);
+    removeCounter (harness, counter);
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    EveryPathThatNotifies, KelvanorRealtimeWithMessageLoop, ::testing::ValuesIn (scenarios),
+    [] (const auto& info)
+    {
+        juce::String name;
+        for (const auto& word : juce::StringArray::fromTokens (info.param.name, false))
+            name << word.substring (0, 1).toUpperCase() << word.substring (1);
+        return name.retainCharacters ("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")
+            .toStdString();
+    });

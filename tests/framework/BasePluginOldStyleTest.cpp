@@ -206,6 +206,26 @@ TEST_F (BasePluginOldStyleTest, NextAndPreviousStopAtTheEnds)
     plugin->removePresetManagerListener (&listener);
 }
 
+TEST_F (BasePluginOldStyleTest, ProgramChangeSetsTheSoundNowAndShowsThePresetOnTheMessageThread)
+{
+    auto plugin = makePlugin();
+    const auto before = plugin->current();
+
+    for (const int program : {-1, BasePluginOldStyle::numBankPresets, 500})
+    {
+        EXPECT_FALSE (plugin->applyProgramChange (program)) << program;
+        EXPECT_EQ (plugin->current(), before) << program;
+    }
+
+    ASSERT_TRUE (plugin->applyProgramChange (5));
+    for (int id = 0; id < BasePluginOldStyle::numPresetableParameters; ++id)
+        EXPECT_EQ (plugin->parameter (id).getValueNormalised(), plugin->presetValue (5, id)) << id;
+    EXPECT_EQ (plugin->current(), "5:" + plugin->getPresetName (5) + " (not shown)");
+
+    pumpMessages();
+    EXPECT_EQ (plugin->current(), "5:" + plugin->getPresetName (5));
+}
+
 TEST_F (BasePluginOldStyleTest, CopyPasteAndRenamingThroughTheNameParameter)
 {
     auto plugin = makePlugin();

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 #include <limits>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace
@@ -248,6 +250,31 @@ TEST_F (BasePluginTest, HostWriteDoesNotEchoButAGuiChangeDoes)
     plugin.parameter (2).beginChangeGesture();
     EXPECT_EQ (heard.take(), "1=0.5,4=0.5,+4,-4");
     plugin.parameter (0).removeListener (&coupling);
+}
+
+// Only the host's own write stays at home: the editor moving the same parameter on its own thread while
+// the host writes is news to the host.
+TEST_F (BasePluginTest, AChangeOnAnotherThreadDuringAHostWriteReachesTheHost)
+{
+    struct EditorMeanwhile : public Parameter::Listener
+    {
+        void parameterChanged (Parameter* p) override
+        {
+            if (std::exchange (moved, true))
+                return;
+            std::thread editor ([p] { p->setValueNormalised (0.875f, true); });
+            editor.join();
+        }
+        bool moved = false;
+    } meanwhile;
+    plugin.getParameterManager().addListener (0, &meanwhile);
+    plugin.assignHostParameter (4, &plugin.parameter (0));
+    heard.take();
+
+    plugin.setParameter (4, 0.25f);
+    EXPECT_EQ (heard.take(), "4=0.875");
+    EXPECT_TRUE (meanwhile.moved);
+    plugin.parameter (0).removeListener (&meanwhile);
 }
 
 TEST_F (BasePluginTest, SlotAssignmentFreesTheOldSlotAndRefusesWhatItCannotBind)
