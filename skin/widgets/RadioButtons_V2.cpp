@@ -138,6 +138,8 @@ void RadioButtons_V2::buttonClicked (juce::Button* b)
 void RadioButtons_V2::resized()
 {
     panel.setSize (getWidth(), getHeight());
+    // The panel places its content only when asked; its content area moves with its size.
+    panel.updateLayout();
     const int width = panel.getContentBounds().getWidth();
     for (auto* b : buttons)
         b->setSize (width, b->getHeight());

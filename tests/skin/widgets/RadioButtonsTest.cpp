@@ -110,6 +110,10 @@ TEST_F (RadioGroup, ButtonsSpanTheContentWidth)
     const int contentWidth = group.getPanel().getContentBounds().getWidth();
     for (int i = 0; i < group.getNumButtons(); ++i)
         EXPECT_EQ (group.getButton (i)->getWidth(), contentWidth) << i;
+    // The buttons sit in the content area, below the title, not over it.
+    const auto first =
+        group.getPanel().getLocalArea (group.getButton (0), group.getButton (0)->getLocalBounds());
+    EXPECT_EQ (first.getTopLeft(), group.getPanel().getContentBounds().getTopLeft());
 }
 
 //==============================================================================
