@@ -10,8 +10,8 @@ build="${KELVANOR_BUILD_DIR:-$root/build}"
 "$build/tools/kelvanor_smoke"
 
 plugin="$build/Kelvanor.so"
-mkdir -p "$HOME/.vst"
-cp "$plugin" "$HOME/.vst/Kelvanor.so"
+# Replaces the file by renaming, so that a host which has the plug-in loaded keeps running.
+"$root/scripts/install-plugin.sh" "$plugin" "$HOME/.vst/Kelvanor.so"
 echo "Installed $HOME/.vst/Kelvanor.so"
 
 # The demo runs with settings of its own, so the user's settings neither change it nor are changed by it.
