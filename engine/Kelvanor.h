@@ -25,6 +25,9 @@
 class Kelvanor : public IntSeqPlugin
 {
 public:
+    //==============================================================================
+    // Identifiers and sizes
+
     /** Parameters of the embedded table this level reacts to. */
     enum ParameterId
     {
@@ -310,110 +313,6 @@ public:
     void updateStepValueStates();
     void updateBlinkingStates (bool clearFirst);
 
-private:
-    static constexpr auto relaxed = std::memory_order_relaxed;
-
-    /** A step as the sequencer plays it: gate, accent and slide already passed through the thresholds. */
-    struct PlayedStep
-    {
-        int note = 0; // 0..12
-        bool octaveUp = false, octaveDown = false;
-        bool gate = false, accent = false, slide = false;
-        double gateLevel = 0.0, accentLevel = 0.0, slideLevel = 0.0;
-
-        int getMidiNote() const noexcept;
-    };
-
-    /** Clears the voice's distortion filters when a preset is loaded, under the core lock. */
-    class CorePresetListener : public BasePluginOldStyle::PresetManagerListener
-    {
-    public:
-        explicit CorePresetListener (Kelvanor& ownerToNotify)
-            : owner (ownerToNotify)
-        {
-        }
-        void presetChanged() override;
-
-    private:
-        Kelvanor& owner;
-    };
-
-    // processBlock stages (audio thread)
-    void renderVoice (int end);
-    void serveRequests();
-    void followTransport (const SequencerModes& modes);
-    void setUpClocks (const SequencerModes& modes);
-    void deliverDueEvents (const SequencerModes& modes);
-    void handleMidiEvent (const SequencerModes& modes, const juce::uint8* data, int numBytes);
-    void routeNote (const SequencerModes& modes, const juce::uint8* data);
-    void tickArpeggiatorClock();
-
-    // Step playback
-    PlayedStep readPlayedStep (int pattern, int step) const;
-    void advanceStep();
-    /** Ends the notes whose step's gate is over: a note slid from the previous step, and the current
-        step's note unless it slides on. */
-    void releaseEndingNotes();
-    float getStepVelocity (bool accented) const noexcept;
-    static float accentThresholdOfLevel (int level) noexcept;
-
-    // Pattern store
-    bool isValidPattern (int index) const noexcept { return index >= 0 && index < numPatterns; }
-    int getAddressablePatterns() const noexcept;
-    void updateStepEditStates();
-    bool importTextPatternBank (const juce::File& file);
-
-    //==============================================================================
-    // The voice
-    std::unique_ptr<KelvanorCore> core;
-    juce::CriticalSection coreLock; // recursive; guards every call into the voice but setSampleRate
-    CorePresetListener corePresetListener{*this};
-
-    // Requests from the message thread, served at the start of the next block
-    std::atomic<bool> stopRequest{false};
-    std::atomic<bool> arpeggiatorResetRequest{false};
-    std::atomic<bool> releaseRequest{false};
-
-    ShuffledClock arpeggiatorClock;
-
-    // Audio thread: MIDI in and out, the notes the voice sounds, the rendered sample
-    KelvanorMidiQueue midiQueue;
-    juce::MidiBuffer midiOutput;
-    int sampleIndex = 0;          // within the current block
-    int renderedSamples = 0;      // of the current block; the voice renders up to the next call into it
-    float* voiceOutput = nullptr; // the block's first channel while it renders
-    std::array<int, maxSoundingNotes> soundingNotes{};
-    int numSoundingNotes = 0;
-    double outputSample = 0.0;
-
-    // Synthesis settings (any thread writes, the audio thread reads)
-    std::atomic<double> stepLengthValue{0.5 * 0.92 + 0.04}; // gate fraction of a step
-    std::atomic<int> accentVelocityLevel{mediumAccentLevel};
-    std::atomic<int> oscillatorTuning{accurateTuning};
-
-    // Step playback; the copies and flags belong to the audio thread
-    std::atomic<int> playingPattern{0}; // 0..95
-    std::atomic<int> playingStep{0};    // 0..15
-    PlayedStep currentStep, previousStep;
-    bool stepAdvancedSinceStart = false;
-    bool currentNoteSounding = false;
-    bool slidNoteAwaitingRelease = false;
-    bool stepInProgress = false;
-    std::atomic<int> chainFirst{0}, chainLast{0};   // pattern keys 0..7
-    std::atomic<int> chainBank{0}, selectedBank{0}; // 0..2
-    std::atomic<double> gateThreshold{1.0}, accentThreshold{0.5}, slideThreshold{0.5};
-
-    // Pattern store (message thread edits; the audio thread reads values whole)
-    std::array<Pattern, numPatterns> patterns;
-    juce::CriticalSection patternNamesLock; // names are replaced whole; never taken by the audio thread
-    std::atomic<int> editedPattern{0};
-    std::atomic<int> editedStep{0};
-    bool clearUndoAvailable = false;
-    int clearUndoIndex = 0;
-    Pattern clearUndoCopy;
-    Pattern clipboard;
-
-public:
     //==============================================================================
     // Arpeggiator (audio thread unless stated; the parameter mapping runs on the changing thread)
 
@@ -536,44 +435,41 @@ public:
     void setCurrentProgramStateInformation (const void* data, int sizeInBytes) override;
 
 private:
+    static constexpr auto relaxed = std::memory_order_relaxed;
+
+    //==============================================================================
+    // Nested types
+
+    /** A step as the sequencer plays it: gate, accent and slide already passed through the thresholds. */
+    struct PlayedStep
+    {
+        int note = 0; // 0..12
+        bool octaveUp = false, octaveDown = false;
+        bool gate = false, accent = false, slide = false;
+        double gateLevel = 0.0, accentLevel = 0.0, slideLevel = 0.0;
+
+        int getMidiNote() const noexcept;
+    };
+
     struct HeldNote
     {
         int note = 0;
         float velocity = 0.0f;
     };
 
-    // Arpeggiator
-    void chooseInitialOctave();
-    void chooseNextOctave();
-    void restartArpeggio();
-
-    // Randomizer
-    /** The generator, seeds, backups and note sets, kept behind a pointer so that this header needs
-        none of their headers. */
-    struct RandomizerData;
-
-    bool isTargetEdited() const noexcept;
-    void generateRandomPattern();
-
-    // Panel actions
-    enum class PanelMode
+    /** Clears the voice's distortion filters when a preset is loaded, under the core lock. */
+    class CorePresetListener : public BasePluginOldStyle::PresetManagerListener
     {
-        off,
-        play,
-        edit,
-        randomizer
-    };
+    public:
+        explicit CorePresetListener (Kelvanor& ownerToNotify)
+            : owner (ownerToNotify)
+        {
+        }
+        void presetChanged() override;
 
-    PanelMode getPanelMode() const noexcept;
-    void handlePlayEvent (int uid);
-    void handleEditEvent (int uid);
-    void handleRandomizerEvent (int uid);
-    void setEveryStepNote (int noteIndex);
-    /** Writes a copy of the edited step back, when the edited pattern exists. */
-    void setEditedStepValue (const Step& step);
-    /** Plays the chain's first pattern when the sequencer is stopped, then refreshes the panel. */
-    void applyPatternChain();
-    void setBlinking (int id, bool on);
+    private:
+        Kelvanor& owner;
+    };
 
     /** Refreshes the pattern states on the message thread when a control key changed the chain on the
         audio thread, which must not set the pattern name (it allocates). */
@@ -591,6 +487,67 @@ private:
         Kelvanor& owner;
     };
 
+    enum class PanelMode
+    {
+        off,
+        play,
+        edit,
+        randomizer
+    };
+
+    /** The generator, seeds, backups and note sets, kept behind a pointer so that this header needs
+        none of their headers. */
+    struct RandomizerData;
+
+    //==============================================================================
+    // Private operations, by role
+
+    // processBlock stages (audio thread)
+    void renderVoice (int end);
+    void serveRequests();
+    void followTransport (const SequencerModes& modes);
+    void setUpClocks (const SequencerModes& modes);
+    void deliverDueEvents (const SequencerModes& modes);
+    void handleMidiEvent (const SequencerModes& modes, const juce::uint8* data, int numBytes);
+    void routeNote (const SequencerModes& modes, const juce::uint8* data);
+    void tickArpeggiatorClock();
+
+    // Step playback
+    PlayedStep readPlayedStep (int pattern, int step) const;
+    void advanceStep();
+    /** Ends the notes whose step's gate is over: a note slid from the previous step, and the current
+        step's note unless it slides on. */
+    void releaseEndingNotes();
+    float getStepVelocity (bool accented) const noexcept;
+    static float accentThresholdOfLevel (int level) noexcept;
+
+    // Pattern store
+    bool isValidPattern (int index) const noexcept { return index >= 0 && index < numPatterns; }
+    int getAddressablePatterns() const noexcept;
+    void updateStepEditStates();
+    bool importTextPatternBank (const juce::File& file);
+
+    // Arpeggiator
+    void chooseInitialOctave();
+    void chooseNextOctave();
+    void restartArpeggio();
+
+    // Randomizer
+    bool isTargetEdited() const noexcept;
+    void generateRandomPattern();
+
+    // Panel actions
+    PanelMode getPanelMode() const noexcept;
+    void handlePlayEvent (int uid);
+    void handleEditEvent (int uid);
+    void handleRandomizerEvent (int uid);
+    void setEveryStepNote (int noteIndex);
+    /** Writes a copy of the edited step back, when the edited pattern exists. */
+    void setEditedStepValue (const Step& step);
+    /** Plays the chain's first pattern when the sequencer is stopped, then refreshes the panel. */
+    void applyPatternChain();
+    void setBlinking (int id, bool on);
+
     // State
     std::unique_ptr<juce::XmlElement> createInternalSettingsXml (int level, int tuning) const;
     void importLegacyState (const juce::uint8* data);
@@ -598,6 +555,58 @@ private:
     void importLegacyPattern (const juce::uint8* record, int index);
 
     //==============================================================================
+    // Fields by role. Their order is their construction order: the voice first, the refresher that reaches
+    // into the pattern store last, so it is the first to go.
+
+    // The voice
+    std::unique_ptr<KelvanorCore> core;
+    juce::CriticalSection coreLock; // recursive; guards every call into the voice but setSampleRate
+    CorePresetListener corePresetListener{*this};
+
+    // Requests from the message thread, served at the start of the next block
+    std::atomic<bool> stopRequest{false};
+    std::atomic<bool> arpeggiatorResetRequest{false};
+    std::atomic<bool> releaseRequest{false};
+
+    ShuffledClock arpeggiatorClock;
+
+    // Audio thread: MIDI in and out, the notes the voice sounds, the rendered sample
+    KelvanorMidiQueue midiQueue;
+    juce::MidiBuffer midiOutput;
+    int sampleIndex = 0;          // within the current block
+    int renderedSamples = 0;      // of the current block; the voice renders up to the next call into it
+    float* voiceOutput = nullptr; // the block's first channel while it renders
+    std::array<int, maxSoundingNotes> soundingNotes{};
+    int numSoundingNotes = 0;
+    double outputSample = 0.0;
+
+    // Synthesis settings (any thread writes, the audio thread reads)
+    std::atomic<double> stepLengthValue{0.5 * 0.92 + 0.04}; // gate fraction of a step
+    std::atomic<int> accentVelocityLevel{mediumAccentLevel};
+    std::atomic<int> oscillatorTuning{accurateTuning};
+
+    // Step playback; the copies and flags belong to the audio thread
+    std::atomic<int> playingPattern{0}; // 0..95
+    std::atomic<int> playingStep{0};    // 0..15
+    PlayedStep currentStep, previousStep;
+    bool stepAdvancedSinceStart = false;
+    bool currentNoteSounding = false;
+    bool slidNoteAwaitingRelease = false;
+    bool stepInProgress = false;
+    std::atomic<int> chainFirst{0}, chainLast{0};   // pattern keys 0..7
+    std::atomic<int> chainBank{0}, selectedBank{0}; // 0..2
+    std::atomic<double> gateThreshold{1.0}, accentThreshold{0.5}, slideThreshold{0.5};
+
+    // Pattern store (message thread edits; the audio thread reads values whole)
+    std::array<Pattern, numPatterns> patterns;
+    juce::CriticalSection patternNamesLock; // names are replaced whole; never taken by the audio thread
+    std::atomic<int> editedPattern{0};
+    std::atomic<int> editedStep{0};
+    bool clearUndoAvailable = false;
+    int clearUndoIndex = 0;
+    Pattern clearUndoCopy;
+    Pattern clipboard;
+
     // Arpeggiator settings: written on the parameter's thread, read by the audio thread.
     std::atomic<int> arpChord{0};             // 0..7
     std::atomic<int> arpMode{arpeggiatorOff}; // 0..4

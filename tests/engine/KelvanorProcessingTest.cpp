@@ -130,22 +130,6 @@ TEST (KelvanorProcessing, ControllersReachTheMidiControlMapAndFlagActivity)
     EXPECT_EQ (h.processor->getMidiActivityFlag().exchange (0), 1);
 }
 
-TEST (KelvanorProcessing, ProgramChangeLoadsThatPreset)
-{
-    VoiceHarness h;
-    auto& processor = *h.processor;
-    ASSERT_NE (processor.getBankPreset (5), nullptr);
-
-    juce::MidiBuffer events;
-    events.addEvent (juce::MidiMessage::programChange (1, 5), 0);
-    h.processBlock (64, events);
-    pumpMessages();
-
-    EXPECT_EQ (processor.getCurrentPresetIndex(), 5);
-    EXPECT_EQ (processor.getParameterManager().getParameterText (BasePluginOldStyle::currentPresetNameId),
-               processor.getPresetName (5));
-}
-
 TEST (KelvanorProcessing, NonFiniteAndOutOfRangeHostValuesNeverReachTheVoice)
 {
     VoiceHarness h;
