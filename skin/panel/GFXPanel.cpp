@@ -9,6 +9,13 @@
 #include "skin/controls/GFXRocker.h"
 #include "skin/controls/GFXSwitch.h"
 #include "skin/controls/GFXToggleButton.h"
+#include "skin/modmatrix/ModulationMatrixComponent.h"
+#include "skin/displays/GFXDisplay.h"
+#include "skin/displays/ImageMidiKeyboard.h"
+#include "skin/displays/NoteDisplay.h"
+#include "skin/displays/NumericDisplay.h"
+#include "skin/displays/PatternNumberDisplay.h"
+#include "skin/displays/TextInput.h"
 #include "skin/source/SkinSource.h"
 
 const std::vector<GFXPanel::ControlKind>& GFXPanel::getControlKinds()
@@ -26,11 +33,19 @@ const std::vector<GFXPanel::ControlKind>& GFXPanel::getControlKinds()
         {"Button", makeSkinControl<GFXButton>},
         {"ToggleButton", makeSkinControl<GFXToggleButton>},
         {"MultiStateButton", makeSkinControl<GFXMultiStateButton>},
+        {"Display", makeSkinControl<GFXDisplay>},
+        {"DisplayFloat", makeSkinControl<GFXDisplayFloat>},
         {"Rocker", makeSkinControl<GFXRocker>},
         {"Panel", makeSkinControl<GFXPanel>},
+        {"NumericDisplay", makeSkinControl<NumericDisplay>},
+        {"NoteDisplay", makeSkinControl<NoteDisplay>},
+        {"PatternNumberDisplay", makeSkinControl<PatternNumberDisplay>},
+        {"MidiKeyboard", makeSkinKeyboardControl<ImageMidiKeyboard>},
         {"PitchBender", makeSkinControl<PitchBender>},
         {"ModWheel", makeSkinControl<ModWheel>},
+        {"ModulationMatrix", makeSkinControl<ModulationMatrixComponent>},
         {"MidiChannelDisplay", makeSkinControl<GFXMidiChannelDisplay>},
+        {"TextInput", makeSkinControl<TextInput>},
     };
     return kinds;
 }

@@ -314,17 +314,24 @@ TEST (KeyboardKeys, FrameFromNeighbours)
         std::vector<int> held;
         int frame;
     } cases[] = {
-        {60, 1, 1, 8, {}, 0},           {60, 1, 1, 8, {61}, 2},     {60, 1, 1, 8, {59}, 1},
-        {60, 1, 1, 8, {59, 61}, 3},     {60, 1, 1, 8, {60, 59}, 5}, {60, 1, 1, 8, {60, 59, 61}, 7},
-        {60, 1, 1, 8, {62, 58}, 0},                             // beyond the neighbours
-        {60, 0, 2, 8, {62}, 2},                                 // right neighbours from the farthest
-        {60, 0, 2, 8, {61}, 1},         {60, 2, 0, 8, {59}, 2}, // left neighbours from the nearest
-        {0, 1, 1, 8, {0}, 4},                                   // no key below note 0: up
-        {127, 1, 1, 8, {126, 127}, 5},                          // no key above 127: up
+        {60, 1, 1, 8, {}, 0},
+        {60, 1, 1, 8, {61}, 2},
+        {60, 1, 1, 8, {59}, 1},
+        {60, 1, 1, 8, {59, 61}, 3},
+        {60, 1, 1, 8, {60, 59}, 5},
+        {60, 1, 1, 8, {60, 59, 61}, 7},
+        {60, 1, 1, 8, {62, 58}, 0}, // beyond the neighbours
+        {60, 0, 2, 8, {62}, 2},     // right neighbours from the farthest
+        {60, 0, 2, 8, {61}, 1},
+        {60, 2, 0, 8, {59}, 2},         // left neighbours from the nearest
+        {0, 1, 1, 8, {0}, 4},           // no key below note 0: up
+        {127, 1, 1, 8, {126, 127}, 5},  // no key above 127: up
         {60, 1, 1, 4, {60, 59, 61}, 3}, // a strip too short for its neighbours: its last frame
-        {60, 1, 1, 0, {60, 61}, 0},     {60, -2, 40, 8, {72}, 7}, // neighbour counts kept to the bits an int
-                                                                  // holds
-        {60, -2, 40, 8, {73}, 0},       {128, 1, 1, 8, {}, 0},
+        {60, 1, 1, 0, {60, 61}, 0},
+        {60, -2, 40, 8, {72}, 7}, // neighbour counts kept to the bits an int
+                                  // holds
+        {60, -2, 40, 8, {73}, 0},
+        {128, 1, 1, 8, {}, 0},
     };
     for (const auto& c : cases)
     {
