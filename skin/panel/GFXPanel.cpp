@@ -10,7 +10,6 @@
 #include "skin/controls/GFXSwitch.h"
 #include "skin/controls/GFXToggleButton.h"
 #include "skin/modmatrix/ModulationMatrixComponent.h"
-#include "skin/modmatrix/ModulationMatrixComponent.h"
 #include "skin/displays/GFXDisplay.h"
 #include "skin/displays/ImageMidiKeyboard.h"
 #include "skin/displays/NoteDisplay.h"
@@ -44,7 +43,6 @@ const std::vector<GFXPanel::ControlKind>& GFXPanel::getControlKinds()
         {"MidiKeyboard", makeSkinKeyboardControl<ImageMidiKeyboard>},
         {"PitchBender", makeSkinControl<PitchBender>},
         {"ModWheel", makeSkinControl<ModWheel>},
-        {"ModulationMatrix", makeSkinControl<ModulationMatrixComponent>},
         {"ModulationMatrix", makeSkinControl<ModulationMatrixComponent>},
         {"MidiChannelDisplay", makeSkinControl<GFXMidiChannelDisplay>},
         {"TextInput", makeSkinControl<TextInput>},
