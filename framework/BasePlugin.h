@@ -286,10 +286,18 @@ public:
     juce::File getDumpFile() const;
 
     /** Reads the user settings file; a missing, unreadable or foreign file leaves every setting as it was.
-        The quality parameters take their defaults in every case. */
+        The quality parameters take their defaults in every case. A file that is there but cannot be read
+        as this product's settings is moved aside (Kelvanor.ini.unreadable, then -2 to -10), so that saving
+        never overwrites what the user wrote, and the move is reported; when no name is free it stays
+        where it is and the settings are not saved over it. */
     void loadUserSettings();
     /** Writes the user settings file; a file that cannot be written is left as it was. */
     void saveUserSettings();
+
+    /** Problems the user should hear of, such as a settings file that could not be read: each goes to the
+        log at once and stays listed for the editor to show. Message thread. */
+    void reportProblem (const juce::String& text);
+    const juce::StringArray& getReportedProblems() const noexcept { return reportedProblems; }
 
     void loadDumpFile();
     void saveDumpFile();
@@ -415,6 +423,9 @@ private:
     juce::CriticalSection authorNameLock;
 
     const bool hostIsFruityLoops;
+
+    juce::StringArray reportedProblems;
+    bool userSettingsWritable = true; // false while an unreadable settings file could not be moved aside
 
     JUCE_DECLARE_NON_COPYABLE (BasePlugin)
 };

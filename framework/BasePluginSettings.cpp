@@ -33,6 +33,26 @@ juce::File getApplicationDataFolder (bool user)
 }
 
 const char* const defaultQualityPresetName = "DefaultProcessingQuality";
+
+// Names an unreadable settings file may be kept under; an older one is never replaced.
+constexpr int maxKeptSettingsFiles = 10;
+
+/** Moves the file to the first free name of Kelvanor.ini.unreadable, Kelvanor.ini.unreadable-2, ...;
+    the new place, or no file when every name is taken or the move failed. */
+juce::File moveAsideUnreadable (const juce::File& file)
+{
+    for (int i = 1; i <= maxKeptSettingsFiles; ++i)
+    {
+        const auto aside = file.getSiblingFile (file.getFileName() + ".unreadable" +
+                                                (i > 1 ? "-" + juce::String (i) : juce::String()));
+        if (aside.exists())
+            continue;
+
+        return file.moveFileTo (aside) ? aside : juce::File();
+    }
+
+    return {};
+}
 } // namespace
 
 void BasePlugin::overrideApplicationDataFolders (const juce::File& userFolder, const juce::File& commonFolder)
@@ -69,11 +89,37 @@ bool BasePlugin::isUserSettingsXml (const juce::XmlElement& xml) const
 }
 
 //==============================================================================
+void BasePlugin::reportProblem (const juce::String& text)
+{
+    reportedProblems.add (text);
+    juce::Logger::writeToLog (getProductName() + ": " + text);
+}
+
 void BasePlugin::loadUserSettings()
 {
-    const auto root = XmlHelpers::parse (getUserSettingsFile());
+    const auto file = getUserSettingsFile();
+    const auto root = XmlHelpers::parse (file);
+    const bool isOwn = root != nullptr && isUserSettingsXml (*root);
 
-    if (root != nullptr && isUserSettingsXml (*root))
+    // Whatever stands at the settings file's place and is not this product's settings (text that does
+    // not parse, a file too large, another product's document, a folder) was put there by someone: the
+    // settings written later must not replace it.
+    if (!isOwn && file.exists())
+    {
+        const auto aside = moveAsideUnreadable (file);
+        userSettingsWritable = aside != juce::File();
+
+        if (userSettingsWritable)
+            reportProblem ("The settings file " + file.getFullPathName() +
+                           " could not be read; it was kept as " + aside.getFileName() +
+                           " and the settings start from their defaults.");
+        else
+            reportProblem ("The settings file " + file.getFullPathName() +
+                           " could not be read and could not be moved aside; the settings start from "
+                           "their defaults and are not saved over it.");
+    }
+
+    if (isOwn)
     {
         for (const auto* child : root->getChildIterator())
         {
@@ -165,7 +211,7 @@ void BasePlugin::saveUserSettings()
         userSettingsWritten (root.get());
     }
 
-    if (root != nullptr)
+    if (root != nullptr && userSettingsWritable)
     {
         // A plain product has nobody else to create the folder; a failed write leaves the old file intact.
         const auto file = getUserSettingsFile();
