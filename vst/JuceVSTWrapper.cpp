@@ -1,6 +1,7 @@
 #include "vst/JuceVSTWrapper.h"
 
 #include "vst/AudioProcessorEditor.h"
+#include "vst/StrictUtf8.h"
 #include "vst/XWindowManagerAtoms.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -35,7 +36,8 @@ void copyToHost (const juce::String& text, char* dest, int maxBytes)
         text.copyToUTF8 (dest, (size_t) maxBytes + 1);
 }
 
-/** A host's text as a String; malformed UTF-8 is read as Latin-1 rather than rejected. */
+/** A host's text as a String; text that is not well-formed UTF-8 (overlong forms and surrogates
+    included, which JUCE's own check lets through) is read as Latin-1 rather than rejected. */
 juce::String textFromHost (const char* text)
 {
     if (text == nullptr)
@@ -43,8 +45,8 @@ juce::String textFromHost (const char* text)
 
     const auto length = strnlen (text, maxHostTextBytes);
 
-    if (juce::CharPointer_UTF8::isValidString (text, (int) length))
-        return juce::String::fromUTF8 (text, (int) length);
+    if (juce::String utf8; StrictUtf8::toString (text, length, utf8))
+        return utf8;
 
     juce::String latin1;
 

@@ -2,7 +2,7 @@
 
 #include <juce_events/juce_events.h>
 
-#include <future>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -28,19 +28,39 @@ MessageThreadState& getState()
     return state;
 }
 
-// The promise belongs to the thread, so it outlives the set_value that the starting thread waits for.
-void runMessageLoop (std::promise<void> started)
+// The event belongs to the starting thread, which waits on it until the manager exists.
+void runMessageLoop (juce::WaitableEvent& started)
 {
     juce::Thread::setCurrentThreadName ("Plug-in message thread");
 
     // Creating the message manager here makes this thread the message thread.
     juce::initialiseJuce_GUI();
-    started.set_value();
+    started.signal();
 
     juce::MessageManager::getInstance()->runDispatchLoop();
 
     // Timers, the desktop and the window system go on the thread that used them.
     juce::shutdownJuce_GUI();
+}
+
+/** Ends the dispatch loop from inside it and waits for its thread. JUCE's stopDispatchLoop posts its
+    quit message and then writes to the manager: called on another thread, the loop may meanwhile have
+    quit and deleted the manager. Here the message thread makes that call itself, and only once this
+    thread has left the manager's posting code, so nothing of the manager is touched after it is gone. */
+void stopLoopAndJoin (std::thread& thread)
+{
+    juce::WaitableEvent postReturned; // outlives the message: the thread is joined below
+
+    // Posting fails only when the loop is already ending; the thread then ends by itself.
+    juce::MessageManager::callAsync (
+        [&postReturned]
+        {
+            postReturned.wait();
+            juce::MessageManager::getInstance()->stopDispatchLoop();
+        });
+
+    postReturned.signal();
+    thread.join();
 }
 } // namespace
 
@@ -65,10 +85,9 @@ void MessageThread::addUser()
     if (juce::MessageManager::getInstanceWithoutCreating() != nullptr)
         return; // someone else runs the loop in this process
 
-    std::promise<void> started;
-    auto startedFuture = started.get_future();
-    state.thread = std::thread (runMessageLoop, std::move (started));
-    startedFuture.wait();
+    juce::WaitableEvent started;
+    state.thread = std::thread (runMessageLoop, std::ref (started));
+    started.wait();
 }
 
 void MessageThread::removeUser()
@@ -81,15 +100,16 @@ void MessageThread::removeUser()
     if (state.numUsers == 0 || --state.numUsers > 0 || !state.thread.joinable())
         return;
 
-    if (auto* mm = juce::MessageManager::getInstanceWithoutCreating())
-        mm->stopDispatchLoop();
-
     // Joining from the loop's own thread would wait forever; only a host calling us back from inside
     // one of our own host calls could get here, and then the loop ends once that call returns.
     if (state.thread.get_id() == std::this_thread::get_id())
+    {
+        juce::MessageManager::getInstance()->stopDispatchLoop();
         state.thread.detach();
-    else
-        state.thread.join();
+        return;
+    }
+
+    stopLoopAndJoin (state.thread);
 }
 
 bool MessageThread::isRunning()

@@ -515,6 +515,12 @@ TEST_F (VstWrapper, PinsProgramsKeysAndSpeakers)
     EXPECT_EQ (std::string (programBuffer), std::string (24, 'n'));
     EXPECT_EQ (programBuffer[25], '#');
 
+    // A name that is not well-formed UTF-8 (here an overlong form, which JUCE's check lets through) is
+    // read as Latin-1: each byte one character.
+    std::string overlong = "Bass\xc0\x80";
+    plugin.dispatch (effSetProgramName, 0, 0, overlong.data());
+    EXPECT_EQ (plugin.text (effGetProgramName), "Bass\xc3\x80\xc2\x80");
+
     // Key names fill the record's 64 bytes at most, terminator included.
     MidiKeyName key;
     std::memset (&key, '#', sizeof (key));

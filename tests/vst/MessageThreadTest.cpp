@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
 
+#include <atomic>
+
 namespace
 {
 int countThreadsOfThisProcess()
@@ -103,6 +105,29 @@ TEST_F (PluginMessageThread, FirstInstanceStartsItAndLastOneEndsItInEitherOrder)
         other.close();
         EXPECT_EQ (TestSynth::numDestroyed, destroyedBefore + 2);
         expectNothingRunning (firstMadeClosesFirst ? "first made closed first" : "last made closed first");
+    }
+}
+
+TEST_F (PluginMessageThread, LastCloseWhileTheLoopIsBusyLeavesNothingBehind)
+{
+    // The loop used to be stopped from the closing thread, which then wrote to a manager the loop might
+    // already have deleted. Messages still queued at the close make the loop's exit race that write; the
+    // sanitizer builds catch what a plain build may survive.
+    for (int round = 0; round < 40; ++round)
+    {
+        PluginInstance plugin;
+        ASSERT_TRUE (plugin.isValid());
+
+        std::atomic<int> delivered{0};
+        for (int i = 0; i < 50; ++i)
+            juce::MessageManager::callAsync ([&delivered] { ++delivered; });
+
+        plugin.close();
+        EXPECT_EQ (delivered.load(), 50)
+            << "messages posted before the close are delivered before the loop ends";
+        expectNothingRunning ("after the last close");
+        if (HasFailure())
+            return;
     }
 }
 
