@@ -1,0 +1,30 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/** The kind of file a map page loads and saves: its extension (with the dot, always lower-case) and the
+    pattern its file choosers show. Message thread only. */
+class FileType
+{
+public:
+    virtual ~FileType() = default;
+
+    /** Stores the extension lower-cased and sets the pattern "*" + the extension. */
+    void setMapFileExtension (const juce::String& extension);
+    const juce::String& getMapFileExtension() const noexcept { return mapFileExtension; }
+
+    /** Pages also hand the pattern to their path field. */
+    virtual void setMapFileWildcard (const juce::String& wildcard) { mapFileWildcard = wildcard; }
+    const juce::String& getMapFileWildcard() const noexcept { return mapFileWildcard; }
+
+    /** The name a chosen file is saved under: whatever extension the user typed, or none, becomes the map
+        extension. A file is returned unchanged while no extension is set. */
+    juce::File withMapFileExtension (const juce::File& chosen) const;
+
+    /** "." + prefix + suffix, lower-cased: the products' prefixes are upper-case ("KL"). */
+    static juce::String makeExtension (const juce::String& prefix, const juce::String& suffix);
+
+private:
+    juce::String mapFileExtension;
+    juce::String mapFileWildcard;
+};
