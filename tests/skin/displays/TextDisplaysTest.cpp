@@ -111,8 +111,6 @@ TEST_F (TextDisplays, FontMetricsAndLookFromTheElement)
          6, glyphs, 'A', 'A' + glyphs - 1, true, juce::Colour (0xff102030)},
         {"<Display name='d' readonly='yes'><gfx resource='font.png'/></Display>", 6, 1, ' ', ' ', false,
          juce::Colours::transparentBlack},
-        {"<Display name='d' fontHeight='9'><gfx resource='absent.png'/></Display>", 8, 1, ' ', ' ', true,
-         juce::Colours::transparentBlack},
     };
     for (const auto& c : cases)
     {
