@@ -46,6 +46,8 @@ Transport (answered to the plug-in's time info requests)
 MIDI
   --midi FILE.mid         play a standard MIDI file, timed by its own tempo map
   --notes FILE.txt        play a note list (format below); --midi and --notes may be combined
+  --program-change N      send MIDI program change N (0..127) on channel 1 at the start of the
+                          render, ahead of any note there (a plug-in's presets are often chosen so)
   --midi-out FILE.txt     write the MIDI the plug-in sends, one event per line:
                           SAMPLE SECONDS HEX-BYTES DESCRIPTION (SAMPLE counts from the render start)
 
@@ -58,11 +60,15 @@ State
   --automation-out FILE   write the parameter changes the plug-in reports, one per line:
                           SAMPLE SECONDS INDEX VALUE
 
-Note list (--notes): one note per line; '#' at the start of a line or after a space starts a comment.
+Note list (--notes): one note or program change per line; '#' at the start of a line or after a
+space starts a comment.
       START  NOTE  VELOCITY  LENGTH  [CHANNEL]
+      START  program  NUMBER  [CHANNEL]
   START and LENGTH are seconds, or quarter notes at --tempo when written with a 'b' suffix.
   NOTE is a MIDI note number 0..127 or a name such as C4, F#2, Bb1 (C4 = 60, middle C).
-  VELOCITY is 1..127, CHANNEL 1..16 (default 1). Example:
+  VELOCITY is 1..127, CHANNEL 1..16 (default 1). NUMBER is a program 0..127, sent ahead of the
+  list's notes that start at the same time. Example:
+      0b    program 3
       0b    C2  100  0.5b
       0.5b  C3   64  0.5b
       1b    Eb2 127  0.25b  1
@@ -108,6 +114,7 @@ struct Options
 
     std::vector<juce::File> midiFiles;
     std::vector<juce::File> noteLists;
+    std::optional<int> programChange;
     std::optional<juce::File> midiOut;
 
     std::optional<int> program;
@@ -127,7 +134,7 @@ std::optional<Number> parseNumber (const juce::String& text)
     return readExactNumber<Number> (text.trim());
 }
 
-/** "I=V" into an index and a value. */
+/** "I=V" into an index and a value; the value is checked by the caller. */
 std::optional<std::pair<int, float>> parseAssignment (const juce::String& text)
 {
     const auto index = parseNumber<int> (text.upToFirstOccurrenceOf ("=", false, false));
@@ -135,6 +142,12 @@ std::optional<std::pair<int, float>> parseAssignment (const juce::String& text)
     if (!text.containsChar ('=') || !index || !value || *index < 0)
         return std::nullopt;
     return std::make_pair (*index, *value);
+}
+
+/** Parameter values are normalised; a plug-in given more may clamp, wrap or misbehave. */
+bool isNormalised (float value)
+{
+    return value >= 0.0f && value <= 1.0f;
 }
 
 juce::File fileArgument (const juce::String& text)
@@ -174,10 +187,12 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
         else
         {
             static const juce::StringArray valueOptions{
-                "--rate",   "--block",    "--process-block", "--length",   "--tail",       "--out",
-                "--format", "--tempo",    "--time-sig",      "--position", "--play",       "--stop",
-                "--midi",   "--notes",    "--midi-out",      "--program",  "--load-chunk", "--save-chunk",
-                "--param",  "--param-at", "--automation-out"};
+                "--rate",           "--block",         "--process-block", "--length",
+                "--tail",           "--out",           "--format",        "--tempo",
+                "--time-sig",       "--position",      "--play",          "--stop",
+                "--midi",           "--notes",         "--midi-out",      "--program",
+                "--load-chunk",     "--save-chunk",    "--param",         "--param-at",
+                "--automation-out", "--program-change"};
             if (!valueOptions.contains (arg))
                 return "unknown option " + arg;
             if (i + 1 >= args.size())
@@ -262,6 +277,13 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
                 options.noteLists.push_back (fileArgument (value));
             else if (arg == "--midi-out")
                 options.midiOut = fileArgument (value);
+            else if (arg == "--program-change")
+            {
+                const auto program = parseNumber<int> (value);
+                if (!program || *program < 0 || *program > 127)
+                    return "--program-change takes a program 0..127, got " + value;
+                options.programChange = *program;
+            }
             else if (arg == "--program")
             {
                 const auto program = parseNumber<int> (value);
@@ -280,6 +302,8 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
                 const auto assignment = parseAssignment (value);
                 if (!assignment)
                     return bad;
+                if (!isNormalised (assignment->second))
+                    return "parameter values are 0..1: --param " + value;
                 options.parameters.push_back ({-1.0, assignment->first, assignment->second});
             }
             else if (arg == "--param-at")
@@ -288,6 +312,8 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
                 const auto assignment = parseAssignment (value.fromFirstOccurrenceOf (":", false, false));
                 if (!value.containsChar (':') || !seconds || *seconds < 0.0 || !assignment)
                     return bad;
+                if (!isNormalised (assignment->second))
+                    return "parameter values are 0..1: --param-at " + value;
                 options.parameters.push_back ({*seconds, assignment->first, assignment->second});
             }
         }
@@ -374,9 +400,14 @@ void printInfo (HostedPlugin& plugin)
 }
 
 //==============================================================================
-/** Note names as the note list reads them (C4 = 60), not JUCE's default octave numbering. */
+/** Note names as the note list reads them (C4 = 60), not JUCE's default octave numbering; program
+    changes in the same words as notes. */
 juce::String describe (const juce::MidiMessage& message)
 {
+    if (message.isProgramChange())
+        return "Program change " + juce::String (message.getProgramChangeNumber()) + " channel " +
+               juce::String (message.getChannel());
+
     if (!message.isNoteOnOrOff())
         return message.getDescription();
 
@@ -424,6 +455,9 @@ int fail (const juce::String& message, int code)
 int run (const Options& options)
 {
     juce::MidiMessageSequence midiInput;
+    // First in the sequence, so that it stays ahead of everything else at the start.
+    if (options.programChange)
+        midiInput.addEvent (juce::MidiMessage::programChange (1, *options.programChange), 0.0);
     for (const auto& file : options.midiFiles)
         if (const auto result = StandardMidiFile::read (file, midiInput); result.failed())
             return fail (result.getErrorMessage(), exitFile);
@@ -450,9 +484,9 @@ int run (const Options& options)
             std::cerr << "kelvanor_host: warning: the plug-in has no program " << *options.program << "\n";
         plugin.setProgram (*options.program);
     }
-    if (options.loadChunk && !plugin.setChunk (chunkToLoad))
-        std::cerr << "kelvanor_host: warning: the plug-in did not accept the chunk "
-                  << options.loadChunk->getFullPathName() << "\n";
+    // The plug-in's answer to a chunk means nothing in VST 2.4, and hosts ignore it.
+    if (options.loadChunk)
+        plugin.setChunk (chunkToLoad);
 
     Renderer renderer (plugin);
     renderer.setMidiInput (midiInput);
@@ -547,7 +581,7 @@ int main (int argc, char** argv)
     bool showHelp = false;
     if (const juce::String error = parseCommandLine (args, options, showHelp); error.isNotEmpty())
     {
-        std::cerr << "kelvanor_host: " << error << "\n\n" << usageText;
+        std::cerr << "kelvanor_host: " << error << " (see --help)\n";
         return exitUsage;
     }
     if (showHelp)

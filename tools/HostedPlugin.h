@@ -122,7 +122,8 @@ public:
     /** The bank chunk (effGetChunk with index 0); empty when the plug-in gives none. */
     juce::MemoryBlock getChunk();
 
-    /** Hands over a bank chunk; answers the plug-in's result (most answer 1 when they took it). */
+    /** Hands over a bank chunk; answers the plug-in's result, which VST 2.4 gives no meaning: hosts
+        ignore it, and a plug-in may answer 0 for a chunk it restored whole. */
     bool setChunk (const juce::MemoryBlock& chunk);
 
     //==============================================================================

@@ -25,6 +25,15 @@ juce::String withoutComment (const juce::String& line)
     return line;
 }
 
+/** The optional channel field at the index: 1 when the line has no such field, none when it is bad. */
+std::optional<int> parseChannel (const juce::StringArray& fields, int index)
+{
+    if (index >= fields.size())
+        return 1;
+    const auto channel = readExactNumber<int> (fields[index]);
+    return channel && *channel >= 1 && *channel <= 16 ? channel : std::nullopt;
+}
+
 juce::Result lineError (int lineNumber, const juce::String& what)
 {
     return juce::Result::fail ("line " + juce::String (lineNumber) + ": " + what);
@@ -66,7 +75,7 @@ juce::Result NoteListReader::parse (const juce::String& text, double tempo,
     if (tempo <= 0.0)
         return juce::Result::fail ("the tempo must be more than 0");
 
-    juce::MidiMessageSequence notes;
+    juce::MidiMessageSequence notes, programs;
     juce::StringArray lines;
     lines.addLines (text);
 
@@ -80,6 +89,29 @@ juce::Result NoteListReader::parse (const juce::String& text, double tempo,
         juce::StringArray fields;
         fields.addTokens (line, " \t", "");
         fields.removeEmptyStrings();
+
+        if (fields.size() >= 2 && fields[1].equalsIgnoreCase ("program"))
+        {
+            if (fields.size() < 3 || fields.size() > 4)
+                return lineError (lineNumber,
+                                  "expected START program NUMBER [CHANNEL], got \"" + line + "\"");
+
+            const auto start = parseTime (fields[0], tempo);
+            if (!start || *start < 0.0)
+                return lineError (lineNumber, "bad start time \"" + fields[0] + "\"");
+
+            const auto program = readExactNumber<int> (fields[2]);
+            if (!program || *program < 0 || *program > 127)
+                return lineError (lineNumber, "program must be 0..127, got \"" + fields[2] + "\"");
+
+            const auto channel = parseChannel (fields, 3);
+            if (!channel)
+                return lineError (lineNumber, "channel must be 1..16, got \"" + fields[3] + "\"");
+
+            programs.addEvent (juce::MidiMessage::programChange (*channel, *program), *start);
+            continue;
+        }
+
         if (fields.size() < 4 || fields.size() > 5)
             return lineError (lineNumber,
                               "expected START NOTE VELOCITY LENGTH [CHANNEL], got \"" + line + "\"");
@@ -100,20 +132,17 @@ juce::Result NoteListReader::parse (const juce::String& text, double tempo,
         if (!length || *length <= 0.0)
             return lineError (lineNumber, "bad length \"" + fields[3] + "\"");
 
-        int channel = 1;
-        if (fields.size() == 5)
-        {
-            const auto parsed = readExactNumber<int> (fields[4]);
-            if (!parsed || *parsed < 1 || *parsed > 16)
-                return lineError (lineNumber, "channel must be 1..16, got \"" + fields[4] + "\"");
-            channel = *parsed;
-        }
+        const auto channel = parseChannel (fields, 4);
+        if (!channel)
+            return lineError (lineNumber, "channel must be 1..16, got \"" + fields[4] + "\"");
 
-        notes.addEvent (juce::MidiMessage::noteOn (channel, note, (juce::uint8) *velocity), *start);
-        notes.addEvent (juce::MidiMessage::noteOff (channel, note), *start + *length);
+        notes.addEvent (juce::MidiMessage::noteOn (*channel, note, (juce::uint8) *velocity), *start);
+        notes.addEvent (juce::MidiMessage::noteOff (*channel, note), *start + *length);
     }
 
-    sequence.addSequence (notes, 0.0);
+    // A preset chosen at a note's start is in place for that note: the sort keeps equal times in order.
+    programs.addSequence (notes, 0.0);
+    sequence.addSequence (programs, 0.0);
     sequence.updateMatchedPairs();
     return juce::Result::ok();
 }

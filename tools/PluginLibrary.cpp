@@ -40,6 +40,12 @@ PluginLibrary::EntryPoint findEntryPoint (void* handle)
 
 std::unique_ptr<PluginLibrary> PluginLibrary::open (const juce::File& path, juce::String& errorText)
 {
+    if (path.isDirectory())
+    {
+        errorText = path.getFullPathName() + " is a folder, not a plug-in library";
+        return nullptr;
+    }
+
     if (!path.existsAsFile())
     {
         errorText = "no such file: " + path.getFullPathName();

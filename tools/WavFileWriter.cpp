@@ -39,6 +39,9 @@ juce::Result WavFileWriter::open (const juce::File& file, int channels, double s
     // Without clipping, libsndfile wraps a sample above full scale around to the other extreme.
     sf_command (opened, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 
+    // Its peak chunk of float files carries the time of writing: identical renders would differ.
+    sf_command (opened, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
+
     sndFile.reset (opened);
     numChannels = channels;
     return juce::Result::ok();

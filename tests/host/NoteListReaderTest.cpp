@@ -20,7 +20,9 @@ TEST (NoteListReader, TurnsLinesIntoTimedNotes)
         {"2b C2 127 0.5b", {{1.0, {0x90, 36, 127}}, {1.25, {0x80, 36, 0}}}},
         {"1 Bb1 64 1\n0 F#2 64 0.5",
          {{0.0, {0x90, 42, 64}}, {0.5, {0x80, 42, 0}}, {1.0, {0x90, 34, 64}}, {2.0, {0x80, 34, 0}}}},
-        {"# nothing but comments\n", {}}};
+        {"# nothing but comments\n", {}},
+        {"0 C4 100 1\n0 program 3\n0.5b PROGRAM 127 16",
+         {{0.0, {0xc0, 3}}, {0.0, {0x90, 60, 100}}, {0.25, {0xcf, 127}}, {1.0, {0x80, 60, 0}}}}};
 
     for (const auto& c : cases)
     {
@@ -44,7 +46,12 @@ TEST (NoteListReader, ErrorsNameTheFirstBadLineAndKeepTheSequence)
         {"0 60 128 1", "line 1: velocity must be 1..127"},
         {"0 60 100 0", "line 1: bad length"},
         {"0 60 100 xb", "line 1: bad length"},
-        {"\n\n0 60 100 1 17", "line 3: channel must be 1..16"}};
+        {"\n\n0 60 100 1 17", "line 3: channel must be 1..16"},
+        {"0 program", "line 1: expected START program NUMBER"},
+        {"0 program 1 1 1", "line 1: expected START program NUMBER"},
+        {"x program 1", "line 1: bad start time"},
+        {"0 program 128", "line 1: program must be 0..127"},
+        {"0 program 1 0", "line 1: channel must be 1..16"}};
 
     for (const auto& [text, expectedError] : cases)
     {
