@@ -14,6 +14,7 @@ AlertWindow::AlertWindow()
     message.setJustificationType (juce::Justification::centredLeft);
     // Wrapped lines keep their letters' width instead of being squeezed into one line.
     message.setMinimumHorizontalScale (1.0f);
+    message.setBorderSize ({}); // the label is exactly as wide as the text it was sized for
     message.setInterceptsMouseClicks (false, false);
     addAndMakeVisible (message);
     lookAndFeelChanged();

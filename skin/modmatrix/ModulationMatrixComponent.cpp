@@ -19,6 +19,9 @@ ModulationMatrixComponent::Row::Row (ModulationMatrixComponent& o)
     amountText.setEditOnDoubleClick (false);
     amountText.setInterceptsMouseClicks (false, false);
     amountText.setJustification (juce::Justification (34));
+    // Seven characters ("+0.2500") in 51 pixels: no indent, and a point smaller than the boxes.
+    amountText.setIndent (1);
+    amountText.setFont (juce::Font ("Tahoma", 12.0f, juce::Font::plain));
     for (auto* c :
          std::initializer_list<juce::Component*>{&sourceBox, &destinationBox, &amountSlider, &amountText})
         addAndMakeVisible (c);

@@ -89,6 +89,9 @@ WindowComponent::WindowComponent()
     auto over = createCloseCross (juce::Colour (closeHoverColour));
     closeButton.setImages (normal.get(), over.get());
     closeButton.setWantsKeyboardFocus (false);
+    // Only the cross shows on the title bar: no button face behind it.
+    closeButton.setColour (juce::DrawableButton::backgroundColourId, juce::Colours::transparentBlack);
+    closeButton.setColour (juce::DrawableButton::backgroundOnColourId, juce::Colours::transparentBlack);
     closeButton.addListener (this);
     addChildComponent (closeButton);
     updateCloseButtonVisibility();
