@@ -346,3 +346,9 @@ int ParameterManager::getNumParameters() const
     const juce::ScopedReadLock readLock (lock);
     return parameters.size();
 }
+
+Parameter* ParameterManager::getParameterAtIndex (int index) const
+{
+    const juce::ScopedReadLock readLock (lock);
+    return parameters[index];
+}

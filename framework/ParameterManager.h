@@ -83,6 +83,10 @@ public:
 
     int getNumParameters() const;
 
+    /** The parameter at that place in the order added (for lists that show every parameter); null out of
+        range. */
+    Parameter* getParameterAtIndex (int index) const;
+
     /** Held for reading while a caller looks parameters up in several steps (for example a skin binding
         its controls); held for writing by addParameter and clear.
 

@@ -144,6 +144,7 @@ private:
     int scrollOffset = 0;
     int headerHeight = 19;
     int rowHeight = 20;
+    int scrollBarThickness = 0;
     Geometry geometry;
     juce::Font headerFont{13.0f, juce::Font::bold};
     juce::Font rowFont{13.0f};
