@@ -1,3 +1,4 @@
+#include "editor/BasePluginEditor.h"
 #include "engine/Kelvanor.h"
 #include "vst/PluginEntry.h"
 
@@ -7,10 +8,10 @@
 
 namespace
 {
-/** The product's persistent editor. The plug-in has none yet, so the host is told it has no editor. */
-std::unique_ptr<juce::Component> createKelvanorEditor (BasePlugin&)
+/** The product's persistent editor, built and initialised once; host windows only show and hide it. */
+std::unique_ptr<juce::Component> createKelvanorEditor (BasePlugin& processor)
 {
-    return nullptr;
+    return BasePluginEditor::initialised (std::make_unique<BasePluginEditor> (processor));
 }
 } // namespace
 

@@ -71,7 +71,7 @@ TEST (KelvanorPlugin, EntryRefusesAHostWithoutAVersionAndTouchesNoSettings)
     EXPECT_FALSE (home.getSettingsFolder().exists());
 }
 
-TEST (KelvanorPlugin, RecordNamesAnInstrumentWithChunksMidiAndNoEditor)
+TEST (KelvanorPlugin, RecordNamesAnInstrumentWithChunksMidiAndAnEditor)
 {
     ScopedPluginHome home;
     const auto plugin = openKelvanor();
@@ -91,7 +91,7 @@ TEST (KelvanorPlugin, RecordNamesAnInstrumentWithChunksMidiAndNoEditor)
     EXPECT_NE (flags & effFlagsIsSynth, 0);
     EXPECT_NE (flags & effFlagsProgramChunks, 0);
     EXPECT_NE (flags & effFlagsCanReplacing, 0);
-    EXPECT_EQ (flags & effFlagsHasEditor, 0);
+    EXPECT_NE (flags & effFlagsHasEditor, 0);
 
     for (const char* feature : {"receiveVstEvents", "receiveVstMidiEvent", "sendVstEvents",
                                 "sendVstMidiEvent", "receiveVstTimeInfo"})
