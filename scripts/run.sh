@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the main job: installs the plug-in into ~/.vst and renders a demo through our
 # command-line host: the factory patterns chained 0..3, played by the sequencer with the host transport at
-# 120 bpm (slides, accents, rests and octave jumps as the patterns hold them), into build/.
+# 120 bpm (slides, accents, rests and octave jumps as the patterns hold them) after half a second of
+# pre-roll, into build/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${KELVANOR_BUILD_DIR:-$root/build}"
@@ -19,12 +20,15 @@ demo_home=$(mktemp -d)
 trap 'rm -rf "$demo_home"' EXIT
 
 # Pattern key C0 (note 12) held while F0 (key 3) is pressed chains patterns 0..3 of the first bank.
+# The transport starts after half a second of pre-roll, as a host's playback does: a voice just created
+# fades in, and a first note at once would fall into that fade. Keys, start and stop follow the pre-roll.
 notes="$demo_home/chain.txt"
-printf '0     12  100  4\n0.01  17  100  0.2\n' > "$notes"
+printf '0.5   12  100  4\n0.51  17  100  0.2\n' > "$notes"
 
 wav="$build/kelvanor-demo.wav"
 HOME="$demo_home" "$build/tools/kelvanor_host" "$plugin" --tempo 120 --notes "$notes" \
-    --length 8.5 --stop 8 --out "$wav" --midi-out "$build/kelvanor-demo-midi.txt"
+    --stopped --play 0.5 --stop 8.5 --length 9 \
+    --out "$wav" --midi-out "$build/kelvanor-demo-midi.txt"
 
 # Peak of the 32-bit float samples after the "data" chunk header, in dBFS.
 data_offset=$(LC_ALL=C grep -obUa 'data' "$wav" | head -n 1 | cut -d: -f1)
