@@ -1,5 +1,6 @@
 // kelvanor_host: renders a VST 2.4 plug-in for Linux from the command line, as a host would drive it.
 #include "tools/ExactNumber.h"
+#include "tools/HostEditor.h"
 #include "tools/HostedPlugin.h"
 #include "tools/NoteListReader.h"
 #include "tools/Renderer.h"
@@ -60,6 +61,20 @@ State
   --automation-out FILE   write the parameter changes the plug-in reports, one per line:
                           SAMPLE SECONDS INDEX VALUE
 
+Editor (needs an X display in DISPLAY; runs after program, chunk and parameters are set, and instead of
+rendering unless an output option is given)
+  --editor                open the editor in an X window of the host's own: print its size
+                          (effEditGetRect), the milliseconds to its first painted frame, then idle
+  --idle SECONDS          how long the editor stays open, effEditIdle every 10 ms (0.5)
+  --editor-cycles N       then close and reopen it N times, checking its size each time
+  --click X,Y             a left click at X,Y of the editor through XTest (repeatable, in order)
+  --drag X1,Y1:X2,Y2      press at X1,Y1, move to X2,Y2, release (repeatable, in order with --click)
+  --screenshot FILE.png   save what the window shows, after the clicks and the idle time
+  --close-with-editor-open
+                          close the plug-in while its editor is open, as a host that quits may
+  The parameters the editor changed (index, name, old and new value) and the automation the plug-in
+  sent (index, value) are printed at the end.
+
 Note list (--notes): one note or program change per line; '#' at the start of a line or after a
 space starts a comment.
       START  NOTE  VELOCITY  LENGTH  [CHANNEL]
@@ -74,7 +89,7 @@ space starts a comment.
       1b    Eb2 127  0.25b  1
 
 Exit status: 0 done, 1 bad command line, 2 the plug-in did not load, 3 a file could not be read
-or written.
+or written, 4 the editor could not be shown (no display, no editor, a wrong size, no painted frame).
 )";
 
 enum ExitCode
@@ -82,7 +97,15 @@ enum ExitCode
     exitOk = 0,
     exitUsage = 1,
     exitLoad = 2,
-    exitFile = 3
+    exitFile = 3,
+    exitEditor = 4
+};
+
+/** One pointer action of the editor mode: a click (from == to) or a drag. */
+struct PointerAction
+{
+    juce::Point<int> from, to;
+    bool isDrag = false;
 };
 
 struct ParameterSetting
@@ -123,6 +146,13 @@ struct Options
     std::optional<juce::File> saveChunk;
     std::optional<juce::File> automationOut;
 
+    bool editor = false;
+    double editorIdle = 0.5;
+    int editorCycles = 0;
+    std::vector<PointerAction> pointerActions;
+    std::optional<juce::File> screenshot;
+    bool closeWithEditorOpen = false;
+
     bool wantsOutput() const { return audioOut || midiOut || saveChunk || automationOut; }
 };
 
@@ -132,6 +162,16 @@ template <typename Number>
 std::optional<Number> parseNumber (const juce::String& text)
 {
     return readExactNumber<Number> (text.trim());
+}
+
+/** "X,Y" into a point of non-negative coordinates. */
+std::optional<juce::Point<int>> parsePoint (const juce::String& text)
+{
+    const auto x = parseNumber<int> (text.upToFirstOccurrenceOf (",", false, false));
+    const auto y = parseNumber<int> (text.fromFirstOccurrenceOf (",", false, false));
+    if (!text.containsChar (',') || !x || !y || *x < 0 || *y < 0 || *x > 32767 || *y > 32767)
+        return std::nullopt;
+    return juce::Point<int> (*x, *y);
 }
 
 /** "I=V" into an index and a value; the value is checked by the caller. */
@@ -184,15 +224,22 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
             options.offline = true;
         else if (arg == "--stopped")
             options.playing = false;
+        else if (arg == "--editor")
+            options.editor = true;
+        else if (arg == "--close-with-editor-open")
+            options.closeWithEditorOpen = true;
         else
         {
             static const juce::StringArray valueOptions{
-                "--rate",           "--block",         "--process-block", "--length",
-                "--tail",           "--out",           "--format",        "--tempo",
-                "--time-sig",       "--position",      "--play",          "--stop",
-                "--midi",           "--notes",         "--midi-out",      "--program",
-                "--load-chunk",     "--save-chunk",    "--param",         "--param-at",
-                "--automation-out", "--program-change"};
+                "--rate",           "--block",      "--process-block",
+                "--length",         "--tail",       "--out",
+                "--format",         "--tempo",      "--time-sig",
+                "--position",       "--play",       "--stop",
+                "--midi",           "--notes",      "--midi-out",
+                "--program",        "--load-chunk", "--save-chunk",
+                "--param",          "--param-at",   "--automation-out",
+                "--program-change", "--idle",       "--editor-cycles",
+                "--click",          "--drag",       "--screenshot"};
             if (!valueOptions.contains (arg))
                 return "unknown option " + arg;
             if (i + 1 >= args.size())
@@ -306,6 +353,37 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
                     return "parameter values are 0..1: --param " + value;
                 options.parameters.push_back ({-1.0, assignment->first, assignment->second});
             }
+            else if (arg == "--idle")
+            {
+                const auto seconds = parseNumber<double> (value);
+                if (!seconds || *seconds < 0.0 || *seconds > 3600.0)
+                    return bad;
+                options.editorIdle = *seconds;
+            }
+            else if (arg == "--editor-cycles")
+            {
+                const auto cycles = parseNumber<int> (value);
+                if (!cycles || *cycles < 0 || *cycles > 100000)
+                    return bad;
+                options.editorCycles = *cycles;
+            }
+            else if (arg == "--click")
+            {
+                const auto point = parsePoint (value);
+                if (!point)
+                    return bad;
+                options.pointerActions.push_back (PointerAction{*point, *point, false});
+            }
+            else if (arg == "--drag")
+            {
+                const auto from = parsePoint (value.upToFirstOccurrenceOf (":", false, false));
+                const auto to = parsePoint (value.fromFirstOccurrenceOf (":", false, false));
+                if (!value.containsChar (':') || !from || !to)
+                    return bad;
+                options.pointerActions.push_back (PointerAction{*from, *to, true});
+            }
+            else if (arg == "--screenshot")
+                options.screenshot = fileArgument (value);
             else if (arg == "--param-at")
             {
                 const auto seconds = parseNumber<double> (value.upToFirstOccurrenceOf (":", false, false));
@@ -321,6 +399,9 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
 
     if (pluginPath.isEmpty())
         return "no plug-in given";
+    if (!options.editor && (options.editorCycles > 0 || !options.pointerActions.empty() ||
+                            options.screenshot || options.closeWithEditorOpen))
+        return "the editor options need --editor";
     options.plugin = fileArgument (pluginPath);
     return {};
 }
@@ -452,6 +533,80 @@ int fail (const juce::String& message, int code)
     return code;
 }
 
+/** The editor mode. Leaves the editor open when the plug-in is to be closed with it open. */
+int runEditor (const Options& options, HostedPlugin& plugin, std::unique_ptr<HostEditorSession>& session,
+               std::unique_ptr<HostEditorWindow>& window)
+{
+    if ((plugin.getFlags() & effFlagsHasEditor) == 0)
+        return fail ("the plug-in has no editor", exitEditor);
+
+    std::vector<float> before;
+    for (int i = 0; i < plugin.getNumParameters(); ++i)
+        before.push_back (plugin.getParameter (i));
+
+    window = std::make_unique<HostEditorWindow> (400, 300);
+    if (!window->isValid())
+        return fail (window->getError(), exitEditor);
+    session = std::make_unique<HostEditorSession> (plugin, *window);
+
+    const auto rect = session->getEditorRect();
+    std::cout << "Editor size:     " << rect.getWidth() << " x " << rect.getHeight() << "\n";
+    if (rect.isEmpty())
+        return fail ("the plug-in gives no editor size", exitEditor);
+
+    if (!session->open())
+        return fail ("the plug-in did not open its editor", exitEditor);
+    const double firstPaint = session->waitForFirstPaint (10.0);
+    if (firstPaint < 0.0)
+        return fail ("the editor painted nothing within 10 seconds", exitEditor);
+    std::cout << "First paint:     " << juce::String (firstPaint, 1) << " ms\n";
+
+    for (const auto& action : options.pointerActions)
+    {
+        const bool sent = action.isDrag ? window->drag (action.from, action.to) : window->click (action.from);
+        if (!sent)
+            return fail ("the X server has no XTest extension: no pointer events can be sent", exitEditor);
+        session->idle (0.1);
+    }
+    session->idle (options.editorIdle);
+
+    if (options.screenshot)
+    {
+        const auto image = window->capture();
+        options.screenshot->deleteFile();
+        juce::FileOutputStream out (*options.screenshot);
+        juce::PNGImageFormat png;
+        if (!image.isValid() || !out.openedOk() || !png.writeImageToStream (image, out))
+            return fail ("cannot write " + options.screenshot->getFullPathName(), exitFile);
+    }
+
+    for (int cycle = 0; cycle < options.editorCycles; ++cycle)
+    {
+        session->close();
+        plugin.dispatch (effEditIdle);
+        if (session->getEditorRect() != rect)
+            return fail ("the editor's size changed in cycle " + juce::String (cycle + 1), exitEditor);
+        if (!session->open())
+            return fail ("the editor did not open again in cycle " + juce::String (cycle + 1), exitEditor);
+        plugin.dispatch (effEditIdle);
+    }
+    if (options.editorCycles > 0)
+        std::cout << "Editor cycles:   " << options.editorCycles << "\n";
+
+    if (!options.closeWithEditorOpen)
+        session->close();
+
+    std::cout << "Parameter changes (index, name, old, new):\n";
+    for (int i = 0; i < plugin.getNumParameters(); ++i)
+        if (const float now = plugin.getParameter (i); now != before[(size_t) i])
+            std::cout << "  " << i << " \"" << plugin.getParameterName (i) << "\" "
+                      << juce::String (before[(size_t) i], 6) << " " << juce::String (now, 6) << "\n";
+    std::cout << "Automation (index, value):\n";
+    for (const auto& event : plugin.getAutomation())
+        std::cout << "  " << event.index << " " << juce::String (event.value, 6) << "\n";
+    return exitOk;
+}
+
 int run (const Options& options)
 {
     juce::MidiMessageSequence midiInput;
@@ -503,6 +658,26 @@ int run (const Options& options)
     if (options.info)
         printInfo (plugin);
 
+    // Declared before anything that may return early: the session closes the editor before the window
+    // goes, and both go after the plug-in is closed when it is closed with the editor open.
+    std::unique_ptr<HostEditorWindow> editorWindow;
+    std::unique_ptr<HostEditorSession> editorSession;
+    if (options.editor)
+    {
+        plugin.clearRecordings();
+        if (const int code = runEditor (options, plugin, editorSession, editorWindow); code != exitOk)
+            return code;
+        if (options.closeWithEditorOpen)
+        {
+            plugin.close();
+            std::cout << "Closed with the editor open\n";
+            editorSession.reset();
+            return exitOk;
+        }
+        if (!options.wantsOutput())
+            return exitOk;
+    }
+
     Transport& transport = plugin.getTransport();
     transport.setTempo (options.tempo);
     transport.setTimeSignature (options.timeSigNumerator, options.timeSigDenominator);
@@ -512,7 +687,7 @@ int run (const Options& options)
         transport.addPlayingChange ((juce::int64) std::llround (seconds * options.sampleRate), play);
     plugin.resetRenderPosition();
 
-    if (options.info && !options.wantsOutput())
+    if (options.info && !options.wantsOutput() && !options.editor)
         return exitOk;
 
     WavFileWriter writer;

@@ -1,0 +1,208 @@
+#include "tools/HostEditor.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace
+{
+::Display* asDisplay (void* d)
+{
+    return static_cast<::Display*> (d);
+}
+
+int ignoreXErrors (::Display*, XErrorEvent*)
+{
+    return 0;
+}
+} // namespace
+
+//==============================================================================
+HostEditorWindow::HostEditorWindow (int width, int height)
+{
+    auto* d = XOpenDisplay (nullptr);
+    if (d == nullptr)
+    {
+        error = "cannot open the X display (is DISPLAY set?)";
+        return;
+    }
+    display = d;
+
+    // A plug-in that dies mid-call must not take the host with it through Xlib's default handler.
+    XSetErrorHandler (ignoreXErrors);
+
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    hasXTest = XTestQueryExtension (d, &eventBase, &errorBase, &major, &minor) != 0;
+
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = backgroundArgb & 0xFFFFFF;
+    window = XCreateWindow (d, DefaultRootWindow (d), 0, 0, (unsigned) juce::jmax (1, width),
+                            (unsigned) juce::jmax (1, height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                            CWBackPixel, &attributes);
+    XStoreName (d, window, "kelvanor_host editor");
+    XMapWindow (d, window);
+    XSync (d, False);
+}
+
+HostEditorWindow::~HostEditorWindow()
+{
+    if (display == nullptr)
+        return;
+    if (window != 0)
+        XDestroyWindow (asDisplay (display), window);
+    XCloseDisplay (asDisplay (display));
+}
+
+void HostEditorWindow::setSize (int width, int height)
+{
+    if (!isValid())
+        return;
+    XResizeWindow (asDisplay (display), window, (unsigned) juce::jmax (1, width),
+                   (unsigned) juce::jmax (1, height));
+    XSync (asDisplay (display), False);
+}
+
+juce::Image HostEditorWindow::capture() const
+{
+    if (!isValid())
+        return {};
+
+    auto* d = asDisplay (display);
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes (d, window, &attributes) == 0 || attributes.width < 1 || attributes.height < 1)
+        return {};
+
+    // Read from the root window, where the plug-in's child window shows as the user sees it, whatever
+    // visual it was made with.
+    int rootX = 0, rootY = 0;
+    ::Window child = 0;
+    XTranslateCoordinates (d, window, DefaultRootWindow (d), 0, 0, &rootX, &rootY, &child);
+    XImage* xImage = XGetImage (d, DefaultRootWindow (d), rootX, rootY, (unsigned) attributes.width,
+                                (unsigned) attributes.height, AllPlanes, ZPixmap);
+    if (xImage == nullptr)
+        return {};
+
+    juce::Image image (juce::Image::ARGB, attributes.width, attributes.height, false);
+    const juce::Image::BitmapData pixels (image, juce::Image::BitmapData::writeOnly);
+    for (int y = 0; y < attributes.height; ++y)
+        for (int x = 0; x < attributes.width; ++x)
+        {
+            const unsigned long p = XGetPixel (xImage, x, y);
+            pixels.setPixelColour (x, y, juce::Colour ((juce::uint32) (0xFF000000u | (p & 0xFFFFFFu))));
+        }
+    XDestroyImage (xImage);
+    return image;
+}
+
+void HostEditorWindow::moveTo (juce::Point<int> position)
+{
+    auto* d = asDisplay (display);
+    int rootX = 0, rootY = 0;
+    ::Window child = 0;
+    XTranslateCoordinates (d, window, DefaultRootWindow (d), position.x, position.y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent (d, DefaultScreen (d), rootX, rootY, CurrentTime);
+}
+
+void HostEditorWindow::flush()
+{
+    XSync (asDisplay (display), False);
+}
+
+bool HostEditorWindow::click (juce::Point<int> position)
+{
+    if (!isValid() || !hasXTest)
+        return false;
+    auto* d = asDisplay (display);
+    moveTo (position);
+    XTestFakeButtonEvent (d, 1, True, CurrentTime);
+    XTestFakeButtonEvent (d, 1, False, CurrentTime);
+    flush();
+    return true;
+}
+
+bool HostEditorWindow::drag (juce::Point<int> from, juce::Point<int> to, int steps)
+{
+    if (!isValid() || !hasXTest)
+        return false;
+    auto* d = asDisplay (display);
+    moveTo (from);
+    XTestFakeButtonEvent (d, 1, True, CurrentTime);
+    flush();
+    steps = juce::jmax (1, steps);
+    for (int i = 1; i <= steps; ++i)
+    {
+        moveTo (from + (to - from) * i / steps);
+        flush();
+        std::this_thread::sleep_for (std::chrono::milliseconds (10));
+    }
+    XTestFakeButtonEvent (d, 1, False, CurrentTime);
+    flush();
+    return true;
+}
+
+//==============================================================================
+HostEditorSession::HostEditorSession (HostedPlugin& p, HostEditorWindow& w)
+    : plugin (p)
+    , window (w)
+{
+}
+
+HostEditorSession::~HostEditorSession()
+{
+    if (opened)
+        close();
+}
+
+juce::Rectangle<int> HostEditorSession::getEditorRect()
+{
+    ERect* rect = nullptr;
+    if (plugin.dispatch (effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr)
+        return {};
+    return {rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top};
+}
+
+bool HostEditorSession::open()
+{
+    if (!window.isValid())
+        return false;
+    if (const auto rect = getEditorRect(); !rect.isEmpty())
+        window.setSize (rect.getWidth(), rect.getHeight());
+    opened = plugin.dispatch (effEditOpen, 0, 0, window.getHandle()) != 0;
+    return opened;
+}
+
+void HostEditorSession::close()
+{
+    plugin.dispatch (effEditClose);
+    opened = false;
+}
+
+void HostEditorSession::idle (double seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double> (seconds);
+    do
+    {
+        plugin.dispatch (effEditIdle);
+        std::this_thread::sleep_for (std::chrono::milliseconds (10));
+    } while (std::chrono::steady_clock::now() < end);
+}
+
+double HostEditorSession::waitForFirstPaint (double timeoutSeconds)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const auto end = start + std::chrono::duration<double> (timeoutSeconds);
+    while (std::chrono::steady_clock::now() < end)
+    {
+        plugin.dispatch (effEditIdle);
+        const auto image = window.capture();
+        if (image.isValid() && image.getPixelAt (image.getWidth() / 2, image.getHeight() / 2).getARGB() !=
+                                   HostEditorWindow::backgroundArgb)
+            return std::chrono::duration<double, std::milli> (std::chrono::steady_clock::now() - start)
+                .count();
+        std::this_thread::sleep_for (std::chrono::milliseconds (1));
+    }
+    return -1.0;
+}

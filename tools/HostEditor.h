@@ -1,0 +1,86 @@
+#pragma once
+
+#include "tools/HostedPlugin.h"
+
+#include <juce_graphics/juce_graphics.h>
+
+#include <memory>
+
+/** A top-level X window of the host's own, on a connection of its own to the X server (DISPLAY), the way
+    a host makes one for a plug-in's editor: the plug-in embeds its editor into it through effEditOpen.
+    It can read back what is shown in it and send the pointer events of a user through the XTest
+    extension. Used from one thread. */
+class HostEditorWindow
+{
+public:
+    /** What the window shows where the plug-in has drawn nothing. */
+    static constexpr juce::uint32 backgroundArgb = 0xFFFF00FF;
+
+    /** Opens the display and maps a window of that size; isValid() tells whether it worked. */
+    HostEditorWindow (int width, int height);
+    ~HostEditorWindow();
+
+    HostEditorWindow (const HostEditorWindow&) = delete;
+    HostEditorWindow& operator= (const HostEditorWindow&) = delete;
+
+    bool isValid() const noexcept { return window != 0; }
+    /** Why the window could not be made; empty when it was. */
+    const juce::String& getError() const noexcept { return error; }
+
+    /** The window id as effEditOpen takes it. */
+    void* getHandle() const noexcept { return reinterpret_cast<void*> (window); }
+
+    void setSize (int width, int height);
+
+    /** The window's content with the windows embedded into it, as the user sees it. Null when it cannot
+        be read. */
+    juce::Image capture() const;
+
+    /** True when XTest is there to send pointer events. */
+    bool canSendInput() const noexcept { return hasXTest; }
+
+    /** A left click at a point of the window: move, press, release. False without XTest. */
+    bool click (juce::Point<int> position);
+    /** Press at one point, move in steps to another, release. False without XTest. */
+    bool drag (juce::Point<int> from, juce::Point<int> to, int steps = 8);
+
+private:
+    void moveTo (juce::Point<int> position);
+    void flush();
+
+    void* display = nullptr;
+    unsigned long window = 0;
+    bool hasXTest = false;
+    juce::String error;
+};
+
+/** Drives the editor of a hosted plug-in in a HostEditorWindow: open, size, idle, close, as a host's GUI
+    thread does. */
+class HostEditorSession
+{
+public:
+    HostEditorSession (HostedPlugin& plugin, HostEditorWindow& window);
+    /** Closes the editor when it is still open. */
+    ~HostEditorSession();
+
+    /** The editor's rectangle from effEditGetRect; empty when the plug-in gives none. */
+    juce::Rectangle<int> getEditorRect();
+
+    /** effEditOpen with the window; the window takes the editor's size first. False when the plug-in
+        declines. */
+    bool open();
+    void close();
+    bool isOpen() const noexcept { return opened; }
+
+    /** effEditIdle about every 10 ms for that long. */
+    void idle (double seconds);
+
+    /** Idles until the editor has drawn into the window (its centre no longer shows the window's own
+        background) and answers the milliseconds that took; -1 when it did not within the time-out. */
+    double waitForFirstPaint (double timeoutSeconds);
+
+private:
+    HostedPlugin& plugin;
+    HostEditorWindow& window;
+    bool opened = false;
+};
