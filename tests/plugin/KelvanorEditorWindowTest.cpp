@@ -4,9 +4,31 @@
 
 namespace
 {
-/** The product's panel while it has no skin of its own: 800 x 600, with the 16-pixel status bar below. */
-constexpr int panelWidth = 800;
-constexpr int panelHeight = 600 + 16;
+constexpr int statusBarHeight = 16;
+
+/** The editor's size as the embedded skin makes it: the main panel (its background image's size, else its
+    "size"), or the fallback 800 x 600 without an embedded skin; the status bar below it. */
+juce::Rectangle<int> expectedEditorRect()
+{
+    const juce::File resources (KELVANOR_RESOURCES_DIR);
+    juce::Point<int> panel (800, 600);
+    if (const auto skin = juce::parseXML (resources.getChildFile ("skin.xml")))
+        for (const auto* element : skin->getChildIterator())
+            if (element->getStringAttribute ("name") == "MainPanel")
+            {
+                if (const auto* size = element->getChildByName ("size"))
+                    panel = {size->getIntAttribute ("width"), size->getIntAttribute ("height")};
+                if (const auto* gfx = element->getChildByName ("gfx"))
+                {
+                    const auto name = gfx->getStringAttribute ("resource");
+                    const int frames = juce::jmax (1, gfx->getIntAttribute ("framesNum", 1));
+                    for (const auto& file : resources.findChildFiles (juce::File::findFiles, true, name))
+                        if (const auto image = juce::ImageFileFormat::loadFrom (file); image.isValid())
+                            panel = {image.getWidth(), image.getHeight() / frames};
+                }
+            }
+    return {0, 0, panel.x, panel.y + statusBarHeight};
+}
 
 /** Runs the command-line host and answers its exit code and standard output. */
 std::pair<int, juce::String> runHost (const juce::StringArray& arguments)
@@ -35,7 +57,8 @@ TEST (KelvanorEditorWindow, OpensAtThePanelSizeAndSurvivesFiftyCyclesAndClosingW
     HostEditorSession session (*plugin, window);
 
     // The size is known before the first window opens, and stays through every cycle.
-    EXPECT_EQ (session.getEditorRect(), juce::Rectangle<int> (0, 0, panelWidth, panelHeight));
+    const auto expected = expectedEditorRect();
+    EXPECT_EQ (session.getEditorRect(), expected);
     ASSERT_TRUE (session.open());
     EXPECT_GE (session.waitForFirstPaint (10.0), 0.0);
 
@@ -43,17 +66,24 @@ TEST (KelvanorEditorWindow, OpensAtThePanelSizeAndSurvivesFiftyCyclesAndClosingW
     {
         session.close();
         plugin->dispatch (effEditIdle);
-        ASSERT_EQ (session.getEditorRect(), juce::Rectangle<int> (0, 0, panelWidth, panelHeight)) << cycle;
+        ASSERT_EQ (session.getEditorRect(), expected) << cycle;
         ASSERT_TRUE (session.open()) << cycle;
         plugin->dispatch (effEditIdle);
         plugin->dispatch (effEditIdle); // idle twice in a row, as hosts do
     }
 
-    // The editor draws again after the cycles: the window does not stay at its own background.
+    // The editor draws again after the cycles, and covers the whole window: no pixel of the window's
+    // own background is left.
     EXPECT_GE (session.waitForFirstPaint (10.0), 0.0);
+    plugin->dispatch (effEditIdle);
     const auto image = window.capture();
     ASSERT_TRUE (image.isValid());
-    EXPECT_EQ (image.getPixelAt (5, 5), juce::Colours::black);
+    EXPECT_EQ (image.getBounds(), expected);
+    int uncovered = 0;
+    for (int y = 0; y < image.getHeight(); y += 3)
+        for (int x = 0; x < image.getWidth(); x += 3)
+            uncovered += image.getPixelAt (x, y).getARGB() == HostEditorWindow::backgroundArgb ? 1 : 0;
+    EXPECT_EQ (uncovered, 0);
 
     // Closing the plug-in with the editor open (a host that quits) is safe; later calls reach nothing.
     plugin->close();
@@ -71,16 +101,19 @@ TEST (KelvanorEditorWindow, HostToolEditorModeReportsSizeFirstPaintCyclesAndAScr
         runHost ({"--editor", "--idle", "0.1", "--editor-cycles", "3", "--click", "10,10", "--screenshot",
                   screenshot.getFullPathName(), "--close-with-editor-open"});
     ASSERT_EQ (code, 0) << output;
-    EXPECT_TRUE (output.contains ("Editor size:     800 x 616")) << output;
+    const auto expected = expectedEditorRect();
+    EXPECT_TRUE (output.contains ("Editor size:     " + juce::String (expected.getWidth()) + " x " +
+                                  juce::String (expected.getHeight())))
+        << output;
     EXPECT_TRUE (output.contains ("First paint:")) << output;
     EXPECT_TRUE (output.contains ("Editor cycles:   3")) << output;
     EXPECT_TRUE (output.contains ("Closed with the editor open")) << output;
 
     const auto image = juce::ImageFileFormat::loadFrom (screenshot);
     ASSERT_TRUE (image.isValid());
-    EXPECT_EQ (image.getWidth(), panelWidth);
-    EXPECT_EQ (image.getHeight(), panelHeight);
-    EXPECT_EQ (image.getPixelAt (panelWidth - 5, 5), juce::Colours::black);
+    EXPECT_EQ (image.getBounds(), expected);
+    EXPECT_NE (image.getPixelAt (expected.getWidth() / 2, expected.getHeight() / 2).getARGB(),
+               HostEditorWindow::backgroundArgb);
 }
 
 TEST (KelvanorEditorWindow, HostToolRefusesEditorOptionsWithoutTheEditorAndFailsWithoutADisplay)
