@@ -40,8 +40,10 @@ void writePreset (const juce::File& file, const juce::String& author, ParameterM
     ASSERT_TRUE (preset.saveToFile (file, manager)) << file.getFullPathName();
 }
 
-juce::String authorOf (const juce::File& file, ParameterManager& manager)
+juce::String authorOf (const juce::File& file)
 {
+    // The header alone names no parameter: any manager reads it.
+    ParameterManager manager;
     FilePreset preset (file);
     return preset.loadFromFile (file, manager, true) ? preset.getAuthor() : juce::String ("<unreadable>");
 }

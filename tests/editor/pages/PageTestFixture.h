@@ -43,7 +43,7 @@ public:
 /** Writes a preset file with that author. */
 void writePreset (const juce::File& file, const juce::String& author, ParameterManager& manager);
 /** The author a preset file holds; "<unreadable>" when it does not parse as a preset. */
-juce::String authorOf (const juce::File& file, ParameterManager& manager);
+juce::String authorOf (const juce::File& file);
 
 /** "<name>.zebskin" in the folder with a background of that size and a thumbnail (either may be left out
     with a width of 0). */
