@@ -30,7 +30,8 @@ Server& server()
     return instance;
 }
 
-juce::String launch (pid_t& pid)
+// Tries one display number; empty when that number is taken or the server did not start.
+juce::String launch (pid_t& pid, int displayNumber)
 {
     int fds[2];
     if (::pipe (fds) != 0)
@@ -81,17 +82,23 @@ bool XvfbDisplay::start()
     if (s.name.isNotEmpty())
         return true;
 
+    // JUCE connects to ":0.0" when DISPLAY is unset, so a headless test would reach any server on :0.
+    // Private servers therefore keep away from the low numbers a desktop or another test might use.
     pid_t pid = -1;
-    const auto name = launch (pid);
-    if (name.isEmpty())
+    juce::String name;
+    for (int attempt = 0; attempt < 40 && name.isEmpty(); ++attempt)
     {
-        if (pid > 0)
+        const int number = 200 + (int) ((::getpid() + attempt * 7919) % 3000);
+        name = launch (pid, number);
+        if (name.isEmpty() && pid > 0)
         {
             ::kill (pid, SIGTERM);
             ::waitpid (pid, nullptr, 0);
+            pid = -1;
         }
-        return false;
     }
+    if (name.isEmpty())
+        return false;
     s.pid = pid;
     s.name = name;
     ::setenv ("DISPLAY", name.toRawUTF8(), 1);
