@@ -78,6 +78,9 @@ juce::Image paintBackground (const PanelLayout::Design& design)
             paintWindow (g, w.toFloat());
         for (const auto& s : design.symbols)
             paintSymbol (g, s);
+        g.setColour (Palette::silkDim);
+        for (const auto& rule : design.rules)
+            g.drawLine (rule, 1.0f);
 
         for (const auto& t : design.texts)
             paintSilk (g, t.text, t.area.toFloat(), t.justification, 10.0f, t.bold,

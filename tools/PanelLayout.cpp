@@ -389,14 +389,14 @@ Design makeDesign()
     b.section ("OUTPUT", {912, top, 176, bottom - top}, Palette::output);
     b.knob ("VolumeKnob", 972, row1, knobOutput, "VOLUME", "Main Volume");
     b.stateKey ("MidiLearnButton", 950, row2 + 16, keyLed, "LEARN", {}, "Toggle Midi Learn");
-    b.add ("Animation", "MidiActivityLed", 1019, row2 + 21, led, "MIDI IN");
+    b.add ("Animation", "MidiActivityLed", 1020, row2 + 20, led, "MIDI IN");
 
     //==========================================================================
     // Arpeggiator and the sequencer's modes.
     constexpr int top2 = 272, bottom2 = 388, selectorY = 308;
     b.section ("ARPEGGIATOR", {16, top2, 584, bottom2 - top2}, Palette::arpeggiator);
-    b.text ("ACTIVE", {520, top2 + 6, 48, labelHeight}, true, false, juce::Justification::centredRight);
-    b.add ("Animation", "ArpeStateLed", 574, top2 + 4, led, {}, "Arpe State");
+    b.text ("ACTIVE", {516, top2 + 6, 48, labelHeight}, true, false, juce::Justification::centredRight);
+    b.add ("Animation", "ArpeStateLed", 572, top2 + 4, led, {}, "Arpe State");
     b.selector ("ArpeModeSwitch", 28, selectorY, selMode, "MODE", "Arpe Mode");
     b.selector ("ArpeChordSwitch", 100, selectorY, selChord, "CHORD", "Arpe Chord");
     b.selector ("RandChordSwitch", 100, selectorY, selRandChord, {}, "Randomizer Chord");
@@ -547,6 +547,15 @@ Design makeDesign()
                     "Step " + twoDigits (i + 1) + " State", "Set Step " + twoDigits (i + 1) + " Edition")
             .labelPlace = LabelPlace::below;
     }
+    // Brackets under each group of four steps, as on a hardware sequencer's face.
+    for (int group = 0; group < 4; ++group)
+    {
+        const float x0 = 100.0f + 176.0f * (float) group, x1 = x0 + 168.0f;
+        design.rules.push_back ({x0, 677.0f, x1, 677.0f});
+        design.rules.push_back ({x0, 673.0f, x0, 677.0f});
+        design.rules.push_back ({x1, 673.0f, x1, 677.0f});
+    }
+
     b.button ("PrevStepButton", 836, 632, keyLeft, {}, "Prev Step");
     b.button ("NextStepButton", 868, 632, keyRight, {}, "Next Step");
     b.text ("STEP", {832, 616, 68, labelHeight});

@@ -80,6 +80,7 @@ struct Design
     std::vector<Control> controls;
     std::vector<Silk> texts;
     std::vector<Symbol> symbols;
+    std::vector<juce::Line<float>> rules; // thin printed lines
 };
 
 /** The product's panel. */
