@@ -76,10 +76,11 @@ TEST (LayeredEditor, TheProductShowsOnlyMidiControlAndBuildsNoProcessingOrGuiPag
     EXPECT_EQ (editor->getGUISettingsPage(), nullptr);
     EXPECT_TRUE (processor->hasEditor());
 
-    // No embedded skin yet: no panel, and the fallback size with the status bar under it.
-    EXPECT_EQ (editor->getSkinPanel(), nullptr);
-    EXPECT_EQ (editor->getWidth(), 800);
-    EXPECT_EQ (editor->getHeight(), 600 + editor->getStatusBar().getHeight());
+    // The embedded skin makes the panel; the status bar lies under it.
+    const auto* panel = editor->getSkinPanel();
+    ASSERT_NE (panel, nullptr);
+    EXPECT_EQ (editor->getWidth(), panel->getWidth());
+    EXPECT_EQ (editor->getHeight(), panel->getHeight() + editor->getStatusBar().getHeight());
 
     // The editor element of the settings carries nothing while skin files are off.
     const auto settings = editor->createSettingsXml();
