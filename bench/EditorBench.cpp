@@ -19,6 +19,27 @@ VstIntPtr editorBenchHost (AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
+/** Keeps the benchmark's instances out of the user's real folders: they write their settings on close. */
+class PrivateFolders
+{
+public:
+    PrivateFolders()
+    {
+        folder.createDirectory();
+        BasePlugin::overrideApplicationDataFolders (folder.getChildFile ("user"),
+                                                    folder.getChildFile ("common"));
+    }
+
+    ~PrivateFolders()
+    {
+        BasePlugin::overrideApplicationDataFolders ({}, {});
+        folder.deleteRecursively();
+    }
+
+private:
+    juce::File folder = juce::File::createTempFile ("kelvanor-editor-bench");
+};
+
 /** Milliseconds from the entry to an opened instance; the instance is closed outside the timing. */
 double createAndCloseInstance()
 {
@@ -36,6 +57,7 @@ double createAndCloseInstance()
 void BM_InstanceCreation (benchmark::State& state)
 {
     juce::ignoreUnused (editorBenchFactory);
+    const PrivateFolders folders;
     // Only meaningful when this runs first in the process: run it alone with
     // --benchmark_filter=BM_InstanceCreation for the cold figure.
     static const double first = createAndCloseInstance();
