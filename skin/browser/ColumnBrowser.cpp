@@ -130,6 +130,13 @@ void ColumnBrowser::ListColumn::ItemComponent::modalTextCommitted (ModalTextEdit
     column.setItemText (row, editor->getText());
 }
 
+void ColumnBrowser::ListColumn::ItemComponent::modalEditingFinished (ModalTextEditor*)
+{
+    // The field took the typed text after the column saw it: show what the column kept, which differs
+    // when it refused or changed the name.
+    update (row, selected);
+}
+
 void ColumnBrowser::ListColumn::ItemComponent::resized()
 {
     auto area = getLocalBounds().reduced (0, 1).withTrimmedLeft (19);

@@ -98,6 +98,7 @@ public:
 
         private:
             void modalTextCommitted (ModalTextEditor*) override;
+            void modalEditingFinished (ModalTextEditor*) override;
 
             ListColumn& column;
             juce::Image icon, selectedIcon;
