@@ -1,4 +1,4 @@
-#include "editor/BasePluginEditor.h"
+#include "editor/KelvanorEditor.h"
 #include "engine/Kelvanor.h"
 #include "vst/PluginEntry.h"
 
@@ -11,7 +11,11 @@ namespace
 /** The product's persistent editor, built and initialised once; host windows only show and hide it. */
 std::unique_ptr<juce::Component> createKelvanorEditor (BasePlugin& processor)
 {
-    return BasePluginEditor::initialised (std::make_unique<BasePluginEditor> (processor));
+    // Only createPluginFilter hands this function over, and only to a Kelvanor.
+    auto* kelvanor = dynamic_cast<Kelvanor*> (&processor);
+    if (kelvanor == nullptr)
+        return nullptr;
+    return BasePluginEditor::initialised (std::make_unique<KelvanorEditor> (*kelvanor));
 }
 } // namespace
 
