@@ -50,8 +50,9 @@ juce::String launch (pid_t& pid, int displayNumber)
             ::dup2 (devNull, 1);
             ::dup2 (devNull, 2);
         }
-        ::execlp ("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-noreset", "-nolisten", "tcp", "-screen",
-                  "0", "1280x1024x24", (char*) nullptr);
+        const auto display = ":" + std::to_string (displayNumber);
+        ::execlp ("Xvfb", "Xvfb", display.c_str(), "-displayfd", fdText.c_str(), "-noreset", "-nolisten",
+                  "tcp", "-screen", "0", "1280x1024x24", (char*) nullptr);
         ::_exit (127);
     }
     ::close (fds[1]);
