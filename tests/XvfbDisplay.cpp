@@ -1,6 +1,7 @@
 #include "XvfbDisplay.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -50,9 +51,10 @@ juce::String launch (pid_t& pid, int displayNumber)
             ::dup2 (devNull, 1);
             ::dup2 (devNull, 2);
         }
-        const auto display = ":" + std::to_string (displayNumber);
-        ::execlp ("Xvfb", "Xvfb", display.c_str(), "-displayfd", fdText.c_str(), "-noreset", "-nolisten",
-                  "tcp", "-screen", "0", "1280x1024x24", (char*) nullptr);
+        char display[16];
+        std::snprintf (display, sizeof (display), ":%d", displayNumber);
+        ::execlp ("Xvfb", "Xvfb", display, "-displayfd", fdText.c_str(), "-noreset", "-nolisten", "tcp",
+                  "-screen", "0", "1280x1024x24", (char*) nullptr);
         ::_exit (127);
     }
     ::close (fds[1]);
