@@ -59,9 +59,34 @@ struct BenchHost
 enum class Scenario
 {
     idle,
-    noteHeld,
-    sequencerPlaying
+    noteHeld,       // a host note held on the voice: the sawtooth
+    squareHeld,     // the same note as a square wave
+    distortionPre,  // the sawtooth through the distortion, its filters before the clipper
+    distortionPost, // and after it
+    sequencerPlaying,
+    arpeggiatorPlaying // three host notes held, arpeggiated upwards
 };
+
+bool playsHostNotes (Scenario scenario)
+{
+    return scenario != Scenario::idle && scenario != Scenario::sequencerPlaying;
+}
+
+/** Host parameter slots and the values that set up each scenario's sound. */
+std::vector<std::pair<int, float>> scenarioParameters (Scenario scenario)
+{
+    constexpr int waveform = 18, distortionState = 21, distortionRoute = 22, arpeMode = 25;
+    // Waveform above one half is the sawtooth; route up to one half puts the filters after the clipper.
+    std::vector<std::pair<int, float>> values{{waveform, scenario == Scenario::squareHeld ? 0.0f : 1.0f},
+                                              {distortionState, 0.0f}};
+    if (scenario == Scenario::distortionPre || scenario == Scenario::distortionPost)
+        values = {{waveform, 1.0f},
+                  {distortionState, 1.0f},
+                  {distortionRoute, scenario == Scenario::distortionPost ? 0.0f : 1.0f}};
+    if (scenario == Scenario::arpeggiatorPlaying)
+        values.push_back ({arpeMode, 0.5f}); // up
+    return values;
+}
 
 /** Settings in a temporary folder; with the sequencer off for host notes to play the voice. */
 struct ScopedSettings
@@ -91,8 +116,10 @@ void renderPlugin (benchmark::State& state, Scenario scenario)
 {
     benchmark::DoNotOptimize (factory);
 
-    const ScopedSettings settings (scenario != Scenario::noteHeld);
-    BenchHost::setPlaying (scenario == Scenario::sequencerPlaying);
+    const ScopedSettings settings (!playsHostNotes (scenario));
+    // The arpeggiator takes the host's tempo while the sequencer is off.
+    BenchHost::setPlaying (scenario == Scenario::sequencerPlaying ||
+                           scenario == Scenario::arpeggiatorPlaying);
 
     AEffect* effect = VSTPluginMain (&BenchHost::callback);
     if (effect == nullptr)
@@ -109,15 +136,27 @@ void renderPlugin (benchmark::State& state, Scenario scenario)
     std::vector<float> left (blockSize), right (blockSize);
     std::array<float*, 2> outputs{left.data(), right.data()};
 
-    VstMidiEvent note{};
-    note.type = kVstMidiType;
-    note.byteSize = sizeof (VstMidiEvent);
-    note.midiData[0] = (char) 0x90;
-    note.midiData[1] = 36;
-    note.midiData[2] = 100;
-    VstEvents events{};
-    events.numEvents = scenario == Scenario::noteHeld ? 1 : 0;
-    events.events[0] = reinterpret_cast<VstEvent*> (&note);
+    for (const auto& [slot, value] : scenarioParameters (scenario))
+        effect->setParameter (effect, slot, value);
+
+    // One note held, or a chord for the arpeggiator.
+    const int numNotes = scenario == Scenario::arpeggiatorPlaying ? 3 : (playsHostNotes (scenario) ? 1 : 0);
+    std::array<VstMidiEvent, 3> notes{};
+    struct
+    {
+        VstInt32 numEvents;
+        VstIntPtr reserved;
+        VstEvent* events[3];
+    } events{numNotes, 0, {}};
+    for (int i = 0; i < 3; ++i)
+    {
+        notes[(size_t) i].type = kVstMidiType;
+        notes[(size_t) i].byteSize = sizeof (VstMidiEvent);
+        notes[(size_t) i].midiData[0] = (char) 0x90;
+        notes[(size_t) i].midiData[1] = (char) (36 + 4 * i);
+        notes[(size_t) i].midiData[2] = 100;
+        events.events[i] = reinterpret_cast<VstEvent*> (&notes[(size_t) i]);
+    }
     effect->dispatcher (effect, effProcessEvents, 0, 0, &events, 0.0f);
 
     VstEvents none{};
@@ -131,6 +170,8 @@ void renderPlugin (benchmark::State& state, Scenario scenario)
 
     state.counters["realtime"] = benchmark::Counter ((double) state.iterations() * blockSize / sampleRate,
                                                      benchmark::Counter::kIsRate);
+    state.counters["ns_per_sample"] = benchmark::Counter (
+        (double) state.iterations() * blockSize, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 
     effect->dispatcher (effect, effMainsChanged, 0, 0, nullptr, 0.0f);
     effect->dispatcher (effect, effClose, 0, 0, nullptr, 0.0f);
@@ -139,4 +180,8 @@ void renderPlugin (benchmark::State& state, Scenario scenario)
 
 BENCHMARK_CAPTURE (renderPlugin, idle, Scenario::idle);
 BENCHMARK_CAPTURE (renderPlugin, noteHeld, Scenario::noteHeld);
+BENCHMARK_CAPTURE (renderPlugin, squareHeld, Scenario::squareHeld);
+BENCHMARK_CAPTURE (renderPlugin, distortionPre, Scenario::distortionPre);
+BENCHMARK_CAPTURE (renderPlugin, distortionPost, Scenario::distortionPost);
 BENCHMARK_CAPTURE (renderPlugin, sequencerPlaying, Scenario::sequencerPlaying);
+BENCHMARK_CAPTURE (renderPlugin, arpeggiatorPlaying, Scenario::arpeggiatorPlaying);
