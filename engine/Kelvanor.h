@@ -152,6 +152,8 @@ public:
     juce::String getProductName() const override { return "Kelvanor"; }
     juce::String getFilePrefix() const override { return "KL"; }
     int getNumHostParameters() const override { return numHostParameters; }
+    /** The product always changes presets the normal way: the choice is neither offered nor saved. */
+    bool isPresetChangingConfigurable() const override { return false; }
 
     /** The display text the host shows for a parameter; empty for ids without one. Any thread; reads
         the voice under the core lock. */
