@@ -1,6 +1,8 @@
 #include "engine/Clock.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace
@@ -111,6 +113,69 @@ bool Clock::tick()
     }
 
     return fireAndAdvance();
+}
+
+int Clock::getQuietTicks() const
+{
+    if (!running.load (relaxed))
+        return std::numeric_limits<int>::max();
+
+    // Ticks at a countdown above 0 only count down and advance; the one at 0 acts.
+    return dirty.load (relaxed) ? 0 : std::max (countdown, 0);
+}
+
+void Clock::advanceQuietly (int ticks)
+{
+    if (ticks <= 0 || !running.load (relaxed))
+        return;
+
+    countdown -= ticks;
+    position.store (advancePosition (getPosition(), increment, ticks), relaxed);
+}
+
+double Clock::advancePosition (double p, double inc, int ticks)
+{
+    while (ticks > 0)
+    {
+        // Within one binade [2^(e-1), 2^e) every double is a multiple of its unit u, so as long as the sums
+        // stay inside it, adding inc adds the same multiple of u each time: inc rounded to u, unless inc lies
+        // exactly halfway between two multiples, where the tie goes to the even sum and depends on p. Then,
+        // and outside the binade, one addition at a time.
+        int e = 0;
+        std::frexp (p, &e);
+        // (The top binade's end, 2^1024, is no double.)
+        if (std::isnormal (p) && p > 0.0 && e < 1024 && inc > 0.0 && inc < std::ldexp (1.0, e - 2))
+        {
+            const double unit = std::ldexp (1.0, e - 53);
+            const double units = inc / unit; // exact: a power of two apart, below 2^51
+            const double whole = std::floor (units);
+            const double fraction = units - whole;
+
+            if (fraction != 0.5)
+            {
+                const auto step = (std::int64_t) (fraction < 0.5 ? whole : whole + 1.0);
+                if (step == 0)
+                    return p; // inc vanishes in every sum
+
+                // Sums stay inside while below 2^e: at most (room - 1) / step steps, in exact integers.
+                const auto room = (std::int64_t) ((std::ldexp (1.0, e) - p) / unit);
+                const auto steps = std::min<std::int64_t> ((room - 1) / step, ticks);
+                p += (double) (steps * step) * unit;
+                ticks -= (int) steps;
+                if (ticks == 0)
+                    break;
+            }
+        }
+
+        // An absurd tempo could overflow the position; it then stays where it is instead of becoming
+        // infinite.
+        const double advanced = p + inc;
+        if (std::isfinite (advanced))
+            p = advanced;
+        --ticks;
+    }
+
+    return p;
 }
 
 void Clock::start()

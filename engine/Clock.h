@@ -54,6 +54,18 @@ public:
     /** Advances one sample; true when a transition happened at this sample. Audio thread. */
     virtual bool tick();
 
+    /** How many of the following ticks will certainly do nothing but advance the position: no transition,
+        no recomputation. Unlimited (INT_MAX) while the clock is stopped, when ticks do nothing at all. Only
+        the setters, start, stop and rewind change the answer. Audio thread. */
+    int getQuietTicks() const;
+
+    /** Exactly what that many quiet ticks (at most getQuietTicks()) do, at once. Audio thread. */
+    void advanceQuietly (int ticks);
+
+    /** The position after this many ticks of adding increment, each rounded as a single addition is, and
+        each kept only while finite: the same value as the additions one by one, without making them. */
+    static double advancePosition (double position, double increment, int ticks);
+
     /** From position 0 in the stopped state, so the first tick fires gate on. Does nothing while running. */
     void start();
 

@@ -1,5 +1,7 @@
 #include "engine/KelvanorMidiQueue.h"
 
+#include <limits>
+
 KelvanorMidiQueue::KelvanorMidiQueue()
     : iterator (buffers[0].cbegin())
 {
@@ -57,6 +59,14 @@ bool KelvanorMidiQueue::nextEventAt (int samplePosition, juce::MidiMessageMetada
     event = candidate;
     ++iterator;
     return true;
+}
+
+int KelvanorMidiQueue::getNextEventPosition() const
+{
+    if (!eventsRemain || iterator == current->cend())
+        return std::numeric_limits<int>::max();
+
+    return (*iterator).samplePosition;
 }
 
 void KelvanorMidiQueue::roll (int blockLength)

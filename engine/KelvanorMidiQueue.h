@@ -29,6 +29,9 @@ public:
     /** The next event due at this sample, if any; call until it answers false, for ascending samples. */
     bool nextEventAt (int samplePosition, juce::MidiMessageMetadata& event);
 
+    /** The sample position of the next event not yet delivered; INT_MAX when there is none. */
+    int getNextEventPosition() const;
+
     /** End of a block of this many samples: events at or beyond it move to the next block, the others
         (delivered or not) are dropped. */
     void roll (int blockLength);

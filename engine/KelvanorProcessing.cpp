@@ -44,12 +44,25 @@ void Kelvanor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer& 
     // call into it (see renderVoice), which leaves every sample as a render per sample would.
     voiceOutput = numChannels > 0 ? buffer.getWritePointer (0) : nullptr;
 
-    for (int i = 0; i < numSamples; ++i)
+    auto& sequencerClock = getSequencerClock();
+    while (sampleIndex < numSamples)
     {
         deliverDueEvents (modes);
         tickSequencer (modes);
         tickArpeggiatorClock();
         ++sampleIndex;
+
+        // Up to the next event or transition nothing happens but the clocks counting: skip to it. Everything
+        // that could bring either nearer (an event, a tick that acts) happens at a sample that is not
+        // skipped.
+        const int quiet = std::min ({numSamples - sampleIndex, midiQueue.getNextEventPosition() - sampleIndex,
+                                     sequencerClock.getQuietTicks(), arpeggiatorClock.getQuietTicks()});
+        if (quiet > 0)
+        {
+            sequencerClock.advanceQuietly (quiet);
+            arpeggiatorClock.advanceQuietly (quiet);
+            sampleIndex += quiet;
+        }
     }
 
     renderVoice (numSamples);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
 
 namespace
 {
@@ -295,5 +296,100 @@ TEST (ClockListener, NoticesArriveOnTheMessageThreadLastAddedFirst)
     clock.stop(); // not running: nothing more to tell
     pumpMessages();
     EXPECT_EQ (log, (std::vector<std::string>{"c started", "a started"}));
+}
+// Position jumps: the sums one by one, compared bit for bit with the jump, across binade edges, from 0, with
+// increments that round up, down, to a tie (which depends on the sum) or vanish, and up to overflow.
+TEST (ClockQuietTicks, PositionJumpsEqualTheAdditionsOneByOne)
+{
+    const double max = std::numeric_limits<double>::max();
+    const double unitAtOne = std::ldexp (1.0, -52);
+    // clang-format off
+    const std::tuple<double, double, int> cases[] = {
+        {0.0, 120.0 / (44100.0 * 60.0), 100000},   // from a start, through many binades
+        {0.0, 97.3 / (96000.0 * 60.0), 512},
+        {3.999, 140.0 / (48000.0 * 60.0), 40000}, // across 4.0
+        {1.0, 1.5 * unitAtOne, 1000},             // a tie at every sum
+        {1.0, 2.5 * unitAtOne, 1000},
+        {1.0, 0.5 * unitAtOne, 300},              // a tie that rounds back to p
+        {1.0, 0.25 * unitAtOne, 300},             // vanishes
+        {1.0, 0.75 * unitAtOne, 300},
+        {1.9999999999999998, 0.6 * unitAtOne, 3}, // right at the edge
+        {1e-310, 1e-311, 50},                     // subnormal
+        {4096.0, 0.3, 2000000},
+        {max / 2.0, max / 8.0, 10},               // stops short of infinity
+        {0.5, 0.25, 7},
+    };
+    // clang-format on
+
+    for (const auto& [start, increment, ticks] : cases)
+    {
+        double expected = start;
+        for (int i = 0; i < ticks; ++i)
+            if (std::isfinite (expected + increment))
+                expected += increment;
+
+        EXPECT_EQ (Clock::advancePosition (start, increment, ticks), expected)
+            << start << " + " << ticks << " x " << increment;
+    }
+
+    std::mt19937_64 random (3);
+    std::uniform_real_distribution<double> beats (0.0, 5000.0), tempo (20.0, 400.0);
+    for (int i = 0; i < 2000; ++i)
+    {
+        const double start = i % 4 == 0 ? 0.0 : beats (random);
+        const double increment = tempo (random) / (44100.0 * 60.0);
+        const int ticks = 1 + (int) (random() % 3000);
+        double expected = start;
+        for (int k = 0; k < ticks; ++k)
+            expected += increment;
+        ASSERT_EQ (Clock::advancePosition (start, increment, ticks), expected) << start << ", " << increment;
+    }
+}
+
+// A clock skipped over its quiet ticks fires the same transitions at the same samples, and ends at the same
+// position to the last bit, as one ticked sample by sample, through tempo changes and jumps.
+TEST (ClockQuietTicks, SkippingQuietTicksChangesNothing)
+{
+    for (const auto& c : timingCases)
+    {
+        const auto ticked = startClock (c.sampleRate, c.tempo, c.gateFraction, c.shuffle);
+        const auto skipped = startClock (c.sampleRate, c.tempo, c.gateFraction, c.shuffle);
+        const int length = c.transitions.back() * 3;
+
+        std::vector<Event> expected, actual;
+        for (int i = 0; i < length; ++i)
+        {
+            if (i == length / 3)
+                ticked->setTempo (c.tempo * 1.37);
+            if (ticked->tick())
+                expected.push_back ({i, ticked->getState()});
+        }
+
+        for (int i = 0; i < length;)
+        {
+            if (i == length / 3)
+                skipped->setTempo (c.tempo * 1.37);
+            if (skipped->tick())
+                actual.push_back ({i, skipped->getState()});
+            ++i;
+
+            // Never over the tempo change, as the processor never skips over a sample that changes the clock.
+            const int quiet =
+                std::min ({skipped->getQuietTicks(), length - i, i <= length / 3 ? length / 3 - i : length});
+            skipped->advanceQuietly (quiet);
+            i += quiet;
+        }
+
+        EXPECT_EQ (actual, expected) << c.sampleRate << " Hz, " << c.tempo << " bpm, shuffle " << c.shuffle;
+        EXPECT_EQ (skipped->getPosition(), ticked->getPosition());
+    }
+
+    Clock stopped;
+    EXPECT_EQ (stopped.getQuietTicks(), std::numeric_limits<int>::max());
+    stopped.advanceQuietly (1000);
+    EXPECT_EQ (stopped.getPosition(), 0.0);
+
+    const auto fresh = startClock (44100, 120, 0.5);
+    EXPECT_EQ (fresh->getQuietTicks(), 0); // started: the next tick recomputes and fires
 }
 } // namespace
