@@ -48,6 +48,7 @@ class BasePluginEditor : public juce::Component,
                          public juce::Timer,
                          public Zeb::AlertWindow::Caller,
                          public BasePlugin::Listener,
+                         public BasePlugin::EditorSettings,
                          public GUISettingsComponent::Listener
 {
 public:
@@ -89,14 +90,20 @@ public:
     /** Right after initialise. */
     virtual void afterInitialise() {}
 
-    virtual juce::String getSettingsXmlTag() const { return "Editor"; }
+    // The editor's element of the user settings and of the state: the processor writes them with its own
+    // sections and hands them back (the layered product writes neither).
+    juce::String getSettingsXmlTag() const override { return "Editor"; }
     virtual bool isSettingsXml (const juce::XmlElement& element) const;
-    virtual std::unique_ptr<juce::XmlElement> createSettingsXml();
-    virtual void restoreSettingsXml (const juce::XmlElement& element);
-    virtual juce::String getStateXmlTag() const { return "Editor"; }
+    /** "Editor"; with skin files on, its "Skin" child names the default skin. */
+    std::unique_ptr<juce::XmlElement> createSettingsXml() override;
+    /** Reads only the default skin's name; another element changes nothing. */
+    void restoreSettingsXml (const juce::XmlElement& element) override;
+    juce::String getStateXmlTag() const override { return "Editor"; }
     virtual bool isStateXml (const juce::XmlElement& element) const;
-    virtual std::unique_ptr<juce::XmlElement> createStateXml();
-    virtual void restoreStateXml (const juce::XmlElement& element);
+    /** "Editor"; with skin files on, its "Skin" child names the skin showing. */
+    std::unique_ptr<juce::XmlElement> createStateXml() override;
+    /** With skin files on, applies the named skin at once when it is valid; else changes nothing. */
+    void restoreStateXml (const juce::XmlElement& element) override;
 
     /** Once a new panel is in place: every layer finds its controls again here. Pointers into the old
         panel are dangling by now. */

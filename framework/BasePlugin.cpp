@@ -61,6 +61,7 @@ BasePlugin::~BasePlugin()
     cancelPendingUpdate();
 
     // The editor may still reach into this processor while it goes: delete it before any member.
+    editorSettings = nullptr;
     guiController.reset();
 }
 
@@ -154,6 +155,15 @@ void BasePlugin::postNotice (std::atomic<int>& flag, int value)
 
 void BasePlugin::handleAsyncUpdate()
 {
+    // A state set on a host thread reaches the editor here, before the listeners hear it was restored.
+    std::unique_ptr<juce::XmlElement> editorState;
+    {
+        const juce::ScopedLock sl (pendingEditorStateLock);
+        editorState = std::move (pendingEditorState);
+    }
+    if (editorState != nullptr && editorSettings != nullptr)
+        editorSettings->restoreStateXml (*editorState);
+
     if (stateRestoredPending.exchange (0) != 0)
         listeners.call ([this] (Listener& l) { l.stateRestored (this); });
 
@@ -223,6 +233,7 @@ void BasePlugin::initialiseGuiController()
     if (guiController == nullptr)
         return;
 
+    editorSettings = dynamic_cast<EditorSettings*> (guiController.get());
     guiController->sendLookAndFeelChange();
 
     // The editor refreshes its MIDI light and pending skin changes on a 25 ms timer.

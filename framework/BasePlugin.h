@@ -54,6 +54,24 @@ public:
         virtual void currentPresetChanged (PresetCollection*) {}
     };
 
+    /** The persistent editor's own element of the user settings and of the state. The editor implements
+        it; the processor knows its editor only as this and as a juce::Component, so that it builds without
+        the GUI toolkit. Message thread, except createStateXml, which runs on the thread that saves a state.
+     */
+    class EditorSettings
+    {
+    public:
+        virtual ~EditorSettings() = default;
+        virtual juce::String getSettingsXmlTag() const = 0;
+        /** Null writes no element. */
+        virtual std::unique_ptr<juce::XmlElement> createSettingsXml() = 0;
+        virtual void restoreSettingsXml (const juce::XmlElement& element) = 0;
+        virtual juce::String getStateXmlTag() const = 0;
+        /** Null writes no element. */
+        virtual std::unique_ptr<juce::XmlElement> createStateXml() = 0;
+        virtual void restoreStateXml (const juce::XmlElement& element) = 0;
+    };
+
     /** The most slots any product may show the host; the table is allocated this long. */
     static constexpr int maxHostParameters = 128;
 
@@ -145,7 +163,10 @@ public:
 
     /** An own "PluginState" element. */
     virtual bool isStateXml (const juce::XmlElement& xml) const;
+    /** Hands an own state's editor element to the editor: at once on the message thread; from any other
+        thread a copy waits for the message thread, which restores it before the stateRestored notice. */
     virtual void applyStateXml (const juce::XmlElement& xml);
+    /** "PluginState" holding the editor's state element when there is one. */
     virtual std::unique_ptr<juce::XmlElement> createStateXml();
     virtual void applyCurrentProgramStateXml (const juce::XmlElement&) {}
     virtual std::unique_ptr<juce::XmlElement> createCurrentProgramStateXml() { return nullptr; }
@@ -335,6 +356,8 @@ public:
     // Accessors
 
     juce::Component* getGuiController() const noexcept { return guiController.get(); }
+    /** The persistent editor's settings and state element; null without an editor or when it keeps none. */
+    EditorSettings* getEditorSettings() const noexcept { return editorSettings; }
     ParameterManager& getParameterManager() noexcept { return parameterManager; }
     const ParameterManager& getParameterManager() const noexcept { return parameterManager; }
     MidiControl& getMidiControl() noexcept { return midiControl; }
@@ -385,6 +408,10 @@ private:
     std::atomic<bool> lastNonRealtime{false};
     EditorFactory editorFactory;
     std::unique_ptr<juce::Component> guiController;
+    EditorSettings* editorSettings = nullptr; // the same object as guiController, or null
+    // A state's editor element applied off the message thread, restored by handleAsyncUpdate.
+    std::unique_ptr<juce::XmlElement> pendingEditorState;
+    juce::CriticalSection pendingEditorStateLock;
     const juce::File pluginFile;
     ParameterManager parameterManager;
 

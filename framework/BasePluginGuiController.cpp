@@ -14,5 +14,6 @@ std::unique_ptr<juce::Component> BasePlugin::createGuiController()
 
 void BasePlugin::deleteGuiController()
 {
+    editorSettings = nullptr;
     guiController.reset();
 }

@@ -208,6 +208,10 @@ void BasePlugin::saveUserSettings()
         if (auto preset = qualities.createXml (parameterManager))
             root->addChildElement (preset.release());
 
+        if (editorSettings != nullptr)
+            if (auto editorElement = editorSettings->createSettingsXml())
+                root->addChildElement (editorElement.release());
+
         userSettingsWritten (root.get());
     }
 
@@ -226,13 +230,36 @@ void BasePlugin::saveUserSettings()
 //==============================================================================
 std::unique_ptr<juce::XmlElement> BasePlugin::createStateXml()
 {
-    return createApplicationElement ("PluginState");
+    auto xml = createApplicationElement ("PluginState");
+    if (editorSettings != nullptr)
+        if (auto editorElement = editorSettings->createStateXml())
+            xml->addChildElement (editorElement.release());
+    return xml;
 }
 
-void BasePlugin::applyStateXml (const juce::XmlElement&)
+void BasePlugin::applyStateXml (const juce::XmlElement& xml)
 {
-    // The base's own state holds nothing but the editor's element; there is no editor class to hand it to
-    // yet, so an accepted state restores nothing here.
+    if (editorSettings == nullptr || !isStateXml (xml))
+        return;
+
+    const auto* element = XmlHelpers::findChild (xml, editorSettings->getStateXmlTag());
+    if (element == nullptr)
+        return;
+
+    // The editor builds components: a host that sets the state on a thread of its own must not reach it
+    // there. The copy waits for the message thread, a later state replacing an earlier one.
+    if (auto* mm = juce::MessageManager::getInstanceWithoutCreating();
+        mm == nullptr || mm->isThisTheMessageThread())
+    {
+        editorSettings->restoreStateXml (*element);
+        return;
+    }
+
+    {
+        const juce::ScopedLock sl (pendingEditorStateLock);
+        pendingEditorState = std::make_unique<juce::XmlElement> (*element);
+    }
+    triggerAsyncUpdate();
 }
 
 void BasePlugin::saveDumpFile()

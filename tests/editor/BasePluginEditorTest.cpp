@@ -13,6 +13,8 @@
 #include "skin/controls/GFXToggleButton.h"
 #include "skin/panel/GFXPanel.h"
 
+#include <thread>
+
 using namespace EditorTest;
 
 namespace
@@ -86,6 +88,14 @@ TEST (LayeredEditor, TheProductShowsOnlyMidiControlAndBuildsNoProcessingOrGuiPag
     const auto settings = editor->createSettingsXml();
     EXPECT_EQ (settings->getTagName(), "Editor");
     EXPECT_EQ (settings->getNumChildElements(), 0);
+
+    // The layers write the product's settings and state whole: neither holds the editor's element.
+    EXPECT_EQ (processor->getEditorSettings(), editor);
+    processor->saveUserSettings();
+    const auto saved = juce::parseXML (processor->getUserSettingsFile());
+    ASSERT_NE (saved, nullptr);
+    EXPECT_EQ (saved->getChildByName ("Editor"), nullptr);
+    EXPECT_EQ (processor->createStateXml()->getChildByName ("Editor"), nullptr);
     processor.reset();
     pumpMessages();
 }
@@ -498,4 +508,145 @@ TEST_F (PlainEditorTest, OnlyAutomatableParametersAreLearnedFromTheEditor)
     map.setLearnMode (false);
     editor().passToMidiLearn (&parameter ("Resonance"));
     EXPECT_EQ (map.getLearnParameter(), nullptr);
+}
+
+//==============================================================================
+// The editor's element in the user settings file and in the state chunk
+
+namespace
+{
+juce::StringArray childTags (const juce::XmlElement& xml)
+{
+    juce::StringArray tags;
+    for (const auto* child : xml.getChildIterator())
+        tags.add (child->getTagName());
+    return tags;
+}
+
+juce::String skinNameIn (const juce::XmlElement* editorElement)
+{
+    const auto* skin = editorElement != nullptr ? editorElement->getChildByName ("Skin") : nullptr;
+    return skin != nullptr ? skin->getStringAttribute ("name") : "<none>";
+}
+
+/** Two user skins: "Large" is the first entry, so it is what an editor shows when nothing says otherwise. */
+void writeLargeAndSmall (const DataFolders& folders)
+{
+    writeUserSkin (folders.getSkinsFolder(), "Large", 500, 320);
+    writeUserSkin (folders.getSkinsFolder(), "Small", 300, 200);
+}
+} // namespace
+
+TEST_F (PlainEditorTest, SettingsFileCarriesTheEditorElementAfterTheFrameworkSectionsAndGivesItBack)
+{
+    writeLargeAndSmall (folders);
+    start();
+    EXPECT_EQ (editor().getDefaultSkinName(), "Large");
+    editor().setDefaultSkinName ("Small");
+    plugin->saveUserSettings();
+
+    const auto saved = juce::parseXML (plugin->getUserSettingsFile());
+    ASSERT_NE (saved, nullptr);
+    EXPECT_EQ (childTags (*saved),
+               juce::StringArray ({"Presets", "MidiControlMap", "HostParametersMap", "Preset", "Editor"}));
+    EXPECT_EQ (skinNameIn (saved->getChildByName ("Editor")), "Small");
+
+    plugin.reset();
+    start();
+    EXPECT_EQ (editor().getDefaultSkinName(), "Small");
+    EXPECT_EQ (editor().getCurrentSkinName(), "Small");
+
+    // Skin files off: the element is written, empty.
+    plugin.reset();
+    start (false);
+    plugin->saveUserSettings();
+    const auto plain = juce::parseXML (plugin->getUserSettingsFile());
+    ASSERT_NE (plain, nullptr);
+    ASSERT_NE (plain->getChildByName ("Editor"), nullptr);
+    EXPECT_EQ (plain->getChildByName ("Editor")->getNumChildElements(), 0);
+}
+
+TEST_F (PlainEditorTest, SettingsWithoutAnEditorElementOfTheirOwnLeaveTheDefaultSkin)
+{
+    writeLargeAndSmall (folders);
+    const char* const files[] = {
+        "<UserSettings application='PlainSynth'/>",
+        "<UserSettings application='PlainSynth'><Editr><Skin name='Small'/></Editr></UserSettings>",
+        "<UserSettings application='PlainSynth'><Editor><Skn name='Small'/></Editor></UserSettings>",
+        "<UserSettings application='OtherSynth'><Editor><Skin name='Small'/></Editor></UserSettings>",
+        "<Settings application='PlainSynth'><Editor><Skin name='Small'/></Editor></Settings>",
+        "<UserSettings application='PlainSynth'><Editor><Skin name='Small'/>",
+    };
+    for (const auto* text : files)
+    {
+        writeSettingsFile (text);
+        start();
+        EXPECT_EQ (editor().getDefaultSkinName(), "Large") << text;
+        EXPECT_EQ (editor().getCurrentSkinName(), "Large") << text;
+        plugin.reset();
+        pumpMessages();
+    }
+}
+
+TEST_F (PlainEditorTest, StateChunkCarriesTheSkinShowingAndRestoresItOnTheMessageThreadOnly)
+{
+    writeLargeAndSmall (folders);
+    start();
+    editor().applySkin ("Small");
+
+    juce::MemoryBlock chunk;
+    plugin->getStateInformation (chunk);
+    const auto state = BasePlugin::getXmlFromBinary (chunk.getData(), (int) chunk.getSize());
+    ASSERT_NE (state, nullptr);
+    EXPECT_EQ (state->getTagName(), "PluginState");
+    EXPECT_EQ (childTags (*state), juce::StringArray ("Editor"));
+    EXPECT_EQ (skinNameIn (state->getChildByName ("Editor")), "Small");
+
+    editor().applySkin ("Large");
+    setState (chunk);
+    EXPECT_EQ (editor().getCurrentSkinName(), "Small");
+
+    // A host thread's state waits for the message thread: the editor builds components.
+    editor().applySkin ("Large");
+    std::thread host ([&] { setState (chunk); });
+    host.join();
+    EXPECT_EQ (editor().getCurrentSkinName(), "Large");
+    plugin->handleUpdateNowIfNeeded();
+    EXPECT_EQ (editor().getCurrentSkinName(), "Small");
+}
+
+TEST_F (PlainEditorTest, StatesWithoutAUsableEditorElementLeaveTheSkinShowing)
+{
+    writeLargeAndSmall (folders);
+    start();
+    ASSERT_EQ (editor().getCurrentSkinName(), "Large");
+
+    auto state = [] (const char* application, const char* tag, const char* skin)
+    {
+        juce::XmlElement xml ("PluginState");
+        xml.setAttribute ("application", application);
+        if (tag != nullptr)
+            xml.createNewChildElement (tag)->createNewChildElement ("Skin")->setAttribute ("name", skin);
+        return chunkOf (xml);
+    };
+    struct Case
+    {
+        const char* name;
+        juce::MemoryBlock chunk;
+    };
+    const Case cases[] = {
+        {"no editor element", state (productName, nullptr, "")},
+        {"another element", state (productName, "Editr", "Small")},
+        {"a skin that is not there", state (productName, "Editor", "Gone")},
+        {"an empty skin name", state (productName, "Editor", "")},
+        {"another product's state", state ("OtherSynth", "Editor", "Small")},
+        {"bytes that are no chunk", juce::MemoryBlock ("<Editor><Skin name='Small'/></Editor>", 36)},
+    };
+    for (const auto& c : cases)
+    {
+        setState (c.chunk);
+        plugin->handleUpdateNowIfNeeded();
+        EXPECT_EQ (editor().getCurrentSkinName(), "Large") << c.name;
+        EXPECT_TRUE (editor().getSkinPanel()->isVisible()) << c.name;
+    }
 }

@@ -127,4 +127,26 @@ Parameter& PlainEditorTest::parameter (const juce::String& name)
     EXPECT_NE (p, nullptr) << name;
     return *p;
 }
+
+void PlainEditorTest::writeSettingsFile (const juce::String& text)
+{
+    const auto file = folders.getUserFolder()
+                          .getChildFile ("Zeb Group")
+                          .getChildFile (productName)
+                          .getChildFile (juce::String (productName) + ".ini");
+    file.getParentDirectory().createDirectory();
+    ASSERT_TRUE (file.replaceWithText (text));
+}
+
+juce::MemoryBlock PlainEditorTest::chunkOf (const juce::XmlElement& state)
+{
+    juce::MemoryBlock chunk;
+    BasePlugin::copyXmlToBinary (state, chunk);
+    return chunk;
+}
+
+void PlainEditorTest::setState (const juce::MemoryBlock& chunk)
+{
+    plugin->setStateInformation (chunk.getData(), (int) chunk.getSize());
+}
 } // namespace EditorTest

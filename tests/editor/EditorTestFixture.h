@@ -105,6 +105,12 @@ protected:
     juce::StringArray tabNames();
     Parameter& parameter (const juce::String& name);
 
+    /** Writes text as the product's user settings file, its folder made first. */
+    void writeSettingsFile (const juce::String& text);
+    /** The state chunk of an element, as a host would hand it back. */
+    static juce::MemoryBlock chunkOf (const juce::XmlElement& state);
+    void setState (const juce::MemoryBlock& chunk);
+
     DataFolders folders;
     std::unique_ptr<PlainProduct> plugin;
 };
