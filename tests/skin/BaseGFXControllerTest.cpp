@@ -1,9 +1,5 @@
 #include "skin/controller/BaseGFXController.h"
 #include "SkinTestSupport.h"
-#include "framework/XmlHelpers.h"
-#include "skin/source/SkinSource.h"
-
-#include <gtest/gtest.h>
 
 namespace
 {
@@ -64,32 +60,7 @@ juce::String controlXml (const juce::String& children)
     return "<Knob name=\"k\">" + children + "</Knob>";
 }
 
-class BaseGFXControllerTest : public ::testing::Test
-{
-protected:
-    void TearDown() override { SkinSource::overrideEmbeddedImages ({}); }
-
-    void load (StripControl& control, const juce::String& xml)
-    {
-        const auto element = XmlHelpers::parse (xml);
-        ASSERT_NE (element, nullptr) << xml;
-        control.loadFromXml (*element, source);
-    }
-
-    /** Serves the named strips as if embedded. */
-    void embed (std::map<juce::String, juce::Image> images)
-    {
-        SkinSource::overrideEmbeddedImages (
-            [images] (const juce::String& name)
-            {
-                const auto found = images.find (name);
-                return found != images.end() ? found->second : juce::Image();
-            });
-    }
-
-    Plugin plugin;
-    SkinSource source{plugin, {}};
-};
+using BaseGFXControllerTest = SourceTest;
 
 TEST_F (BaseGFXControllerTest, EveryFrameOfAStripShowsWhereItsValueSaysAcrossFrameCountsAndSizes)
 {

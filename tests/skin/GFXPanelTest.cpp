@@ -1,42 +1,26 @@
 #include "skin/panel/GFXPanel.h"
 #include "SkinTestSupport.h"
-#include "framework/XmlHelpers.h"
-#include "skin/source/SkinSource.h"
-
-#include <gtest/gtest.h>
 
 namespace
 {
 using namespace SkinTest;
 
-class GFXPanelTest : public ::testing::Test
+class GFXPanelTest : public SourceTest
 {
 protected:
     void SetUp() override
     {
         // Frame 5 is the background, frame 7 a nested panel's image.
-        SkinSource::overrideEmbeddedImages (
-            [] (const juce::String& name)
-            {
-                if (name == "back.png")
-                    return makeStrip (6, 100, 80).getClippedImage ({0, 5 * 80, 100, 80});
-                if (name == "tile.png")
-                    return makeStrip (8, 20, 10).getClippedImage ({0, 7 * 10, 20, 10});
-                return juce::Image();
-            });
+        embed ({{"back.png", makeStrip (6, 100, 80).getClippedImage ({0, 5 * 80, 100, 80})},
+                {"tile.png", makeStrip (8, 20, 10).getClippedImage ({0, 7 * 10, 20, 10})}});
         source.setKeyboardState (&plugin.keyboardState);
     }
-
-    void TearDown() override { SkinSource::overrideEmbeddedImages ({}); }
 
     std::unique_ptr<GFXPanel> build (const juce::String& document)
     {
         const auto root = XmlHelpers::parse (document);
         return root != nullptr ? source.createMainPanel (*root) : nullptr;
     }
-
-    Plugin plugin;
-    SkinSource source{plugin, {}};
 };
 
 TEST_F (GFXPanelTest, EveryKnownTagBuildsItsControlInAnyCaseAndUnknownTagsAreSkipped)

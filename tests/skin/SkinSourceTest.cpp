@@ -13,11 +13,9 @@ const juce::String oneKnobPanel = "<gfx resource='back.png'/><controls>"
                                   "<Panel name='inner'><gfx resource='strip.png' framesNum='4'/></Panel>"
                                   "</controls>";
 
-class SkinSourceTest : public ::testing::Test
+class SkinSourceTest : public SourceTest
 {
 protected:
-    void TearDown() override { SkinSource::overrideEmbeddedImages ({}); }
-
     Entries validEntries (const juce::String& description = skinDocument (oneKnobPanel))
     {
         return {{"skin.xml", textBlock (description)},
@@ -26,78 +24,54 @@ protected:
     }
 
     juce::File skins() const { return plugin.getSkinsFolder(); }
-
-    Plugin plugin;
 };
 
 TEST_F (SkinSourceTest, UserSkinArchivesAreOpenedOnlyWhenWholeAndTheirChecksumMatches)
 {
     const auto validDigest = SkinSource::digestOf (makeZip (validEntries()));
+    enum Form
+    {
+        archive,
+        folder,
+        text,
+        none
+    };
     struct Case
     {
         const char* what;
-        std::function<void (const juce::File&)> write;
+        Form form;
+        juce::String md5Name, digest, skinName; // archive entries; an empty name leaves the entry out
         bool valid;
     };
     const Case cases[] = {
-        {"valid", [&] (const juce::File& f) { writeUserSkin (f, "Skin", validEntries()); }, true},
-        {"upper-case digest",
-         [&] (const juce::File& f)
-         {
-             const auto upper = validDigest.toUpperCase();
-             writeUserSkin (f, "Skin", validEntries(), &upper);
-         },
-         true},
-        {"digest with a trailing line break",
-         [&] (const juce::File& f)
-         {
-             const auto withBreak = validDigest + "\n";
-             writeUserSkin (f, "Skin", validEntries(), &withBreak);
-         },
-         false},
-        {"wrong digest",
-         [&] (const juce::File& f)
-         {
-             const juce::String wrong ("00000000000000000000000000000000");
-             writeUserSkin (f, "Skin", validEntries(), &wrong);
-         },
-         false},
-        {"no md5 entry",
-         [&] (const juce::File& f)
-         {
-             const auto outer = makeZip ({{"Skin.skin", makeZip (validEntries())}});
-             f.getChildFile ("Skin.zebskin").replaceWithData (outer.getData(), outer.getSize());
-         },
-         false},
-        {"no skin entry",
-         [&] (const juce::File& f)
-         {
-             const auto outer = makeZip ({{"Skin.md5", textBlock (validDigest)}});
-             f.getChildFile ("Skin.zebskin").replaceWithData (outer.getData(), outer.getSize());
-         },
-         false},
-        {"entries named in another case",
-         [&] (const juce::File& f)
-         {
-             const auto outer =
-                 makeZip ({{"skin.md5", textBlock (validDigest)}, {"skin.skin", makeZip (validEntries())}});
-             f.getChildFile ("Skin.zebskin").replaceWithData (outer.getData(), outer.getSize());
-         },
-         false},
-        {"a folder named like the archive",
-         [&] (const juce::File& f)
-         { writeUserSkin (f.getChildFile ("Skin.zebskin"), "Skin", validEntries()); },
-         false},
-        {"not a zip",
-         [&] (const juce::File& f) { f.getChildFile ("Skin.zebskin").replaceWithText ("hello"); }, false},
-        {"no file", [] (const juce::File&) {}, false},
+        {"valid", archive, "Skin.md5", validDigest, "Skin.skin", true},
+        {"upper-case digest", archive, "Skin.md5", validDigest.toUpperCase(), "Skin.skin", true},
+        {"digest with a trailing line break", archive, "Skin.md5", validDigest + "\n", "Skin.skin", false},
+        {"wrong digest", archive, "Skin.md5", juce::String::repeatedString ("0", 32), "Skin.skin", false},
+        {"no md5 entry", archive, "", validDigest, "Skin.skin", false},
+        {"no skin entry", archive, "Skin.md5", validDigest, "", false},
+        {"entries named in another case", archive, "skin.md5", validDigest, "skin.skin", false},
+        {"a folder named like the archive", folder, {}, {}, {}, false},
+        {"not a zip", text, {}, {}, {}, false},
+        {"no file", none, {}, {}, {}, false},
     };
 
     for (const auto& c : cases)
     {
         skins().deleteRecursively();
         skins().createDirectory();
-        c.write (skins());
+        const auto file = skins().getChildFile ("Skin.zebskin");
+        Entries entries;
+        if (c.md5Name.isNotEmpty())
+            entries.push_back ({c.md5Name, textBlock (c.digest)});
+        if (c.skinName.isNotEmpty())
+            entries.push_back ({c.skinName, makeZip (validEntries())});
+        if (const auto outer = makeZip (entries); c.form == archive)
+            file.replaceWithData (outer.getData(), outer.getSize());
+        else if (c.form == folder)
+            writeUserSkin (file, "Skin", validEntries());
+        else if (c.form == text)
+            file.replaceWithText ("hello");
         EXPECT_EQ (SkinSource::isSkinValid (plugin, "Skin"), c.valid) << c.what;
 
         SkinSource source (plugin, "Skin");

@@ -1,8 +1,5 @@
 #include "SkinTestSupport.h"
 
-#include "framework/XmlHelpers.h"
-#include "skin/source/SkinSource.h"
-
 namespace SkinTest
 {
 namespace
@@ -21,7 +18,11 @@ const char* const parameterTable = R"(
 Plugin::Plugin()
 {
     BasePlugin::overrideApplicationDataFolders (folder.getChildFile ("user"), folder.getChildFile ("common"));
-    getParameterManager().loadFromXml (*XmlHelpers::parse (juce::String (parameterTable)));
+    auto& manager = getParameterManager();
+    manager.loadFromXml (*XmlHelpers::parse (juce::String (parameterTable)));
+    manager.addParameter (std::make_unique<FloatParameter> (100, "Tempo", -99999.0f, 99999.0f, 0.0f));
+    manager.addParameter (std::make_unique<NoteParameter> (101, "Note", 61));
+    manager.addParameter (std::make_unique<IntParameter> (102, "Pattern", 0, 127, 1));
     getEventsMap().addEvent (7001, "Test press");
     getEventsMap().addEvent (7002, "Test release");
     getSkinsFolder().createDirectory();
@@ -151,5 +152,32 @@ juce::MouseEvent dragEvent (juce::Component& component, juce::Point<float> from,
         source, to, mods, juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
         juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
         juce::MouseInputSource::defaultTiltY, &component, &component, now, from, now, clicks, from != to);
+}
+
+void click (juce::Component& component, juce::ModifierKeys mods)
+{
+    const auto centre = component.getLocalBounds().getCentre().toFloat();
+    component.mouseDown (mouseAt (component, centre, mods));
+    component.mouseUp (mouseAt (component, centre, mods));
+}
+
+void drag (juce::Component& component, juce::Point<float> from, const std::vector<int>& offsetsY,
+           juce::ModifierKeys mods)
+{
+    const auto held = mods.withFlags (juce::ModifierKeys::leftButtonModifier);
+    component.mouseDown (mouseAt (component, from, held));
+    for (const int dy : offsetsY)
+        component.mouseDrag (dragEvent (component, from, from.translated (0.0f, (float) dy), held));
+    component.mouseUp (dragEvent (component, from, from.translated (0.0f, (float) offsetsY.back()), held));
+}
+
+void SourceTest::embed (std::map<juce::String, juce::Image> images)
+{
+    SkinSource::overrideEmbeddedImages (
+        [images] (const juce::String& name)
+        {
+            const auto found = images.find (name);
+            return found != images.end() ? found->second : juce::Image();
+        });
 }
 } // namespace SkinTest

@@ -1,26 +1,33 @@
 #pragma once
 
+#include "TestNames.h"
 #include "TestSupport.h"
 #include "framework/BasePlugin.h"
+#include "framework/XmlHelpers.h"
 #include "skin/controller/GUIController.h"
+#include "skin/displays/GFXDisplay.h"
+#include "skin/source/SkinSource.h"
 
+#include <gtest/gtest.h>
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_gui_basics/juce_gui_basics.h>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 /** Shared fixtures of the skin tests: a small processor to bind controls to, flat-colour film strips,
-    skin documents and user skin archives built in memory, and recording listeners. */
+    skin documents and user skin archives built in memory, recording listeners and synthetic mouse events. */
 namespace SkinTest
 {
 /** The product name a test skin's "application" must carry. */
 inline constexpr const char* productName = "SkinTest";
 
 /** Parameters: 0 "Cutoff" (float, 0.25), 1 "Resonance" (float, 0.5), 2 "Mode" (int 0..3, 2),
-    3 "Power" (bool, off), 4 "Bend" (float -1..1, 0), 5 "Name" (string). Events: the processor's own plus
-    7001 "Test press" and 7002 "Test release". The folder seam points into a temporary folder for the
-    fixture's life, so no test reaches the real skins folder. */
+    3 "Power" (bool, off), 4 "Bend" (float -1..1, 0), 5 "Name" (string), and the wide ones the displays
+    show: 100 "Tempo" (float -99999..99999, 0), 101 "Note" (61), 102 "Pattern" (int 0..127, 1). Events: the
+   processor's own plus 7001 "Test press" and 7002 "Test release". The folder seam points into a temporary
+   folder for the fixture's life, so no test reaches the real skins folder. */
 class Plugin : public BasePlugin
 {
 public:
@@ -114,10 +121,54 @@ public:
     int changes = 0;
 };
 
+/** What a text display's listeners hear: each committed text. */
+struct EditLog : public GFXDisplayListener
+{
+    void displayTextEdited (GFXDisplay* display) override { texts.add (display->getText()); }
+    juce::StringArray texts;
+};
+
 /** A synthetic mouse event on the component at a local point (headless). */
 juce::MouseEvent mouseAt (juce::Component& component, juce::Point<float> position,
                           juce::ModifierKeys mods = {}, int clicks = 1);
 /** A synthetic drag event: pressed at from, now at to. */
 juce::MouseEvent dragEvent (juce::Component& component, juce::Point<float> from, juce::Point<float> to,
                             juce::ModifierKeys mods = {}, int clicks = 1);
+/** A left-button drag as a user makes it: pressed at from, moved by each vertical offset in turn, released
+    at the last. */
+void drag (juce::Component& component, juce::Point<float> from, const std::vector<int>& offsetsY,
+           juce::ModifierKeys mods = juce::ModifierKeys::leftButtonModifier);
+/** A click as a user makes it: pressed and released at the component's centre. */
+void click (juce::Component& component, juce::ModifierKeys mods = juce::ModifierKeys::leftButtonModifier);
+
+//==============================================================================
+/** A processor to bind controls to and a skin source over it whose embedded images are the ones a test
+    serves; elements load from text. */
+class SourceTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { SkinSource::overrideEmbeddedImages ({}); }
+
+    /** Serves the named images as if embedded. */
+    static void embed (std::map<juce::String, juce::Image> images);
+
+    template <typename Control>
+    void load (Control& control, const juce::String& xml)
+    {
+        const auto element = XmlHelpers::parse (xml);
+        ASSERT_NE (element, nullptr) << xml;
+        control.loadFromXml (*element, source);
+    }
+
+    Parameter& parameter (const juce::String& name) { return plugin.parameter (name); }
+
+    /** The flat-colour frame under a point of the component; -1 when none. */
+    static int frameAt (juce::Component& component, juce::Point<int> point)
+    {
+        return frameOfColour (pixelAt (component, point));
+    }
+
+    Plugin plugin;
+    SkinSource source{plugin, {}};
+};
 } // namespace SkinTest

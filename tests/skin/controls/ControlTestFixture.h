@@ -1,16 +1,11 @@
 #pragma once
 
-#include "../SkinTestSupport.h"
-#include "framework/XmlHelpers.h"
+#include "skin/SkinTestSupport.h"
 #include "skin/panel/GFXPanel.h"
-#include "skin/source/SkinSource.h"
-
-#include <gtest/gtest.h>
-#include <vector>
 
 /** Builds controls as a skin does (through the panel builder's tags) over flat-colour strips served as
     embedded images ("s<frames>.png": 12 x 10 frames), and drives them with synthetic mouse events. */
-class ControlTest : public ::testing::Test
+class ControlTest : public SkinTest::SourceTest
 {
 protected:
     using Mods = juce::ModifierKeys;
@@ -24,7 +19,6 @@ protected:
                                              : juce::Image();
             });
     }
-    void TearDown() override { SkinSource::overrideEmbeddedImages ({}); }
 
     GFXPanel& buildPanel (const juce::String& body)
     {
@@ -51,22 +45,6 @@ protected:
     {
         c.mouseUp (SkinTest::mouseAt (c, at, mods));
     }
-    static void click (juce::Component& c, Mods mods = Mods::leftButtonModifier)
-    {
-        press (c, {5, 5}, mods);
-        release (c, {5, 5}, mods);
-    }
-
-    /** Press at the centre, move by the vertical offsets, release there. */
-    static void drag (juce::Component& c, const std::vector<int>& offsetsY, Mods mods)
-    {
-        const auto start = c.getLocalBounds().getCentre().toFloat();
-        const auto held = mods.withFlags (Mods::leftButtonModifier);
-        press (c, start, held);
-        for (const int dy : offsetsY)
-            c.mouseDrag (SkinTest::mouseAt (c, start.translated (0.0f, (float) dy), held));
-        release (c, start.translated (0.0f, (float) offsetsY.back()), held);
-    }
 
     /** What a host does: sets the parameter with notification, and the notice arrives. */
     static void hostSets (Parameter& p, float normalised)
@@ -75,8 +53,6 @@ protected:
         p.handleUpdateNowIfNeeded();
     }
 
-    SkinTest::Plugin plugin;
-    SkinSource source{plugin, {}};
     std::unique_ptr<GFXPanel> panel;
     SkinTest::ControllerLog log;
 };

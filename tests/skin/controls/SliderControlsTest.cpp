@@ -89,7 +89,7 @@ TEST_P (SliderDrags, OneGesturePerDragAndTheValueWritten)
     const float start = p.getValueNormalised();
     GestureCounter counter;
     p.addListener (&counter);
-    drag (*slider, c.offsetsY, Mods (c.mods));
+    drag (*slider, slider->getLocalBounds().getCentre().toFloat(), c.offsetsY, Mods (c.mods));
     pumpMessages(); // the spring-back of the wheels is asynchronous
     p.removeListener (&counter);
 

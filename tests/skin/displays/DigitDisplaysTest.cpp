@@ -1,4 +1,4 @@
-#include "DisplayTestFixture.h"
+#include "skin/SkinTestSupport.h"
 #include "skin/displays/NoteDisplay.h"
 #include "skin/displays/NumericDisplay.h"
 #include "skin/displays/PatternNumberDisplay.h"
@@ -7,10 +7,10 @@ using namespace SkinTest;
 
 namespace
 {
-class DigitDisplays : public DisplayTest
+class DigitDisplays : public SourceTest
 {
 protected:
-    void embedDigitStrips()
+    DigitDisplays()
     {
         embed ({{"digit.png", makeStrip (11, 10, 20)},
                 {"sign.png", makeStrip (2, 10, 20)},
@@ -25,18 +25,17 @@ protected:
 
     static std::vector<int> digitFrames (NumericDisplay& display)
     {
-        std::vector<int> frames;
-        for (int i = 0; i < display.getNumDigits(); ++i)
-            frames.push_back (frameAt (display, display.getDigit (i)->getBounds().getCentre()));
-        return frames;
+        return frames (display, display.getNumDigits());
     }
+    static std::vector<int> digitFrames (PatternNumberDisplay& display) { return frames (display, 4); }
 
-    static std::vector<int> digitFrames (PatternNumberDisplay& display)
+    template <typename Display>
+    static std::vector<int> frames (Display& display, int digits)
     {
-        std::vector<int> frames;
-        for (int i = 0; i < 4; ++i)
-            frames.push_back (frameAt (display, display.getDigit (i)->getBounds().getCentre()));
-        return frames;
+        std::vector<int> shown;
+        for (int i = 0; i < digits; ++i)
+            shown.push_back (frameAt (display, display.getDigit (i)->getBounds().getCentre()));
+        return shown;
     }
 
     static std::vector<int> partFrames (NoteDisplay& display)
@@ -57,7 +56,6 @@ juce::String numericXml (const juce::String& attributes, const juce::String& chi
 //==============================================================================
 TEST_F (DigitDisplays, NumericDigitsShowTheirFramesFromTheStrips)
 {
-    embedDigitStrips();
     const struct
     {
         const char* attributes;
@@ -96,7 +94,6 @@ TEST_F (DigitDisplays, NumericDigitsShowTheirFramesFromTheStrips)
 
 TEST_F (DigitDisplays, NumericDigitsBlankWhileDisabledOrBlinking)
 {
-    embedDigitStrips();
     NumericDisplay display ("n");
     load (display, numericXml ("digitsNum='2' firstDigitOrder='10' minValue='-20' maxValue='20'",
                                "<digits resource='digit.png'/><sign><gfx resource='sign.png'/></sign>"));
@@ -116,7 +113,6 @@ TEST_F (DigitDisplays, NumericDigitsBlankWhileDisabledOrBlinking)
 
 TEST_F (DigitDisplays, NumericPlacesAndSizes)
 {
-    embedDigitStrips();
     const struct
     {
         const char* attributes;
@@ -167,13 +163,14 @@ TEST_F (DigitDisplays, NumericDragStepsByTheDigitUnderThePointerInOneGesture)
     const struct
     {
         const char* control;
-        float x, deltaY;
+        float x;
+        int deltaY;
         double value;
     } cases[] = {
-        {"", 0.0f, -10.0f, 600.0},          {"", 9.0f, -25.0f, 700.0},  {"", 10.0f, -10.0f, 510.0},
-        {"", 29.0f, -10.0f, 501.0},         {"", 29.0f, 34.0f, 497.0},  {"", 0.0f, -9.0f, 500.0},
-        {"", 0.0f, -200.0f, 999.0},         {"", 0.0f, 200.0f, -999.0}, {"continous", 0.0f, -10.0f, 510.0},
-        {"continous", 29.0f, 20.0f, 480.0},
+        {"", 0, -10, 600.0},          {"", 9, -25, 700.0},  {"", 10, -10, 510.0},
+        {"", 29, -10, 501.0},         {"", 29, 34, 497.0},  {"", 0, -9, 500.0},
+        {"", 0, -200, 999.0},         {"", 0, 200, -999.0}, {"continous", 0, -10, 510.0},
+        {"continous", 29, 20, 480.0},
     };
     for (const auto& c : cases)
     {
@@ -192,10 +189,7 @@ TEST_F (DigitDisplays, NumericDragStepsByTheDigitUnderThePointerInOneGesture)
         ControllerLog log;
         display.addListener (&log);
 
-        const juce::Point<float> from (c.x + 10.0f, 5.0f); // the sign takes the first 10 pixels
-        display.mouseDown (mouseAt (display, from));
-        display.mouseDrag (dragEvent (display, from, from.translated (0.0f, c.deltaY)));
-        display.mouseUp (dragEvent (display, from, from.translated (0.0f, c.deltaY)));
+        drag (display, {c.x + 10.0f, 5.0f}, {c.deltaY}); // the sign takes the first 10 pixels
 
         EXPECT_DOUBLE_EQ (display.getValue(), c.value) << c.control << " x " << c.x << " by " << c.deltaY;
         EXPECT_FLOAT_EQ (tempo.getValue(), (float) c.value) << c.control << " x " << c.x;
@@ -223,9 +217,7 @@ TEST_F (DigitDisplays, NumericFollowsItsParameterWithoutWritingBackAndIgnoresDra
     EXPECT_EQ (heard.changes, 1); // the change itself, nothing written back
 
     display.setInteractive (false);
-    display.mouseDown (mouseAt (display, {1.0f, 1.0f}));
-    display.mouseDrag (dragEvent (display, {1.0f, 1.0f}, {1.0f, -50.0f}));
-    display.mouseUp (dragEvent (display, {1.0f, 1.0f}, {1.0f, -50.0f}));
+    drag (display, {1.0f, 1.0f}, {-51});
     EXPECT_DOUBLE_EQ (display.getValue(), 250.0);
     EXPECT_EQ (heard.begins, 0);
     EXPECT_EQ (heard.ends, 0);
@@ -235,7 +227,6 @@ TEST_F (DigitDisplays, NumericFollowsItsParameterWithoutWritingBackAndIgnoresDra
 //==============================================================================
 TEST_F (DigitDisplays, PatternNumberStripsInEveryMode)
 {
-    embedDigitStrips();
     using PM = DisplayArithmetic::PatternMode;
     const struct
     {
@@ -263,7 +254,6 @@ TEST_F (DigitDisplays, PatternNumberStripsInEveryMode)
 
 TEST_F (DigitDisplays, PatternNumberSetUpRangesAndDisabledPicture)
 {
-    embedDigitStrips();
     PatternNumberDisplay display ("p");
     load (display, "<PatternNumberDisplay name='p' slotMax='40' notePatternMin='24' notePatternMax='119'>"
                    "<links><link as='connectedTo' param='Pattern'/></links><pos left='3' top='4'/>"
@@ -300,7 +290,6 @@ TEST_F (DigitDisplays, PatternNumberSetUpRangesAndDisabledPicture)
 //==============================================================================
 TEST_F (DigitDisplays, NoteDisplayShowsLetterAccidentalAndOctaveInNoteNotation)
 {
-    embedDigitStrips();
     const struct
     {
         int value;
@@ -329,7 +318,6 @@ TEST_F (DigitDisplays, NoteDisplayShowsLetterAccidentalAndOctaveInNoteNotation)
 
 TEST_F (DigitDisplays, NoteDisplayIsAsHighAsItsHighestPart)
 {
-    embedDigitStrips();
     const struct
     {
         const char* children;
@@ -362,10 +350,7 @@ TEST_F (DigitDisplays, NoteDisplayDragsOneNotePerTwentyPixelsInOneGesture)
     ControllerLog log;
     display.addListener (&log);
 
-    display.mouseDown (mouseAt (display, {5.0f, 8.0f}));
-    display.mouseDrag (dragEvent (display, {5.0f, 8.0f}, {5.0f, -17.0f}));
-    display.mouseDrag (dragEvent (display, {5.0f, 8.0f}, {5.0f, -37.0f}));
-    display.mouseUp (dragEvent (display, {5.0f, 8.0f}, {5.0f, -37.0f}));
+    drag (display, {5.0f, 8.0f}, {-25, -45});
 
     EXPECT_EQ (display.getNote(), 63);
     EXPECT_EQ (note.getValueInt(), 63);

@@ -1,5 +1,5 @@
 #include "skin/displays/ImageMidiKeyboard.h"
-#include "DisplayTestFixture.h"
+#include "skin/SkinTestSupport.h"
 #include "skin/displays/GFXDisplay.h"
 #include "skin/displays/NoteDisplay.h"
 #include "skin/displays/NumericDisplay.h"
@@ -11,7 +11,7 @@ using namespace SkinTest;
 
 namespace
 {
-class Keyboards : public DisplayTest
+class Keyboards : public SourceTest
 {
 protected:
     Keyboards() { embed ({{"key.png", makeStrip (8, 10, 30)}}); }

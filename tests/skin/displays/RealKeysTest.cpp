@@ -1,6 +1,6 @@
-#include "DisplayTestFixture.h"
 #include "RealInput.h"
 #include "XvfbDisplay.h"
+#include "skin/SkinTestSupport.h"
 #include "skin/displays/GFXDisplay.h"
 #include "vst/XWindowManagerAtoms.h"
 
@@ -8,15 +8,7 @@ using namespace SkinTest;
 
 namespace
 {
-struct EditLog : public GFXDisplayListener
-{
-    void displayTextEdited (GFXDisplay* display) override { texts.add (display->getText()); }
-    juce::StringArray texts;
-};
-
-class RealKeys : public DisplayTest
-{
-};
+using RealKeys = SourceTest;
 
 TEST_F (RealKeys, ATextDisplayHearsTypedTextOnceOnReturnOrAClickElsewhereAndNeverOnEscape)
 {

@@ -1,4 +1,4 @@
-#include "DisplayTestFixture.h"
+#include "skin/SkinTestSupport.h"
 #include "skin/displays/GFXDisplay.h"
 #include "skin/displays/TextInput.h"
 #include "skin/windows/ModalTextEditor.h"
@@ -9,12 +9,6 @@ namespace
 {
 // The font strip: the glyphs " " to "Z" (59), 6 x 8 pixels, glyph i plain in frame i, highlighted in 59 + i.
 constexpr int glyphs = 'Z' - ' ' + 1;
-
-struct EditLog : public GFXDisplayListener
-{
-    void displayTextEdited (GFXDisplay* display) override { texts.add (display->getText()); }
-    juce::StringArray texts;
-};
 
 struct ModalLog : public ModalTextEditor::ModalListener
 {
@@ -40,7 +34,7 @@ juce::KeyPress key (int code, juce::ModifierKeys mods = {})
     return juce::KeyPress (code, mods, 0);
 }
 
-class TextDisplays : public DisplayTest
+class TextDisplays : public SourceTest
 {
 protected:
     TextDisplays() { embed ({{"font.png", makeStrip (2 * glyphs, 6, 8)}}); }

@@ -1,5 +1,4 @@
-#include "WidgetTestSupport.h"
-#include "skin/lookandfeel/DefaultLookAndFeel.h"
+#include "skin/SkinTestSupport.h"
 #include "skin/widgets/CheckBox_V2.h"
 #include "skin/widgets/ComboBoxButton.h"
 #include "skin/widgets/DefaultResourceCheckBox.h"
@@ -7,25 +6,24 @@
 #include "skin/widgets/TextButtonEx.h"
 #include "skin/widgets/TextButtonWithIcon.h"
 #include "skin/widgets/ToolbarDrawableButton.h"
-
-#include <gtest/gtest.h>
+#include "skin/windows/WindowsTestSupport.h"
 
 namespace
 {
+using SkinTest::click;
+
 class WidgetFixture : public ::testing::Test
 {
 protected:
-    WidgetFixture() { host.setLookAndFeel (&lf); }
-    ~WidgetFixture() override
+    void add (juce::Component& c, juce::Rectangle<int> bounds = {})
     {
-        host.removeAllChildren();
-        host.setLookAndFeel (nullptr);
+        host.addAndMakeVisible (c);
+        if (!bounds.isEmpty())
+            c.setBounds (bounds);
     }
 
-    void add (juce::Component& c) { host.addAndMakeVisible (c); }
-
-    DefaultLookAndFeel lf;
-    juce::Component host;
+    StyledDesktop host;
+    DefaultLookAndFeel& lf = host.lf;
 };
 
 //==============================================================================
@@ -45,9 +43,8 @@ TEST_P (CheckBoxWidth, IsTextPlusRoomForTheBox)
 {
     const auto& c = GetParam();
     CheckBox_V2 box;
-    add (box);
+    add (box, {7, 9, 10, c.currentHeight});
     box.setButtonText (c.text);
-    box.setBounds (7, 9, 10, c.currentHeight);
     box.changeWidthToFitText (c.height);
 
     const float textWidth = lf.getDefaultFont().getStringWidthFloat (c.text);
@@ -57,20 +54,21 @@ TEST_P (CheckBoxWidth, IsTextPlusRoomForTheBox)
     EXPECT_GT (box.getWidth(), (int) (1.2 * c.expectedHeight)) << "text measured 0 wide";
 }
 
-INSTANTIATE_TEST_SUITE_P (Heights, CheckBoxWidth,
-                          ::testing::Values (FitCase{"Use default", 20, 11, 20},
-                                             FitCase{"Use default", -1, 17, 17}, FitCase{"W", 13, 20, 13},
-                                             FitCase{"A longer label here", 18, 18, 18}));
+INSTANTIATE_TEST_SUITE_P (
+    Heights, CheckBoxWidth,
+    ::testing::Values (FitCase{"Use default", 20, 11, 20}, FitCase{"Use default", -1, 17, 17},
+                       FitCase{"W", 13, 20, 13}, FitCase{"A longer label here", 18, 18, 18}),
+    [] (const auto& info)
+    { return testName (juce::String (info.param.text) + " height " + juce::String (info.param.height)); });
 
-TEST_F (WidgetFixture, CheckBoxTickFollowsStateAndEnablement)
+TEST_F (WidgetFixture, CheckBoxTickFollowsStateAndEnablementAndALowBoxHasNone)
 {
     CheckBox_V2 box;
-    add (box);
-    box.setBounds (0, 0, 80, 20);
+    add (box, {0, 0, 80, 20});
     ASSERT_NE (box.getTick(), nullptr);
     EXPECT_FALSE (box.getTick()->isVisible());
 
-    WidgetTest::click (box);
+    click (box);
     EXPECT_TRUE (box.getToggleState());
     EXPECT_TRUE (box.getTick()->isVisible());
     EXPECT_NEAR (box.getTick()->getAlpha(), 1.0f, 0.01f);
@@ -79,14 +77,10 @@ TEST_F (WidgetFixture, CheckBoxTickFollowsStateAndEnablement)
     EXPECT_NEAR (box.getTick()->getAlpha(), 0.5f, 0.01f);
     host.setEnabled (true);
 
-    WidgetTest::click (box);
+    click (box);
     EXPECT_FALSE (box.getTick()->isVisible());
-}
 
-TEST_F (WidgetFixture, CheckBoxTooLowHasNoBoxOrTickArea)
-{
-    CheckBox_V2 box;
-    add (box);
+    // Too low for a box: no box or tick area is painted.
     box.setBounds (0, 0, 40, 3);
     EXPECT_TRUE (box.getBoxArea().isEmpty());
     box.setToggleState (true, juce::dontSendNotification);
@@ -99,69 +93,51 @@ TEST_F (WidgetFixture, CheckBoxTooLowHasNoBoxOrTickArea)
 // Widgets bound to parameters: the user's change goes in, the parameter's change comes out, and a value
 // that came from the parameter never goes back into it.
 
-class CountingListener : public Parameter::Listener
-{
-public:
-    void parameterChanged (Parameter*) override { ++changes; }
-    int changes = 0;
-};
-
-TEST_F (WidgetFixture, CheckBoxWritesClicksAndShowsParameterValues)
-{
-    BoolParameter power (3, "Power", false);
-    CountingListener counter;
-    power.addListener (&counter);
-    CheckBox_V2 box;
-    add (box);
-    box.setBounds (0, 0, 80, 20);
-    EXPECT_TRUE (box.attachToParameter (&power));
-    EXPECT_FALSE (box.attachToParameter (&power)); // attached once only
-
-    WidgetTest::click (box);
-    EXPECT_TRUE (power.getValueBool());
-    EXPECT_EQ (counter.changes, 1);
-
-    power.setValueBool (false, true);
-    EXPECT_EQ (counter.changes, 2);
-    pumpMessages();
-    EXPECT_FALSE (box.getToggleState());
-    EXPECT_EQ (counter.changes, 2) << "the shown value travelled back into the parameter";
-    power.removeListener (&counter);
-}
-
-TEST_F (WidgetFixture, WidgetLeavesTheParameterWhenItGoes)
+TEST_F (WidgetFixture, CheckBoxWritesClicksShowsParameterValuesAndLeavesTheParameterWhenItGoes)
 {
     BoolParameter power (3, "Power", true);
+    SkinTest::GestureCounter counter;
+    power.addListener (&counter);
     {
         CheckBox_V2 box;
-        box.attachToParameter (&power);
+        add (box, {0, 0, 80, 20});
+        EXPECT_TRUE (box.attachToParameter (&power));
+        EXPECT_FALSE (box.attachToParameter (&power)); // attached once only
         EXPECT_TRUE (box.getToggleState());
         EXPECT_TRUE (power.hasAsyncListener (&box));
+
+        click (box);
+        EXPECT_FALSE (power.getValueBool());
+        EXPECT_EQ (counter.changes, 1);
+
+        power.setValueBool (true, true);
+        EXPECT_EQ (counter.changes, 2);
+        pumpMessages();
+        EXPECT_TRUE (box.getToggleState());
+        EXPECT_EQ (counter.changes, 2) << "the shown value travelled back into the parameter";
     }
     power.setValueBool (false, true);
     pumpMessages(); // would call the dead widget
     EXPECT_FALSE (power.getValueBool());
+    power.removeListener (&counter);
 }
 
 //==============================================================================
-class RecordingResourceListener : public DefaultResourceCheckBox::Listener
-{
-public:
-    void defaultResourceChanged (DefaultResourceCheckBox* b) override
-    {
-        ++calls;
-        pathEnabledWhenCalled = b->getPathComponent().isEnabled();
-    }
-    int calls = 0;
-    bool pathEnabledWhenCalled = false;
-};
-
 TEST_F (WidgetFixture, DefaultResourceCheckBoxEnablesPathBeforeTellingListeners)
 {
+    struct Recorder : public DefaultResourceCheckBox::Listener
+    {
+        void defaultResourceChanged (DefaultResourceCheckBox* b) override
+        {
+            ++calls;
+            pathEnabledWhenCalled = b->getPathComponent().isEnabled();
+        }
+        int calls = 0;
+        bool pathEnabledWhenCalled = false;
+    } listener;
+
     DefaultResourceCheckBox choice;
-    add (choice);
-    choice.setBounds (0, 0, 300, 20);
-    RecordingResourceListener listener;
+    add (choice, {0, 0, 300, 20});
     choice.addListener (&listener);
     choice.addListener (nullptr);
     choice.addListener (&listener);
@@ -170,14 +146,14 @@ TEST_F (WidgetFixture, DefaultResourceCheckBoxEnablesPathBeforeTellingListeners)
     EXPECT_EQ (choice.getPathComponent().getX(), choice.getCheckBox().getWidth() + 6);
     EXPECT_EQ (choice.getPathComponent().getRight(), 300);
 
-    WidgetTest::click (choice.getCheckBox());
+    click (choice.getCheckBox());
     EXPECT_EQ (listener.calls, 1);
     EXPECT_TRUE (listener.pathEnabledWhenCalled);
 
     choice.getPathComponent().setPath ("/tmp/own.file", true);
     EXPECT_EQ (listener.calls, 2);
 
-    WidgetTest::click (choice.getCheckBox());
+    click (choice.getCheckBox());
     EXPECT_EQ (listener.calls, 3);
     EXPECT_FALSE (listener.pathEnabledWhenCalled);
 }
@@ -216,8 +192,7 @@ TEST_P (IconPlacement, SitsInItsMargins)
 {
     const auto& c = GetParam();
     TextButtonWithIcon button;
-    add (button);
-    button.setBounds (0, 0, 100, c.height);
+    add (button, {0, 0, 100, c.height});
     button.setIconOnRight (c.onRight);
     button.setIconMargins (c.top, c.left, c.bottom, c.right);
     EXPECT_EQ (button.getIconArea(), c.expected);
@@ -226,13 +201,19 @@ TEST_P (IconPlacement, SitsInItsMargins)
 INSTANTIATE_TEST_SUITE_P (Margins, IconPlacement,
                           ::testing::Values (IconMarginCase{20, true, 3, 1, 5, 1, {87, 3, 12, 12}},
                                              IconMarginCase{20, false, 3, 1, 5, 1, {1, 3, 12, 12}},
-                                             IconMarginCase{24, false, 1, 1, 1, 1, {1, 1, 22, 22}}));
+                                             IconMarginCase{24, false, 1, 1, 1, 1, {1, 1, 22, 22}}),
+                          [] (const auto& info)
+                          {
+                              const auto& c = info.param;
+                              return testName ((c.onRight ? "right of " : "left of ") +
+                                               juce::String (c.height) + " high margin " +
+                                               juce::String (c.top));
+                          });
 
 TEST_F (WidgetFixture, TextButtonWithIconShowsOneIconPerState)
 {
     TextButtonWithIcon button;
-    add (button);
-    button.setBounds (0, 0, 100, 20);
+    add (button, {0, 0, 100, 20});
     button.setIcon (*DefaultLookAndFeel::getIcon (5));
     ASSERT_NE (button.getIconOff(), nullptr);
     EXPECT_TRUE (button.getIconOff()->isVisible());
@@ -242,17 +223,14 @@ TEST_F (WidgetFixture, TextButtonWithIconShowsOneIconPerState)
     EXPECT_TRUE (button.getIconOn()->isVisible());
 }
 
-TEST_F (WidgetFixture, ToolbarButtonWithoutADrawingShowsNoIcon)
+TEST_F (WidgetFixture, ToolbarButtonWithoutADrawingShowsNoIconAndLabelsMeasureTextPlusBorders)
 {
     ToolbarDrawableButton none ("Nothing", 17);
     ToolbarDrawableButton copy ("Copy", 1);
     EXPECT_EQ (none.getNormalImage(), nullptr);
     ASSERT_NE (copy.getNormalImage(), nullptr);
     EXPECT_EQ (copy.getTooltip(), "Copy");
-}
 
-TEST_F (WidgetFixture, HardLabelMeasuresTextPlusBorders)
-{
     HardLabel label ("l", "Sequencer");
     add (label);
     label.setBorderSize ({1, 4, 1, 6});
@@ -262,23 +240,20 @@ TEST_F (WidgetFixture, HardLabelMeasuresTextPlusBorders)
 }
 
 //==============================================================================
-class ChangeCounter : public ComboBoxButton::Listener
-{
-public:
-    void comboBoxButtonChanged (ComboBoxButton*) override { ++changes; }
-    int changes = 0;
-};
-
 TEST_F (WidgetFixture, ComboBoxButtonOffersValueNamesAndTellsOnlyRealChanges)
 {
+    struct ChangeCounter : public ComboBoxButton::Listener
+    {
+        void comboBoxButtonChanged (ComboBoxButton*) override { ++changes; }
+        int changes = 0;
+    } counter;
+
     EnumParameter mode (2, "Mode");
     mode.setItems ("Off;Play;Edit");
     mode.setValueInt (1, false);
 
     ComboBoxButton box;
-    add (box);
-    box.setBounds (0, 0, 120, 20);
-    ChangeCounter counter;
+    add (box, {0, 0, 120, 20});
     box.addListener (&counter);
     box.setParameter (&mode);
     EXPECT_EQ (box.getSelectedId(), 1);

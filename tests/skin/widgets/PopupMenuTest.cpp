@@ -1,10 +1,8 @@
-#include "WidgetTestSupport.h"
-#include "skin/lookandfeel/DefaultLookAndFeel.h"
+#include "skin/SkinTestSupport.h"
 #include "skin/widgets/ComboBoxEx.h"
 #include "skin/widgets/MenuLayout.h"
 #include "skin/widgets/PopupMenuEx.h"
-
-#include <gtest/gtest.h>
+#include "skin/windows/WindowsTestSupport.h"
 
 namespace
 {
@@ -31,26 +29,32 @@ TEST_P (MenuRowAt, HitsTheRowPaintedThere)
 
 INSTANTIATE_TEST_SUITE_P (
     Edges, MenuRowAt,
-    ::testing::Values (HitCase{50, 0, 3, 100, 56, 0, -1},           // the top margin
-                       HitCase{50, 3, 3, 100, 56, 0, -1},           // last margin pixel
-                       HitCase{50, 4, 3, 100, 56, 0, 0},            // first pixel of row 0
-                       HitCase{50, 19, 3, 100, 56, 0, 0},           // last pixel of row 0
-                       HitCase{50, 20, 3, 100, 56, 0, 1},           // first pixel of row 1
-                       HitCase{50, 51, 3, 100, 56, 0, 2},           // last pixel of the last row
-                       HitCase{50, 52, 3, 100, 56, 0, -1},          // the bottom margin
-                       HitCase{50, 60, 3, 100, 56, 0, -1},          // below the window
-                       HitCase{50, -3, 3, 100, 56, 0, -1},          // above the window
-                       HitCase{3, 10, 3, 100, 56, 0, -1},           // left of the highlight
-                       HitCase{4, 10, 3, 100, 56, 0, 0},            // its first column
-                       HitCase{95, 10, 3, 100, 56, 0, 0},           // its last column
-                       HitCase{96, 10, 3, 100, 56, 0, -1},          // right of it
-                       HitCase{50, 10, 0, 100, 8, 0, -1},           // an empty menu
-                       HitCase{50, 4, 100, 100, 200, 0, 0},         // a tall level, not scrolled
-                       HitCase{50, 195, 100, 100, 200, 0, -1},      // its bottom scroll strip
-                       HitCase{50, 191, 100, 100, 200, 0, 11},      // just above the strip
-                       HitCase{50, 5, 100, 100, 200, 32, -1},       // the top strip once scrolled
-                       HitCase{50, 8, 100, 100, 200, 32, 2},        // below it: rows moved by 32
-                       HitCase{50, 190, 100, 100, 200, 1408, 99})); // scrolled to the end
+    ::testing::Values (HitCase{50, 0, 3, 100, 56, 0, -1},          // the top margin
+                       HitCase{50, 3, 3, 100, 56, 0, -1},          // last margin pixel
+                       HitCase{50, 4, 3, 100, 56, 0, 0},           // first pixel of row 0
+                       HitCase{50, 19, 3, 100, 56, 0, 0},          // last pixel of row 0
+                       HitCase{50, 20, 3, 100, 56, 0, 1},          // first pixel of row 1
+                       HitCase{50, 51, 3, 100, 56, 0, 2},          // last pixel of the last row
+                       HitCase{50, 52, 3, 100, 56, 0, -1},         // the bottom margin
+                       HitCase{50, 60, 3, 100, 56, 0, -1},         // below the window
+                       HitCase{50, -3, 3, 100, 56, 0, -1},         // above the window
+                       HitCase{3, 10, 3, 100, 56, 0, -1},          // left of the highlight
+                       HitCase{4, 10, 3, 100, 56, 0, 0},           // its first column
+                       HitCase{95, 10, 3, 100, 56, 0, 0},          // its last column
+                       HitCase{96, 10, 3, 100, 56, 0, -1},         // right of it
+                       HitCase{50, 10, 0, 100, 8, 0, -1},          // an empty menu
+                       HitCase{50, 4, 100, 100, 200, 0, 0},        // a tall level, not scrolled
+                       HitCase{50, 195, 100, 100, 200, 0, -1},     // its bottom scroll strip
+                       HitCase{50, 191, 100, 100, 200, 0, 11},     // just above the strip
+                       HitCase{50, 5, 100, 100, 200, 32, -1},      // the top strip once scrolled
+                       HitCase{50, 8, 100, 100, 200, 32, 2},       // below it: rows moved by 32
+                       HitCase{50, 190, 100, 100, 200, 1408, 99}), // scrolled to the end
+    [] (const auto& info)
+    {
+        const auto& c = info.param;
+        return testName (juce::String (c.items) + " rows at " + juce::String (c.x) + " " +
+                         juce::String (c.y) + " scrolled " + juce::String (c.scroll));
+    });
 
 //==============================================================================
 // Placement inside the editor.
@@ -101,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P (
                   100,
                   16,
                   {10, 284, 100, 16}},
-        PlaceCase{"any other placement: top left", {100, 100, 10, 10}, 0, 100, 56, {0, 0, 100, 56}}));
+        PlaceCase{"any other placement: top left", {100, 100, 10, 10}, 0, 100, 56, {0, 0, 100, 56}}),
+    NameFromWhat());
 
 //==============================================================================
 // The menu in an editor: choices, sub-menus, dismissal, scrolling.
@@ -126,12 +131,25 @@ public:
     bool stillOpen = true;
 };
 
+juce::MouseEvent atRow (PopupMenuEx::Window& w, int row)
+{
+    return SkinTest::mouseAt (w,
+                              MenuLayout::rowBounds (row, w.getWidth(), w.getScroll()).getCentre().toFloat());
+}
+void pressRow (PopupMenuEx::Window& w, int row)
+{
+    w.mouseDown (atRow (w, row));
+}
+void hoverRow (PopupMenuEx::Window& w, int row)
+{
+    w.mouseMove (atRow (w, row));
+}
+
 class OpenMenu : public ::testing::Test
 {
 protected:
     OpenMenu()
     {
-        desktop.setLookAndFeel (&lf);
         opener.setBounds (20, 20, 120, 20);
         desktop.addAndMakeVisible (opener);
 
@@ -147,24 +165,9 @@ protected:
         menu.addListener (&listener);
     }
 
-    ~OpenMenu() override { desktop.setLookAndFeel (nullptr); }
-
     PopupMenuEx::Window& window (int level) { return *menu.getMenuComponent()->getWindow (level); }
 
-    void pressRow (PopupMenuEx::Window& w, int row)
-    {
-        w.mouseDown (WidgetTest::mouseAt (
-            w, MenuLayout::rowBounds (row, w.getWidth(), w.getScroll()).getCentre().toFloat()));
-    }
-
-    void hoverRow (PopupMenuEx::Window& w, int row)
-    {
-        w.mouseMove (WidgetTest::mouseAt (
-            w, MenuLayout::rowBounds (row, w.getWidth(), w.getScroll()).getCentre().toFloat()));
-    }
-
-    DefaultLookAndFeel lf;
-    TestDesktop desktop{400, 300};
+    StyledDesktop desktop;
     juce::Component opener;
     PopupMenuEx menu;
     RecordingListener listener;
@@ -205,7 +208,7 @@ TEST_F (OpenMenu, DisabledItemDoesNothingAndLeavesTheMenuOpen)
 TEST_F (OpenMenu, ClickOutsideEveryLevelDismisses)
 {
     menu.showAt (&opener, {}, MenuLayout::below);
-    menu.getMenuComponent()->mouseDown (WidgetTest::mouseAt (*menu.getMenuComponent(), {390.0f, 290.0f}));
+    menu.getMenuComponent()->mouseDown (SkinTest::mouseAt (*menu.getMenuComponent(), {390.0f, 290.0f}));
     pumpMessages();
     EXPECT_EQ (listener.log.joinIntoString (","), "dismissed");
     EXPECT_FALSE (menu.isOpen());
@@ -267,7 +270,7 @@ TEST_F (OpenMenu, PaintedHighlightIsExactlyTheRowThatIsHit)
         {
             // Right of the texts, where only the highlight is painted.
             const int x = w.getWidth() - 20;
-            w.mouseMove (WidgetTest::mouseAt (
+            w.mouseMove (SkinTest::mouseAt (
                 w, {(float) x, (float) (MenuLayout::rowBounds (row, w.getWidth(), scroll).getCentreY())}));
             const auto snapshot = w.createComponentSnapshot (w.getLocalBounds());
             int painted = 0;
@@ -297,12 +300,12 @@ TEST_F (OpenMenu, TallLevelScrollsWithTheWheel)
     const int before = w.rowAt ({50, 100});
     juce::MouseWheelDetails wheel{};
     wheel.deltaY = -1.0f;
-    w.mouseWheelMove (WidgetTest::mouseAt (w, {50.0f, 100.0f}), wheel);
+    w.mouseWheelMove (SkinTest::mouseAt (w, {50.0f, 100.0f}), wheel);
     EXPECT_GT (w.getScroll(), 0);
     EXPECT_GT (w.rowAt ({50, 100}), before);
 
     wheel.deltaY = 100.0f;
-    w.mouseWheelMove (WidgetTest::mouseAt (w, {50.0f, 100.0f}), wheel);
+    w.mouseWheelMove (SkinTest::mouseAt (w, {50.0f, 100.0f}), wheel);
     EXPECT_EQ (w.getScroll(), 0);
 }
 
@@ -344,9 +347,7 @@ TEST (PopupMenuModel, CopiesDeeplyAndKeepsSummariesOfSubMenus)
 
 TEST (SharedMenu, OnlyTheChooserWithTheOpenersNameTakesTheChoice)
 {
-    DefaultLookAndFeel lf;
-    TestDesktop desktop (400, 300);
-    desktop.setLookAndFeel (&lf);
+    StyledDesktop desktop;
     PopupMenuEx shared;
     shared.addItem (1, "First");
     shared.addItem (2, "Second");
@@ -361,10 +362,10 @@ TEST (SharedMenu, OnlyTheChooserWithTheOpenersNameTakesTheChoice)
         desktop.addAndMakeVisible (box);
     }
 
-    b.mouseDown (WidgetTest::mouseAt (b, {5.0f, 5.0f}));
+    b.mouseDown (SkinTest::mouseAt (b, {5.0f, 5.0f}));
     EXPECT_TRUE (b.isMenuOpen());
     auto& w = *shared.getMenuComponent()->getWindow (0);
-    w.mouseDown (WidgetTest::mouseAt (w, MenuLayout::rowBounds (1, w.getWidth(), 0).getCentre().toFloat()));
+    pressRow (w, 1);
     pumpMessages();
 
     EXPECT_EQ (b.getSelectedId(), 2);
@@ -373,6 +374,5 @@ TEST (SharedMenu, OnlyTheChooserWithTheOpenersNameTakesTheChoice)
     EXPECT_EQ (a.getSelectedId(), -1);
     EXPECT_EQ (a.getText(), "---");
     EXPECT_TRUE (a.getFont().isItalic());
-    desktop.setLookAndFeel (nullptr);
 }
 } // namespace

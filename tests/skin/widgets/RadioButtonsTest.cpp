@@ -1,8 +1,6 @@
-#include "WidgetTestSupport.h"
-#include "skin/lookandfeel/DefaultLookAndFeel.h"
+#include "skin/SkinTestSupport.h"
 #include "skin/widgets/RadioButtons_V2.h"
-
-#include <gtest/gtest.h>
+#include "skin/windows/WindowsTestSupport.h"
 
 namespace
 {
@@ -18,15 +16,9 @@ class RadioGroup : public ::testing::Test
 protected:
     RadioGroup()
     {
-        host.setLookAndFeel (&lf);
         host.addAndMakeVisible (group);
         group.setButtonWidth (-1);
         group.addListener (&recorder);
-    }
-    ~RadioGroup() override
-    {
-        host.removeAllChildren();
-        host.setLookAndFeel (nullptr);
     }
 
     std::vector<bool> states() const
@@ -37,8 +29,7 @@ protected:
         return s;
     }
 
-    DefaultLookAndFeel lf;
-    juce::Component host;
+    StyledDesktop host;
     RadioButtons_V2 group{"Quality", {"Low", "Medium", "High"}};
     Recorder recorder;
 };
@@ -64,18 +55,18 @@ TEST_P (RadioSelection, SelectsExactlyOneOrNone)
     EXPECT_EQ (recorder.seen, std::vector<int>{c.expectedSelected}) << "a notifying change is told once";
 }
 
-INSTANTIATE_TEST_SUITE_P (Indexes, RadioSelection,
-                          ::testing::Values (SelectCase{0, 0, {true, false, false}},
-                                             SelectCase{2, 2, {false, false, true}},
-                                             SelectCase{3, -1, {false, false, false}},
-                                             SelectCase{-1, -1, {false, false, false}},
-                                             SelectCase{100, -1, {false, false, false}}));
+INSTANTIATE_TEST_SUITE_P (
+    Indexes, RadioSelection,
+    ::testing::Values (SelectCase{0, 0, {true, false, false}}, SelectCase{2, 2, {false, false, true}},
+                       SelectCase{3, -1, {false, false, false}}, SelectCase{-1, -1, {false, false, false}},
+                       SelectCase{100, -1, {false, false, false}}),
+    [] (const auto& info) { return testName ("index " + juce::String (info.param.index)); });
 
 TEST_F (RadioGroup, ClickSelectsAndClickingTheSelectedButtonSelectsItAgain)
 {
     for (int round = 0; round < 2; ++round)
     {
-        WidgetTest::click (*group.getButton (2));
+        SkinTest::click (*group.getButton (2));
         EXPECT_EQ (states(), (std::vector<bool>{false, false, true})) << "round " << round;
     }
     EXPECT_EQ (recorder.seen, (std::vector<int>{2, 2}));
@@ -129,27 +120,28 @@ class DefaultResourcesGroup : public ::testing::TestWithParam<PathCase>
 
 TEST_P (DefaultResourcesGroup, PathFieldOnlyForTheLastChoice)
 {
-    DefaultLookAndFeel lf;
+    StyledDesktop host;
     DefaultResourcesRadioButtons group ("Skin", {"Built in", "Factory", "User file"});
-    group.setLookAndFeel (&lf);
+    host.addAndMakeVisible (group);
     group.setButtonWidth (-1);
     group.setSize (400, group.getHeight());
     EXPECT_FALSE (group.getPathComponent().isEnabled());
 
     group.setSelectedIndex (GetParam().index, false);
     EXPECT_EQ (group.getPathComponent().isEnabled(), GetParam().pathEnabled);
-    group.setLookAndFeel (nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P (Choices, DefaultResourcesGroup,
                           ::testing::Values (PathCase{0, false}, PathCase{1, false}, PathCase{2, true},
-                                             PathCase{3, false}, PathCase{-1, false}));
+                                             PathCase{3, false}, PathCase{-1, false}),
+                          [] (const auto& info)
+                          { return testName ("choice " + juce::String (info.param.index)); });
 
 TEST (DefaultResourcesLayout, PathSitsBesideTheLastButtonAndAPathChangeIsTold)
 {
-    DefaultLookAndFeel lf;
+    StyledDesktop host;
     DefaultResourcesRadioButtons group ("Skin", {"Built in", "User file"});
-    group.setLookAndFeel (&lf);
+    host.addAndMakeVisible (group);
     group.setButtonWidth (-1);
     group.setSize (400, group.getHeight());
     Recorder recorder;
@@ -167,6 +159,5 @@ TEST (DefaultResourcesLayout, PathSitsBesideTheLastButtonAndAPathChangeIsTold)
     group.setSelectedIndex (1, false);
     group.getPathComponent().setPath ("/tmp/mine.file", true);
     EXPECT_EQ (recorder.seen, std::vector<int>{1});
-    group.setLookAndFeel (nullptr);
 }
 } // namespace

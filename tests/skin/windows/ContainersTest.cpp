@@ -1,3 +1,4 @@
+#include "TestNames.h"
 #include "skin/windows/ComponentRow.h"
 #include "skin/windows/PanelComponent.h"
 #include "skin/windows/PathComponent.h"
@@ -40,8 +41,15 @@ INSTANTIATE_TEST_SUITE_P (Table, ComponentRowLayout,
                                              RowCase{0, 1, {3, 4, 56, 30}, {0, 5, 40, 20}, {46, 0, 10, 30}},
                                              RowCase{0, 2, {3, 4, 56, 30}, {0, 10, 40, 20}, {46, 0, 10, 30}},
                                              RowCase{1, 0, {3, 4, 40, 56}, {0, 0, 40, 20}, {0, 26, 10, 30}},
-                                             RowCase{
-                                                 1, 2, {3, 4, 40, 56}, {0, 0, 40, 20}, {30, 26, 10, 30}}));
+                                             RowCase{1, 2, {3, 4, 40, 56}, {0, 0, 40, 20}, {30, 26, 10, 30}}),
+                          [] (const auto& info)
+                          {
+                              return testName (
+                                  (info.param.orientation == 0 ? "across " : "down ") +
+                                  juce::String (info.param.alignment == 0   ? "aligned at the start"
+                                                : info.param.alignment == 1 ? "centred"
+                                                                            : "aligned at the end"));
+                          });
 
 TEST (ComponentRow, FollowsChildSizesAndIsEmptyWithoutChildren)
 {
@@ -117,7 +125,11 @@ INSTANTIATE_TEST_SUITE_P (Table, PathComponentSetPath,
                           ::testing::Values (PathCase{"/home/User/Maps", true, true, 0},
                                              PathCase{"/HOME/user/maps", true, false, 0},
                                              PathCase{"/home/User/Other", true, true, 1},
-                                             PathCase{"/home/User/Other", false, true, 0}));
+                                             PathCase{"/home/User/Other", false, true, 0}),
+                          [] (const auto& info) {
+                              return testName (juce::String (info.param.path) +
+                                               (info.param.notify ? " notifying" : " quietly"));
+                          });
 
 TEST (PathComponent, CutsALongPathAndFollowsEnablement)
 {

@@ -1,3 +1,4 @@
+#include "TestNames.h"
 #include "WindowsTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +35,8 @@ INSTANTIATE_TEST_SUITE_P (
         PlaceCase{"stored, past the right and bottom", 1, {350, 250}, 100, 100, {0, 0, 400, 300}, {300, 200}},
         PlaceCase{"stored, negative", 1, {-40, -5}, 100, 100, {0, 0, 400, 300}, {0, 0}},
         PlaceCase{"stored, larger than the area", 1, {50, 50}, 500, 400, {0, 0, 400, 300}, {0, 0}},
-        PlaceCase{"stored, area with an offset", 1, {0, 0}, 10, 10, {5, 7, 100, 100}, {5, 7}}));
+        PlaceCase{"stored, area with an offset", 1, {0, 0}, 10, 10, {5, 7, 100, 100}, {5, 7}}),
+    NameFromWhat());
 
 class ModalWindowFixture : public ::testing::Test
 {

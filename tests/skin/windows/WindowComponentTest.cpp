@@ -1,5 +1,6 @@
 #include "WindowsTestSupport.h"
 
+#include "TestNames.h"
 #include "TestSupport.h"
 #include "skin/windows/WindowComponent.h"
 
@@ -36,7 +37,14 @@ INSTANTIATE_TEST_SUITE_P (Table, WindowContentSize,
                                              ContentSizeCase{true, false, 300, 200, 318, 218},
                                              ContentSizeCase{false, true, 300, 200, 312, 246},
                                              ContentSizeCase{false, false, 300, 200, 312, 215},
-                                             ContentSizeCase{true, true, 200, 50, 250, 120}));
+                                             ContentSizeCase{true, true, 200, 50, 250, 120}),
+                          [] (const auto& info)
+                          {
+                              const auto& c = info.param;
+                              return testName (juce::String (c.width) + " by " + juce::String (c.height) +
+                                               (c.border ? " border" : "") +
+                                               (c.titleBar ? " title bar" : ""));
+                          });
 
 TEST (WindowComponent, LaysOutTitleBarCloseButtonAndContent)
 {

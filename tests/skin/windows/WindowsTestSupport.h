@@ -1,5 +1,6 @@
 #pragma once
 
+#include "skin/lookandfeel/DefaultLookAndFeel.h"
 #include "skin/windows/ModalComponent.h"
 
 /** An editor stand-in: the component windows are shown over. */
@@ -19,6 +20,24 @@ public:
     }
 
     juce::Rectangle<int> modalArea;
+};
+
+/** An editor stand-in drawn with the default look and feel, which the widgets added to it take over. */
+class StyledDesktop : public TestDesktop
+{
+public:
+    StyledDesktop (int w = 400, int h = 300)
+        : TestDesktop (w, h)
+    {
+        setLookAndFeel (&lf);
+    }
+    ~StyledDesktop() override
+    {
+        removeAllChildren();
+        setLookAndFeel (nullptr);
+    }
+
+    DefaultLookAndFeel lf;
 };
 
 /** A window of a given size that may veil the editor. */
