@@ -1,4 +1,5 @@
 #include "skin/controller/FilmStrip.h"
+#include "TestNames.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -73,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P (
         FrameCase{"animation of one frame", animationOf, 1, 1.0f, 0},
         FrameCase{"zero frames count as one", knob01, 0, 1.0f, 0},
         FrameCase{"negative frames count as one", switchOf, -4, 1.0f, 0},
-        FrameCase{"negative frames on a channel strip", channelOf, -3, 1.0f, 0}));
+        FrameCase{"negative frames on a channel strip", channelOf, -3, 1.0f, 0}),
+    NameFromWhat());
 
 TEST (FilmStripArithmetic, FrameHeightsAndSourceRowsStayInsideTheStrip)
 {

@@ -1,4 +1,5 @@
 #include "skin/browser/ColumnBrowser.h"
+#include "TestNames.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -289,7 +290,8 @@ INSTANTIATE_TEST_SUITE_P (
         DropCase{"after the first (lower half)", 0, 12, 4, 0, {"Acid", "Deep", "Round"}},
         DropCase{"onto itself: items take nothing, so before", 1, 3, 3, 1, {"Acid", "Deep", "Round"}},
         DropCase{"after the last", 2, 18, 4, 2, {"Acid", "Round", "Deep"}},
-        DropCase{"below the rows: at the end", -1, 0, 1, -1, {"Acid", "Round", "Deep"}}));
+        DropCase{"below the rows: at the end", -1, 0, 1, -1, {"Acid", "Round", "Deep"}}),
+    NameFromWhat());
 
 TEST_F (ColumnBrowserTest, DroppingOntoAGroupMovesBetweenColumnsAndHoverOpensIt)
 {

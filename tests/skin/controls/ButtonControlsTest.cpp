@@ -40,6 +40,7 @@ const auto wrongCase = actions ({{"onClick", "options"}, {"onclick", "About"}});
 struct ClickCase
 {
     const char* tag;
+    const char* actionsName;
     const juce::String& actionsXml;
     int mods;
     Lines expected;
@@ -57,19 +58,27 @@ TEST_P (ButtonClicks, EachClickKindFiresItsEvent)
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P (Table, ButtonClicks, ::testing::Values (
-    ClickCase{"Button", optionsAndAbout, left, {"action 1000 c"}},
-    ClickCase{"Button", optionsAndAbout, left | ctrl, {"action 1001 c"}},
-    ClickCase{"Button", optionsAndAbout, right, {"action 1000 c"}},
-    ClickCase{"Button", optionsAndAbout, left | shift, {"action 1000 c"}},
-    ClickCase{"Button", ctrlOnly, left, {}}, ClickCase{"Button", ctrlOnly, right | ctrl, {"action 1001 c"}},
-    ClickCase{"Button", allFour, right, {"action 7002 c"}}, ClickCase{"Button", wrongCase, left, {}},
-    ClickCase{"MultiStateButton", allFour, left, {"action 1000 c"}},
-    ClickCase{"MultiStateButton", allFour, left | ctrl | shift, {"action 1001 c"}},
-    ClickCase{"MultiStateButton", allFour, right | shift, {"action 7001 c"}},
-    ClickCase{"MultiStateButton", allFour, right, {"action 7002 c"}},
-    ClickCase{"MultiStateButton", optionsAndAbout, right | shift, {"action 1000 c"}},
-    ClickCase{"MultiStateButton", rightOnly, left | ctrl, {}},
-    ClickCase{"MultiStateButton", rightOnly, right | ctrl, {"action 7002 c"}}));
+    ClickCase{"Button", "OptionsAndAbout", optionsAndAbout, left, {"action 1000 c"}},
+    ClickCase{"Button", "OptionsAndAbout", optionsAndAbout, left | ctrl, {"action 1001 c"}},
+    ClickCase{"Button", "OptionsAndAbout", optionsAndAbout, right, {"action 1000 c"}},
+    ClickCase{"Button", "OptionsAndAbout", optionsAndAbout, left | shift, {"action 1000 c"}},
+    ClickCase{"Button", "CtrlOnly", ctrlOnly, left, {}},
+    ClickCase{"Button", "CtrlOnly", ctrlOnly, right | ctrl, {"action 1001 c"}},
+    ClickCase{"Button", "AllFour", allFour, right, {"action 7002 c"}},
+    ClickCase{"Button", "WrongCase", wrongCase, left, {}},
+    ClickCase{"MultiStateButton", "AllFour", allFour, left, {"action 1000 c"}},
+    ClickCase{"MultiStateButton", "AllFour", allFour, left | ctrl | shift, {"action 1001 c"}},
+    ClickCase{"MultiStateButton", "AllFour", allFour, right | shift, {"action 7001 c"}},
+    ClickCase{"MultiStateButton", "AllFour", allFour, right, {"action 7002 c"}},
+    ClickCase{"MultiStateButton", "OptionsAndAbout", optionsAndAbout, right | shift, {"action 1000 c"}},
+    ClickCase{"MultiStateButton", "RightOnly", rightOnly, left | ctrl, {}},
+    ClickCase{"MultiStateButton", "RightOnly", rightOnly, right | ctrl, {"action 7002 c"}}),
+    [] (const auto& info)
+    {
+        const auto& c = info.param;
+        return testName (juce::String (c.tag) + " " + c.actionsName + (c.mods & left ? " left" : " right") +
+                         (c.mods & ctrl ? " ctrl" : "") + (c.mods & shift ? " shift" : ""));
+    });
 // clang-format on
 
 TEST_F (ControlTest, ButtonPressedFrameSizeAndTooltip)

@@ -1,4 +1,5 @@
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
+#include "TestNames.h"
 #include "skin/lookandfeel/EmbeddedFonts.h"
 #include "skin/lookandfeel/SkinArtwork.h"
 #include "skin/widgets/TextButtonEx.h"
@@ -49,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P (
                  [] (DefaultLookAndFeel&) { return juce::Font ("Tahoma", 13.0f, juce::Font::bold); }},
         FontCase{"default sans-serif", [] (DefaultLookAndFeel&) { return juce::Font (13.0f); }},
         FontCase{"a face no machine has",
-                 [] (DefaultLookAndFeel&) { return juce::Font ("No Such Face Anywhere", 13.0f, 0); }}));
+                 [] (DefaultLookAndFeel&) { return juce::Font ("No Such Face Anywhere", 13.0f, 0); }}),
+    NameFromWhat());
 
 TEST_F (LookAndFeelTest, FontsAreTheEmbeddedFaceAtThirteenPixels)
 {
@@ -97,7 +99,9 @@ INSTANTIATE_TEST_SUITE_P (Colours, ColourTable,
                                                         0xFF444444},
                                              ColourCase{LookAndFeelColourIds::statusBarText, 0xFFFFFFFF},
                                              ColourCase{juce::ScrollBar::thumbColourId, 0xFF6E6E6E},
-                                             ColourCase{0x1005003, 0xFFFFA35F}));
+                                             ColourCase{0x1005003, 0xFFFFA35F}),
+                          [] (const auto& info)
+                          { return "Id" + juce::String::toHexString (info.param.id).toStdString(); });
 
 //==============================================================================
 // Icon buttons: which numbers give a button, and at which size.
@@ -141,7 +145,11 @@ INSTANTIATE_TEST_SUITE_P (Icons, IconButtons,
                           ::testing::Values (IconCase{0, 1, 27}, IconCase{0, 2, 43}, IconCase{8, 0, 27},
                                              IconCase{13, 3, 27}, IconCase{21, 2, 43}, IconCase{18, 1, 27},
                                              IconCase{9, 1, 0}, IconCase{12, 2, 0}, IconCase{17, 1, 0},
-                                             IconCase{22, 1, 0}, IconCase{-1, 1, 0}));
+                                             IconCase{22, 1, 0}, IconCase{-1, 1, 0}),
+                          [] (const auto& info) {
+                              return testName ("icon " + juce::String (info.param.icon) + " size " +
+                                               juce::String (info.param.size));
+                          });
 
 TEST_F (LookAndFeelTest, TileShowsItsSymbol)
 {
@@ -204,7 +212,9 @@ TEST_P (TextButtonImages, SizeSelectsTheImageSet)
 INSTANTIATE_TEST_SUITE_P (Sizes, TextButtonImages,
                           ::testing::Values (TextButtonSizeCase{0, 28}, TextButtonSizeCase{1, 28},
                                              TextButtonSizeCase{2, 32}, TextButtonSizeCase{3, 20},
-                                             TextButtonSizeCase{-1, 20}));
+                                             TextButtonSizeCase{-1, 20}),
+                          [] (const auto& info)
+                          { return testName ("size " + juce::String (info.param.size)); });
 
 TEST_F (LookAndFeelTest, CreatedTextButtonsUseTheSmallSetUnlessLarge)
 {
@@ -253,11 +263,12 @@ TEST_P (ArrowPaths, TurnAboutTheBoxCentre)
 }
 
 // The up arrow spans x 1.75..11.25 and y 1.6..11; each quarter turn about (6.5, 6.5) moves that box.
-INSTANTIATE_TEST_SUITE_P (Directions, ArrowPaths,
-                          ::testing::Values (ArrowCase{0, {1.75f, 1.6f, 9.5f, 9.4f}},
-                                             ArrowCase{1, {2.0f, 1.75f, 9.4f, 9.5f}},
-                                             ArrowCase{2, {1.75f, 2.0f, 9.5f, 9.4f}},
-                                             ArrowCase{3, {1.6f, 1.75f, 9.4f, 9.5f}}));
+INSTANTIATE_TEST_SUITE_P (
+    Directions, ArrowPaths,
+    ::testing::Values (ArrowCase{0, {1.75f, 1.6f, 9.5f, 9.4f}}, ArrowCase{1, {2.0f, 1.75f, 9.4f, 9.5f}},
+                       ArrowCase{2, {1.75f, 2.0f, 9.5f, 9.4f}}, ArrowCase{3, {1.6f, 1.75f, 9.4f, 9.5f}}),
+    [] (const auto& info)
+    { return juce::StringArray ("Up", "Right", "Down", "Left")[info.param.direction].toStdString(); });
 
 //==============================================================================
 TEST_F (LookAndFeelTest, ScrollBarButtonUnderTheMouseWhileDisabledStaysFaint)

@@ -1,4 +1,5 @@
 #include "skin/modmatrix/ModulationMatrixComponent.h"
+#include "TestNames.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -76,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P (
                        MoveCase{"ctrl down moves the row", 0, false, true, 1, {101, 100, 102}},
                        MoveCase{"ctrl up on the first row", 0, true, true, 0, {100, 101, 102}},
                        MoveCase{"ctrl down on the last row", 2, false, true, 2, {100, 101, 102}},
-                       MoveCase{"ctrl without a selection", -1, false, true, -1, {100, 101, 102}}));
+                       MoveCase{"ctrl without a selection", -1, false, true, -1, {100, 101, 102}}),
+    NameFromWhat());
 
 TEST_F (MatrixEditor, DeletingKeepsASelectionWhileRowsRemain)
 {

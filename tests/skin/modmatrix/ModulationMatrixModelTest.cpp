@@ -1,4 +1,5 @@
 #include "skin/modmatrix/ModulationMatrixModel.h"
+#include "TestNames.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -49,15 +50,16 @@ TEST_P (ModulationIndexes, PlaceEachRoute)
     EXPECT_EQ (model.getEntriesOfDestination (e.destination, false).size(), c.inAll ? 1 : 0) << c.what;
 }
 
-INSTANTIATE_TEST_SUITE_P (
-    Table, ModulationIndexes,
-    ::testing::Values (IndexCase{"modulation wheel", {0, 12, 0.5f}, true, true, true},
-                       IndexCase{"velocity", {3, 12, 0.5f}, true, false, true},
-                       IndexCase{"pitch", {4, 7, -1.0f}, true, false, true},
-                       IndexCase{"arpe tie", {8, 0, 1.0f}, true, true, true},
-                       IndexCase{"no source", {-1, 12, 0.5f}, false, false, false},
-                       IndexCase{"source past the last", {9, 12, 0.5f}, false, false, false},
-                       IndexCase{"no destination", {2, -1, 0.5f}, false, false, false}));
+INSTANTIATE_TEST_SUITE_P (Table, ModulationIndexes,
+                          ::testing::Values (IndexCase{"modulation wheel", {0, 12, 0.5f}, true, true, true},
+                                             IndexCase{"velocity", {3, 12, 0.5f}, true, false, true},
+                                             IndexCase{"pitch", {4, 7, -1.0f}, true, false, true},
+                                             IndexCase{"arpe tie", {8, 0, 1.0f}, true, true, true},
+                                             IndexCase{"no source", {-1, 12, 0.5f}, false, false, false},
+                                             IndexCase{
+                                                 "source past the last", {9, 12, 0.5f}, false, false, false},
+                                             IndexCase{"no destination", {2, -1, 0.5f}, false, false, false}),
+                          NameFromWhat());
 
 TEST_F (ModelFixture, RemoveRefusesIndexesOutOfRange)
 {
