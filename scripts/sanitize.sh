@@ -26,4 +26,6 @@ cmake --build "$build"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
+# The allocation counter of the real-time tests replaces malloc, which the sanitizers' own allocators
+# bypass: its self-check cannot pass here.
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" -E 'EveryKindOfHeapCallIsSeenWhileCounting' "$@"
