@@ -1,8 +1,10 @@
 #include "tools/HostEditor.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <thread>
@@ -45,6 +47,10 @@ HostEditorWindow::HostEditorWindow (int width, int height)
     XStoreName (d, window, "kelvanor_host editor");
     XMapWindow (d, window);
     XSync (d, False);
+
+    // The window a user opens an editor from holds the keyboard: a window manager gives it the focus,
+    // and a bare X server would otherwise leave keys to whichever window lies under the pointer.
+    takeKeyboardFocus();
 }
 
 HostEditorWindow::~HostEditorWindow()
@@ -141,6 +147,89 @@ bool HostEditorWindow::drag (juce::Point<int> from, juce::Point<int> to, int ste
     XTestFakeButtonEvent (d, 1, False, CurrentTime);
     flush();
     return true;
+}
+
+bool HostEditorWindow::movePointer (juce::Point<int> position)
+{
+    if (!isValid() || !hasXTest)
+        return false;
+    moveTo (position);
+    flush();
+    return true;
+}
+
+bool HostEditorWindow::movePointerAway()
+{
+    if (!isValid() || !hasXTest)
+        return false;
+    auto* d = asDisplay (display);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes (d, DefaultRootWindow (d), &attributes);
+    XTestFakeMotionEvent (d, DefaultScreen (d), attributes.width - 1, attributes.height - 1, CurrentTime);
+    flush();
+    return true;
+}
+
+void HostEditorWindow::takeKeyboardFocus()
+{
+    if (!isValid())
+        return;
+    auto* d = asDisplay (display);
+    XSetInputFocus (d, window, RevertToParent, CurrentTime);
+    XSync (d, False);
+}
+
+bool HostEditorWindow::holdsKeyboardFocus() const
+{
+    if (!isValid())
+        return false;
+    ::Window focus = 0;
+    int revertTo = 0;
+    XGetInputFocus (asDisplay (display), &focus, &revertTo);
+    return focus == window;
+}
+
+bool HostEditorWindow::fakeKey (unsigned long keySymbol)
+{
+    auto* d = asDisplay (display);
+    const KeyCode code = XKeysymToKeycode (d, (KeySym) keySymbol);
+    if (code == 0)
+        return false;
+
+    // The symbol in the second column of the key's row is the shifted one (upper case, punctuation).
+    const bool shifted = XkbKeycodeToKeysym (d, code, 0, 0) != (KeySym) keySymbol &&
+                         XkbKeycodeToKeysym (d, code, 0, 1) == (KeySym) keySymbol;
+    const KeyCode shift = XKeysymToKeycode (d, XK_Shift_L);
+    if (shifted && shift == 0)
+        return false;
+
+    if (shifted)
+        XTestFakeKeyEvent (d, shift, True, CurrentTime);
+    XTestFakeKeyEvent (d, code, True, CurrentTime);
+    XTestFakeKeyEvent (d, code, False, CurrentTime);
+    if (shifted)
+        XTestFakeKeyEvent (d, shift, False, CurrentTime);
+    flush();
+    return true;
+}
+
+bool HostEditorWindow::typeText (const juce::String& text)
+{
+    if (!isValid() || !hasXTest)
+        return false;
+    for (const auto character : text)
+    {
+        // Latin-1 key symbols are the characters' own codes.
+        if (character >= 0x20 && character <= 0xFF)
+            fakeKey ((unsigned long) character);
+        std::this_thread::sleep_for (std::chrono::milliseconds (5));
+    }
+    return true;
+}
+
+bool HostEditorWindow::pressKey (unsigned long keySymbol)
+{
+    return isValid() && hasXTest && fakeKey (keySymbol);
 }
 
 //==============================================================================

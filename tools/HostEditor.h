@@ -44,9 +44,31 @@ public:
     /** Press at one point, move in steps to another, release. False without XTest. */
     bool drag (juce::Point<int> from, juce::Point<int> to, int steps = 8);
 
+    /** Moves the pointer to a point of the window, no button pressed. False without XTest. */
+    bool movePointer (juce::Point<int> position);
+    /** Moves the pointer off the window (to the screen's far corner), as a user who reaches for the keyboard
+        may. False without XTest. */
+    bool movePointerAway();
+
+    /** Gives the window the X input focus, as a window manager does to the window a user works in. The
+        constructor does it once. */
+    void takeKeyboardFocus();
+    /** True when the X input focus is on this window itself, not on a window embedded into it: keys
+        then reach the host, not a plug-in. */
+    bool holdsKeyboardFocus() const;
+
+    /** Types the text through XTest key events, wherever the X server sends keys (the input focus): each
+        character's key, with Shift when the key needs it. Characters no key of the keyboard map types
+        are skipped. False without XTest. */
+    bool typeText (const juce::String& text);
+    /** Presses and releases one key given by its X key symbol (XK_Return, XK_Escape, ...). False without
+        XTest or when no key has that symbol. */
+    bool pressKey (unsigned long keySymbol);
+
 private:
     void moveTo (juce::Point<int> position);
     void flush();
+    bool fakeKey (unsigned long keySymbol);
 
     void* display = nullptr;
     unsigned long window = 0;

@@ -2,6 +2,7 @@
 
 #include "vst/AudioProcessorEditor.h"
 #include "vst/StrictUtf8.h"
+#include "vst/XKeyboardFocus.h"
 #include "vst/XWindowManagerAtoms.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -80,8 +81,12 @@ juce::String speakerNames (const VstSpeakerArrangement& arrangement)
 
 //==============================================================================
 /** Holds the processor's editor as its only child inside the host's window. Message thread (or a
-    host thread holding the message manager lock). */
-class JuceVSTWrapper::EditorCompWrapper : public juce::Component
+    host thread holding the message manager lock).
+
+    Keys belong to the host unless a control of the editor is taking text: the X input focus, which JUCE
+    takes for the editor's window at every click, goes back to the host's window when a click ends with no
+    control holding the keyboard focus, and when a control that held it lets it go (an edit ended). */
+class JuceVSTWrapper::EditorCompWrapper : public juce::Component, private juce::FocusChangeListener
 {
 public:
     EditorCompWrapper (JuceVSTWrapper& owner, juce::AudioProcessorEditor* editorToShow)
@@ -92,9 +97,20 @@ public:
         setBounds (editor->getBounds().withZeroOrigin());
         editor->setTopLeftPosition (0, 0);
         addAndMakeVisible (editor.get());
+        addMouseListener (this, true);
+        juce::Desktop::getInstance().addFocusChangeListener (this);
+    }
+
+    ~EditorCompWrapper() override
+    {
+        juce::Desktop::getInstance().removeFocusChangeListener (this);
+        removeMouseListener (this);
     }
 
     juce::AudioProcessorEditor* getEditor() const noexcept { return editor.get(); }
+
+    /** The host's window the editor is embedded in; null while it is not on the desktop. */
+    void setHostWindow (void* window) noexcept { hostWindow = window; }
 
     void resized() override
     {
@@ -110,9 +126,32 @@ public:
         setSize (width, height);
     }
 
+    void mouseUp (const juce::MouseEvent&) override { returnKeysToHostWhenUnused(); }
+
 private:
+    // Asynchronous, after the focus has settled.
+    void globalFocusChanged (juce::Component*) override { returnKeysToHostWhenUnused(); }
+
+    void returnKeysToHostWhenUnused()
+    {
+        auto* peer = getPeer();
+        if (hostWindow == nullptr || peer == nullptr)
+            return;
+
+        // A control taking text, or a menu (modal while it is open) that the arrow keys move through.
+        const auto* focused = juce::Component::getCurrentlyFocusedComponent();
+        if ((focused != nullptr && (focused == this || isParentOf (focused))) ||
+            juce::ModalComponentManager::getInstance()->getNumModalComponents() > 0)
+            return;
+
+        // Only the focus this editor took: another window (another instance's editor) keeps its own.
+        if (XKeyboardFocus::isOn (peer->getNativeHandle()))
+            XKeyboardFocus::giveTo (hostWindow);
+    }
+
     JuceVSTWrapper& wrapper;
     std::unique_ptr<juce::AudioProcessorEditor> editor;
+    void* hostWindow = nullptr;
 };
 
 //==============================================================================
@@ -197,6 +236,7 @@ VstIntPtr JuceVSTWrapper::dispatcher (VstInt32 opcode, VstInt32 index, VstIntPtr
                 editorComp->setOpaque (true);
                 editorComp->setVisible (false);
                 editorComp->addToDesktop (0, ptr); // a child X window of the host's
+                editorComp->setHostWindow (ptr);
                 editorComp->setVisible (true);
                 return 1;
             }

@@ -2,6 +2,8 @@
 #include "XvfbDisplay.h"
 #include "tools/HostEditor.h"
 
+#include <X11/keysym.h>
+
 #include <algorithm>
 #include <functional>
 
@@ -186,6 +188,13 @@ TEST_F (PanelEndToEnd, ANoteKeyInEditModeSetsTheEditedStepsNote)
     EXPECT_EQ (edited->getChildElement (0)->getIntAttribute ("note"), 4) << edited->toString();
 }
 
+TEST_F (PanelEndToEnd, AClickOnAKnobLeavesTheKeyboardWithTheHost)
+{
+    ASSERT_TRUE (window->holdsKeyboardFocus());
+    clickOn (skinControlNamed ("CutoffKnob"));
+    EXPECT_TRUE (window->holdsKeyboardFocus()) << "a control that takes no text keeps no keys from the host";
+}
+
 TEST_F (PanelEndToEnd, AParameterSetByTheHostMovesItsKnob)
 {
     const auto knob = skinControlNamed ("CutoffKnob");
@@ -209,4 +218,103 @@ TEST_F (PanelEndToEnd, AParameterSetByTheHostMovesItsKnob)
     session->idle (0.3);
     EXPECT_EQ (differingPixels (besideLow, captureOf (beside)), 0);
 }
+
+//==============================================================================
+/** The pattern name display in edit mode, clicked, typed into with real key events and ended one way. */
+class PatternNameTyping : public PanelEndToEnd
+{
+protected:
+    void SetUp() override
+    {
+        PanelEndToEnd::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        nameDisplay = skinControlNamed ("PatternNameDisplay");
+        ASSERT_FALSE (nameDisplay.isEmpty());
+        originalName = editedPatternName();
+        // The name takes typing only while the pattern is being written.
+        clickOn (skinControlFiring ("Toggle Pattern Write Mode"));
+    }
+
+    juce::String editedPatternName()
+    {
+        const auto state = stateOf (plugin->getChunk());
+        const auto* pattern = state != nullptr ? editedPattern (*state) : nullptr;
+        return pattern != nullptr ? pattern->getStringAttribute ("name") : "<no pattern in the state>";
+    }
+
+    void typeIntoTheName (const juce::String& typed)
+    {
+        clickOn (nameDisplay);
+        // Keys go where the X input focus is, not where the pointer happens to be.
+        ASSERT_TRUE (window->movePointerAway());
+        // Clears the name first, so the result does not depend on the name the factory bank gives.
+        for (int i = 0; i < originalName.length(); ++i)
+            ASSERT_TRUE (window->pressKey (XK_BackSpace));
+        ASSERT_TRUE (window->typeText (typed));
+        session->idle (0.2);
+    }
+
+    juce::Rectangle<int> nameDisplay;
+    juce::String originalName;
+};
+
+enum class Ending
+{
+    returnKey,
+    escapeKey,
+    clickElsewhere
+};
+
+struct NameEditEnding
+{
+    const char* name;
+    Ending ending;
+    bool commits;
+
+    friend std::ostream& operator<< (std::ostream& out, const NameEditEnding& e) { return out << e.name; }
+};
+
+class PatternNameEditEnds : public PatternNameTyping, public ::testing::WithParamInterface<NameEditEnding>
+{
+protected:
+    void endTheEdit()
+    {
+        switch (GetParam().ending)
+        {
+            case Ending::returnKey: ASSERT_TRUE (window->pressKey (XK_Return)); break;
+            case Ending::escapeKey: ASSERT_TRUE (window->pressKey (XK_Escape)); break;
+            case Ending::clickElsewhere: ASSERT_TRUE (window->click (emptyPanelPoint())); break;
+        }
+        session->idle (0.3);
+    }
+
+    /** A point of the panel with no control under it, left of the name display. */
+    juce::Point<int> emptyPanelPoint() const { return nameDisplay.getCentre().translated (0, 50); }
+};
+
+TEST_P (PatternNameEditEnds, TheTypedNameReachesThePatternOnlyWhenTheEditCommits)
+{
+    const juce::String typed ("Acid Line 7");
+    ASSERT_NE (originalName, typed);
+    typeIntoTheName (typed);
+    endTheEdit();
+
+    const auto expected = GetParam().commits ? typed : originalName;
+    EXPECT_EQ (editedPatternName(), expected);
+    EXPECT_TRUE (window->holdsKeyboardFocus()) << "the host's keys come back to the host";
+
+    // The edit has ended: later keys change nothing, wherever the pointer is.
+    ASSERT_TRUE (window->movePointer (nameDisplay.getCentre()));
+    ASSERT_TRUE (window->typeText ("X"));
+    ASSERT_TRUE (window->pressKey (XK_Return));
+    session->idle (0.3);
+    EXPECT_EQ (editedPatternName(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P (Endings, PatternNameEditEnds,
+                          ::testing::Values (NameEditEnding{"Return", Ending::returnKey, true},
+                                             NameEditEnding{"Escape", Ending::escapeKey, false},
+                                             NameEditEnding{"ClickElsewhere", Ending::clickElsewhere, true}),
+                          [] (const auto& info) { return std::string (info.param.name); });
 } // namespace
