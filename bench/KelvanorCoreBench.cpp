@@ -11,6 +11,7 @@ constexpr float sampleRate = 44100.0f;
 // A step of a 16th-note bassline at 120 bpm: 5512 samples, the gate open for three quarters of it.
 constexpr int stepSamples = 5512;
 constexpr int gateSamples = stepSamples * 3 / 4;
+constexpr int warmUpSteps = 16; // two seconds
 
 enum class Sound
 {
@@ -32,6 +33,14 @@ void prepare (KelvanorCore& core, Sound sound)
     core.setParameter (18, sound == Sound::square ? 0.0f : 1.0f);
     core.setParameter (21, sound == Sound::distortionPre || sound == Sound::distortionPost ? 1.0f : 0.0f);
     core.setParameter (22, sound == Sound::distortionPost ? 0.0f : 1.0f);
+}
+
+// Not inlined, so that a profile can tell its samples from the measured ones.
+template <class PlayStep>
+[[gnu::noinline]] void warmUp (PlayStep& playStep)
+{
+    for (int step = 0; step < warmUpSteps; ++step)
+        playStep();
 }
 
 enum class Calls
@@ -59,7 +68,9 @@ void renderVoice (benchmark::State& state, Sound sound, Calls calls = Calls::run
                 core.renderSample (out.data() + i);
     };
 
-    for (auto _ : state)
+    // Two seconds of the phrase first: the parameter smoothing has settled by then, as it has for most of a
+    // voice's life.
+    const auto playStep = [&]
     {
         const int note = notes[step % 4];
         core.noteOn (note, step % 2 == 0 ? 1.0f : 0.4f);
@@ -70,10 +81,15 @@ void renderVoice (benchmark::State& state, Sound sound, Calls calls = Calls::run
         if (step % 4 != 2)
             core.noteOff (note);
         render (gateSamples, stepSamples);
+        ++step;
+    };
+    warmUp (playStep);
 
+    for (auto _ : state)
+    {
+        playStep();
         benchmark::DoNotOptimize (out.data());
         benchmark::ClobberMemory();
-        ++step;
     }
 
     state.SetItemsProcessed (state.iterations() * stepSamples);

@@ -247,6 +247,7 @@ void KelvanorCore::setParameter (int index, float value)
 
 void KelvanorCore::refreshSmoothingTargets()
 {
+    smoothingSettled = false;
     smoothingTargets[smoothedEnvModDepth] = envModDepth;
     smoothingTargets[smoothedEnvAccent] = raw[envAccentId];
     smoothingTargets[smoothedCutoff] = cutoffTarget;
@@ -632,15 +633,30 @@ inline void KelvanorCore::preparePart (std::size_t part, Preparation& preparatio
 
 inline KelvanorCore::Controls KelvanorCore::renderControls()
 {
-    // 1. Parameter smoothing, all eleven values alike
-    for (std::size_t j = 0; j < smoothedValues.size(); ++j)
-        smoothedValues[j] =
-            smoothedValues[j] - (smoothedValues[j] - smoothingTargets[j]) * smoothingCoefficient + eps;
+    // 1. Parameter smoothing, all eleven values alike. The values settle where a pass leaves each of them as
+    // it was; every further pass would too, until a target or the rate changes.
+    if (!smoothingSettled)
+    {
+        SmoothedValues next;
+        for (std::size_t j = 0; j < smoothedValues.size(); ++j)
+            next[j] = smoothedValues[j] - (smoothedValues[j] - smoothingTargets[j]) * smoothingCoefficient + eps;
+        smoothingSettled = next == smoothedValues; // never while one is NaN
+        smoothedValues = next;
+    }
 
-    // 2. Glide and cycle counter
+    // 2. Glide and cycle counter. A held note's period settles too; what is divided by it is kept.
     const double targetPeriod = smoothedValues[smoothedTuningRatio] * currentNotePeriod;
     glidingPeriod = glidingPeriod - (glidingPeriod - targetPeriod) * glideCoefficient;
-    cycleIncrement = 80.0 / glidingPeriod;
+    if (!(glidingPeriod == periodDivided.period)) // also NaN
+    {
+        periodDivided.period = glidingPeriod;
+        periodDivided.cycleIncrement = 80.0 / glidingPeriod;
+        periodDivided.inverse = 1.0 / glidingPeriod;
+        periodDivided.phaseStep = pi / glidingPeriod;
+        // The period is positive, so truncation is the floor.
+        periodDivided.harmonics = 2 * (int) (glidingPeriod / 2.0) + 1;
+    }
+    cycleIncrement = periodDivided.cycleIncrement;
     cycleCounter += cycleIncrement;
     if (cycleCounter >= 80.0)
         cycleCounter -= 80.0;
@@ -688,8 +704,7 @@ inline double KelvanorCore::renderImpulse()
     // Band-limited impulse trains: sin (N x) / (N sin x) peaks once per half turn of x, with N odd so
     // the harmonics stop below Nyquist.
 
-    // The period is positive, so truncation is the floor.
-    harmonics = 2 * (int) (glidingPeriod / 2.0) + 1;
+    harmonics = periodDivided.harmonics;
     const auto n = (double) harmonics;
     const double s = sine (phase1);
     return s == 0.0 ? 1.0 : sine (n * phase1) / (n * s);
@@ -702,7 +717,7 @@ inline double KelvanorCore::renderOscillator (double impulse1)
     const auto sine = [] (double x) { return KelvanorMath::sine<Arithmetic> (x); };
 
     const double period = glidingPeriod;
-    const double inversePeriod = 1.0 / period;
+    const double inversePeriod = periodDivided.inverse;
     const auto n = (double) harmonics;
     previousRamp = ramp;
 
@@ -737,7 +752,7 @@ inline double KelvanorCore::renderOscillator (double impulse1)
         oscillatorOutput = 0.99 * y * -0.108 * 0.8;
     }
 
-    const double step = pi / period;
+    const double step = periodDivided.phaseStep;
     phase1 += step;
     if (phase1 >= pi)
         phase1 -= pi;

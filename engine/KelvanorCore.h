@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 /** The instrument's one monophonic voice: a band-limited sawtooth or square oscillator with glide, an
@@ -352,7 +353,17 @@ private:
     alignas (32) SmoothedValues smoothedValues{};
     alignas (32) SmoothedValues smoothingTargets{}; // copies of the targets above
 
-    double glidingPeriod = 0.0;                      // samples
+    bool smoothingSettled = false; // no smoothed value moves any more; cleared with every new target
+
+    double glidingPeriod = 0.0; // samples
+    // What the render divides by the gliding period, for the period it was last computed for.
+    struct PeriodDivided
+    {
+        double period = std::numeric_limits<double>::quiet_NaN(); // none yet
+        double cycleIncrement = 0.0, inverse = 0.0, phaseStep = 0.0;
+        int harmonics = 1;
+    };
+    PeriodDivided periodDivided;
     double cycleCounter = 0.0, cycleIncrement = 0.0; // 0..80 per period
     int attackPhaseDone = 0;                         // 0 attack, 1 decay
     double envelopeLevel = 1.0;

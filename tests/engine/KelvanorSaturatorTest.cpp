@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -53,5 +54,31 @@ TEST (KelvanorSaturator, IsOddAndReachesItsLimits)
         EXPECT_EQ (KelvanorSaturator::saturate (-v), -1.0) << v;
     }
     EXPECT_TRUE (std::isfinite (KelvanorSaturator::saturate (std::numeric_limits<double>::quiet_NaN())));
+}
+// The ladder's path: a row rounded from an estimate up to a fiftieth of a step off, as the ladder's early
+// rounding lands, and the shorter polynomial from there, still within 3e-14 of the formula; its estimate
+// within 1e-4.
+TEST (KelvanorSaturator, LadderPathStaysCloseFromARowRoundedEarly)
+{
+    double worst = 0.0, worstEstimate = 0.0;
+    for (int s = -1200; s <= 1200; ++s)
+        for (const double offset : {-0.5, -0.31, 0.0, 0.27, 0.5})
+            for (const double early : {-0.02, 0.0, 0.02})
+            {
+                const double x = s + offset; // steps
+                const double rounded = x + early + KelvanorSaturator::rowShift;
+                const double h = x - (rounded - KelvanorSaturator::rowShift);
+                const auto result = KelvanorSaturator::saturateNear (x, rounded, h);
+                const double expected = formula (x * KelvanorSaturator::step);
+                worst = std::max (worst, std::abs (result.value - expected));
+                worstEstimate = std::max (worstEstimate, std::abs (result.estimate - expected));
+            }
+
+    EXPECT_LT (worst, 3e-14);
+    EXPECT_LT (worstEstimate, 1e-4);
+
+    // Beyond the table the ends hold.
+    EXPECT_EQ (KelvanorSaturator::saturateNear (5000.0, 5000.0 + KelvanorSaturator::rowShift, 0.0).value,
+               1.0);
 }
 } // namespace
