@@ -42,7 +42,7 @@ cases=$("$build/bench/kelvanor_bench" --benchmark_list_tests | grep -E "$filter"
 # ns per sample of one case in one binary: the benchmark's own counter (seconds per sample) from its CSV.
 measure() {
     "$1" --benchmark_filter="^$2\$" --benchmark_format=csv --benchmark_min_time=0.5 2>/dev/null |
-        awk -F, '/^name,/ { for (i = 1; i <= NF; ++i) if ($i == "ns_per_sample") c = i; next }
+        awk -F, '/^name,/ { for (i = 1; i <= NF; ++i) if ($i ~ /^"?ns_per_sample"?$/) c = i; next }
                  c && NF >= c { printf "%.3f\n", $c * 1e9 }'
 }
 
