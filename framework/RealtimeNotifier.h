@@ -10,9 +10,11 @@
     Why not juce::AsyncUpdater itself: posting to JUCE's Linux message queue takes a lock and allocates
     whenever the queue has emptied since the last post, which is every few milliseconds in a host. So a
     trigger from any thread but the message thread only sets an atomic flag; one timer per process, on
-    the message thread, finds the raised flags and delivers them. A trigger on the message thread itself
-    still posts a JUCE message, so a notice raised there is delivered with the next turn of the loop, in
-    order with the other messages.
+    the message thread, finds the raised flags and delivers them. That timer runs only while notices keep
+    coming: once a tick finds nothing it stops, and the next trigger off the message thread wakes the loop
+    through an eventfd (one non-blocking write, the first trigger after the stop only). A trigger on the
+    message thread itself still posts a JUCE message, so a notice raised there is delivered with the next
+    turn of the loop, in order with the other messages.
 
     Several triggers before the delivery give one handleAsyncUpdate call.
 
@@ -45,12 +47,15 @@ public:
     /** Message thread: delivers every raised notice of every notifier now, as the timer would. */
     static void deliverAllPending();
 
-    /** How often the message thread looks for notices raised on other threads. */
+    /** How often the message thread looks for notices raised on other threads while they keep coming. */
     static constexpr int pollIntervalMs = 20;
 
     /** True while the process-wide timer runs: from the first notifier made while a message manager
-        exists until the last notifier is gone. */
+        exists, or from a wake, until a tick finds nothing raised; never without a notifier. */
     static bool isPollingTimerRunning();
+
+    /** True while the timer is stopped and the next trigger off the message thread wakes the loop. */
+    static bool isSleeping();
 
 private:
     class MessagePoster;

@@ -72,16 +72,31 @@ TEST (RealtimeNotifier, TriggersFromAnyThreadCoalesceIntoOneDeliveryOnTheMessage
     }
 }
 
-TEST (RealtimeNotifier, TheTimerRunsOnlyWhileANotifierLives)
+TEST (RealtimeNotifier, TheTimerSleepsWhileNothingIsRaisedAndATriggerWakesTheLoop)
 {
     for (int round = 0; round < 2; ++round)
     {
         {
             CountingNotifier notifier;
             EXPECT_TRUE (RealtimeNotifier::isPollingTimerRunning()) << round;
+            ASSERT_TRUE (runMessageLoopUntil ([] { return RealtimeNotifier::isSleeping(); }))
+                << round << ": the first tick that finds nothing stops the timer";
+            EXPECT_FALSE (RealtimeNotifier::isPollingTimerRunning()) << round;
+
+            // Only the wake can deliver now: no timer runs.
+            for (int notice = 1; notice <= 3; ++notice)
+            {
+                triggerOnAnotherThread (notifier, 1);
+                EXPECT_FALSE (RealtimeNotifier::isSleeping()) << round << "/" << notice;
+                ASSERT_TRUE (runMessageLoopUntil ([&] { return notifier.deliveries.load() == notice; }))
+                    << round << "/" << notice;
+                ASSERT_TRUE (runMessageLoopUntil ([] { return RealtimeNotifier::isSleeping(); }))
+                    << round << "/" << notice;
+            }
         }
         EXPECT_FALSE (RealtimeNotifier::isPollingTimerRunning())
             << round << ": an idle plug-in keeps no timer";
+        EXPECT_FALSE (RealtimeNotifier::isSleeping()) << round;
     }
 }
 
