@@ -1,4 +1,5 @@
 #include "editor/AboutWindow.h"
+#include "TestNames.h"
 #include "TestSupport.h"
 #include "editor/OptionsWindow.h"
 #include "framework/BasePlugin.h"
@@ -144,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P (
     ::testing::Values (WrapCase{"/usr/lib/vst/Kelvanor.so", 400, 1, false},
                        WrapCase{"/home/someone/.vst/a-long-folder-name/another-one/Kelvanor.so", 150, 2,
                                 true},
-                       WrapCase{"/averyveryveryveryverylongfoldernamewithoutanybreak.so", 60, 2, false}));
+                       WrapCase{"/averyveryveryveryverylongfoldernamewithoutanybreak.so", 60, 2, false}),
+    [] (const auto& info) { return testName (juce::String (info.param.width) + " wide"); });
 
 TEST (OptionsWindow, TabsFillTheContentAreaAndTheEditorIsVeiled)
 {

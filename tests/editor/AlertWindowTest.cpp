@@ -1,4 +1,5 @@
 #include "editor/AlertWindow.h"
+#include "TestNames.h"
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
 
 #include <gtest/gtest.h>
@@ -90,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P (
         KeyCase{"yes/cancel, Escape", &Zeb::AlertWindow::createYesCancelBox, juce::KeyPress::escapeKey, false,
                 -1},
         KeyCase{"save question, Return", &Zeb::AlertWindow::createSaveQuestionBox, juce::KeyPress::returnKey,
-                false, -1}));
+                false, -1}),
+    NameFromWhat());
 
 struct ButtonCase
 {
@@ -124,12 +126,18 @@ TEST_P (AlertWindowButtons, AnswerTheirResultCodesInOrder)
 
 INSTANTIATE_TEST_SUITE_P (
     Table, AlertWindowButtons,
-    ::testing::Values (ButtonCase{&Zeb::AlertWindow::createMessageBox, {"OK"}, {3}},
-                       ButtonCase{&Zeb::AlertWindow::createYesNoBox, {"Yes", "No"}, {2, 1}},
-                       ButtonCase{&Zeb::AlertWindow::createYesCancelBox, {"Yes", "Cancel"}, {2, 0}},
-                       ButtonCase{&Zeb::AlertWindow::createSaveQuestionBox,
-                                  {"Save as", "Overwrite", "Discard"},
-                                  {5, 4, 6}}));
+    ::testing::Values (
+        ButtonCase{&Zeb::AlertWindow::createMessageBox, {"OK"}, {3}},
+        ButtonCase{&Zeb::AlertWindow::createYesNoBox, {"Yes", "No"}, {2, 1}},
+        ButtonCase{&Zeb::AlertWindow::createYesCancelBox, {"Yes", "Cancel"}, {2, 0}},
+        ButtonCase{&Zeb::AlertWindow::createSaveQuestionBox, {"Save as", "Overwrite", "Discard"}, {5, 4, 6}}),
+    [] (const auto& info)
+    {
+        juce::String name;
+        for (const auto* text : info.param.texts)
+            name << text << " ";
+        return testName (name);
+    });
 
 class AlertWindowBehaviour : public AlertWindowFixture, public ::testing::Test
 {

@@ -1,3 +1,4 @@
+#include "TestNames.h"
 #include "editor/OldStylePresetBrowserWindow.h"
 #include "editor/StatusBar.h"
 #include "engine/KelvanorTestHarness.h"
@@ -176,7 +177,8 @@ INSTANTIATE_TEST_SUITE_P (
                        DragCase{"before the first of a later group", 4, 1, 0, beforeRow, 1, 0},
                        DragCase{"after the last of a later group", 4, 2, 3, afterRow, 2, 4},
                        DragCase{"after a middle row of a later group", 4, 1, 6, afterRow, 1, 7},
-                       DragCase{"below the rows of a later group", 4, 2, -1, 0, 2, 4}));
+                       DragCase{"below the rows of a later group", 4, 2, -1, 0, 2, 4}),
+    NameFromWhat());
 
 TEST_F (PresetBrowserTest, GroupsReorderWithTheirPresetsAndGroupButtonsRemoveOnlyEmptyOnes)
 {

@@ -1,4 +1,5 @@
 #include "editor/StatusBar.h"
+#include "TestNames.h"
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
 
 #include <gtest/gtest.h>
@@ -80,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P (
                    {{Op::temporary, "short", 4, "short", 4, true}, {Op::show, "long", 4, "long", 4, false}}},
         StatusCase{"an empty bar with priority 0 takes priority 0",
                    {{Op::clear, "", -1, "", 0, false},
-                    {Op::show, "Loading skin...", 0, "Loading skin...", 0, false}}}));
+                    {Op::show, "Loading skin...", 0, "Loading skin...", 0, false}}}),
+    NameFromWhat());
 
 TEST (StatusBar, TakesFontAndHeightFromTheLookAndFeel)
 {

@@ -1,4 +1,5 @@
 #include "KelvanorTestHarness.h"
+#include "TestNames.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +71,14 @@ TEST_P (ProgramChangeDeparture, OutputLeavesTheUnchangedRenderExactlyAtTheEvents
 
 INSTANTIATE_TEST_SUITE_P (AtAnySampleOfABlock, ProgramChangeDeparture,
                           ::testing::Values (DepartureCase{1, 3000, 512}, DepartureCase{20, 1024, 512},
-                                             DepartureCase{13, 777, 64}, DepartureCase{39, 5001, 1000}));
+                                             DepartureCase{13, 777, 64}, DepartureCase{39, 5001, 1000}),
+                          [] (const auto& info)
+                          {
+                              const auto& c = info.param;
+                              return testName ("program " + juce::String (c.program) + " at " +
+                                               juce::String (c.sample) + " in blocks of " +
+                                               juce::String (c.blockSize));
+                          });
 
 TEST (KelvanorProgramChange, RendersOnParallelThreadsWithTheMessageLoopRunningAreBitIdentical)
 {

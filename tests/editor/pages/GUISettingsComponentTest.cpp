@@ -1,5 +1,6 @@
 #include "editor/pages/GUISettingsComponent.h"
 #include "PageTestFixture.h"
+#include "TestNames.h"
 #include "skin/source/SkinSource.h"
 
 namespace
@@ -90,12 +91,13 @@ TEST_P (SkinSetters, ChooseOnlyListedNames)
     EXPECT_EQ (log.lines.joinIntoString ("|"), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P (Table, SkinSetters,
-                          ::testing::Values (SetterCase{"narrow", true, "Narrow", "current Narrow"},
-                                             SetterCase{"Narrow", false, "Narrow", ""},
-                                             SetterCase{"Missing", true, "Wide", ""},
-                                             SetterCase{"Folder", true, "Wide", ""},
-                                             SetterCase{"", true, "Wide", ""}));
+INSTANTIATE_TEST_SUITE_P (
+    Table, SkinSetters,
+    ::testing::Values (SetterCase{"narrow", true, "Narrow", "current Narrow"},
+                       SetterCase{"Narrow", false, "Narrow", ""}, SetterCase{"Missing", true, "Wide", ""},
+                       SetterCase{"Folder", true, "Wide", ""}, SetterCase{"", true, "Wide", ""}),
+    [] (const auto& info)
+    { return testName (juce::String (info.param.name) + (info.param.notify ? " notifying" : " quietly")); });
 
 TEST_F (SkinsPage, ChoosersTellTheEditor)
 {
@@ -131,7 +133,9 @@ INSTANTIATE_TEST_SUITE_P (
     Table, SkinPreviewSize,
     ::testing::Values (PreviewCase{1920, 1080, 198, 134, "Screen resolution: 1920 x 1080"},
                        PreviewCase{1366, 768, 142, 102, "Screen resolution: 1366 x 768"},
-                       PreviewCase{0, 0, 6, 26, "Screen resolution: 0 x 0"}));
+                       PreviewCase{0, 0, 6, 26, "Screen resolution: 0 x 0"}),
+    [] (const auto& info)
+    { return testName (juce::String (info.param.width) + " by " + juce::String (info.param.height)); });
 
 TEST (SkinPreviewScreen, ComesFromTheFirstDisplayOrAFixedSize)
 {

@@ -1,5 +1,6 @@
 #include "editor/pages/HostParametersComponent.h"
 #include "PageTestFixture.h"
+#include "TestNames.h"
 #include "engine/Kelvanor.h"
 
 namespace
@@ -53,7 +54,10 @@ TEST_P (HostParametersColumns, HoldEverySlotColumnMajor)
 INSTANTIATE_TEST_SUITE_P (Table, HostParametersColumns,
                           ::testing::Values (ColumnsCase{10, 4}, // 10, 10, 10, 6
                                              ColumnsCase{20, 2}, ColumnsCase{36, 1}, ColumnsCase{7, 6},
-                                             ColumnsCase{0, 36})); // no rows counts as one
+                                             ColumnsCase{0, 36}), // no rows counts as one
+                          [] (const auto& info) {
+                              return testName (juce::String (info.param.rowsPerColumn) + " rows per column");
+                          });
 
 TEST_F (HostParametersPage, OffersTheAutomatableParametersAndAFreeSlot)
 {
@@ -142,7 +146,9 @@ TEST_P (HostParametersStoredMap, SurvivesBuildingThePage)
 
 INSTANTIATE_TEST_SUITE_P (Table, HostParametersStoredMap,
                           ::testing::Values (StoredMapCase{true, "default.pghpmap"},
-                                             StoredMapCase{false, "remembered.pghpmap"}));
+                                             StoredMapCase{false, "remembered.pghpmap"}),
+                          [] (const auto& info)
+                          { return std::string (info.param.isDefault ? "DefaultMap" : "RememberedMap"); });
 
 class HostParametersInTheProduct : public PageTest::PageFixture
 {

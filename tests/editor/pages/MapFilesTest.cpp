@@ -1,4 +1,5 @@
 #include "PageTestFixture.h"
+#include "TestNames.h"
 #include "editor/pages/HostParametersComponent.h"
 #include "editor/pages/MidiControlComponent.h"
 
@@ -73,10 +74,10 @@ TEST_P (SavedMapFile, HostParametersMap)
     EXPECT_EQ (product->getHostParameter (3), &product->automatable (1));
 }
 
-INSTANTIATE_TEST_SUITE_P (Table, SavedMapFile,
-                          ::testing::Values (SavedNameCase{"Bass", "Bass.pg"},
-                                             SavedNameCase{"Bass.PGCCMAP", "Bass.pg"},
-                                             SavedNameCase{"Bass.PGHPMAP", "Bass.pg"},
-                                             SavedNameCase{"Bass.txt", "Bass.pg"},
-                                             SavedNameCase{"Live.Set", "Live.pg"}));
+INSTANTIATE_TEST_SUITE_P (
+    Table, SavedMapFile,
+    ::testing::Values (SavedNameCase{"Bass", "Bass.pg"}, SavedNameCase{"Bass.PGCCMAP", "Bass.pg"},
+                       SavedNameCase{"Bass.PGHPMAP", "Bass.pg"}, SavedNameCase{"Bass.txt", "Bass.pg"},
+                       SavedNameCase{"Live.Set", "Live.pg"}),
+    [] (const auto& info) { return testName (juce::String (info.param.typed).replace (".", " dot ")); });
 } // namespace

@@ -1,5 +1,6 @@
 #include "editor/pages/MidiControlComponent.h"
 #include "PageTestFixture.h"
+#include "TestNames.h"
 
 using Geometry = MidiControlComponent::Geometry;
 
@@ -41,7 +42,8 @@ INSTANTIATE_TEST_SUITE_P (
         GeometryCase{"every controller", 600, 237, 128, 10, 13, 200},
         GeometryCase{"a list too low for one row counts one row per column", 600, 20, 5, 1, 5, 200},
         GeometryCase{"a list of no height", 600, 0, 2, 1, 3, 200},
-        GeometryCase{"a list of negative height", 600, -50, 7, 1, 7, 200}));
+        GeometryCase{"a list of negative height", 600, -50, 7, 1, 7, 200}),
+    NameFromWhat());
 
 struct HitCase
 {
@@ -69,7 +71,14 @@ INSTANTIATE_TEST_SUITE_P (Table, MidiListHits,
                                              HitCase{{210, 40}, 0, 11},    // second column
                                              HitCase{{10, 40}, -400, 21},  // scrolled by two columns
                                              HitCase{{590, 40}, -400, 41}, // the last column
-                                             HitCase{{10, 400}, 0, -1}));  // under the table
+                                             HitCase{{10, 400}, 0, -1}),   // under the table
+                          [] (const auto& info)
+                          {
+                              const auto& c = info.param;
+                              return testName ("x " + juce::String (c.point.x) + " y " +
+                                               juce::String (c.point.y) + " scrolled " +
+                                               juce::String (c.scrollOffset));
+                          });
 
 //==============================================================================
 class MidiControlPage : public PageTest::PageFixture
@@ -205,5 +214,10 @@ TEST_P (MidiDefaultMap, ShowsTheChoiceAndLeavesItAsItWas)
 INSTANTIATE_TEST_SUITE_P (Table, MidiDefaultMap,
                           ::testing::Values (DefaultMapCase{false, "", false},
                                              DefaultMapCase{true, "a.pgccmap", true},
-                                             DefaultMapCase{false, "kept.pgccmap", false}));
+                                             DefaultMapCase{false, "kept.pgccmap", false}),
+                          [] (const auto& info)
+                          {
+                              return testName ((info.param.inUse ? "in use " : "unused ") +
+                                               juce::String (info.param.file).replace (".", " dot "));
+                          });
 } // namespace

@@ -1,4 +1,5 @@
 #include "PageTestFixture.h"
+#include "TestNames.h"
 #include "editor/pages/GUISettingsComponent.h"
 #include "editor/pages/HostParametersComponent.h"
 #include "editor/pages/MidiControlComponent.h"
@@ -48,5 +49,9 @@ TEST_P (PagesPaint, AtAnySizeWithAFullMap)
 INSTANTIATE_TEST_SUITE_P (Sizes, PagesPaint,
                           ::testing::Values (juce::Rectangle<int> (0, 0, 760, 520),
                                              juce::Rectangle<int> (0, 0, 120, 40),
-                                             juce::Rectangle<int> (0, 0, 0, 0)));
+                                             juce::Rectangle<int> (0, 0, 0, 0)),
+                          [] (const auto& info) {
+                              return testName (juce::String (info.param.getWidth()) + " by " +
+                                               juce::String (info.param.getHeight()));
+                          });
 } // namespace

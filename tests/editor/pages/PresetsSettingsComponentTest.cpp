@@ -1,5 +1,6 @@
 #include "editor/pages/PresetsSettingsComponent.h"
 #include "PageTestFixture.h"
+#include "TestNames.h"
 #include "skin/displays/TextInput.h"
 
 namespace
@@ -79,10 +80,12 @@ TEST_P (AuthorUpdateProgress, IsAPercentageOfTheFiles)
     EXPECT_EQ (Window::progressPercent (GetParam().count, GetParam().total), GetParam().percent);
 }
 
-INSTANTIATE_TEST_SUITE_P (Table, AuthorUpdateProgress,
-                          ::testing::Values (ProgressCase{1, 4, 25}, ProgressCase{3, 4, 75},
-                                             ProgressCase{1, 3, 33}, ProgressCase{0, 0, 100},
-                                             ProgressCase{5, 4, 100}));
+INSTANTIATE_TEST_SUITE_P (
+    Table, AuthorUpdateProgress,
+    ::testing::Values (ProgressCase{1, 4, 25}, ProgressCase{3, 4, 75}, ProgressCase{1, 3, 33},
+                       ProgressCase{0, 0, 100}, ProgressCase{5, 4, 100}),
+    [] (const auto& info)
+    { return testName (juce::String (info.param.count) + " of " + juce::String (info.param.total)); });
 
 TEST_F (PresetsPage, UpdateRewritesEveryAuthorAndReportsCompletion)
 {
@@ -166,5 +169,11 @@ TEST_P (AuthorUpdateStopped, LosesNoFile)
 
 INSTANTIATE_TEST_SUITE_P (Table, AuthorUpdateStopped,
                           ::testing::Values (Stop::cancel, Stop::closeWindow, Stop::destroyPage,
-                                             Stop::destroyProcessor));
+                                             Stop::destroyProcessor),
+                          [] (const auto& info)
+                          {
+                              return juce::StringArray ("Cancel", "CloseWindow", "DestroyPage",
+                                                        "DestroyProcessor")[(int) info.param]
+                                  .toStdString();
+                          });
 } // namespace

@@ -1,5 +1,6 @@
 #include "editor/pages/ProcessingSettingsComponent.h"
 #include "PageTestFixture.h"
+#include "TestNames.h"
 
 namespace
 {
@@ -62,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P (Table, QualityBinding,
                           ::testing::Values (BindCase{"all four", {500, 501, 502, 503}, true},
                                              BindCase{"in another order", {503, 502, 501, 500}, true},
                                              BindCase{"one missing", {500, 501, 502, -1}, false},
-                                             BindCase{"one is no enumeration", {500, 504, 502, 503}, false}));
+                                             BindCase{"one is no enumeration", {500, 504, 502, 503}, false}),
+                          NameFromWhat());
 
 TEST_F (QualityPage, AChoiceChangesOnlyItsParameter)
 {

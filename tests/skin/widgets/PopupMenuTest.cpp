@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P (
     [] (const auto& info)
     {
         const auto& c = info.param;
-        return testName (juce::String (c.items) + " rows at " + juce::String (c.x) + " " +
+        return testName (juce::String (c.items) + " rows x " + juce::String (c.x) + " y " +
                          juce::String (c.y) + " scrolled " + juce::String (c.scroll));
     });
 
