@@ -639,7 +639,8 @@ inline KelvanorCore::Controls KelvanorCore::renderControls()
     {
         SmoothedValues next;
         for (std::size_t j = 0; j < smoothedValues.size(); ++j)
-            next[j] = smoothedValues[j] - (smoothedValues[j] - smoothingTargets[j]) * smoothingCoefficient + eps;
+            next[j] =
+                smoothedValues[j] - (smoothedValues[j] - smoothingTargets[j]) * smoothingCoefficient + eps;
         smoothingSettled = next == smoothedValues; // never while one is NaN
         smoothedValues = next;
     }
