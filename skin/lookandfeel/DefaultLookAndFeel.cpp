@@ -1,5 +1,7 @@
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
 
+#include "framework/XmlHelpers.h"
+
 #include "skin/lookandfeel/EmbeddedFonts.h"
 #include "skin/lookandfeel/SkinArtwork.h"
 #include "skin/widgets/TextButtonEx.h"
@@ -229,7 +231,7 @@ std::unique_ptr<juce::Drawable> DefaultLookAndFeel::createDrawableFromSVG (const
     if (data == nullptr || size == 0)
         return {};
 
-    const auto xml = juce::parseXML (juce::String::fromUTF8 (data, (int) size));
+    const auto xml = XmlHelpers::parse (data, size);
     if (xml == nullptr || !xml->getTagName().equalsIgnoreCase ("svg"))
         return {};
     return juce::Drawable::createFromSVG (*xml);

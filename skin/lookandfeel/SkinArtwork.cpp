@@ -1,5 +1,9 @@
 #include "skin/lookandfeel/SkinArtwork.h"
 
+#include "framework/XmlHelpers.h"
+
+#include <cstring>
+
 namespace
 {
 // Every symbol lives in a 32 x 32 box with a 4-pixel quiet margin, drawn in black strokes of 3 pixels or
@@ -127,7 +131,7 @@ std::unique_ptr<juce::Drawable> parseSvg (const char* text)
 {
     if (text == nullptr)
         return {};
-    const auto xml = juce::parseXML (juce::String::fromUTF8 (text));
+    const auto xml = XmlHelpers::parse (text, std::strlen (text));
     if (xml == nullptr)
         return {};
     return juce::Drawable::createFromSVG (*xml);
