@@ -1,10 +1,12 @@
 #include "skin/source/SkinSource.h"
 
 #include "framework/BasePlugin.h"
+#include "framework/BoundedFileReader.h"
 #include "framework/ResourceLoader.h"
 #include "framework/XmlHelpers.h"
 #include "skin/panel/GFXPanel.h"
 #include "skin/source/ImageHeader.h"
+#include "vst/StrictUtf8.h"
 
 #include <juce_cryptography/juce_cryptography.h>
 
@@ -105,11 +107,10 @@ SkinSource::~SkinSource()
 
 void SkinSource::closeSkinFile()
 {
-    // The inner archive reads the entry's bytes, which came from the outer archive: close in that order.
+    // The inner archive reads the entry's bytes: it goes first.
     innerArchive.reset();
     skinEntryBytes.reset();
     skinDigest.clear();
-    outerArchive.reset();
 }
 
 //==============================================================================
@@ -132,7 +133,11 @@ juce::String SkinSource::readDescription()
     if (innerArchive == nullptr ||
         !readEntry (*innerArchive, skinDescriptionName, maxDescriptionBytes, bytes))
         return {};
-    return juce::String::createStringFromData (bytes.getData(), (int) bytes.getSize());
+
+    // Ill-formed UTF-8 reads as no description: JUCE's own conversion writes past its buffer on it.
+    juce::String text;
+    StrictUtf8::toString (bytes.getData(), bytes.getSize(), text);
+    return text;
 }
 
 std::unique_ptr<GFXPanel> SkinSource::buildFromText (const juce::String& text)
@@ -177,23 +182,25 @@ void SkinSource::openSkinFile()
     if (skinName.isEmpty())
         return;
 
-    const auto file = getSkinFile();
-    if (!file.existsAsFile())
+    // Read whole through the bounded reader rather than opened as a file: a FIFO in its place would
+    // block the editor for good and a device would be read without end.
+    juce::MemoryBlock archiveBytes;
+    if (!BoundedFileReader::readBytes (getSkinFile(), archiveBytes, (size_t) maxSkinFileBytes))
         return;
 
-    outerArchive = std::make_unique<juce::ZipFile> (file);
-
+    juce::ZipFile outerArchive (new juce::MemoryInputStream (archiveBytes, false), true);
     juce::MemoryBlock digestBytes;
-    if (!readEntry (*outerArchive, skinName + ".md5", 1024, digestBytes))
+    if (!readEntry (outerArchive, skinName + ".md5", 1024, digestBytes))
         return;
 
-    if (!readEntry (*outerArchive, skinName + ".skin", maxSkinEntryBytes, skinEntryBytes))
+    if (!readEntry (outerArchive, skinName + ".skin", maxSkinEntryBytes, skinEntryBytes))
         return;
 
-    const auto expected =
-        juce::String::createStringFromData (digestBytes.getData(), (int) digestBytes.getSize());
+    // Through the strict reader: JUCE's own conversion writes past its buffer on ill-formed UTF-8.
+    juce::String expected;
     const auto actual = digestOf (skinEntryBytes);
-    if (!expected.equalsIgnoreCase (actual))
+    if (!StrictUtf8::toString (digestBytes.getData(), digestBytes.getSize(), expected) ||
+        !expected.equalsIgnoreCase (actual))
     {
         skinEntryBytes.reset();
         return;

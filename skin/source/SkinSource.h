@@ -26,7 +26,7 @@ class Parameter;
     name: thirty instances of the plug-in hold one copy of each film strip. Never draw into them.
 
     Lives on the stack of the editor for one skin application, one validity test or one preview; the panel
-    it returns outlives it. Once opened, the archives stay open for the source's whole life. Message
+    it returns outlives it. Once opened, the inner archive stays open for the source's whole life. Message
     thread only. */
 class SkinSource
 {
@@ -37,8 +37,10 @@ public:
     static constexpr const char* skinDescriptionName = "skin.xml";
     static constexpr const char* rootTag = "PluginEditor";
 
-    /** Limits on what a user skin makes us read into memory, in bytes and pixels. */
+    /** Limits on what a user skin makes us read into memory, in bytes and pixels. The archive file may
+        hold the largest entry stored uncompressed, with room for the archive's own records. */
     static constexpr juce::int64 maxSkinEntryBytes = 64 * 1024 * 1024;
+    static constexpr juce::int64 maxSkinFileBytes = maxSkinEntryBytes + 1024 * 1024;
     static constexpr juce::int64 maxDescriptionBytes = 4 * 1024 * 1024;
     static constexpr juce::int64 maxImageBytes = 32 * 1024 * 1024;
     static constexpr int maxImageSide = 16384;
@@ -69,8 +71,9 @@ public:
         "Panel" child named "MainPanel" (ignoring case), built as the panel "MainEditorPanel"; else null. */
     std::unique_ptr<GFXPanel> createMainPanel (const juce::XmlElement& root);
 
-    /** Opens the user skin and, when its checksum matches, its inner archive; reopening first closes what
-        was open (inner archive before the bytes it reads). Reports nothing: see isSkinFileOpen. */
+    /** Reads the user skin's file whole (a regular file of at most maxSkinFileBytes: a FIFO, a device or
+        a folder of that name is unreadable) and, when its checksum matches, opens its inner archive;
+        reopening first closes what was open. Reports nothing: see isSkinFileOpen. */
     void openSkinFile();
     bool isSkinFileOpen() const noexcept { return innerArchive != nullptr; }
 
@@ -132,8 +135,7 @@ private:
     juce::MidiKeyboardState* keyboardState = nullptr;
 
     // Declared in reverse order of destruction: the inner archive reads skinEntryBytes through its
-    // stream, so it goes first, then the bytes, then the outer archive they came from.
-    std::unique_ptr<juce::ZipFile> outerArchive;
+    // stream, so it goes first.
     juce::MemoryBlock skinEntryBytes;
     juce::String skinDigest; // of skinEntryBytes; part of the image cache keys
     std::unique_ptr<juce::ZipFile> innerArchive;
