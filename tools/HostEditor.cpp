@@ -269,11 +269,35 @@ void HostEditorSession::close()
     opened = false;
 }
 
+void HostEditorSession::setRendersAudio (bool shouldRender)
+{
+    rendersAudio = shouldRender;
+    renderStartSeconds = juce::Time::getMillisecondCounterHiRes() / 1000.0;
+    samplesRendered = 0;
+}
+
+void HostEditorSession::renderDueAudio()
+{
+    if (!rendersAudio || !plugin.isResumed())
+        return;
+    const double elapsed = juce::Time::getMillisecondCounterHiRes() / 1000.0 - renderStartSeconds;
+    const auto due = (juce::int64) (elapsed * plugin.getSampleRate());
+    const int block = juce::jmax (1, plugin.getBlockSize());
+    // Never more than a second at once: a stalled host catches up by skipping, not by a burst.
+    samplesRendered = juce::jmax (samplesRendered, due - (juce::int64) plugin.getSampleRate());
+    while (samplesRendered + block <= due)
+    {
+        plugin.process (block);
+        samplesRendered += block;
+    }
+}
+
 void HostEditorSession::idle (double seconds)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double> (seconds);
     do
     {
+        renderDueAudio();
         plugin.dispatch (effEditIdle);
         std::this_thread::sleep_for (std::chrono::milliseconds (10));
     } while (std::chrono::steady_clock::now() < end);

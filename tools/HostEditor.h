@@ -94,15 +94,25 @@ public:
     void close();
     bool isOpen() const noexcept { return opened; }
 
-    /** effEditIdle about every 10 ms for that long. */
+    /** effEditIdle about every 10 ms for that long; while audio is on, the blocks that fall due in that
+        time are rendered between the idle calls, as a host's audio thread would. */
     void idle (double seconds);
+
+    /** Renders audio in real time during idle(), in blocks of the plug-in's block size, with whatever
+        transport the plug-in's Transport gives (the plug-in must be resumed). Output is dropped. */
+    void setRendersAudio (bool shouldRender);
 
     /** Idles until the editor has drawn into the window (its centre no longer shows the window's own
         background) and answers the milliseconds that took; -1 when it did not within the time-out. */
     double waitForFirstPaint (double timeoutSeconds);
 
 private:
+    void renderDueAudio();
+
     HostedPlugin& plugin;
     HostEditorWindow& window;
     bool opened = false;
+    bool rendersAudio = false;
+    double renderStartSeconds = 0.0; // Time::getMillisecondCounterHiRes / 1000 when rendering began
+    juce::int64 samplesRendered = 0;
 };

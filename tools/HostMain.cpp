@@ -65,11 +65,15 @@ Editor (needs an X display in DISPLAY; runs after program, chunk and parameters 
 rendering unless an output option is given)
   --editor                open the editor in an X window of the host's own: print its size
                           (effEditGetRect), the milliseconds to its first painted frame, then idle
-  --idle SECONDS          how long the editor stays open, effEditIdle every 10 ms (0.5)
+  --idle SECONDS          how long the editor stays open, effEditIdle every 10 ms (0.5); also the
+                          wait before each --screenshot
+  --editor-play           render audio in real time while the editor is open, with the transport
+                          playing at --tempo, so that a sequencer in the plug-in runs (output dropped)
   --editor-cycles N       then close and reopen it N times, checking its size each time
   --click X,Y             a left click at X,Y of the editor through XTest (repeatable, in order)
   --drag X1,Y1:X2,Y2      press at X1,Y1, move to X2,Y2, release (repeatable, in order with --click)
-  --screenshot FILE.png   save what the window shows, after the clicks and the idle time
+  --screenshot FILE.png   save what the window shows after the --idle time (repeatable, in order with
+                          --click and --drag: each is taken after the pointer actions before it)
   --close-with-editor-open
                           close the plug-in while its editor is open, as a host that quits may
   The parameters the editor changed (index, name, old and new value) and the automation the plug-in
@@ -101,11 +105,19 @@ enum ExitCode
     exitEditor = 4
 };
 
-/** One pointer action of the editor mode: a click (from == to) or a drag. */
-struct PointerAction
+/** One step of the editor mode, in command-line order. */
+struct EditorAction
 {
-    juce::Point<int> from, to;
-    bool isDrag = false;
+    enum class Kind
+    {
+        click,
+        drag,
+        screenshot
+    };
+
+    Kind kind;
+    juce::Point<int> from, to; // pointer actions
+    juce::File file;           // screenshots
 };
 
 struct ParameterSetting
@@ -149,8 +161,8 @@ struct Options
     bool editor = false;
     double editorIdle = 0.5;
     int editorCycles = 0;
-    std::vector<PointerAction> pointerActions;
-    std::optional<juce::File> screenshot;
+    bool editorPlay = false;
+    std::vector<EditorAction> editorActions;
     bool closeWithEditorOpen = false;
 
     bool wantsOutput() const { return audioOut || midiOut || saveChunk || automationOut; }
@@ -228,6 +240,8 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
             options.editor = true;
         else if (arg == "--close-with-editor-open")
             options.closeWithEditorOpen = true;
+        else if (arg == "--editor-play")
+            options.editorPlay = true;
         else
         {
             static const juce::StringArray valueOptions{
@@ -372,7 +386,7 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
                 const auto point = parsePoint (value);
                 if (!point)
                     return bad;
-                options.pointerActions.push_back (PointerAction{*point, *point, false});
+                options.editorActions.push_back ({EditorAction::Kind::click, *point, *point, {}});
             }
             else if (arg == "--drag")
             {
@@ -380,10 +394,11 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
                 const auto to = parsePoint (value.fromFirstOccurrenceOf (":", false, false));
                 if (!value.containsChar (':') || !from || !to)
                     return bad;
-                options.pointerActions.push_back (PointerAction{*from, *to, true});
+                options.editorActions.push_back ({EditorAction::Kind::drag, *from, *to, {}});
             }
             else if (arg == "--screenshot")
-                options.screenshot = fileArgument (value);
+                options.editorActions.push_back (
+                    {EditorAction::Kind::screenshot, {}, {}, fileArgument (value)});
             else if (arg == "--param-at")
             {
                 const auto seconds = parseNumber<double> (value.upToFirstOccurrenceOf (":", false, false));
@@ -399,8 +414,8 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
 
     if (pluginPath.isEmpty())
         return "no plug-in given";
-    if (!options.editor && (options.editorCycles > 0 || !options.pointerActions.empty() ||
-                            options.screenshot || options.closeWithEditorOpen))
+    if (!options.editor && (options.editorCycles > 0 || !options.editorActions.empty() ||
+                            options.editorPlay || options.closeWithEditorOpen))
         return "the editor options need --editor";
     options.plugin = fileArgument (pluginPath);
     return {};
@@ -533,6 +548,17 @@ int fail (const juce::String& message, int code)
     return code;
 }
 
+juce::Result writeScreenshot (const HostEditorWindow& window, const juce::File& file)
+{
+    const auto image = window.capture();
+    file.deleteFile();
+    juce::FileOutputStream out (file);
+    juce::PNGImageFormat png;
+    if (!image.isValid() || !out.openedOk() || !png.writeImageToStream (image, out))
+        return juce::Result::fail ("cannot write " + file.getFullPathName());
+    return juce::Result::ok();
+}
+
 /** The editor mode. Leaves the editor open when the plug-in is to be closed with it open. */
 int runEditor (const Options& options, HostedPlugin& plugin, std::unique_ptr<HostEditorSession>& session,
                std::unique_ptr<HostEditorWindow>& window)
@@ -549,6 +575,18 @@ int runEditor (const Options& options, HostedPlugin& plugin, std::unique_ptr<Hos
         return fail (window->getError(), exitEditor);
     session = std::make_unique<HostEditorSession> (plugin, *window);
 
+    if (options.editorPlay)
+    {
+        Transport& transport = plugin.getTransport();
+        transport.setTempo (options.tempo);
+        transport.setTimeSignature (options.timeSigNumerator, options.timeSigDenominator);
+        transport.setStartPosition (options.startPosition);
+        transport.setPlayingAtStart (true);
+        plugin.resetRenderPosition();
+        plugin.resume();
+        session->setRendersAudio (true);
+    }
+
     const auto rect = session->getEditorRect();
     std::cout << "Editor size:     " << rect.getWidth() << " x " << rect.getHeight() << "\n";
     if (rect.isEmpty())
@@ -561,23 +599,32 @@ int runEditor (const Options& options, HostedPlugin& plugin, std::unique_ptr<Hos
         return fail ("the editor painted nothing within 10 seconds", exitEditor);
     std::cout << "First paint:     " << juce::String (firstPaint, 1) << " ms\n";
 
-    for (const auto& action : options.pointerActions)
+    bool idledSinceLastAction = false;
+    for (const auto& action : options.editorActions)
     {
-        const bool sent = action.isDrag ? window->drag (action.from, action.to) : window->click (action.from);
+        if (action.kind == EditorAction::Kind::screenshot)
+        {
+            session->idle (options.editorIdle);
+            idledSinceLastAction = true;
+            if (const auto result = writeScreenshot (*window, action.file); result.failed())
+                return fail (result.getErrorMessage(), exitFile);
+            continue;
+        }
+
+        const bool sent = action.kind == EditorAction::Kind::drag ? window->drag (action.from, action.to)
+                                                                  : window->click (action.from);
         if (!sent)
             return fail ("the X server has no XTest extension: no pointer events can be sent", exitEditor);
         session->idle (0.1);
+        idledSinceLastAction = false;
     }
-    session->idle (options.editorIdle);
+    if (!idledSinceLastAction)
+        session->idle (options.editorIdle);
 
-    if (options.screenshot)
+    if (options.editorPlay)
     {
-        const auto image = window->capture();
-        options.screenshot->deleteFile();
-        juce::FileOutputStream out (*options.screenshot);
-        juce::PNGImageFormat png;
-        if (!image.isValid() || !out.openedOk() || !png.writeImageToStream (image, out))
-            return fail ("cannot write " + options.screenshot->getFullPathName(), exitFile);
+        session->setRendersAudio (false);
+        plugin.suspend();
     }
 
     for (int cycle = 0; cycle < options.editorCycles; ++cycle)
@@ -621,7 +668,7 @@ int run (const Options& options)
             return fail (result.getErrorMessage(), exitFile);
 
     juce::MemoryBlock chunkToLoad;
-    if (options.loadChunk && !options.loadChunk->loadFileAsData (chunkToLoad))
+    if (options.loadChunk && !HostedPlugin::readChunkFile (*options.loadChunk, chunkToLoad))
         return fail ("cannot read " + options.loadChunk->getFullPathName(), exitFile);
 
     HostedPlugin plugin;

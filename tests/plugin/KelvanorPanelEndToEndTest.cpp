@@ -195,6 +195,25 @@ TEST_F (PanelEndToEnd, AClickOnAKnobLeavesTheKeyboardWithTheHost)
     EXPECT_TRUE (window->holdsKeyboardFocus()) << "a control that takes no text keeps no keys from the host";
 }
 
+TEST_F (PanelEndToEnd, TheStepLightsRunWhileTheHostPlaysWithTheEditorOpen)
+{
+    const auto firstStep = skinControlNamed ("PattStepNum01Led");
+    const auto lastStep = skinControlNamed ("PattStepNum16Led");
+    ASSERT_FALSE (firstStep.isEmpty() || lastStep.isEmpty());
+    const auto stepRow = firstStep.getUnion (lastStep);
+
+    plugin->getTransport().setPlayingAtStart (true);
+    plugin->getTransport().rewind();
+    session->setRendersAudio (true);
+    session->idle (0.4);
+    const auto earlier = captureOf (stepRow);
+    session->idle (0.3); // more than two steps at 120 bpm
+    const auto later = captureOf (stepRow);
+    session->setRendersAudio (false);
+
+    EXPECT_GT (differingPixels (earlier, later), 0) << "the lit step moved on";
+}
+
 TEST_F (PanelEndToEnd, AParameterSetByTheHostMovesItsKnob)
 {
     const auto knob = skinControlNamed ("CutoffKnob");
@@ -289,8 +308,9 @@ protected:
         session->idle (0.3);
     }
 
-    /** A point of the panel with no control under it, left of the name display. */
-    juce::Point<int> emptyPanelPoint() const { return nameDisplay.getCentre().translated (0, 50); }
+    /** A point of the sequencer section with nothing printed on it: right of the shift keys, left of the
+        octave keys. */
+    static juce::Point<int> emptyPanelPoint() { return {650, 585}; }
 };
 
 TEST_P (PatternNameEditEnds, TheTypedNameReachesThePatternOnlyWhenTheEditCommits)
