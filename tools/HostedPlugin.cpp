@@ -1,5 +1,7 @@
 #include "tools/HostedPlugin.h"
 
+#include "tools/HostFileReader.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -351,6 +353,11 @@ bool HostedPlugin::setChunk (const juce::MemoryBlock& chunk)
     // The plug-in gets a pointer to non-const data and some write to it.
     juce::MemoryBlock copy (chunk);
     return dispatch (effSetChunk, 0, (VstIntPtr) copy.getSize(), copy.getData()) != 0;
+}
+
+bool HostedPlugin::readChunkFile (const juce::File& file, juce::MemoryBlock& chunk)
+{
+    return HostFileReader::readBytes (file, chunk, maxChunkFileBytes);
 }
 
 //==============================================================================

@@ -126,6 +126,13 @@ public:
         ignore it, and a plug-in may answer 0 for a chunk it restored whole. */
     bool setChunk (const juce::MemoryBlock& chunk);
 
+    /** The largest chunk file read, in bytes. */
+    static constexpr size_t maxChunkFileBytes = 64 * 1024 * 1024;
+
+    /** Reads a chunk saved to a file: a regular file of at most maxChunkFileBytes (see HostFileReader);
+        false, with chunk empty, otherwise. */
+    static bool readChunkFile (const juce::File& file, juce::MemoryBlock& chunk);
+
     //==============================================================================
     /** Queues an event for the next process() call at a sample offset into that block. Offsets outside
         the block are clamped into it. */

@@ -1,5 +1,7 @@
 #include "tools/NoteListReader.h"
 
+#include "tools/HostFileReader.h"
+
 #include "tools/ExactNumber.h"
 
 namespace
@@ -149,10 +151,16 @@ juce::Result NoteListReader::parse (const juce::String& text, double tempo,
 
 juce::Result NoteListReader::read (const juce::File& file, double tempo, juce::MidiMessageSequence& sequence)
 {
-    if (!file.existsAsFile())
+    if (!file.exists())
         return juce::Result::fail ("no such file: " + file.getFullPathName());
 
-    const juce::Result result = parse (file.loadFileAsString(), tempo, sequence);
+    juce::String text;
+    if (!HostFileReader::readText (file, text, maxBytes))
+        return juce::Result::fail ("cannot read " + file.getFullPathName() +
+                                   ": not a regular file of at most " +
+                                   juce::String (maxBytes / (1024 * 1024)) + " MB of UTF-8 text");
+
+    const juce::Result result = parse (text, tempo, sequence);
     return result.wasOk() ? result
                           : juce::Result::fail (file.getFileName() + ", " + result.getErrorMessage());
 }

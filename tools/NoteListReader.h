@@ -23,6 +23,10 @@ public:
         result names the first bad line and sequence is left as it was. */
     static juce::Result parse (const juce::String& text, double tempo, juce::MidiMessageSequence& sequence);
 
+    /** The largest note list read, in bytes. */
+    static constexpr size_t maxBytes = 4 * 1024 * 1024;
+
+    /** Parses the file: a regular file of at most maxBytes of UTF-8 text (see HostFileReader). */
     static juce::Result read (const juce::File& file, double tempo, juce::MidiMessageSequence& sequence);
 
     /** A note name (C4 = 60) or number; -1 when the text is neither or lies outside 0..127. */

@@ -1,11 +1,16 @@
 #include "tools/StandardMidiFile.h"
 
+#include "tools/HostFileReader.h"
+
 juce::Result StandardMidiFile::read (const juce::File& file, juce::MidiMessageSequence& sequence)
 {
-    juce::FileInputStream stream (file);
-    if (!stream.openedOk())
-        return juce::Result::fail ("cannot open " + file.getFullPathName());
+    juce::MemoryBlock bytes;
+    if (!HostFileReader::readBytes (file, bytes, maxBytes))
+        return juce::Result::fail ("cannot read " + file.getFullPathName() +
+                                   ": not a regular file of at most " +
+                                   juce::String (maxBytes / (1024 * 1024)) + " MB");
 
+    juce::MemoryInputStream stream (bytes, false);
     juce::MidiFile midiFile;
     if (!midiFile.readFrom (stream))
         return juce::Result::fail (file.getFullPathName() + " is not a standard MIDI file");

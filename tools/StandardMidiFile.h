@@ -9,5 +9,9 @@ class StandardMidiFile
 public:
     /** Adds every channel message and system-exclusive message of every track to sequence, timed in
         seconds by the file's own tempo map. Meta events (tempo, text, end of track) are left out. */
+    /** The largest file read, in bytes. */
+    static constexpr size_t maxBytes = 16 * 1024 * 1024;
+
+    /** Reads a regular file of at most maxBytes (see HostFileReader). */
     static juce::Result read (const juce::File& file, juce::MidiMessageSequence& sequence);
 };
