@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <numbers>
+#include <type_traits>
 #include <utility>
 
 namespace
@@ -212,6 +213,7 @@ void KelvanorCore::recomputeRateScaledValues()
     sweepSlowRate = 0.0002 * k;
     clipperRateA = 0.006 * k;
     clipperRateB = 0.1 * k;
+    pulseShape.period = std::numeric_limits<double>::quiet_NaN(); // its width depends on k
 }
 
 //==============================================================================
@@ -374,9 +376,9 @@ void KelvanorCore::renderSamples (double* out, int numSamples)
         return;
 
     if (fusedArithmeticChosen.load (std::memory_order_relaxed))
-        renderRunFused (out, numSamples);
+        renderRunForSwitches<KelvanorFusedArithmetic> (out, numSamples);
     else
-        renderRunPlain (out, numSamples);
+        renderRunForSwitches<KelvanorPlainArithmetic> (out, numSamples);
 }
 
 // The render is compiled twice: for processors with FMA, whose multiply-adds in the oscillator, the filter
@@ -387,14 +389,17 @@ void KelvanorCore::renderSamples (double* out, int numSamples)
 // Flattened: every call in them is inlined, so that the multiply-adds of the helpers, the lambdas and the
 // saturator are compiled for the build's processors too (an out-of-line copy would be compiled for all
 // processors, and its std::fma would be a slow library call).
-__attribute__ ((target ("avx2,fma"), flatten)) void KelvanorCore::renderRunFused (double* out, int numSamples)
+template <bool square, KelvanorCore::Route route>
+__attribute__ ((target ("avx2,fma"), flatten, noinline)) void KelvanorCore::renderRunFused (double* out,
+                                                                                            int numSamples)
 {
-    renderRun<KelvanorFusedArithmetic> (out, numSamples);
+    renderRun<KelvanorFusedArithmetic, square, route> (out, numSamples);
 }
 
-__attribute__ ((flatten)) void KelvanorCore::renderRunPlain (double* out, int numSamples)
+template <bool square, KelvanorCore::Route route>
+__attribute__ ((flatten, noinline)) void KelvanorCore::renderRunPlain (double* out, int numSamples)
 {
-    renderRun<KelvanorPlainArithmetic> (out, numSamples);
+    renderRun<KelvanorPlainArithmetic, square, route> (out, numSamples);
 }
 
 bool KelvanorCore::usesFusedArithmetic()
@@ -408,6 +413,34 @@ void KelvanorCore::useFusedArithmetic (bool fused)
 }
 
 template <class Arithmetic>
+void KelvanorCore::renderRunForSwitches (double* out, int numSamples)
+{
+    // Each of the six renders is compiled on its own: flattened into one function they were not inlined
+    // whole.
+    constexpr bool fused = std::is_same_v<Arithmetic, KelvanorFusedArithmetic>;
+    const auto run = [&]<bool square, Route route>
+    {
+        if constexpr (fused)
+            renderRunFused<square, route> (out, numSamples);
+        else
+            renderRunPlain<square, route> (out, numSamples);
+    };
+    const auto runRoute = [&]<bool square>
+    {
+        if (distortionOn == 0)
+            run.template operator()<square, Route::none>();
+        else if (routePost == 1)
+            run.template operator()<square, Route::post>();
+        else
+            run.template operator()<square, Route::pre>();
+    };
+    if (squareWave == 0)
+        runRoute.template operator()<false>();
+    else
+        runRoute.template operator()<true>();
+}
+
+template <class Arithmetic, bool square, KelvanorCore::Route route>
 inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
 {
     using Saturated = KelvanorSaturator::Saturated;
@@ -435,10 +468,10 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
     Preparation* ahead = &preparations[2];
 
     for (std::size_t part = 0; part < numPreparationParts; ++part)
-        preparePart<Arithmetic> (part, *current);
+        preparePart<Arithmetic, square> (part, *current);
     if (numSamples > 1)
         for (std::size_t part = 0; part < numPreparationParts; ++part)
-            preparePart<Arithmetic> (part, *following);
+            preparePart<Arithmetic, square> (part, *following);
 
     for (int i = 0; i < numSamples; ++i)
     {
@@ -472,8 +505,10 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
             // 10. to 12. Coupling high-pass and the output, with or without distortion
             const double voice = renderCouplingHighPass<Arithmetic> (
                 half[5] * KelvanorSaturator::step * now.vcaLevel * 1.5e-6, now.smoothed[smoothedResonance]);
-            out[i] = distortionOn == 0 ? voice * now.smoothed[smoothedVolume]
-                                       : renderDistortion<Arithmetic> (voice, now.smoothed);
+            if constexpr (route == Route::none)
+                out[i] = voice * now.smoothed[smoothedVolume];
+            else
+                out[i] = renderDistortion<Arithmetic, route> (voice, now.smoothed);
         };
 
         // 8. Ladder, two passes with the same input, in steps. Each stage's update keeps the part known early
@@ -567,12 +602,12 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
                 {
                     switch (stageOfLadder)
                     {
-                        case 0: preparePart<Arithmetic> (0, *ahead); break;
-                        case 2: preparePart<Arithmetic> (1, *ahead); break;
-                        case 4: preparePart<Arithmetic> (2, *ahead); break;
-                        case 5: preparePart<Arithmetic> (3, *ahead); break;
+                        case 0: preparePart<Arithmetic, square> (0, *ahead); break;
+                        case 2: preparePart<Arithmetic, square> (1, *ahead); break;
+                        case 4: preparePart<Arithmetic, square> (2, *ahead); break;
+                        case 5: preparePart<Arithmetic, square> (3, *ahead); break;
                         case 6: renderOutput(); break;
-                        case 7: preparePart<Arithmetic> (4, *ahead); break;
+                        case 7: preparePart<Arithmetic, square> (4, *ahead); break;
                         default: break;
                     }
                 });
@@ -602,7 +637,7 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
     stage1Before = in0;
 }
 
-template <class Arithmetic>
+template <class Arithmetic, bool square>
 inline void KelvanorCore::preparePart (std::size_t part, Preparation& preparation)
 {
     auto& prepared = preparation.prepared;
@@ -620,9 +655,10 @@ inline void KelvanorCore::preparePart (std::size_t part, Preparation& preparatio
             prepared.filter = computeFilterControl<Arithmetic> (preparation.controls.cutoffControl);
             break;
         case 3: // 5., the second half
-            prepared.drivenInput = prepared.filter.drive *
-                                   (renderOscillator<Arithmetic> (preparation.impulse) * 0.5 * 1.0e6) *
-                                   (1.0 / KelvanorSaturator::step);
+            prepared.drivenInput =
+                prepared.filter.drive *
+                (renderOscillator<Arithmetic, square> (preparation.impulse) * 0.5 * 1.0e6) *
+                (1.0 / KelvanorSaturator::step);
             break;
         default: // 6.
             prepared.clearFilter = renderVca (preparation.controls.envelope);
@@ -711,7 +747,7 @@ inline double KelvanorCore::renderImpulse()
     return s == 0.0 ? 1.0 : sine (n * phase1) / (n * s);
 }
 
-template <class Arithmetic>
+template <class Arithmetic, bool square>
 inline double KelvanorCore::renderOscillator (double impulse1)
 {
     constexpr Arithmetic madd{};
@@ -723,7 +759,7 @@ inline double KelvanorCore::renderOscillator (double impulse1)
     previousRamp = ramp;
 
     double y;
-    if (squareWave == 0)
+    if constexpr (!square)
     {
         ramp = (cycleCounter - 40.0) * -0.025;
         y = integrator - inversePeriod + impulse1;
@@ -734,7 +770,16 @@ inline double KelvanorCore::renderOscillator (double impulse1)
     {
         // Pulse width in counter units (80 per period), narrowing for low notes. The reciprocals differ
         // from the divisions only in rounding.
-        const double width = madd (madd (std::sqrt (period * k), 1.0 / 26.0, -1.0), -0.19, 0.49) * 80.0;
+        constexpr bool fused = std::is_same_v<Arithmetic, KelvanorFusedArithmetic>;
+        if (!(pulseShape.period == period && pulseShape.fused == fused)) // also NaN
+        {
+            pulseShape.period = period;
+            pulseShape.fused = fused;
+            pulseShape.width = madd (madd (std::sqrt (period * k), 1.0 / 26.0, -1.0), -0.19, 0.49) * 80.0;
+            pulseShape.g = std::min (period * 0.005, 1.0);
+            pulseShape.oneLessG = 1.0 - pulseShape.g;
+        }
+        const double width = pulseShape.width;
         const double shifted = madd (width, -(pi / 80.0), phase2);
         const double s2 = sine (shifted);
         const double impulse2 = s2 == 0.0 ? 1.0 : sine (n * shifted) / (n * s2);
@@ -747,8 +792,7 @@ inline double KelvanorCore::renderOscillator (double impulse1)
             ramp = tanhPlusEps<Arithmetic> (cycleCounter - width);
 
         const double delta = std::max (ramp - previousRamp, 0.0);
-        const double g = std::min (period * 0.005, 1.0);
-        y = madd (1.1, impulse1, -madd (g, delta, (1.0 - g) * impulse2)) + integrator;
+        y = madd (1.1, impulse1, -madd (pulseShape.g, delta, pulseShape.oneLessG * impulse2)) + integrator;
         integrator = 0.99 * y;
         oscillatorOutput = 0.99 * y * -0.108 * 0.8;
     }
@@ -824,7 +868,7 @@ inline double KelvanorCore::renderCouplingHighPass (double y, double r)
            eps;
 }
 
-template <class Arithmetic>
+template <class Arithmetic, KelvanorCore::Route route>
 inline double KelvanorCore::renderDistortion (double voice, const SmoothedValues& smoothed)
 {
     using Tap = StateVariableFilter::Tap;
@@ -839,7 +883,7 @@ inline double KelvanorCore::renderDistortion (double voice, const SmoothedValues
 
     const double gain = smoothed[smoothedPreampGain], clipLevel = smoothed[smoothedClip];
 
-    if (routePost == 1)
+    if constexpr (route == Route::post)
     {
         // The unsmoothed volume: in this route a volume change is heard on the next sample.
         return wetMix (clipper.process (voice, gain, clipLevel, clipperRateA, clipperRateB)) * volume;

@@ -287,25 +287,38 @@ private:
     void rebuildPeriods();
     void refreshSmoothingTargets();
 
+    // Where the distortion sits, if it is on. The switches change only between runs, so each run takes a
+    // render made for its waveform and route, with no test of them per sample.
+    enum class Route
+    {
+        none,
+        pre, // the filters before the clipper
+        post
+    };
+
+    template <class Arithmetic>
+    void renderRunForSwitches (double* out, int numSamples);
+    template <bool square, Route route>
     void renderRunFused (double* out, int numSamples);
+    template <bool square, Route route>
     void renderRunPlain (double* out, int numSamples);
 
-    // Inlined into the two builds above, each compiled for its own processors.
-    template <class Arithmetic>
+    // Inlined into the builds above, each compiled for its own processors.
+    template <class Arithmetic, bool square, Route route>
     [[gnu::always_inline]] void renderRun (double* out, int numSamples);
-    template <class Arithmetic>
+    template <class Arithmetic, bool square>
     [[gnu::always_inline]] void preparePart (std::size_t part, Preparation& preparation);
     [[gnu::always_inline]] Controls renderControls();
     template <class Arithmetic>
     [[gnu::always_inline]] double renderImpulse();
-    template <class Arithmetic>
+    template <class Arithmetic, bool square>
     [[gnu::always_inline]] double renderOscillator (double impulse1);
     [[gnu::always_inline]] bool renderVca (double envelope);
     template <class Arithmetic>
     [[gnu::always_inline]] FilterControl computeFilterControl (double cutoffControl);
     template <class Arithmetic>
     [[gnu::always_inline]] double renderCouplingHighPass (double y, double resonance);
-    template <class Arithmetic>
+    template <class Arithmetic, Route route>
     [[gnu::always_inline]] double renderDistortion (double voice, const SmoothedValues& smoothed);
 
     //==============================================================================
@@ -364,6 +377,15 @@ private:
         int harmonics = 1;
     };
     PeriodDivided periodDivided;
+    // The square's pulse width and its impulse mix depend on the period and the rate alone: kept for the
+    // period and build they were computed for.
+    struct PulseShape
+    {
+        double period = std::numeric_limits<double>::quiet_NaN(); // none yet
+        bool fused = false;
+        double width = 0.0, g = 0.0, oneLessG = 0.0;
+    };
+    PulseShape pulseShape;
     double cycleCounter = 0.0, cycleIncrement = 0.0; // 0..80 per period
     int attackPhaseDone = 0;                         // 0 attack, 1 decay
     double envelopeLevel = 1.0;
