@@ -318,8 +318,19 @@ private:
     [[gnu::always_inline]] FilterControl computeFilterControl (double cutoffControl);
     template <class Arithmetic>
     [[gnu::always_inline]] double renderCouplingHighPass (double y, double resonance);
+    // The three distortion filters' values side by side, in the lanes of one vector in the fused build
+    // (the fourth lane idles); each lane is computed exactly as its filter's process would.
+    struct FilterBank
+    {
+        alignas (32) double frequency[4], negativeDamping[4], input[4], low[4], high[4], band[4], output[4];
+    };
+    static double filterBankWet (FilterBank& bank, double dry);
+    void loadFilterBank (FilterBank& bank) const;
+    void storeFilterBank (const FilterBank& bank);
+
     template <class Arithmetic, Route route>
-    [[gnu::always_inline]] double renderDistortion (double voice, const SmoothedValues& smoothed);
+    [[gnu::always_inline]] double renderDistortion (double voice, const SmoothedValues& smoothed,
+                                                    FilterBank& bank);
 
     //==============================================================================
     // Notes and pitch
