@@ -47,13 +47,13 @@ struct KelvanorMath
         const double k = shifted - roundingShift;
         const double r = madd (-k, pi3, madd (-k, pi2, madd (-k, pi1, x)));
 
-        // Taylor series to r^21: the omitted terms stay below 1.3e-18.
+        // sin (r) = r + r^3 t (r^2), with t a polynomial of the 7th degree fitted over the whole range to
+        // within 3.4e-19 of (sin (r) / r - 1) / r^2: two multiply-adds and a multiplication fewer than the
+        // Taylor series to r^21, for the same accuracy.
         const double z = r * r;
         const double z2 = z * z;
-        const double z4 = z2 * z2;
-        const double tail = madd (z4 * z4, madd (s21, z, s19),
-                                  madd (z4, madd (z2, madd (s17, z, s15), madd (s13, z, s11)),
-                                        madd (z2, madd (s9, z, s7), madd (s5, z, s3))));
+        const double tail = madd (z2 * z2, madd (z2, madd (t7, z, t6), madd (t5, z, t4)),
+                                  madd (z2, madd (t3, z, t2), madd (t1, z, t0)));
         const double sinR = madd (r * z, tail, r);
 
         // The lowest bit of the shifted sum is k's parity; moved to the sign bit, it flips odd k.
@@ -92,10 +92,10 @@ private:
     static constexpr double pi3 = 0x1.3198a2e037073p-68;
     static constexpr double ln2 = 0x1.62e42fefa39efp-1;
 
-    static constexpr double s3 = -1.0 / 6.0, s5 = 1.0 / 120.0, s7 = -1.0 / 5040.0, s9 = 1.0 / 362880.0,
-                            s11 = -1.0 / 39916800.0, s13 = 1.0 / 6227020800.0, s15 = -1.0 / 1307674368000.0,
-                            s17 = 1.0 / 355687428096000.0, s19 = -1.0 / 121645100408832000.0,
-                            s21 = 1.0 / 51090942171709440000.0;
+    static constexpr double t0 = -0x1.5555555555555p-3, t1 = 0x1.1111111111107p-7,
+                            t2 = -0x1.a01a01a018aadp-13, t3 = 0x1.71de3a5456716p-19,
+                            t4 = -0x1.ae6455a1d7087p-26, t5 = 0x1.6124015b5ee3ap-33,
+                            t6 = -0x1.ae5138c1216b3p-41, t7 = 0x1.89a4866f527ebp-49;
     static constexpr double e2 = 1.0 / 2.0, e3 = 1.0 / 6.0, e4 = 1.0 / 24.0, e5 = 1.0 / 120.0;
 
     struct Exp2Table
