@@ -1,5 +1,7 @@
 #include "skin/windows/ModalTextEditor.h"
 
+#include <utility>
+
 OutsideClickWatcher::OutsideClickWatcher (std::function<void()> callback)
     : onOutsideClick (std::move (callback))
 {
@@ -145,19 +147,46 @@ void ModalTextEditor::parentHierarchyChanged()
         abandonEditing();
 }
 
+bool ModalTextEditor::keyPressed (const juce::KeyPress& key)
+{
+    pendingEnding = KeyEnding::none;
+    handlingKey = true;
+    const bool used = juce::TextEditor::keyPressed (key);
+    handlingKey = false;
+
+    const auto ending = std::exchange (pendingEnding, KeyEnding::none);
+    if (ending != KeyEnding::none)
+        endEditingByKey (ending == KeyEnding::commit); // may delete this: nothing of it is read after
+    return used;
+}
+
 void ModalTextEditor::returnPressed()
 {
-    juce::Component::SafePointer<ModalTextEditor> self (this);
-    endEditing (true);
-    if (self != nullptr)
-        juce::TextEditor::returnPressed();
+    if (handlingKey)
+        pendingEnding = KeyEnding::commit;
+    else
+        endEditingByKey (true);
 }
 
 void ModalTextEditor::escapePressed()
 {
+    if (handlingKey)
+        pendingEnding = KeyEnding::cancel;
+    else
+        endEditingByKey (false);
+}
+
+void ModalTextEditor::endEditingByKey (bool keepText)
+{
     juce::Component::SafePointer<ModalTextEditor> self (this);
-    endEditing (false);
-    if (self != nullptr)
+    endEditing (keepText);
+    if (self == nullptr)
+        return;
+
+    // JUCE's own listeners hear the key from a posted message, which dies with the field.
+    if (keepText)
+        juce::TextEditor::returnPressed();
+    else
         juce::TextEditor::escapePressed();
 }
 

@@ -116,6 +116,9 @@ public:
     bool isEditing() const noexcept { return editing; }
     const juce::String& getSavedText() const noexcept { return savedText; }
 
+    /** Return and Escape end the edit only once JUCE's own key handling has returned: it still reads
+        the field after telling it of the key, and a listener may delete the field. */
+    bool keyPressed (const juce::KeyPress& key) override;
     void focusGained (FocusChangeType cause) override;
     void focusLost (FocusChangeType cause) override;
     void parentHierarchyChanged() override;
@@ -133,9 +136,21 @@ private:
     /** Stops the edit's watch and state without telling anybody. */
     void abandonEditing();
 
+    /** Ends the edit as Return (keepText) or Escape does, then lets JUCE's own handling hear the key. */
+    void endEditingByKey (bool keepText);
+
+    enum class KeyEnding
+    {
+        none,
+        commit,
+        cancel
+    };
+
     CheckedListenerArray<ModalListener> modalListeners;
     juce::String savedText;
     bool editing = false;
+    bool handlingKey = false;                  // inside JUCE's keyPressed
+    KeyEnding pendingEnding = KeyEnding::none; // Return or Escape seen there, served after it returns
     OutsideClickWatcher outsideClicks;
     juce::Component* editRoot = nullptr; // top-level component when the edit began; compared, never used
 
