@@ -13,6 +13,11 @@ public:
     void SetUp() override { initialiser = std::make_unique<juce::ScopedJuceInitialiser_GUI>(); }
     void TearDown() override { initialiser.reset(); }
 
+    // Still initialised here only when the process exits from inside a test (Xlib calls exit() when its
+    // display goes away). This runs among the static destructors, after JUCE's own statics such as its
+    // shut-down list are gone: shutting JUCE down now would free them twice. The process is ending.
+    ~JuceEnvironment() override { (void) initialiser.release(); }
+
 private:
     std::unique_ptr<juce::ScopedJuceInitialiser_GUI> initialiser;
 };
