@@ -56,10 +56,11 @@ void copyText (void* destination, const char* text, size_t maxLength)
     }
 }
 
-/** Plug-ins write UTF-8 or Latin-1; invalid UTF-8 is read as Latin-1 so no byte is lost. */
+/** Plug-ins write UTF-8 or Latin-1; anything but shortest-form UTF-8 is read as Latin-1 so no byte is
+    lost (JUCE's own check passes overlong forms, on which its conversion writes past its buffer). */
 juce::String textFromPlugin (const char* text)
 {
-    if (juce::CharPointer_UTF8::isValidString (text, (int) std::strlen (text)))
+    if (HostFileReader::isWellFormedUtf8 (text, std::strlen (text)))
         return juce::String::fromUTF8 (text);
 
     juce::String result;
