@@ -474,10 +474,10 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
     Preparation* ahead = &preparations[2];
 
     for (std::size_t part = 0; part < numPreparationParts; ++part)
-        preparePart<Arithmetic, square> (part, *current);
+        preparePart<Arithmetic, square, route> (part, *current);
     if (numSamples > 1)
         for (std::size_t part = 0; part < numPreparationParts; ++part)
-            preparePart<Arithmetic, square> (part, *following);
+            preparePart<Arithmetic, square, route> (part, *following);
 
     for (int i = 0; i < numSamples; ++i)
     {
@@ -608,12 +608,12 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
                 {
                     switch (stageOfLadder)
                     {
-                        case 0: preparePart<Arithmetic, square> (0, *ahead); break;
-                        case 2: preparePart<Arithmetic, square> (1, *ahead); break;
-                        case 4: preparePart<Arithmetic, square> (2, *ahead); break;
-                        case 5: preparePart<Arithmetic, square> (3, *ahead); break;
+                        case 0: preparePart<Arithmetic, square, route> (0, *ahead); break;
+                        case 2: preparePart<Arithmetic, square, route> (1, *ahead); break;
+                        case 4: preparePart<Arithmetic, square, route> (2, *ahead); break;
+                        case 5: preparePart<Arithmetic, square, route> (3, *ahead); break;
                         case 6: renderOutput(); break;
-                        case 7: preparePart<Arithmetic, square> (4, *ahead); break;
+                        case 7: preparePart<Arithmetic, square, route> (4, *ahead); break;
                         default: break;
                     }
                 });
@@ -699,7 +699,7 @@ __attribute__ ((target ("avx2,fma"))) double KelvanorCore::filterBankWet (Filter
     return bank.output[0] + bank.output[1] + bank.output[2];
 }
 
-template <class Arithmetic, bool square>
+template <class Arithmetic, bool square, KelvanorCore::Route route>
 inline void KelvanorCore::preparePart (std::size_t part, Preparation& preparation)
 {
     auto& prepared = preparation.prepared;
@@ -708,7 +708,11 @@ inline void KelvanorCore::preparePart (std::size_t part, Preparation& preparatio
     {
         case 0: // 1. to 4.
             preparation.controls = renderControls();
-            prepared.smoothed = smoothedValues;
+            if constexpr (route == Route::none)
+                for (const auto j : {smoothedResonance, smoothedVolume})
+                    prepared.smoothed[j] = smoothedValues[j];
+            else
+                prepared.smoothed = smoothedValues;
             break;
         case 1: // 5., the first half
             preparation.impulse = renderImpulse<Arithmetic>();

@@ -263,7 +263,7 @@ private:
         double drivenInput; // the oscillator times the drive, in steps
         double vcaLevel;
         bool clearFilter;
-        SmoothedValues smoothed; // the sample's, for its output
+        SmoothedValues smoothed; // the sample's, as far as its output reads them
     };
 
     // A sample's steps 1 to 7, computed in parts (see preparePart).
@@ -306,7 +306,7 @@ private:
     // Inlined into the builds above, each compiled for its own processors.
     template <class Arithmetic, bool square, Route route>
     [[gnu::always_inline]] void renderRun (double* out, int numSamples);
-    template <class Arithmetic, bool square>
+    template <class Arithmetic, bool square, Route route>
     [[gnu::always_inline]] void preparePart (std::size_t part, Preparation& preparation);
     [[gnu::always_inline]] Controls renderControls();
     template <class Arithmetic>
