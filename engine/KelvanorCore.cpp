@@ -23,11 +23,12 @@ constexpr float maxSampleRate = 768000.0f;
 
 constexpr double tunedRates[] = {44100.0, 48000.0, 88200.0, 96000.0, 192000.0};
 
-// 1 - 2 / (exp (2 x) + 1) + 1e-20, that is tanh (x) + 1e-20.
+// 1 - 2 / (exp (2 x) + 1) + 1e-20, that is tanh (x) + 1e-20, to within 2e-14: the pulse's ramp and the
+// ladder's drive need no more.
 template <class Arithmetic>
 double tanhPlusEps (double x)
 {
-    return KelvanorSaturator::saturate<Arithmetic> (x * 65000.0) + eps;
+    return KelvanorSaturator::saturateStepsShort<Arithmetic> (x * (65000.0 / KelvanorSaturator::step)) + eps;
 }
 
 // Whether the processor has the fused multiply-add, known at load time; false (the plain build) until then.

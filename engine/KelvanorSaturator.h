@@ -49,6 +49,18 @@ public:
         return polynomial<Arithmetic> (row (rounded), x - (rounded - rowShift)).value;
     }
 
+    /** tanh of x steps, any x, to the 5th order about the nearest row: within 2e-14 of tanh, for values
+        that need no more, two multiply-adds sooner than saturateSteps. */
+    template <class Arithmetic = KelvanorPlainArithmetic>
+    static double saturateStepsShort (double x)
+    {
+        if (!(std::abs (x) <= maxSteps))
+            x = x < 0.0 ? -maxSteps : maxSteps;
+
+        const double rounded = x + rowShift;
+        return shortPolynomial<Arithmetic> (row (rounded), x - (rounded - rowShift)).value;
+    }
+
     /** tanh, and an estimate of it within 1e-4 that is known sooner: the polynomial's first-order part. */
     struct Saturated
     {

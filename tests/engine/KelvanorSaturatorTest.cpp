@@ -81,4 +81,34 @@ TEST (KelvanorSaturator, LadderPathStaysCloseFromARowRoundedEarly)
     EXPECT_EQ (KelvanorSaturator::saturateNear (5000.0, 5000.0 + KelvanorSaturator::rowShift, 0.0).value,
                1.0);
 }
+
+// The short form for any value: within 2e-14 of the formula across the table and around its step
+// boundaries, odd, at its limits beyond the ends, and finite for NaN.
+TEST (KelvanorSaturator, ShortFormStaysCloseEverywhere)
+{
+    double worst = 0.0, worstAt = 0.0;
+    for (int s = -1300; s <= 1300; ++s)
+        for (const double offset : {-0.5, -0.49, -0.2, 0.0, 0.37, 0.5})
+        {
+            const double x = s + offset; // steps
+            const double error =
+                std::abs (KelvanorSaturator::saturateStepsShort (x) - formula (x * KelvanorSaturator::step));
+            if (error > worst)
+            {
+                worst = error;
+                worstAt = x;
+            }
+            EXPECT_EQ (KelvanorSaturator::saturateStepsShort (-x), -KelvanorSaturator::saturateStepsShort (x))
+                << x;
+        }
+    EXPECT_LT (worst, 2e-14) << "at " << worstAt;
+
+    for (const double x : {1300.0, 1e7, std::numeric_limits<double>::infinity()})
+    {
+        EXPECT_EQ (KelvanorSaturator::saturateStepsShort (x), 1.0) << x;
+        EXPECT_EQ (KelvanorSaturator::saturateStepsShort (-x), -1.0) << x;
+    }
+    EXPECT_TRUE (
+        std::isfinite (KelvanorSaturator::saturateStepsShort (std::numeric_limits<double>::quiet_NaN())));
+}
 } // namespace
