@@ -52,8 +52,8 @@ struct KelvanorMath
         // Taylor series to r^21, for the same accuracy.
         const double z = r * r;
         const double z2 = z * z;
-        const double tail = madd (z2 * z2, madd (z2, madd (t7, z, t6), madd (t5, z, t4)),
-                                  madd (z2, madd (t3, z, t2), madd (t1, z, t0)));
+        const double tail = madd (
+            z2, madd (z2, madd (z2, madd (t7, z, t6), madd (t5, z, t4)), madd (t3, z, t2)), madd (t1, z, t0));
         const double sinR = madd (r * z, tail, r);
 
         // The lowest bit of the shifted sum is k's parity; moved to the sign bit, it flips odd k.
