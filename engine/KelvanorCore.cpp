@@ -510,8 +510,9 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
                 half[k] = madd (sChain[k - 1] - sChain[k], fc, sChain[k]);
 
             // 10. to 12. Coupling high-pass and the output, with or without distortion
+            // The step is a power of two: joined with the 1.5e-6, the product comes out the same.
             const double voice = renderCouplingHighPass<Arithmetic> (
-                half[5] * KelvanorSaturator::step * now.vcaLevel * 1.5e-6, now.smoothed[smoothedResonance]);
+                half[5] * now.vcaLevel * (KelvanorSaturator::step * 1.5e-6), now.smoothed[smoothedResonance]);
             if constexpr (route == Route::none)
                 out[i] = voice * now.smoothed[smoothedVolume];
             else
@@ -722,10 +723,10 @@ inline void KelvanorCore::preparePart (std::size_t part, Preparation& preparatio
             prepared.filter = computeFilterControl<Arithmetic> (preparation.controls.cutoffControl);
             break;
         case 3: // 5., the second half
+            // The scalings by 0.5 and by 1 / step are exact, so they join the 1e6 without changing a bit.
             prepared.drivenInput =
-                prepared.filter.drive *
-                (renderOscillator<Arithmetic, square> (preparation.impulse) * 0.5 * 1.0e6) *
-                (1.0 / KelvanorSaturator::step);
+                prepared.filter.drive * (renderOscillator<Arithmetic, square> (preparation.impulse) *
+                                         (0.5e6 / KelvanorSaturator::step));
             break;
         default: // 6.
             prepared.clearFilter = renderVca (preparation.controls.envelope);
@@ -831,7 +832,7 @@ inline double KelvanorCore::renderOscillator (double impulse1)
         ramp = (cycleCounter - 40.0) * -0.025;
         y = integrator - inversePeriod + impulse1;
         integrator = 0.99 * y;
-        oscillatorOutput = 0.99 * y * -0.108 * 2.0;
+        oscillatorOutput = 0.99 * y * (-0.108 * 2.0); // the same product: doubling is exact
     }
     else
     {
