@@ -153,6 +153,7 @@ public:
     /** Asynchronous, on the message thread: 110000 selects the current preset, 110001 refreshes. */
     void parameterChanged (Parameter*) override;
     void resized() override;
+    bool shouldDimBackground() const override { return true; }
     void updateButtons();
 
     /** Re-selects the current preset in the browser and refreshes both lists. */
