@@ -416,7 +416,7 @@ template <bool square, KelvanorCore::Route route>
 __attribute__ ((target ("avx2,fma,avx512f,avx512vl"), flatten, noinline)) void
 KelvanorCore::renderRunFusedWide (double* out, int numSamples)
 {
-    renderRun<KelvanorFusedArithmetic, square, route> (out, numSamples);
+    renderRun<KelvanorFusedWideArithmetic, square, route> (out, numSamples);
 }
 
 template <bool square, KelvanorCore::Route route>
@@ -492,7 +492,7 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
     double previousOut = previousLadderOut;
     LadderCarry carry = ladderCarry;
     constexpr bool bankedFilters =
-        std::is_same_v<Arithmetic, KelvanorFusedArithmetic> && route != Route::none;
+        std::is_base_of_v<KelvanorFusedArithmetic, Arithmetic> && route != Route::none;
     FilterBank filterBank;
     if constexpr (bankedFilters)
         loadFilterBank (filterBank);
@@ -871,7 +871,7 @@ inline double KelvanorCore::renderOscillator (double impulse1)
     {
         // Pulse width in counter units (80 per period), narrowing for low notes. The reciprocals differ
         // from the divisions only in rounding.
-        constexpr bool fused = std::is_same_v<Arithmetic, KelvanorFusedArithmetic>;
+        constexpr bool fused = std::is_base_of_v<KelvanorFusedArithmetic, Arithmetic>;
         if (!(pulseShape.period == period && pulseShape.fused == fused)) // also NaN
         {
             pulseShape.period = period;
@@ -977,7 +977,7 @@ inline double KelvanorCore::renderDistortion (double voice, const SmoothedValues
     const auto wetMix = [this, brightness, &bank] (double dry)
     {
         double wet;
-        if constexpr (std::is_same_v<Arithmetic, KelvanorFusedArithmetic>)
+        if constexpr (std::is_base_of_v<KelvanorFusedArithmetic, Arithmetic>)
             wet = filterBankWet (bank, dry);
         else
             wet = distortionFilters[0].process<Tap::low, Arithmetic> (dry) +
