@@ -56,8 +56,8 @@ struct KelvanorMath
         const double r = madd (-k, pi3, madd (-k, pi2, madd (-k, pi1, x)));
 
         // sin (r) = r + r^3 t (r^2), with t a polynomial of the 7th degree fitted over the whole range to
-        // within 3.4e-19 of (sin (r) / r - 1) / r^2: two multiply-adds and a multiplication fewer than the
-        // Taylor series to r^21, for the same accuracy.
+        // within 3.4e-19 of (sin (r) / r - 1) / r^2: two multiply-adds and two multiplications fewer than
+        // the Taylor series to r^21, for the same accuracy.
         const double z = r * r;
         const double z2 = z * z;
         const double tail = madd (
