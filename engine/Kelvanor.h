@@ -28,34 +28,13 @@ public:
     //==============================================================================
     // Identifiers and sizes
 
-    /** Parameters of the embedded table this level reacts to. */
+    /** The voice's parameters, 0 to 23, under the voice's own names. */
+    using enum KelvanorCore::ParameterId;
+
+    /** Parameters of the embedded table beyond the voice's that this level reacts to. */
     enum ParameterId
     {
-        tuningId = 0,
-        slideTimeId = 1,
-        cutoffId = 2,
-        resonanceId = 3,
-        sweepTimeId = 4,
-        envModId = 5,
-        envAttackId = 6,
-        envDecayId = 7,
-        accentDecayId = 8,
-        envAccentId = 9,
-        accentVolumeId = 10,
-        stepLengthId = 11,
-        distortionPreampId = 12,
-        distortionSizeId = 13,
-        distortionDensityId = 14,
-        distortionClipId = 15,
-        distortionWetnessId = 16,
-        distortionBrightnessId = 17,
-        waveformId = 18,
-        accentModeId = 19,
-        sweepModeId = 20,
-        distortionStateId = 21,
-        distortionRouteId = 22,
-        mainVolumeId = 23,
-        arpeChordId = 24,
+        arpeChordId = KelvanorCore::numParameters, // 24
         arpeModeId = 25,
         arpeShuffleId = 26,
         arpeRangeSub1Id = 27,
