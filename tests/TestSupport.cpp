@@ -33,6 +33,25 @@ bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
+juce::MemoryBlock textBlock (const juce::String& text)
+{
+    return {text.toRawUTF8(), text.getNumBytesAsUTF8()};
+}
+
+juce::MemoryBlock makeZip (const Entries& entries, bool compress)
+{
+    juce::ZipFile::Builder builder;
+    for (const auto& [name, bytes] : entries)
+        builder.addEntry (new juce::MemoryInputStream (bytes, true), compress ? 6 : 0, name,
+                          juce::Time (2020, 0, 1, 0, 0));
+
+    juce::MemoryBlock block;
+    juce::MemoryOutputStream out (block, false);
+    builder.writeToStream (out, nullptr);
+    out.flush();
+    return block;
+}
+
 TemporaryFolder::TemporaryFolder()
 {
     // ctest runs test programs in parallel: a name of this process and a random part keeps their

@@ -35,22 +35,6 @@ std::unique_ptr<Preset> PlainProduct::createPresetForFile (PresetCollection*, co
 
 namespace
 {
-juce::MemoryBlock zipOf (const std::vector<std::pair<juce::String, juce::MemoryBlock>>& entries)
-{
-    juce::ZipFile::Builder builder;
-    for (const auto& [name, bytes] : entries)
-        builder.addEntry (new juce::MemoryInputStream (bytes, true), 0, name, juce::Time (2020, 0, 1, 0, 0));
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    builder.writeToStream (out, nullptr);
-    out.flush();
-    return block;
-}
-
-juce::MemoryBlock textBlock (const juce::String& text)
-{
-    return {text.toRawUTF8(), text.getNumBytesAsUTF8()};
-}
 } // namespace
 
 void writeUserSkin (const juce::File& skinsFolder, const juce::String& name, int width, int height,
@@ -68,9 +52,9 @@ void writeUserSkin (const juce::File& skinsFolder, const juce::String& name, int
         "<links><link as='connectedTo' param='Cutoff'/></links></Knob>"
         "</controls></Panel></PluginEditor>";
 
-    const auto inner = zipOf ({{"skin.xml", textBlock (xml)}});
+    const auto inner = makeZip ({{"skin.xml", textBlock (xml)}});
     const auto outer =
-        zipOf ({{name + ".md5", textBlock (SkinSource::digestOf (inner))}, {name + ".skin", inner}});
+        makeZip ({{name + ".md5", textBlock (SkinSource::digestOf (inner))}, {name + ".skin", inner}});
     skinsFolder.createDirectory();
     skinsFolder.getChildFile (name + SkinSource::skinFileExtension)
         .replaceWithData (outer.getData(), outer.getSize());

@@ -36,22 +36,6 @@ juce::MemoryBlock fontImage()
     return png;
 }
 
-juce::MemoryBlock zipOf (const std::vector<std::pair<juce::String, juce::MemoryBlock>>& entries)
-{
-    juce::ZipFile::Builder builder;
-    for (const auto& [name, bytes] : entries)
-        builder.addEntry (new juce::MemoryInputStream (bytes, true), 0, name, juce::Time (2020, 0, 1, 0, 0));
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    builder.writeToStream (out, nullptr);
-    out.flush();
-    return block;
-}
-
-juce::MemoryBlock textBlock (const juce::String& text)
-{
-    return {text.toRawUTF8(), text.getNumBytesAsUTF8()};
-}
 } // namespace
 
 std::vector<SkinControl> fullSkinControls()
@@ -142,9 +126,9 @@ void EditorFixture::applySkin (const juce::String& name, const std::vector<SkinC
     }
     xml << "</controls></Panel></PluginEditor>";
 
-    const auto inner = zipOf ({{"skin.xml", textBlock (xml)}, {"font.png", fontImage()}});
+    const auto inner = makeZip ({{"skin.xml", textBlock (xml)}, {"font.png", fontImage()}});
     const auto outer =
-        zipOf ({{name + ".md5", textBlock (SkinSource::digestOf (inner))}, {name + ".skin", inner}});
+        makeZip ({{name + ".md5", textBlock (SkinSource::digestOf (inner))}, {name + ".skin", inner}});
     const auto skinsFolder = SkinSource::getSkinsDirectory (*plugin);
     skinsFolder.createDirectory();
     ASSERT_TRUE (skinsFolder.getChildFile (name + SkinSource::skinFileExtension)

@@ -98,25 +98,6 @@ juce::String skinDocument (const juce::String& mainPanelBody, const juce::String
 }
 
 //==============================================================================
-juce::MemoryBlock textBlock (const juce::String& text)
-{
-    return {text.toRawUTF8(), text.getNumBytesAsUTF8()};
-}
-
-juce::MemoryBlock makeZip (const Entries& entries, bool compress)
-{
-    juce::ZipFile::Builder builder;
-    for (const auto& [name, bytes] : entries)
-        builder.addEntry (new juce::MemoryInputStream (bytes, true), compress ? 6 : 0, name,
-                          juce::Time (2020, 0, 1, 0, 0));
-
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    builder.writeToStream (out, nullptr);
-    out.flush();
-    return block;
-}
-
 juce::MemoryBlock writeUserSkin (const juce::File& folder, const juce::String& name,
                                  const Entries& innerEntries, const juce::String* md5Text)
 {

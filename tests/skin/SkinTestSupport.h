@@ -76,11 +76,9 @@ juce::String skinDocument (const juce::String& mainPanelBody, const juce::String
 //==============================================================================
 // Archives
 
-using Entries = std::vector<std::pair<juce::String, juce::MemoryBlock>>;
-
-juce::MemoryBlock textBlock (const juce::String& text);
-/** A zip archive of the entries, deflated or stored. */
-juce::MemoryBlock makeZip (const Entries& entries, bool compress = true);
+using ::Entries;
+using ::makeZip;
+using ::textBlock;
 
 /** "<name>.zebskin" in the folder, holding "<name>.skin" (a zip of the inner entries) and "<name>.md5"
     with the given text (by default the digest of the ".skin" entry). Returns the ".skin" entry's bytes. */

@@ -50,16 +50,6 @@ juce::String authorOf (const juce::File& file)
 
 namespace
 {
-juce::MemoryBlock zip (const std::vector<std::pair<juce::String, juce::MemoryBlock>>& entries)
-{
-    juce::ZipFile::Builder builder;
-    for (const auto& [name, bytes] : entries)
-        builder.addEntry (new juce::MemoryInputStream (bytes, true), 9, name, juce::Time::getCurrentTime());
-    juce::MemoryOutputStream out;
-    builder.writeToStream (out, nullptr);
-    return out.getMemoryBlock();
-}
-
 juce::MemoryBlock png (int width, int height, juce::Colour colour)
 {
     juce::Image image (juce::Image::ARGB, width, height, true);
@@ -73,22 +63,19 @@ juce::MemoryBlock png (int width, int height, juce::Colour colour)
 void writeUserSkin (const juce::File& skinsFolder, const juce::String& name, int backgroundWidth,
                     int backgroundHeight, int thumbnailWidth)
 {
-    std::vector<std::pair<juce::String, juce::MemoryBlock>> inner;
+    Entries inner;
     const juce::String description = "<PluginEditor application='" + juce::String (productName) +
                                      "'><Panel name='MainPanel'/></PluginEditor>";
-    inner.push_back (
-        {"skin.xml", juce::MemoryBlock (description.toRawUTF8(), description.getNumBytesAsUTF8())});
+    inner.push_back ({"skin.xml", textBlock (description)});
     if (backgroundWidth > 0)
         inner.push_back ({"Background.png", png (backgroundWidth, backgroundHeight, juce::Colours::grey)});
     if (thumbnailWidth > 0)
         inner.push_back ({"Thumbnail.png", png (thumbnailWidth, thumbnailWidth / 2, juce::Colours::red)});
 
-    const auto skin = zip (inner);
+    const auto skin = makeZip (inner);
     const auto digest = SkinSource::digestOf (skin);
     skinsFolder.createDirectory();
-    const auto outer =
-        zip ({{name + ".skin", skin},
-              {name + ".md5", juce::MemoryBlock (digest.toRawUTF8(), digest.getNumBytesAsUTF8())}});
+    const auto outer = makeZip ({{name + ".skin", skin}, {name + ".md5", textBlock (digest)}});
     ASSERT_TRUE (skinsFolder.getChildFile (name + SkinSource::skinFileExtension)
                      .replaceWithData (outer.getData(), outer.getSize()));
 }
