@@ -280,6 +280,15 @@ protected:
         originalName = editedPatternName();
         // The name takes typing only while the pattern is being written.
         clickOn (skinControlFiring ("Toggle Pattern Write Mode"));
+        ASSERT_TRUE (idleUntil ([&] { return isWriting(); })) << "write mode did not come on";
+    }
+
+    bool isWriting()
+    {
+        const auto state = stateOf (plugin->getChunk());
+        const auto* sequencer = state != nullptr ? state->getChildByName ("InternalSequencer") : nullptr;
+        const auto* write = sequencer != nullptr ? sequencer->getChildByName ("PattWriteMode") : nullptr;
+        return write != nullptr && write->getStringAttribute ("state") == "on";
     }
 
     juce::String editedPatternName()
@@ -292,6 +301,8 @@ protected:
     void typeIntoTheName (const juce::String& typed)
     {
         clickOn (nameDisplay);
+        // The edit has begun once the plug-in holds the keyboard.
+        ASSERT_TRUE (idleUntil ([&] { return !window->holdsKeyboardFocus(); })) << "the click began no edit";
         // Keys go where the X input focus is, not where the pointer happens to be.
         ASSERT_TRUE (window->movePointerAway());
         // Clears the name first, so the result does not depend on the name the factory bank gives.
