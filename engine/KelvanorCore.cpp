@@ -502,10 +502,17 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
     // computed in the gaps between its stages (their own chain of dependent steps is about as long as the
     // ladder's), along with this sample's output. Three slots take turns: this sample's, the next one's
     // and the one being prepared.
-    std::array<Preparation, 3> preparations;
+    //
+    // With distortion, a sample's clipper and filters wait for the next sample's ladder: their own chain of
+    // dependent steps, added to the voice's at the end of the ladder, kept the processor from reaching the
+    // next sample's work in time. So a fourth slot keeps the sample before, whose values they read.
+    std::array<Preparation, 4> preparations;
+    Preparation* previous = &preparations[3];
     Preparation* current = &preparations[0];
     Preparation* following = &preparations[1];
     Preparation* ahead = &preparations[2];
+    double pendingVoice = 0.0; // the sample before's voice, not yet through the distortion
+    bool pending = false;
 
     for (std::size_t part = 0; part < numPreparationParts; ++part)
         preparePart<Arithmetic, square, route> (part, *current);
@@ -549,7 +556,19 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
             if constexpr (route == Route::none)
                 out[i] = voice * now.smoothed[smoothedVolume];
             else
-                out[i] = renderDistortion<Arithmetic, route> (voice, now.smoothed, filterBank);
+                pendingVoice = voice;
+        };
+
+        // The distortion of the sample before, in the same order as the samples, so its state runs alike.
+        const auto distortPending = [&]
+        {
+            if constexpr (route != Route::none)
+                if (pending)
+                {
+                    out[i - 1] = renderDistortion<Arithmetic, route> (
+                        pendingVoice, previous->prepared.smoothed, filterBank);
+                    pending = false;
+                }
         };
 
         // 8. Ladder, two passes with the same input, in steps. Each stage's update keeps the part known early
@@ -644,6 +663,7 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
                     switch (stageOfLadder)
                     {
                         case 0: preparePart<Arithmetic, square, route> (0, *ahead); break;
+                        case 1: distortPending(); break;
                         case 2: preparePart<Arithmetic, square, route> (1, *ahead); break;
                         case 4: preparePart<Arithmetic, square, route> (2, *ahead); break;
                         case 5: preparePart<Arithmetic, square, route> (3, *ahead); break;
@@ -652,10 +672,14 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
                         default: break;
                     }
                 });
+            pending = route != Route::none;
         }
         else
         {
+            distortPending();
             renderOutput();
+            if constexpr (route != Route::none)
+                out[i] = renderDistortion<Arithmetic, route> (pendingVoice, now.smoothed, filterBank);
             runLadder ([] (std::size_t) {});
         }
 
@@ -665,8 +689,11 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
         for (std::size_t k = 1; k < 6; ++k)
             sChain[k] = madd (sChain[k - 1] - half[k], fc, half[k]);
 
-        std::swap (current, following);
-        std::swap (following, ahead);
+        Preparation* const done = previous;
+        previous = current;
+        current = following;
+        following = ahead;
+        ahead = done;
     }
 
     ladder = stage;
