@@ -653,10 +653,14 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
             carry.gain = gain;
         };
 
+        // Without distortion the output's own chain is short and goes early, in the gap after the third
+        // stage (2 % faster on the machine it was measured on); with it, the output goes late, and its
+        // distortion during the next sample's second stage.
+        constexpr std::size_t outputStage = route == Route::none ? 3 : 6;
         if (i + 2 < numSamples)
         {
             // Steps 1 to 7 of the sample after the next, and this sample's output, before the ladder's
-            // stages: first the parts on the way to that sample's ladder, the output and the VCA last.
+            // stages: first the parts on the way to that sample's ladder, the VCA last.
             runLadder (
                 [&] (std::size_t stageOfLadder)
                 {
@@ -667,9 +671,11 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
                         case 2: preparePart<Arithmetic, square, route> (1, *ahead); break;
                         case 4: preparePart<Arithmetic, square, route> (2, *ahead); break;
                         case 5: preparePart<Arithmetic, square, route> (3, *ahead); break;
-                        case 6: renderOutput(); break;
                         case 7: preparePart<Arithmetic, square, route> (4, *ahead); break;
-                        default: break;
+                        default:
+                            if (stageOfLadder == outputStage)
+                                renderOutput();
+                            break;
                     }
                 });
             pending = route != Route::none;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 namespace
@@ -79,4 +80,10 @@ TEST_P (KelvanorCoreRuns, EveryCutRendersAsSingleSamples)
 INSTANTIATE_TEST_SUITE_P (WaveformsAndRoutes, KelvanorCoreRuns,
                           testing::Values (Switches{1.0f, 0.0f, 1.0f}, Switches{0.0f, 0.0f, 1.0f},
                                            Switches{1.0f, 1.0f, 1.0f}, Switches{0.0f, 1.0f, 1.0f},
-                                           Switches{1.0f, 1.0f, 0.0f}, Switches{0.0f, 1.0f, 0.0f}));
+                                           Switches{1.0f, 1.0f, 0.0f}, Switches{0.0f, 1.0f, 0.0f}),
+                          [] (const testing::TestParamInfo<Switches>& info)
+                          {
+                              const auto& s = info.param;
+                              return std::string (s.waveform > 0.5f ? "sawtooth" : "square") +
+                                     (s.distortion <= 0.5f ? "" : (s.route > 0.5f ? "Pre" : "Post"));
+                          });
