@@ -1,4 +1,5 @@
 #include "editor/AboutWindow.h"
+#include "SilentTestPlugin.h"
 #include "TestNames.h"
 #include "TestSupport.h"
 #include "editor/OptionsWindow.h"
@@ -9,7 +10,7 @@
 
 namespace
 {
-class AboutPlugin : public BasePlugin
+class AboutPlugin : public SilentTestPlugin
 {
 public:
     AboutPlugin()
@@ -31,12 +32,6 @@ public:
     juce::String getProductName() const override { return "Kelvanor"; }
     juce::String getFilePrefix() const override { return "KL"; }
     int getNumHostParameters() const override { return 0; }
-    juce::String getInputChannelName (int) const override { return {}; }
-    juce::String getOutputChannelName (int) const override { return {}; }
-    bool isInputChannelStereoPair (int) const override { return false; }
-    bool isOutputChannelStereoPair (int) const override { return false; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return false; }
 
     TemporaryFolder folder;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SilentTestPlugin.h"
 #include "TestSupport.h"
 #include "editor/BasePluginEditor.h"
 #include "editor/StatusBar.h"
@@ -19,7 +20,7 @@ inline constexpr const char* productName = "PlainSynth";
 /** The embedded parameters plus four quality enumerations (ids 500-503), a plain bool (504) and an
     integer (505). Presets are real files in a folder of its own, with a mixed-case extension so that the
     lower-casing shows. Events the editor hands on are logged. */
-class PlainProduct : public BasePlugin
+class PlainProduct : public SilentTestPlugin
 {
 public:
     static constexpr int realtimeQualityId = 500, offlineQualityId = 501, defaultRealtimeQualityId = 502,
@@ -29,12 +30,6 @@ public:
 
     juce::String getProductName() const override { return productName; }
     juce::String getFilePrefix() const override { return "PS"; }
-    juce::String getInputChannelName (int) const override { return {}; }
-    juce::String getOutputChannelName (int) const override { return {}; }
-    bool isInputChannelStereoPair (int) const override { return false; }
-    bool isOutputChannelStereoPair (int) const override { return false; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return false; }
 
     int getRealtimeQualityParameterId() const override { return qualityIds[0]; }
     int getOfflineQualityParameterId() const override { return qualityIds[1]; }

@@ -1,3 +1,4 @@
+#include "SilentTestPlugin.h"
 #include "framework/BasePlugin.h"
 #include "vst/AudioProcessorEditor.h"
 
@@ -10,18 +11,12 @@ namespace
 /** The processor base on the built-in tables, logging the start-up steps the editor factory must fall
     between: the user settings ("settings"), the first parameter notification ("notify") and the plain
     order's last hook ("post"). */
-class StartupPlugin : public BasePlugin
+class StartupPlugin : public SilentTestPlugin
 {
 public:
     explicit StartupPlugin (bool layered) { useLayeredInitialise = layered; }
 
     juce::String getProductName() const override { return "StartupSynth"; }
-    juce::String getInputChannelName (int) const override { return {}; }
-    juce::String getOutputChannelName (int) const override { return {}; }
-    bool isInputChannelStereoPair (int) const override { return false; }
-    bool isOutputChannelStereoPair (int) const override { return false; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return false; }
 
     void processingQualityChanged() override { log.addIfNotAlreadyThere ("settings"); }
     void postInitialise() override { log.add ("post"); }

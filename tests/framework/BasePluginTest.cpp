@@ -1,4 +1,5 @@
 #include "framework/BasePlugin.h"
+#include "SilentTestPlugin.h"
 #include "framework/XmlHelpers.h"
 #include "vst/AudioProcessorEditor.h"
 
@@ -24,7 +25,7 @@ const char* const parameterTable = R"(
 
 /** A plug-in with a small table of its own, 36 host slots and a realtime quality (10) with its default (11),
     whose hooks log what the base calls them with. */
-class TestPlugin : public BasePlugin
+class TestPlugin : public SilentTestPlugin
 {
 public:
     TestPlugin()
@@ -38,12 +39,6 @@ public:
     int getNumHostParameters() const override { return numHostSlots; }
     int getRealtimeQualityParameterId() const override { return 10; }
     int getDefaultRealtimeQualityParameterId() const override { return 11; }
-    juce::String getInputChannelName (int) const override { return {}; }
-    juce::String getOutputChannelName (int) const override { return {}; }
-    bool isInputChannelStereoPair (int) const override { return false; }
-    bool isOutputChannelStereoPair (int) const override { return false; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return false; }
     bool shouldLoadStateDump() const override { return loadsDump; }
     juce::File getUserSettingsFile() const override
     {

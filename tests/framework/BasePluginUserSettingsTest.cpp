@@ -1,3 +1,4 @@
+#include "SilentTestPlugin.h"
 #include "framework/BasePlugin.h"
 #include "framework/XmlHelpers.h"
 #include "vst/BoundedXml.h"
@@ -11,16 +12,10 @@
 namespace
 {
 /** The processor base on the built-in tables, with its settings in a temporary folder. */
-class SettingsPlugin : public BasePlugin
+class SettingsPlugin : public SilentTestPlugin
 {
 public:
     juce::String getProductName() const override { return "TestSynth"; }
-    juce::String getInputChannelName (int) const override { return {}; }
-    juce::String getOutputChannelName (int) const override { return {}; }
-    bool isInputChannelStereoPair (int) const override { return false; }
-    bool isOutputChannelStereoPair (int) const override { return false; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return false; }
 };
 
 class UnreadableUserSettings : public ::testing::Test

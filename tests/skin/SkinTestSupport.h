@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SilentTestPlugin.h"
 #include "TestNames.h"
 #include "TestSupport.h"
 #include "framework/BasePlugin.h"
@@ -28,7 +29,7 @@ inline constexpr const char* productName = "SkinTest";
     show: 100 "Tempo" (float -99999..99999, 0), 101 "Note" (61), 102 "Pattern" (int 0..127, 1). Events: the
    processor's own plus 7001 "Test press" and 7002 "Test release". The folder seam points into a temporary
    folder for the fixture's life, so no test reaches the real skins folder. */
-class Plugin : public BasePlugin
+class Plugin : public SilentTestPlugin
 {
 public:
     Plugin();
@@ -37,12 +38,6 @@ public:
     juce::String getProductName() const override { return productName; }
     juce::String getFilePrefix() const override { return "ST"; }
     int getNumHostParameters() const override { return 6; }
-    juce::String getInputChannelName (int) const override { return {}; }
-    juce::String getOutputChannelName (int) const override { return {}; }
-    bool isInputChannelStereoPair (int) const override { return false; }
-    bool isOutputChannelStereoPair (int) const override { return false; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return false; }
 
     Parameter& parameter (const juce::String& name);
     juce::File getSkinsFolder() const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SilentTestPlugin.h"
 #include "TestSupport.h"
 #include "framework/BasePlugin.h"
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
@@ -15,7 +16,7 @@ namespace PageTest
 inline constexpr const char* productName = "PageSynth";
 
 /** The embedded parameters; presets are files with the extension ".pgpreset" in two collections. */
-class Product : public BasePlugin
+class Product : public SilentTestPlugin
 {
 public:
     explicit Product (const juce::File& presetRoot);
@@ -24,12 +25,6 @@ public:
     juce::String getProductName() const override { return productName; }
     juce::String getFilePrefix() const override { return "PG"; }
     int getNumHostParameters() const override { return 36; }
-    juce::String getInputChannelName (int) const override { return {}; }
-    juce::String getOutputChannelName (int) const override { return {}; }
-    bool isInputChannelStereoPair (int) const override { return false; }
-    bool isOutputChannelStereoPair (int) const override { return false; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return false; }
 
     int getNumPresetCollections() const override { return 2; }
     PresetCollection* getPresetCollection (int index) override;
