@@ -6,10 +6,7 @@
 
 namespace
 {
-// tests/host/ -> the source tree's root.
-const juce::File installScript =
-    juce::File (__FILE__).getParentDirectory().getParentDirectory().getParentDirectory().getChildFile (
-        "scripts/install-plugin.sh");
+const juce::File installScript = juce::File (KELVANOR_SOURCE_DIR).getChildFile ("scripts/install-plugin.sh");
 
 /** Runs the install script; its exit code, -1 when it did not run to the end. */
 int install (const juce::String& library, const juce::File& target)

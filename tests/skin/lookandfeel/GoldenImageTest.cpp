@@ -8,8 +8,7 @@ namespace
 // "kelvanor_gallery --update-golden tests/golden", never from a test.
 juce::File goldenFolder()
 {
-    return juce::File (__FILE__).getParentDirectory().getParentDirectory().getParentDirectory().getChildFile (
-        "golden");
+    return juce::File (KELVANOR_SOURCE_DIR).getChildFile ("tests/golden");
 }
 
 struct Difference
