@@ -46,6 +46,8 @@ public:
 
     void paint (juce::Graphics& g) override;
     void blinkStateChanged() override { repaint(); }
+    /** Also called when a parent's enablement changes: the picture follows it at once. */
+    void enablementChanged() override { repaint(); }
     void mouseDown (const juce::MouseEvent& e) override;
     void mouseDrag (const juce::MouseEvent& e) override;
     void mouseUp (const juce::MouseEvent& e) override;

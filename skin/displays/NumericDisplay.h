@@ -25,6 +25,8 @@ public:
 
     void paint (juce::Graphics& g) override;
     void blinkStateChanged() override { repaint(); }
+    /** Also called when a parent's enablement changes: the picture follows it at once. */
+    void enablementChanged() override { repaint(); }
 
 private:
     juce::Image image; // shared, read only
@@ -46,6 +48,7 @@ public:
 
     void paint (juce::Graphics& g) override;
     void blinkStateChanged() override { repaint(); }
+    void enablementChanged() override { repaint(); }
 
 private:
     juce::Image image; // shared, read only
