@@ -217,6 +217,7 @@ void DefaultLookAndFeel::setTextButtonImages (TextButtonEx& button, int size)
     if (size < 0 || size > 2)
         return;
 
+    button.setImageSize (size); // kept through the look-and-feel change that adding to a parent brings
     const bool large = size == 2;
     std::array<juce::Image, SkinArtwork::numTextButtonParts> images;
     for (int part = 0; part < SkinArtwork::numTextButtonParts; ++part)

@@ -47,12 +47,6 @@ void TextButtonEx::updateWidth()
     }
 }
 
-void TextButtonEx::setImageSize (int size)
-{
-    imageSize = size;
-    lookAndFeelChanged();
-}
-
 void TextButtonEx::lookAndFeelChanged()
 {
     // Another look and feel leaves the font and the images as they were.

@@ -20,8 +20,9 @@ public:
     /** Measures the text again; resizes when its width changed. */
     void updateWidth();
 
-    /** The size the look and feel's setTextButtonImages receives. */
-    void setImageSize (int size);
+    /** The image set last chosen by the look and feel's setTextButtonImages, which records it here and
+        gets it back at every look-and-feel change (being added to a parent is one). Applies nothing. */
+    void setImageSize (int size) noexcept { imageSize = size; }
     int getImageSize() const noexcept { return imageSize; }
 
     int getTextWidth() const noexcept { return textWidth; }

@@ -17,7 +17,10 @@ PathComponent::~PathComponent()
 
 void PathComponent::setPath (const juce::String& newPath, bool notify)
 {
-    if (newPath.equalsIgnoreCase (path))
+    // Two names that differ only in letter case are two files where the file system tells them apart.
+    const bool same =
+        juce::File::areFileNamesCaseSensitive() ? newPath == path : newPath.equalsIgnoreCase (path);
+    if (same)
         return;
     path = newPath;
     measure();

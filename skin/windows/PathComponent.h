@@ -19,7 +19,8 @@ public:
     PathComponent();
     ~PathComponent() override;
 
-    /** Stores the path when it differs, ignoring letter case; notifies the listeners when asked. */
+    /** Stores the path when it names another file than the current one (letter case counts where the
+        file system's names are case-sensitive); notifies the listeners when asked. */
     void setPath (const juce::String& path, bool notify);
     const juce::String& getPath() const { return path; }
 
