@@ -182,8 +182,7 @@ void OldStylePresetsBrowser::PresetListColumn::itemSelected (int row)
     // The current preset is not loaded again: that would throw away edits not yet stored.
     if (index < 0 || index == processor.getCurrentPresetIndex() || index >= processor.getNumPresets())
         return;
-    processor.setCurrentPresetIndex (index, false);
-    processor.loadCurrentPreset();
+    processor.selectPreset (index);
 }
 
 void OldStylePresetsBrowser::PresetListColumn::setItemText (int row, const juce::String& text)
