@@ -14,8 +14,11 @@ Kelvanor::Kelvanor()
     info.buildCode = "ECBF123";
     info.branch = "master";
     info.buildNumber = "0";
-    info.description = "Monophonic bassline synthesizer with step sequencer and arpeggiator";
+    // The about box gives the description one line of about 300 pixels and cuts what does not fit.
+    info.description = "Bassline synthesizer with step sequencer";
     info.webAddress = "https://kelvanor.example.org";
+    info.pluginFormat = "VST";
+    info.architecture = sizeof (void*) == 8 ? "64bit" : "32bit";
     setSoftwareDesignation (info);
 
     initialiseSettings();

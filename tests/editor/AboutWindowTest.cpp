@@ -3,6 +3,7 @@
 #include "TestNames.h"
 #include "TestSupport.h"
 #include "editor/OptionsWindow.h"
+#include "engine/KelvanorTestHarness.h"
 #include "framework/BasePlugin.h"
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
 
@@ -110,6 +111,36 @@ TEST_F (AboutWindowTest, LaysOutLogoInfoTextAndLink)
                lf.findColour (LookAndFeelColourIds::aboutLink));
     EXPECT_EQ (about.findColour (LookAndFeelColourIds::windowBackground),
                lf.findColour (LookAndFeelColourIds::aboutBackground));
+}
+
+TEST (KelvanorAboutBox, ShowsTheProductsFormatAndDrawsEveryTextWhole)
+{
+    DefaultLookAndFeel lf; // its fonts are the ones the box measures and draws with
+    KelvanorHarness harness;
+    AboutWindow about (*harness.processor);
+    about.setLookAndFeel (&lf);
+    about.setSize (640, 480);
+
+    const auto texts = about.getTexts();
+    ASSERT_EQ (texts.size(), 6);
+    EXPECT_EQ (texts[0], "KELVANOR");
+    EXPECT_EQ (texts[2], "VST 64bit");
+    EXPECT_EQ (texts[3], "Version 1.9.5");
+
+    // A line wider than its area is drawn cut: only the file may take a second line for what does not fit.
+    const auto lines = about.getTextLines();
+    ASSERT_GE (lines.size(), 6u);
+    for (size_t i = 0; i < 5; ++i)
+    {
+        EXPECT_TRUE (lines[i].text.trim().isNotEmpty()) << i;
+        EXPECT_LE (lines[i].font.getStringWidthFloat (lines[i].text), (float) lines[i].area.getWidth())
+            << "cut: " << lines[i].text;
+    }
+    juce::String file;
+    for (size_t i = 5; i < lines.size(); ++i)
+        file += lines[i].text;
+    EXPECT_EQ (file, texts[5]);
+    about.setLookAndFeel (nullptr);
 }
 
 struct WrapCase
