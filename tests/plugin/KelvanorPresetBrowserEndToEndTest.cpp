@@ -2,6 +2,7 @@
 #include "XvfbDisplay.h"
 #include "tools/HostEditor.h"
 
+#include <cstring>
 #include <functional>
 
 namespace
@@ -67,18 +68,27 @@ std::vector<const juce::XmlElement*> bankPresets (const juce::XmlElement& state)
 }
 
 /** The preset browser as it lies over the editor: 639 x 350, centred over the panel (the status bar left
-    out). Inside it the window's frame and margins, the toolbar and the group column come before the list
-    of the shown group's presets, whose rows are 20 high; the close button is at the title bar's right. */
+    out), the list of the shown group's presets right of the toolbar and the group column, rows 20 high. */
 struct BrowserLayout
 {
+    static constexpr int width = 639, height = 350, rowHeight = 20;
+    // Frame 3 and margin 6, toolbar 24 and the gap after it 5, group column 241, the list's inset 4.
+    static constexpr int presetListX = 3 + 6 + 24 + 5 + 241 + 4;
+    // Title bar 31, margin 6, the list's inset 4.
+    static constexpr int listY = 31 + 6 + 4;
+
     explicit BrowserLayout (juce::Rectangle<int> editor)
-        : origin (editor.getWidth() / 2 - 639 / 2, (editor.getHeight() - statusBarHeight) / 2 - 350 / 2)
+        : origin (editor.getWidth() / 2 - width / 2, (editor.getHeight() - statusBarHeight) / 2 - height / 2)
     {
     }
 
-    juce::Rectangle<int> area() const { return {origin.x, origin.y, 639, 350}; }
-    juce::Point<int> presetRow (int row) const { return origin.translated (283 + 60, 41 + row * 20 + 10); }
-    juce::Point<int> closeButton() const { return origin.translated (623, 15); }
+    juce::Rectangle<int> area() const { return {origin.x, origin.y, width, height}; }
+    juce::Point<int> presetRow (int row) const
+    {
+        return origin.translated (presetListX + 60, listY + row * rowHeight + rowHeight / 2);
+    }
+    /** The title bar's close button, 20 x 20 at its right end. */
+    juce::Point<int> closeButton() const { return origin.translated (width - 16, 15); }
 
     juce::Point<int> origin;
 };
