@@ -165,38 +165,40 @@ void AboutWindow::paint (juce::Graphics& g)
     DefaultLookAndFeel::drawRoundedBox (g, textArea, 4.0f, background.brighter (0.15f),
                                         textColour.withAlpha (0.3f), 1.0f);
 
-    const auto texts = getTexts();
     g.setColour (textColour);
-
-    auto line = [&g] (const juce::String& text, juce::Font f, juce::Rectangle<int> r, juce::Justification j)
+    for (const auto& line : getTextLines())
     {
-        g.setFont (f);
-        g.drawText (text, r, j, false);
-    };
+        g.setFont (line.font);
+        g.drawText (line.text, line.area, line.justification, false);
+    }
+}
 
-    auto nameFont = font (17.0f, true);
-    auto descriptionFont = font (15.0f, false);
-    auto infoFont = font (14.0f, false);
-    auto smallFont = font (12.0f, false);
+std::vector<AboutWindow::TextLine> AboutWindow::getTextLines() const
+{
+    const auto texts = getTexts();
+    const auto nameFont = font (17.0f, true);
+    const auto descriptionFont = font (15.0f, false);
+    const auto infoFont = font (14.0f, false);
+    const auto smallFont = font (12.0f, false);
+    auto heightOf = [] (const juce::Font& f) { return juce::roundToInt (f.getHeight()); };
+    const auto left = juce::Justification::topLeft, right = juce::Justification::topRight;
+
     const int x = logoArea.getX(), y = logoArea.getY(), w = logoArea.getWidth();
-    line (texts[0], nameFont, {x, y - 3, w, juce::roundToInt (nameFont.getHeight())},
-          juce::Justification::topLeft);
-    line (texts[1], descriptionFont, {x, y + 12, w, juce::roundToInt (descriptionFont.getHeight())},
-          juce::Justification::topLeft);
-
     const int ix = infoArea.getX(), iy = infoArea.getY(), iw = infoArea.getWidth();
-    const int infoHeight = juce::roundToInt (infoFont.getHeight());
-    line (texts[2], infoFont, {ix, iy - 3, iw, infoHeight}, juce::Justification::topRight);
     const int formatWidth = juce::roundToInt (std::ceil (infoFont.getStringWidthFloat (texts[2])));
-    line (texts[3], infoFont, {ix, iy - 3, iw - formatWidth - 8, infoHeight}, juce::Justification::topRight);
-    line (texts[4], smallFont, {ix, iy + 19, iw, juce::roundToInt (smallFont.getHeight())},
-          juce::Justification::topRight);
 
-    const int smallHeight = juce::roundToInt (smallFont.getHeight());
+    std::vector<TextLine> lines{
+        {texts[0], nameFont, {x, y - 3, w, heightOf (nameFont)}, left},
+        {texts[1], descriptionFont, {x, y + 12, w, heightOf (descriptionFont)}, left},
+        {texts[2], infoFont, {ix, iy - 3, iw, heightOf (infoFont)}, right},
+        {texts[3], infoFont, {ix, iy - 3, iw - formatWidth - 8, heightOf (infoFont)}, right},
+        {texts[4], smallFont, {ix, iy + 19, iw, heightOf (smallFont)}, right}};
+
+    const int smallHeight = heightOf (smallFont);
     const auto pathLines = wrapPath (texts[5], smallFont, iw);
     for (int i = 0; i < pathLines.size(); ++i)
-        line (pathLines[i], smallFont, {ix, iy + 30 + i * smallHeight, iw, smallHeight},
-              juce::Justification::topRight);
+        lines.push_back ({pathLines[i], smallFont, {ix, iy + 30 + i * smallHeight, iw, smallHeight}, right});
+    return lines;
 }
 
 juce::StringArray AboutWindow::wrapPath (const juce::String& path, const juce::Font& f, int width)

@@ -4,6 +4,8 @@
 
 #include "framework/ListenerArray.h"
 
+#include <vector>
+
 class BasePlugin;
 
 /** Scrolling credits: a label that moves up 1 px per tick and starts again below when it has left. */
@@ -50,6 +52,19 @@ public:
 
     /** The texts of the box, in drawing order (name, description, format, version, build, file). */
     juce::StringArray getTexts() const;
+
+    /** One line as paint draws it: the text goes into the area in that font, and what does not fit the
+        area's width is cut off. */
+    struct TextLine
+    {
+        juce::String text;
+        juce::Font font;
+        juce::Rectangle<int> area;
+        juce::Justification justification;
+    };
+
+    /** The lines of the texts for the current size, in drawing order; the file takes one or two. */
+    std::vector<TextLine> getTextLines() const;
 
     /** A path in at most two lines of that width: broken after the last "/" that fits on the first line,
         or anywhere when none does. The second line may still be too long; it is then drawn cut. */

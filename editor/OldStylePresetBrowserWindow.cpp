@@ -182,8 +182,7 @@ void OldStylePresetsBrowser::PresetListColumn::itemSelected (int row)
     // The current preset is not loaded again: that would throw away edits not yet stored.
     if (index < 0 || index == processor.getCurrentPresetIndex() || index >= processor.getNumPresets())
         return;
-    processor.setCurrentPresetIndex (index, false);
-    processor.loadCurrentPreset();
+    processor.selectPreset (index);
 }
 
 void OldStylePresetsBrowser::PresetListColumn::setItemText (int row, const juce::String& text)
@@ -387,8 +386,8 @@ OldStylePresetBrowserWindow::OldStylePresetBrowserWindow (BasePluginOldStyle& p)
     {
         label->setFont (labelFont);
         label->setJustificationType (juce::Justification::centredRight);
-        const auto border = label->getBorderSize();
-        label->setSize (labelFont.getStringWidth (label->getText()) + 2 * border.getLeftAndRight(), 20);
+        const auto labelBorder = label->getBorderSize();
+        label->setSize (labelFont.getStringWidth (label->getText()) + 2 * labelBorder.getLeftAndRight(), 20);
     }
     for (const auto& [button, tip] : files)
     {
@@ -517,11 +516,12 @@ void OldStylePresetBrowserWindow::buttonClicked (juce::Button* button)
         WindowComponent::buttonClicked (button);
 }
 
-void OldStylePresetBrowserWindow::ask (const juce::String& title, const juce::String& patterns, bool saving,
+void OldStylePresetBrowserWindow::ask (const juce::String& dialogTitle, const juce::String& patterns,
+                                       bool saving,
                                        void (OldStylePresetBrowserWindow::*onChosen) (const juce::File&))
 {
     FileChooserPolicy::Request request;
-    request.title = title;
+    request.title = dialogTitle;
     request.initialLocation = processor.getRecentlyUsedDirectory();
     request.patterns = patterns;
     request.saving = saving;

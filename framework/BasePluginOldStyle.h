@@ -166,6 +166,10 @@ public:
         the preset listeners. */
     void loadCurrentPreset();
 
+    /** Makes the preset current and loads it, so that 110000, 110001 and their listeners follow; nothing
+        for an index out of range. */
+    void selectPreset (int index);
+
     /** Next / previous preset, loaded; nothing at the last / first one. */
     void selectNextPreset();
     void selectPreviousPreset();
@@ -324,7 +328,10 @@ private:
 
         /** Writer, holding writeLock. */
         Snapshot& getBackCopy() noexcept { return copies[(size_t) back]; }
-        void publish() noexcept { back = middle.exchange (back | freshFlag, std::memory_order_acq_rel) & indexMask; }
+        void publish() noexcept
+        {
+            back = middle.exchange (back | freshFlag, std::memory_order_acq_rel) & indexMask;
+        }
 
         /** The reader: the latest published copy, kept until a newer one is published. */
         const Snapshot& acquireLatest() noexcept

@@ -106,24 +106,25 @@ void BasePluginOldStyle::loadCurrentPreset()
     presetListeners.call ([] (PresetManagerListener& l) { l.presetChanged(); });
 }
 
+void BasePluginOldStyle::selectPreset (int index)
+{
+    if (!juce::isPositiveAndBelow (index, getNumPresets()))
+        return;
+
+    // The index alone: the load sets 110000 and 110001 and tells their listeners. Set quietly beforehand,
+    // they would already hold the new values, the load would change nothing and nobody would hear of it.
+    currentPresetIndex.store (index);
+    loadCurrentPreset();
+}
+
 void BasePluginOldStyle::selectNextPreset()
 {
-    const int index = getCurrentPresetIndex() + 1;
-    if (index < getNumPresets())
-    {
-        currentPresetIndex.store (index);
-        loadCurrentPreset();
-    }
+    selectPreset (getCurrentPresetIndex() + 1);
 }
 
 void BasePluginOldStyle::selectPreviousPreset()
 {
-    const int index = getCurrentPresetIndex() - 1;
-    if (index >= 0 && index < getNumPresets())
-    {
-        currentPresetIndex.store (index);
-        loadCurrentPreset();
-    }
+    selectPreset (getCurrentPresetIndex() - 1);
 }
 
 juce::String BasePluginOldStyle::getPresetName (int index) const

@@ -3,6 +3,7 @@
 #include "TestNames.h"
 #include "TestSupport.h"
 #include "editor/OptionsWindow.h"
+#include "engine/KelvanorTestHarness.h"
 #include "framework/BasePlugin.h"
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
 
@@ -17,15 +18,15 @@ public:
     {
         BasePlugin::overrideApplicationDataFolders (folder.getChildFile ("user"),
                                                     folder.getChildFile ("common"));
-        Info info;
-        info.version = "1.9.5";
-        info.description = "Vintage Bassline";
-        info.pluginFormat = "VST";
-        info.architecture = "64bit";
-        info.buildCode = "B7";
-        info.buildDate = "2026-12-07";
-        info.webAddress = "https://example.org/kelvanor";
-        setSoftwareDesignation (info);
+        Info designation;
+        designation.version = "1.9.5";
+        designation.description = "Vintage Bassline";
+        designation.pluginFormat = "VST";
+        designation.architecture = "64bit";
+        designation.buildCode = "B7";
+        designation.buildDate = "2026-12-07";
+        designation.webAddress = "https://example.org/kelvanor";
+        setSoftwareDesignation (designation);
     }
     ~AboutPlugin() override { BasePlugin::overrideApplicationDataFolders ({}, {}); }
 
@@ -112,6 +113,36 @@ TEST_F (AboutWindowTest, LaysOutLogoInfoTextAndLink)
                lf.findColour (LookAndFeelColourIds::aboutBackground));
 }
 
+TEST (KelvanorAboutBox, ShowsTheProductsFormatAndDrawsEveryTextWhole)
+{
+    DefaultLookAndFeel lf; // its fonts are the ones the box measures and draws with
+    KelvanorHarness harness;
+    AboutWindow about (*harness.processor);
+    about.setLookAndFeel (&lf);
+    about.setSize (640, 480);
+
+    const auto texts = about.getTexts();
+    ASSERT_EQ (texts.size(), 6);
+    EXPECT_EQ (texts[0], "KELVANOR");
+    EXPECT_EQ (texts[2], "VST 64bit");
+    EXPECT_EQ (texts[3], "Version 1.9.5");
+
+    // A line wider than its area is drawn cut: only the file may take a second line for what does not fit.
+    const auto lines = about.getTextLines();
+    ASSERT_GE (lines.size(), 6u);
+    for (size_t i = 0; i < 5; ++i)
+    {
+        EXPECT_TRUE (lines[i].text.trim().isNotEmpty()) << i;
+        EXPECT_LE (lines[i].font.getStringWidthFloat (lines[i].text), (float) lines[i].area.getWidth())
+            << "cut: " << lines[i].text;
+    }
+    juce::String file;
+    for (size_t i = 5; i < lines.size(); ++i)
+        file += lines[i].text;
+    EXPECT_EQ (file, texts[5]);
+    about.setLookAndFeel (nullptr);
+}
+
 struct WrapCase
 {
     const char* path;
@@ -141,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P (
                        WrapCase{"/home/someone/.vst/a-long-folder-name/another-one/Kelvanor.so", 150, 2,
                                 true},
                        WrapCase{"/averyveryveryveryverylongfoldernamewithoutanybreak.so", 60, 2, false}),
-    [] (const auto& info) { return testName (juce::String (info.param.width) + " wide"); });
+    [] (const auto& testInfo) { return testName (juce::String (testInfo.param.width) + " wide"); });
 
 TEST (OptionsWindow, TabsFillTheContentAreaAndTheEditorIsVeiled)
 {

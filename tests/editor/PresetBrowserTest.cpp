@@ -123,6 +123,25 @@ TEST_F (PresetBrowserTest, OpensOnTheCurrentPresetAndFollowsIt)
     EXPECT_TRUE (presets().getList().isRowSelected (2));
 }
 
+TEST_F (PresetBrowserTest, AClickedPresetLoadsAndEveryListenerOfTheNameHearsIt)
+{
+    struct NameListener : Parameter::Listener
+    {
+        void parameterChanged (Parameter* p) override { heard.add (p->getValueText()); }
+        juce::StringArray heard;
+    } listener;
+    auto& manager = plugin().getParameterManager();
+    manager.addAsyncListener (BasePluginOldStyle::currentPresetNameId, &listener);
+    click (presets(), 2);
+    pumpMessages();
+    manager.removeAsyncListener (BasePluginOldStyle::currentPresetNameId, &listener);
+
+    EXPECT_EQ (plugin().getCurrentPresetIndex(), 2);
+    EXPECT_EQ (listener.heard.joinIntoString ("|"), plugin().getPresetName (2)) << "heard once, the new name";
+    for (int id = 0; id < BasePluginOldStyle::numPresetableParameters; ++id)
+        EXPECT_EQ (manager.getParameterNormalised (id), plugin().getBankPreset (2)->getValue (id)) << id;
+}
+
 constexpr int noHover = -1, ontoGroupRow = -2;
 
 struct DragCase
@@ -183,6 +202,7 @@ INSTANTIATE_TEST_SUITE_P (
 TEST_F (PresetBrowserTest, GroupsReorderWithTheirPresetsAndGroupButtonsRemoveOnlyEmptyOnes)
 {
     click (presets(), 2);
+    pumpMessages(); // the chosen preset's notices, before the groups are touched
     const auto current = currentName();
     const auto before = bank();
     const Bank reordered{before[1], before[0], before[2], before[3]};
