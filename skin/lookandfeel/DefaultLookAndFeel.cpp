@@ -67,6 +67,12 @@ std::vector<ColourEntry> colourTable()
         {Ids::statusBarBackground, juce::Colour (0xFF444444)},
         {Ids::statusBarText, juce::Colour (0xFFFFFFFF)},
         {Ids::lightGrey, juce::Colour (0xFFE3E3E3)},
+        // The file chooser's rows: light grey like the browser's columns, the selection like a menu's.
+        {juce::TreeView::backgroundColourId, juce::Colour (0xFFE3E3E3)},
+        {juce::TreeView::selectedItemBackgroundColourId, juce::Colour (0xFFADADAD)},
+        {juce::DirectoryContentsDisplayComponent::highlightColourId, juce::Colour (0xFFADADAD)},
+        {juce::DirectoryContentsDisplayComponent::textColourId, juce::Colour (0xFF000000)},
+        {juce::DirectoryContentsDisplayComponent::highlightedTextColourId, juce::Colour (0xFF000000)},
         // JUCE's keyboard component's hover and key-down overlays; its module is not linked, so by number.
         {0x1005003, orangeColour.brighter (0.6f)},
         {0x1005004, orangeColour},
@@ -497,11 +503,48 @@ void DefaultLookAndFeel::drawTextEditorOutline (juce::Graphics& g, int width, in
     g.drawRect (0, 0, width, height, 1);
 }
 
-void DefaultLookAndFeel::drawFileBrowserRow (juce::Graphics&, int, int, const juce::File&,
-                                             const juce::String&, juce::Image*, const juce::String&,
-                                             const juce::String&, bool, bool, int,
-                                             juce::DirectoryContentsDisplayComponent&)
+void DefaultLookAndFeel::drawFileBrowserRow (juce::Graphics& g, int width, int height, const juce::File&,
+                                             const juce::String& filename, juce::Image* icon,
+                                             const juce::String&, const juce::String&, bool isDirectory,
+                                             bool isItemSelected, int,
+                                             juce::DirectoryContentsDisplayComponent& display)
 {
+    // A colour set on the browser itself wins over the table's.
+    auto* displayComponent = dynamic_cast<juce::Component*> (&display);
+    const auto colour = [&] (int id)
+    { return displayComponent != nullptr ? displayComponent->findColour (id) : findColour (id); };
+
+    if (isItemSelected)
+    {
+        g.setColour (colour (juce::DirectoryContentsDisplayComponent::highlightColourId));
+        g.fillRect (0, 0, width, height);
+    }
+
+    // The icon sits in a square as high as the row, the name after it.
+    const juce::Rectangle<int> iconArea (0, 0, height, height);
+    const auto symbolArea = iconArea.reduced (juce::jmax (2, height / 5)).toFloat();
+    if (icon != nullptr && icon->isValid())
+        g.drawImageWithin (*icon, (int) symbolArea.getX(), (int) symbolArea.getY(),
+                           (int) symbolArea.getWidth(), (int) symbolArea.getHeight(),
+                           juce::RectanglePlacement::centred | juce::RectanglePlacement::onlyReduceInSize);
+    else
+    {
+        // Linux gives no icons of its own: the program's folder and document symbols stand in.
+        auto& symbol = isDirectory ? folderSymbol : documentSymbol;
+        if (symbol == nullptr)
+            symbol =
+                SkinArtwork::createSymbol (isDirectory ? SkinArtwork::openIcon : SkinArtwork::documentIcon,
+                                           juce::Colour (SkinArtwork::symbolColour));
+        if (symbol != nullptr)
+            symbol->drawWithin (g, symbolArea, juce::RectanglePlacement::centred, 1.0f);
+    }
+
+    g.setColour (colour (isItemSelected ? juce::DirectoryContentsDisplayComponent::highlightedTextColourId
+                                        : juce::DirectoryContentsDisplayComponent::textColourId));
+    g.setFont (defaultFont);
+    g.drawText (filename,
+                juce::Rectangle<int> (iconArea.getRight() + 2, 0, width - iconArea.getRight() - 4, height),
+                juce::Justification::centredLeft, true);
 }
 
 juce::Font DefaultLookAndFeel::getComboBoxFont (juce::ComboBox&)

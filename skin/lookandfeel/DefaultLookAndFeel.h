@@ -177,6 +177,7 @@ public:
 private:
     juce::Path arrowUp, arrowDown, arrowLeft, arrowRight;
     juce::Font defaultFont, boldFont;
+    std::unique_ptr<juce::Drawable> folderSymbol, documentSymbol; // made at the first file row drawn
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DefaultLookAndFeel)
 };

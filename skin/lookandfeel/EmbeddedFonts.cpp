@@ -23,6 +23,64 @@ bool hasGlyphs (const juce::Typeface::Ptr& face)
     return face != nullptr && face->getStringWidth ("M") > 0.0f;
 }
 
+/** The height of a character's outline in units of the font height; 0 when the face has none. */
+float outlineHeight (juce::Typeface& face, juce::juce_wchar character)
+{
+    juce::Array<int> glyphs;
+    juce::Array<float> offsets;
+    face.getGlyphPositions (juce::String::charToString (character), glyphs, offsets);
+    juce::Path outline;
+    if (glyphs.isEmpty() || !face.getOutlineForGlyph (glyphs.getFirst(), outline))
+        return 0.0f;
+    return outline.getBounds().getHeight();
+}
+
+/** Another family's face shown as one of ours: it answers to our family name and draws its outlines scaled
+    so that its capitals are as tall as the regular face's, on the regular face's baseline. Faces size their
+    outlines against different line heights, so without this the bold text of a 13-pixel font would be
+    a sixth smaller than the regular text beside it. */
+class ScaledFace : public juce::Typeface
+{
+public:
+    ScaledFace (const juce::String& styleName, juce::Typeface::Ptr outlines, juce::Typeface& model)
+        : juce::Typeface (EmbeddedFonts::familyName, styleName)
+        , face (std::move (outlines))
+        , ascent (model.getAscent())
+        , descent (model.getDescent())
+    {
+        const float own = outlineHeight (*face, 'H'), wanted = outlineHeight (model, 'H');
+        if (own > 0.0f && wanted > 0.0f)
+            scale = wanted / own;
+    }
+
+    float getAscent() const override { return ascent; }
+    float getDescent() const override { return descent; }
+    float getHeightToPointsFactor() const override { return face->getHeightToPointsFactor(); }
+    float getStringWidth (const juce::String& text) override { return face->getStringWidth (text) * scale; }
+
+    void getGlyphPositions (const juce::String& text, juce::Array<int>& glyphs,
+                            juce::Array<float>& xOffsets) override
+    {
+        face->getGlyphPositions (text, glyphs, xOffsets);
+        for (auto& x : xOffsets)
+            x *= scale;
+    }
+
+    bool getOutlineForGlyph (int glyphNumber, juce::Path& path) override
+    {
+        if (!face->getOutlineForGlyph (glyphNumber, path))
+            return false;
+        // About the glyph's origin, which lies on the baseline.
+        path.applyTransform (juce::AffineTransform::scale (scale));
+        return true;
+    }
+
+private:
+    juce::Typeface::Ptr face;
+    float ascent, descent; // of the line, in units of the font height
+    float scale = 1.0f;    // outline units of this face to those of the model
+};
+
 /** JUCE's default look, changed only in how fonts find their faces. It becomes the process's default look
     and feel, which is what every font asks; components of the editor draw through DefaultLookAndFeel. */
 class FontResolvingLookAndFeel : public juce::LookAndFeel_V4, private juce::DeletedAtShutdown
@@ -53,7 +111,14 @@ juce::Typeface::Ptr EmbeddedFonts::getRegular()
 
 juce::Typeface::Ptr EmbeddedFonts::getBold()
 {
-    static const juce::Typeface::Ptr face = loadFace ("tahomabd.ttf");
+    static const juce::Typeface::Ptr face = []() -> juce::Typeface::Ptr
+    {
+        auto outlines = loadFace ("DejaVuSansCondensed-Bold.ttf");
+        auto regular = getRegular();
+        if (outlines == nullptr || regular == nullptr)
+            return outlines;
+        return new ScaledFace ("Bold", outlines, *regular);
+    }();
     return face;
 }
 

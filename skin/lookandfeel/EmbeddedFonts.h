@@ -2,9 +2,11 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-/** The sans-serif faces compiled into the library ("tahoma.ttf" and "tahomabd.ttf" in resources/), metric
-    compatible with the face the layouts were made for, so that text has the same widths on every machine,
-    with or without fonts installed.
+/** The sans-serif faces compiled into the library, metric compatible with the face the layouts were made
+    for, so that text has the same widths on every machine, with or without fonts installed: the regular
+    face is "tahoma.ttf" in resources/; the bold one is drawn from "DejaVuSansCondensed-Bold.ttf" (a bold of
+    the same lineage whose advances match the layouts' bold widths once scaled), scaled to the regular
+    face's capital height and named like it.
 
     JUCE resolves a font's typeface through the process's default look and feel. install() makes that one
     map "Tahoma", the default sans-serif name and any face the machine lacks onto the embedded faces, so

@@ -61,7 +61,13 @@ TEST_F (LookAndFeelTest, FontsAreTheEmbeddedFaceAtThirteenPixels)
     EXPECT_EQ (bold.getTypefaceName(), "Tahoma");
     EXPECT_FLOAT_EQ (regular.getHeight(), 13.0f);
     EXPECT_FLOAT_EQ (lf.getWindowTitleFont().getHeight(), 15.0f);
+    EXPECT_EQ (bold.getTypefaceStyle(), "Bold");
+    // Wider than regular, but not so much that a layout made for the bold widths overflows.
     EXPECT_GT (bold.getStringWidthFloat ("Options"), regular.getStringWidthFloat ("Options"));
+    EXPECT_LT (bold.getStringWidthFloat ("Options"), 1.25f * regular.getStringWidthFloat ("Options"));
+    // A font derived from the bold one finds the embedded faces again by their name.
+    EXPECT_EQ (bold.withStyle (juce::Font::plain).getTypefacePtr().get(), EmbeddedFonts::getRegular().get());
+    EXPECT_EQ (bold.withHeight (20.0f).getTypefacePtr().get(), EmbeddedFonts::getBold().get());
     // The name a layout asks for resolves to the embedded face itself, not to a look-alike of the machine.
     EXPECT_EQ (lf.getTypefaceForFont (juce::Font ("tahoma", 13.0f, 0)).get(),
                EmbeddedFonts::getRegular().get());
