@@ -23,11 +23,11 @@ bool writePng (const juce::Image& image, const juce::File& file)
     return out.openedOk() && juce::PNGImageFormat().writeImageToStream (image, out);
 }
 
-void paintSymbol (juce::Graphics& g, const PanelLayout::Symbol& symbol)
+void paintSymbol (juce::Graphics& g, PanelLayout::Legend::Symbol symbol, juce::Rectangle<int> area)
 {
-    const auto r = symbol.area.toFloat().reduced (1.0f, 2.0f);
+    const auto r = area.toFloat().reduced (1.0f, 2.0f);
     juce::Path p;
-    if (symbol.kind == PanelLayout::Symbol::sawtooth)
+    if (symbol == PanelLayout::Legend::Symbol::sawtooth)
     {
         p.startNewSubPath (r.getX(), r.getBottom());
         p.lineTo (r.getCentreX(), r.getY());
@@ -76,8 +76,6 @@ juce::Image paintBackground (const PanelLayout::Design& design)
             paintSection (g, s.bounds.toFloat(), s.title, s.hue);
         for (const auto& w : design.windows)
             paintWindow (g, w.toFloat());
-        for (const auto& s : design.symbols)
-            paintSymbol (g, s);
         g.setColour (Palette::silkDim);
         for (const auto& rule : design.rules)
             g.drawLine (rule, 1.0f);
@@ -85,6 +83,14 @@ juce::Image paintBackground (const PanelLayout::Design& design)
         for (const auto& t : design.texts)
             paintSilk (g, t.text, t.area.toFloat(), t.justification, 10.0f, t.bold,
                        t.dim ? Palette::silkDim : Palette::silk);
+
+        for (const auto& c : design.controls)
+            for (const auto& end : c.ends)
+                if (end.symbol != PanelLayout::Legend::Symbol::none)
+                    paintSymbol (g, end.symbol, end.area);
+                else
+                    paintSilk (g, end.word, end.area.toFloat(), juce::Justification::centred, 10.0f, false,
+                               Palette::silk);
 
         for (const auto& c : design.controls)
         {

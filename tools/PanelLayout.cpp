@@ -175,16 +175,27 @@ public:
         return c;
     }
 
-    /** A two-position slide switch with its two position names printed under its ends. */
+    /** A two-position slide switch, its lower position (lever left, the parameter at 0) at the left. What
+        each end does is printed under it, or as a symbol beside it. */
     Control& slide (const juce::String& name, int x, int y, const juce::String& label,
-                    const juce::String& parameter, const juce::String& left, const juce::String& right)
+                    const juce::String& parameter, const juce::String& lower, const juce::String& upper,
+                    Legend::Symbol lowerSymbol = Legend::Symbol::none,
+                    Legend::Symbol upperSymbol = Legend::Symbol::none)
     {
         auto& c = add ("Switch", name, x, y, slideSwitch, label, parameter);
         c.attributes.push_back ({"style", "Horizontal"});
-        if (left.isNotEmpty())
-            text (left, {x - 12, y + 22, 32, labelHeight}, false);
-        if (right.isNotEmpty())
-            text (right, {x + 20, y + 22, 32, labelHeight}, false);
+        const auto place = [&] (const juce::String& word, Legend::Symbol symbol, bool atUpper)
+        {
+            Legend end;
+            end.word = word;
+            end.symbol = symbol;
+            if (symbol != Legend::Symbol::none)
+                end.area = {atUpper ? x + slideSwitch.width + 4 : x - 16, y + 3, 12, 14};
+            else
+                end.area = {atUpper ? x + 20 : x - 12, y + slideSwitch.frameHeight + 2, 32, labelHeight};
+            return end;
+        };
+        c.ends = {place (lower, lowerSymbol, false), place (upper, upperSymbol, true)};
         return c;
     }
 
@@ -354,9 +365,8 @@ Design makeDesign()
     b.section ("OSCILLATOR", {16, top, 176, bottom - top}, Palette::oscillator);
     b.knob ("TuningKnob", col (16, 176, 2, 0), row1, knobOscBipolar, "TUNE", "Tuning");
     b.knob ("SlideTimeKnob", col (16, 176, 2, 1), row1, knobOsc, "SLIDE", "Slide Time");
-    b.slide ("WaveformSwitch", 84, row2 + 18, "WAVEFORM", "Waveform", {}, {});
-    design.symbols.push_back ({Symbol::sawtooth, {68, row2 + 21, 12, 14}});
-    design.symbols.push_back ({Symbol::square, {128, row2 + 21, 12, 14}});
+    b.slide ("WaveformSwitch", 84, row2 + 18, "WAVEFORM", "Waveform", "SQUARE", "SAW", Legend::Symbol::square,
+             Legend::Symbol::sawtooth);
 
     b.section ("FILTER", {200, top, 208, bottom - top}, Palette::filter);
     b.knob ("CutoffKnob", col (200, 208, 3, 0), row1, knobFilter, "CUTOFF", "Cutoff");
@@ -375,12 +385,13 @@ Design makeDesign()
              "LINK");
 
     b.section ("DISTORTION", {632, top, 272, bottom - top}, Palette::distortion);
-    b.toggle ("DistortionButton", col (632, 272, 4, 0) + 10, row1 + 16, "ON", "Distortion State");
+    b.slide ("DistortionSwitch", col (632, 272, 4, 0) + 8, row1 + 18, "DIST", "Distortion State", "OFF",
+             "ON");
     b.knob ("DistPreampKnob", col (632, 272, 4, 1), row1, knobDistortion, "PREAMP", "Distortion Preamp");
     b.knob ("DistClipKnob", col (632, 272, 4, 2), row1, knobDistortion, "CLIP", "Distortion Clip");
     b.knob ("DistWetnessKnob", col (632, 272, 4, 3), row1, knobDistortion, "MIX", "Distortion Wetness");
-    b.slide ("DistRouteSwitch", col (632, 272, 4, 0) + 8, row2 + 18, "ROUTE", "Distortion Route", "PRE",
-             "POST");
+    b.slide ("DistRouteSwitch", col (632, 272, 4, 0) + 8, row2 + 18, "ROUTE", "Distortion Route", "POST",
+             "PRE");
     b.knob ("DistSizeKnob", col (632, 272, 4, 1), row2, knobDistortion, "SIZE", "Distortion Size");
     b.knob ("DistDensityKnob", col (632, 272, 4, 2), row2, knobDistortion, "DENSITY", "Distortion Density");
     b.knob ("DistBrightnessKnob", col (632, 272, 4, 3), row2, knobDistortion, "BRIGHT",
@@ -465,14 +476,16 @@ Design makeDesign()
     b.text ("SHUFFLE", {200, 430, 64, 10}, true, true);
     b.text ("NAME", {276, 430, 144, 10}, true, true);
 
-    b.button ("PattPrevButton", 40, 512, keyLeft, {}, "Prev");
-    b.button ("PattNextButton", 76, 512, keyRight, {}, "Next");
-    b.text ("PATTERN", {36, 498, 72, labelHeight});
-    b.knob ("TempoKnob", 136, 506, knobSeq, "TEMPO", "Pattern Tempo");
-    b.knob ("ShuffleKnob", 212, 506, knobSeq, "SHUFFLE", "Pattern Shuffle");
-    b.knob ("StepLengthKnob", 284, 506, knobSeq, "GATE TIME", "Step Length");
-    b.button ("PattLoadButton", 348, 512, keyPlain, "LOAD", "Load Patterns");
-    b.button ("PattSaveButton", 392, 512, keyPlain, "SAVE", "Save Patterns");
+    // The pattern file menus open under the arrows, so LOAD sits beside the left arrow and SAVE beside the
+    // right one.
+    b.button ("PattLoadButton", 40, 512, keyPlain, "LOAD", "Load Patterns");
+    b.button ("PattPrevButton", 84, 512, keyLeft, {}, "Prev");
+    b.button ("PattNextButton", 120, 512, keyRight, {}, "Next");
+    b.button ("PattSaveButton", 156, 512, keyPlain, "SAVE", "Save Patterns");
+    b.text ("PATTERN", {80, 498, 72, labelHeight});
+    b.knob ("TempoKnob", 224, 506, knobSeq, "TEMPO", "Pattern Tempo");
+    b.knob ("ShuffleKnob", 296, 506, knobSeq, "SHUFFLE", "Pattern Shuffle");
+    b.knob ("StepLengthKnob", 368, 506, knobSeq, "GATE TIME", "Step Length");
 
     b.stateKey ("RunStopButton", 40, 572, keyRun, "RUN/STOP", "Play State", "Start/Stop");
     b.button ("StartButton", 104, 572, keyPlain, "START", "Start");

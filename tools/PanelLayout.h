@@ -27,6 +27,22 @@ enum class LabelPlace
     none
 };
 
+/** What is printed at one end of a two-position switch: the word for what that end does, drawn as text or
+    as a symbol standing for it (the waveforms). */
+struct Legend
+{
+    enum class Symbol
+    {
+        none,
+        sawtooth,
+        square
+    };
+
+    juce::String word;
+    juce::Rectangle<int> area;
+    Symbol symbol = Symbol::none;
+};
+
 /** One element of the skin's main panel. */
 struct Control
 {
@@ -42,6 +58,7 @@ struct Control
     bool writeSize = false;                                        // a "size" element with the bounds' size
     juce::String label;
     LabelPlace labelPlace = LabelPlace::above;
+    std::vector<Legend> ends; // a two-position switch's: [0] at its lower position, [1] at its upper
 };
 
 struct Section
@@ -60,17 +77,6 @@ struct Silk
     bool dim = false;
 };
 
-/** Small pictures printed on the face beside a control (the waveform symbols). */
-struct Symbol
-{
-    enum Kind
-    {
-        sawtooth,
-        square
-    } kind;
-    juce::Rectangle<int> area;
-};
-
 struct Design
 {
     int width = 0;
@@ -79,7 +85,6 @@ struct Design
     std::vector<juce::Rectangle<int>> windows;
     std::vector<Control> controls;
     std::vector<Silk> texts;
-    std::vector<Symbol> symbols;
     std::vector<juce::Line<float>> rules; // thin printed lines
 };
 

@@ -37,6 +37,16 @@ float animationDotDiameter (int frame, int framesNum) noexcept
 }
 
 //==============================================================================
+int twoPositionOfValue (float value) noexcept
+{
+    return value > 0.5f ? 1 : 0; // false for a NaN
+}
+
+int switchFrame (int framesNum, float value) noexcept
+{
+    return framesNum == 2 ? twoPositionOfValue (value) : FilmStrip::switchFrame (framesNum, value);
+}
+
 int switchStyleOfWord (const juce::String& word, int currentStyle)
 {
     if (word.equalsIgnoreCase ("Rotary"))

@@ -39,6 +39,16 @@ inline float normalisedOfBenderValue (double value) noexcept
 }
 
 //==============================================================================
+/** The position of a two-position switch (one whose strip holds two frames) for its value: 1 only above
+    the middle, 0 at or below it (a NaN reads as 0). The synthesis reads its two-state parameters the same
+    way, so a host's 0.5 shows the position that sounds, which the halfway rounding of FilmStrip would not.
+ */
+int twoPositionOfValue (float value) noexcept;
+
+/** A switch's frame for its value 0..1: the two-position rule for a strip of two frames, the halfway
+    rounding of FilmStrip::switchFrame for any other count. */
+int switchFrame (int framesNum, float value) noexcept;
+
 /** A switch's "style" word ("Rotary" 2, "Horizontal" 1, "Vertical" 0, any case); other words keep the
     current style. */
 int switchStyleOfWord (const juce::String& word, int currentStyle);

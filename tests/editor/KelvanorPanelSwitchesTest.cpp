@@ -1,0 +1,164 @@
+// The built-in panel as a musician meets it, read against the layout its artwork is drawn from: what the
+// two-state switches say at each end and what they play, and where the pattern file menus open.
+
+#include "KelvanorEditorFixture.h"
+#include "engine/KelvanorCore.h"
+#include "skin/controls/GFXSwitch.h"
+#include "tools/PanelLayout.h"
+
+namespace
+{
+using namespace KelvanorEditorTest;
+using Symbol = PanelLayout::Legend::Symbol;
+
+juce::MouseEvent pressAt (juce::Component& c, juce::Point<float> at)
+{
+    const auto now = juce::Time::getCurrentTime();
+    return {juce::Desktop::getInstance().getMainMouseSource(),
+            at,
+            juce::ModifierKeys::leftButtonModifier,
+            1.0f,
+            0.0f,
+            0.0f,
+            0.0f,
+            0.0f,
+            &c,
+            &c,
+            now,
+            at,
+            now,
+            1,
+            false};
+}
+
+/** A legend agrees with the parameter's own text when it is that text or its start ("LINK", "Linked"). */
+bool reads (const juce::String& legend, const juce::String& text)
+{
+    return legend.isNotEmpty() && text.startsWithIgnoreCase (legend);
+}
+
+/** The editor shown as a host's window shows it. */
+class ShownEditor : public EditorFixture
+{
+protected:
+    void SetUp() override
+    {
+        EditorFixture::SetUp();
+        editor().setVisible (true);
+        pumpMessages();
+    }
+
+    /** A click on the target where the pointer lands on it, not under another control. */
+    void clickAt (juce::Component& target, juce::Point<float> at)
+    {
+        ASSERT_EQ (editor().getComponentAt (editor().getLocalPoint (&target, at.roundToInt())), &target)
+            << target.getName() << " is covered at " << at.toString();
+        target.mouseDown (pressAt (target, at));
+        target.mouseUp (pressAt (target, at));
+        pumpMessages();
+    }
+};
+
+//==============================================================================
+/** One row per two-state parameter of the synthesis: it plays its lower setting at or below 0.5. */
+class PanelSwitches : public ShownEditor, public ::testing::WithParamInterface<std::pair<int, const char*>>
+{
+protected:
+    void SetUp() override
+    {
+        ShownEditor::SetUp();
+        for (const auto& c : design.controls)
+            if (c.parameter == processor().getParameterManager().getParameter (id())->getName())
+            {
+                ASSERT_EQ (designed, nullptr) << c.name << " is a second control of " << GetParam().second;
+                designed = &c;
+            }
+        ASSERT_NE (designed, nullptr) << GetParam().second;
+        ASSERT_EQ (designed->ends.size(), 2u) << designed->name << " has a legend at each end";
+        shown = dynamic_cast<GFXSwitch*> (control (designed->name));
+        ASSERT_NE (shown, nullptr) << designed->name;
+    }
+
+    int id() const { return GetParam().first; }
+    juce::String plays() { return processor().getParameterTextById (id()); }
+    juce::String shownLegend() { return designed->ends[(size_t) shown->getShownFrame()].word; }
+
+    const PanelLayout::Design design = PanelLayout::makeDesign();
+    const PanelLayout::Control* designed = nullptr;
+    GFXSwitch* shown = nullptr;
+};
+
+TEST_P (PanelSwitches, EachEndIsPrintedWithWhatItPlays)
+{
+    EXPECT_TRUE (shown->isTwoPosition());
+    // Its lower position (frame 0, the slider's minimum) has the lever at the left.
+    EXPECT_LT (designed->ends[0].area.getCentreX(), designed->bounds.getCentreX());
+    EXPECT_GT (designed->ends[1].area.getCentreX(), designed->bounds.getCentreX());
+    for (const int end : {0, 1})
+    {
+        const auto& legend = designed->ends[(size_t) end];
+        setParameter (id(), (float) end);
+        EXPECT_TRUE (reads (legend.word, plays()))
+            << "at " << end << " '" << legend.word << "' plays " << plays();
+        if (legend.symbol != Symbol::none)
+        {
+            EXPECT_EQ (legend.symbol == Symbol::square ? "SQUARE" : "SAW", legend.word) << "its symbol";
+        }
+    }
+}
+
+TEST_P (PanelSwitches, ShowsWhatPlaysWhenSetByTheHostOrClickedAnywhere)
+{
+    for (const float v : {0.0f, 0.5f, 0.502f, 1.0f, 0.5f})
+    {
+        setParameter (id(), v);
+        EXPECT_TRUE (reads (shownLegend(), plays()))
+            << "at " << v << " shows " << shownLegend() << ", plays " << plays();
+    }
+
+    // From the host's 0.5, which plays as the lower end, each click goes to the other end wherever it lands.
+    const auto area = shown->getLocalBounds().toFloat().reduced (2.0f);
+    float expected = 1.0f;
+    for (const auto at : {area.getTopLeft(), area.getCentre(), area.getBottomRight()})
+    {
+        clickAt (*shown, at);
+        EXPECT_EQ (parameterValue (id()), expected) << "clicked at " << at.toString();
+        EXPECT_TRUE (reads (shownLegend(), plays())) << "shows " << shownLegend() << ", plays " << plays();
+        expected = 1.0f - expected;
+    }
+}
+
+const std::pair<int, const char*> twoStates[] = {{KelvanorCore::waveformId, "Waveform"},
+                                                 {KelvanorCore::accentModeId, "AccentMode"},
+                                                 {KelvanorCore::sweepModeId, "SweepMode"},
+                                                 {KelvanorCore::distortionStateId, "DistortionState"},
+                                                 {KelvanorCore::distortionRouteId, "DistortionRoute"}};
+INSTANTIATE_TEST_SUITE_P (TwoStateParameters, PanelSwitches, ::testing::ValuesIn (twoStates),
+                          [] (const auto& row) { return std::string (row.param.second); });
+
+//==============================================================================
+TEST_F (ShownEditor, LoadAndSaveOpenTheirMenusBesideTheKeyPressed)
+{
+    processor().setInternalSequencer (true);
+    const std::pair<const char*, PopupMenuEx*> keys[] = {{"PattLoadButton", &editor().getLoadMenu()},
+                                                         {"PattSaveButton", &editor().getSaveMenu()}};
+    for (const auto& [name, menu] : keys)
+    {
+        auto* key = control (name);
+        ASSERT_NE (key, nullptr) << name;
+        clickAt (*key, key->getLocalBounds().getCentre().toFloat());
+        ASSERT_TRUE (menu->isOpen() && menu->getMenuComponent()->getNumWindows() > 0) << name;
+
+        auto* window = menu->getMenuComponent()->getWindow (0);
+        const auto keyArea = editor().getLocalArea (key, key->getLocalBounds());
+        const auto menuArea = editor().getLocalArea (window, window->getLocalBounds());
+        EXPECT_TRUE (keyArea.expanded (12).intersects (menuArea))
+            << name << " at " << keyArea.toString() << " opened its menu at " << menuArea.toString();
+
+        auto* overlay = menu->getMenuComponent(); // a click beside the menu closes it
+        overlay->mouseDown (pressAt (*overlay, {1.0f, 1.0f}));
+        pumpMessages();
+        ASSERT_FALSE (menu->isOpen()) << name;
+    }
+}
+} // namespace
