@@ -21,8 +21,11 @@ foreach(module IN LISTS KELVANOR_JUCE_MODULES)
     list(APPEND juce_sources "${JUCE_MODULES_DIR}/${module}/${module}.cpp")
 endforeach()
 
+# The on-screen keyboard of juce_audio_utils, without the rest of that module: see its header.
+list(APPEND juce_sources "${CMAKE_CURRENT_LIST_DIR}/juce_midi_keyboard/juce_midi_keyboard.cpp")
+
 add_library(juce STATIC ${juce_sources})
-target_include_directories(juce SYSTEM PUBLIC "${JUCE_MODULES_DIR}" ${X11_INCLUDE_DIR})
+target_include_directories(juce SYSTEM PUBLIC "${JUCE_MODULES_DIR}" "${CMAKE_CURRENT_LIST_DIR}" ${X11_INCLUDE_DIR})
 target_compile_definitions(juce PUBLIC
     JUCE_GLOBAL_MODULE_SETTINGS_INCLUDED=1
     JUCE_STANDALONE_APPLICATION=0

@@ -324,6 +324,7 @@ void BasePluginEditor::applySkin (const juce::String& name)
     std::unique_ptr<GFXPanel> panel;
     {
         SkinSource source (plugin, name);
+        source.setKeyboardState (&plugin.getKeyboardState());
         panel = source.createEditorPanel();
     }
     if (panel == nullptr)

@@ -15,6 +15,7 @@ void Kelvanor::prepareToPlay (double sampleRate, int)
     arpeggiatorClock.setSampleRate (sampleRate);
 
     midiQueue.clear();
+    discardKeyboardNotes();
     stopSequencer();
     stopArpeggiator();
 }
@@ -36,6 +37,8 @@ void Kelvanor::processBlock (juce::AudioSampleBuffer& buffer, juce::MidiBuffer& 
     const int numChannels = buffer.getNumChannels();
     buffer.clear();
 
+    // The on-screen keyboard's notes join the host's, at the block's first sample.
+    takeKeyboardNotes (midiMessages);
     midiQueue.merge (midiMessages);
     setUpClocks (modes);
 

@@ -89,6 +89,7 @@ void BasePlugin::checkNonRealtime()
 void BasePlugin::prepareToPlay (double, int)
 {
     checkNonRealtime();
+    discardKeyboardNotes();
     isPrepared.store (1);
     postNotice (preparedPending, 1);
 }
@@ -98,9 +99,10 @@ void BasePlugin::releaseResources()
     isPrepared.store (0);
 }
 
-void BasePlugin::processBlock (juce::AudioSampleBuffer&, juce::MidiBuffer&)
+void BasePlugin::processBlock (juce::AudioSampleBuffer&, juce::MidiBuffer& midiMessages)
 {
     checkNonRealtime();
+    takeKeyboardNotes (midiMessages);
 }
 
 juce::AudioProcessorEditor* BasePlugin::createEditor()

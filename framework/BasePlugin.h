@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/EventsMap.h"
+#include "framework/KeyboardNoteQueue.h"
 #include "framework/ListenerArray.h"
 #include "framework/MidiControl.h"
 #include "framework/Parameter.h"
@@ -374,6 +375,11 @@ public:
     /** Set to 1 by the audio processing per incoming MIDI event, exchanged with 0 by the editor's timer. */
     std::atomic<int>& getMidiActivityFlag() noexcept { return midiActivityFlag; }
 
+    /** The keys of an on-screen keyboard: the editor hands it to the skin's keyboard, which plays into it
+        and shows it. The notes played on it reach processBlock as incoming MIDI (see takeKeyboardNotes).
+        Message thread. */
+    juce::MidiKeyboardState& getKeyboardState() noexcept { return keyboardState; }
+
     /** FL Studio is recognised by its executable's name. */
     static bool isFruityLoopsHostName (const juce::String& hostFileName);
 
@@ -381,6 +387,15 @@ public:
     void handleAsyncUpdate() override;
 
 protected:
+    /** Audio thread, at the start of a block: the notes played on the keyboard state since the last block
+        join the block's incoming MIDI at its first sample, as if the host had sent them. Never waits and
+        allocates nothing while the buffer has room. BasePlugin::processBlock does it; products that
+        process themselves call it. */
+    void takeKeyboardNotes (juce::MidiBuffer& midiMessages) { keyboardNotes.takeNotes (midiMessages, 0); }
+
+    /** Drops the notes played while no block ran; the thread that prepares playback, while no block runs. */
+    void discardKeyboardNotes() { keyboardNotes.discardNotes(); }
+
     /** Compares the host's offline flag with the one last reported and posts a notice when it changed.
         Audio thread or the thread that prepares. */
     void checkNonRealtime();
@@ -429,6 +444,10 @@ private:
 
     MidiControl midiControl;
     EventsMap eventsMap;
+
+    // The on-screen keyboard's notes: played on the message thread, taken by the audio thread.
+    juce::MidiKeyboardState keyboardState;
+    KeyboardNoteQueue keyboardNotes{keyboardState};
 
     // Set on any thread, consumed by handleAsyncUpdate on the message thread.
     std::atomic<int> stateRestoredPending{0};

@@ -2,29 +2,26 @@
 
 #include "framework/XmlHelpers.h"
 #include "skin/controller/FilmStrip.h"
+#include "skin/displays/DisplayArithmetic.h"
 #include "skin/source/SkinSource.h"
 
-namespace
+ImageMidiKeyboard::ImageMidiKeyboard (const juce::String& name, juce::MidiKeyboardState& stateToPlay)
+    : juce::MidiKeyboardComponent (stateToPlay, horizontalKeyboard)
+    , keyboardState (stateToPlay)
 {
-// Every channel of the state counts: the processor and the host may play on any.
-constexpr int allChannels = 0xffff;
-} // namespace
-
-ImageMidiKeyboard::ImageMidiKeyboard (const juce::String& name, juce::MidiKeyboardState& keyboardState)
-    : juce::Component (name)
-    , state (keyboardState)
-{
+    setName (name);
     for (int n = 0; n < 128; ++n)
         keys[(size_t) n].note = n;
-    setOpaque (false);
-    state.addListener (this);
+    keyboardState.addListener (&watcher);
 }
 
 ImageMidiKeyboard::~ImageMidiKeyboard()
 {
-    stopTimer();
-    state.removeListener (this);
-    releaseMouseNote();
+    keyboardState.removeListener (&watcher);
+
+    // JUCE lets go of the keys the mouse holds when the keyboard loses the focus, not when it goes away: a
+    // keyboard destroyed with a key down (a skin change) would leave the note hanging in the processor.
+    juce::MidiKeyboardComponent::focusLost (focusChangedDirectly);
 }
 
 void ImageMidiKeyboard::loadFromXml (const juce::XmlElement& element, SkinSource& skinSource)
@@ -33,19 +30,25 @@ void ImageMidiKeyboard::loadFromXml (const juce::XmlElement& element, SkinSource
     if (!XmlHelpers::tagIs (element, "MidiKeyboard"))
         return;
 
-    juce::Rectangle<int> bounds;
+    juce::Rectangle<int> area;
     if (const auto* size = XmlHelpers::findChild (element, "size"))
-        bounds.setSize (juce::jmax (0, size->getIntAttribute ("width")),
-                        juce::jmax (0, size->getIntAttribute ("height")));
+        area.setSize (juce::jmax (0, size->getIntAttribute ("width")),
+                      juce::jmax (0, size->getIntAttribute ("height")));
     if (const auto* pos = XmlHelpers::findChild (element, "pos"))
-        bounds.setPosition (pos->getIntAttribute ("left"), pos->getIntAttribute ("top"));
+        area.setPosition (pos->getIntAttribute ("left"), pos->getIntAttribute ("top"));
 
     if (element.hasAttribute ("firstKey") && element.hasAttribute ("lastKey"))
-        setAvailableRange (element.getIntAttribute ("firstKey"), element.getIntAttribute ("lastKey"));
+    {
+        // JUCE only asserts on a range outside 0..127 or the wrong way round; a skin's is clamped or refused.
+        const int first = juce::jlimit (0, 127, element.getIntAttribute ("firstKey"));
+        const int last = juce::jlimit (0, 127, element.getIntAttribute ("lastKey"));
+        if (first <= last)
+            setAvailableRange (first, last);
+    }
 
     if (const auto* keyList = XmlHelpers::findChild (element, "Keys"))
     {
-        int note = lowestNote;
+        int note = getRangeStart();
         for (const auto* keyElement : keyList->getChildIterator())
         {
             if (note > 127)
@@ -78,57 +81,42 @@ void ImageMidiKeyboard::loadFromXml (const juce::XmlElement& element, SkinSource
             }
             if (const auto* pos = XmlHelpers::findChild (*keyElement, "pos"))
             {
-                key.x = pos->getIntAttribute ("left") - bounds.getX();
-                key.y = pos->getIntAttribute ("top") - bounds.getY();
+                key.x = pos->getIntAttribute ("left") - area.getX();
+                key.y = pos->getIntAttribute ("top") - area.getY();
             }
         }
     }
 
-    setBounds (bounds);
-    updateFromKeyboardState();
+    setBounds (area);
+
+    // Keys outside the range are not shown, so they never count as held neighbours either; those within
+    // it follow the state from the next tick.
+    for (int n = 0; n < 128; ++n)
+        if (n < getRangeStart() || n > getRangeEnd())
+            setKeyDown (n, false);
     for (int n = 0; n < 128; ++n)
         refreshFramesAround (n);
+    watcher.changed = true;
     repaint();
 }
 
-void ImageMidiKeyboard::setAvailableRange (int lowest, int highest)
+bool ImageMidiKeyboard::isImaged (int note) const noexcept
 {
-    lowest = juce::jlimit (0, 127, lowest);
-    highest = juce::jlimit (0, 127, highest);
-    if (lowest > highest)
-        return;
-    lowestNote = lowest;
-    highestNote = highest;
-    updateFromKeyboardState();
-    repaint();
+    return note >= 0 && note <= 127 && keys[(size_t) note].image.isValid();
 }
 
 juce::Rectangle<int> ImageMidiKeyboard::getKeyBounds (int note) const
 {
-    if (note < lowestNote || note > highestNote)
+    if (note < getRangeStart() || note > getRangeEnd())
         return {};
 
+    if (!isImaged (note))
+        return getRectangleForKey (note).getSmallestIntegerContainer();
+
+    // Scrolled with the rest of the keyboard: the lowest key of the range starts where JUCE scrolled it to.
     const auto& key = keys[(size_t) note];
-    if (key.image.isValid())
-        return {key.x, key.y, key.width, key.height};
-    return DisplayArithmetic::defaultKeyBounds (note, lowestNote, highestNote, (float) getWidth(),
-                                                (float) getHeight())
-        .getSmallestIntegerContainer();
-}
-
-int ImageMidiKeyboard::getNoteAt (juce::Point<float> position) const
-{
-    const auto point = position.toInt();
-    for (const bool black : {true, false})
-        for (int n = lowestNote; n <= highestNote; ++n)
-            if (DisplayArithmetic::isBlackKey (n) == black && getKeyBounds (n).contains (point))
-                return n;
-    return -1;
-}
-
-bool ImageMidiKeyboard::isNoteOnInState (int note) const
-{
-    return state.isNoteOnForChannels (allChannels, note);
+    const int scroll = juce::roundToInt (getKeyStartPosition (getRangeStart()));
+    return {key.x + scroll, key.y, key.width, key.height};
 }
 
 //==============================================================================
@@ -137,8 +125,6 @@ void ImageMidiKeyboard::setKeyDown (int note, bool down)
     if (note < 0 || note > 127 || keys[(size_t) note].down == down)
         return;
     keys[(size_t) note].down = down;
-    if (!keys[(size_t) note].image.isValid())
-        repaint (getKeyBounds (note));
     refreshFramesAround (note);
 }
 
@@ -161,131 +147,76 @@ void ImageMidiKeyboard::refreshFramesAround (int changedNote)
         if (frame == key.frame)
             continue;
         key.frame = frame;
-        const auto area = getKeyBounds (n).getIntersection (getLocalBounds());
-        if (!area.isEmpty())
-            repaint (area);
+        const auto dirty = getKeyBounds (n).getIntersection (getLocalBounds());
+        if (!dirty.isEmpty())
+            repaint (dirty);
     }
-}
-
-void ImageMidiKeyboard::updateFromKeyboardState()
-{
-    // Keys outside the range are not shown, so they never count as held neighbours either.
-    for (int n = 0; n < 128; ++n)
-        setKeyDown (n, n >= lowestNote && n <= highestNote && isNoteOnInState (n));
-}
-
-void ImageMidiKeyboard::handleNoteOn (juce::MidiKeyboardState*, int, int, float)
-{
-    stateChanged.store (true, std::memory_order_relaxed);
-}
-
-void ImageMidiKeyboard::handleNoteOff (juce::MidiKeyboardState*, int, int, float)
-{
-    stateChanged.store (true, std::memory_order_relaxed);
 }
 
 void ImageMidiKeyboard::timerCallback()
 {
-    if (stateChanged.exchange (false, std::memory_order_relaxed))
-        updateFromKeyboardState();
+    if (watcher.changed.exchange (false))
+        for (int n = getRangeStart(); n <= getRangeEnd(); ++n)
+            setKeyDown (n, keyboardState.isNoteOnForChannels (getMidiChannelsToDisplay(), n));
+
+    juce::MidiKeyboardComponent::timerCallback();
 }
 
-void ImageMidiKeyboard::updatePolling()
+bool ImageMidiKeyboard::mouseDownOnKey (int midiNoteNumber, const juce::MouseEvent&)
 {
-    // Polls only while someone can see it; a hidden editor costs nothing.
-    if (isShowing())
-    {
-        if (!isTimerRunning())
-        {
-            stateChanged.store (true, std::memory_order_relaxed);
-            startTimer (statePollMs);
-        }
-    }
-    else
-    {
-        stopTimer();
-    }
+    setKeyDown (midiNoteNumber, true);
+    return true;
 }
 
-void ImageMidiKeyboard::visibilityChanged()
+bool ImageMidiKeyboard::mouseDraggedToKey (int midiNoteNumber, const juce::MouseEvent&)
 {
-    updatePolling();
-}
-
-void ImageMidiKeyboard::parentHierarchyChanged()
-{
-    updatePolling();
+    setKeyDown (midiNoteNumber, true);
+    return true;
 }
 
 //==============================================================================
-void ImageMidiKeyboard::paint (juce::Graphics& g)
+juce::Range<float> ImageMidiKeyboard::getKeyPosition (int midiNoteNumber, float widthOfKey) const
 {
-    for (const bool black : {false, true})
+    if (!isImaged (midiNoteNumber))
+        return juce::MidiKeyboardComponent::getKeyPosition (midiNoteNumber, widthOfKey);
+
+    // JUCE measures every key from the start of the range's lowest key and always puts that key at the
+    // keyboard's edge. So an imaged key lies its own x beyond JUCE's start of the lowest key, and the lowest
+    // key, when imaged, reaches back to the edge.
+    const float origin = juce::MidiKeyboardComponent::getKeyPosition (getRangeStart(), widthOfKey).getStart();
+    const auto& key = keys[(size_t) midiNoteNumber];
+    const float start = origin + (float) key.x;
+    return {midiNoteNumber == getRangeStart() ? origin : start, start + (float) key.width};
+}
+
+void ImageMidiKeyboard::drawKeyImage (int note, juce::Graphics& g) const
+{
+    // JUCE draws images with the opacity of the colour last set, which its background leaves translucent.
+    g.setOpacity (1.0f);
+    const auto& key = keys[(size_t) note];
+    FilmStrip::drawFrame (g, key.image, key.frame, key.framesNum, getKeyBounds (note));
+}
+
+void ImageMidiKeyboard::drawWhiteNote (int midiNoteNumber, juce::Graphics& g, juce::Rectangle<float> area,
+                                       bool isDown, bool isOver, juce::Colour lineColour,
+                                       juce::Colour textColour)
+{
+    if (!isImaged (midiNoteNumber))
     {
-        for (int n = lowestNote; n <= highestNote; ++n)
-        {
-            if (DisplayArithmetic::isBlackKey (n) != black)
-                continue;
-
-            const auto& key = keys[(size_t) n];
-            const auto area = getKeyBounds (n);
-            if (key.image.isValid())
-            {
-                FilmStrip::drawFrame (g, key.image, key.frame, key.framesNum, area);
-                continue;
-            }
-
-            if (black)
-            {
-                g.setColour (key.down ? juce::Colours::darkgrey : juce::Colours::black);
-                g.fillRect (area);
-            }
-            else
-            {
-                g.setColour (key.down ? juce::Colours::lightblue : juce::Colours::white);
-                g.fillRect (area);
-                g.setColour (juce::Colours::black);
-                g.drawRect (area, 1);
-            }
-        }
+        juce::MidiKeyboardComponent::drawWhiteNote (midiNoteNumber, g, area, isDown, isOver, lineColour,
+                                                    textColour);
+        return;
     }
+    drawKeyImage (midiNoteNumber, g);
 }
 
-void ImageMidiKeyboard::pressMouseNote (int note)
+void ImageMidiKeyboard::drawBlackNote (int midiNoteNumber, juce::Graphics& g, juce::Rectangle<float> area,
+                                       bool isDown, bool isOver, juce::Colour noteFillColour)
 {
-    if (note == mouseNote)
+    if (!isImaged (midiNoteNumber))
+    {
+        juce::MidiKeyboardComponent::drawBlackNote (midiNoteNumber, g, area, isDown, isOver, noteFillColour);
         return;
-    releaseMouseNote();
-    if (note < 0)
-        return;
-
-    mouseNote = note;
-    state.noteOn (midiChannel, note, 1.0f);
-    setKeyDown (note, true);
-}
-
-void ImageMidiKeyboard::releaseMouseNote()
-{
-    if (mouseNote < 0)
-        return;
-
-    const int note = mouseNote;
-    mouseNote = -1;
-    state.noteOff (midiChannel, note, 0.0f);
-    setKeyDown (note, isNoteOnInState (note));
-}
-
-void ImageMidiKeyboard::mouseDown (const juce::MouseEvent& e)
-{
-    pressMouseNote (getNoteAt (e.position));
-}
-
-void ImageMidiKeyboard::mouseDrag (const juce::MouseEvent& e)
-{
-    pressMouseNote (getNoteAt (e.position));
-}
-
-void ImageMidiKeyboard::mouseUp (const juce::MouseEvent&)
-{
-    releaseMouseNote();
+    }
+    drawKeyImage (midiNoteNumber, g);
 }

@@ -1,3 +1,4 @@
+#include "HeapCallCounting.h"
 #include "KelvanorTestHarness.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +19,11 @@ extern "C"
     void __libc_free (void* p);
 }
 
-namespace
-{
 thread_local bool countingAllocations = false;
 std::atomic<int> allocationsWhileCounting{0};
 
+namespace
+{
 void countHeapCall()
 {
     if (countingAllocations)

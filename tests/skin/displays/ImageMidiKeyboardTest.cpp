@@ -6,25 +6,54 @@
 #include "skin/displays/PatternNumberDisplay.h"
 #include "skin/displays/TextInput.h"
 #include "skin/panel/GFXPanel.h"
+#include "vst/XWindowManagerAtoms.h"
 
 using namespace SkinTest;
 
 namespace
 {
+/** Every note-on the state hears, as note and velocity. */
+struct NoteOnLog : public juce::MidiKeyboardState::Listener
+{
+    void handleNoteOn (juce::MidiKeyboardState*, int, int note, float velocity) override
+    {
+        notes.push_back ({note, velocity});
+    }
+    void handleNoteOff (juce::MidiKeyboardState*, int, int, float) override {}
+
+    std::vector<std::pair<int, float>> notes;
+};
+
 class Keyboards : public SourceTest
 {
 protected:
-    Keyboards() { embed ({{"key.png", makeStrip (8, 10, 30)}}); }
+    Keyboards()
+    {
+        embed ({{"key.png", makeStrip (8, 10, 30)}});
+        // JUCE's hit test asks the window whether a point is on screen: on the desktop, even headless (on
+        // a bare X server, once the window-manager atoms exist).
+        XWindowManagerAtoms::ensureExist();
+        window.setBounds (0, 0, 400, 200);
+        window.addToDesktop (0);
+        window.setVisible (true);
+    }
 
-    /** Keys imaged from the first of the range, 10 pixels apart, in the panel's coordinates like the
-        keyboard at (100, 50). */
-    static juce::String keyboardXml (int first, int last, int imagedKeys, const juce::String& neighbours)
+    ~Keyboards() override
+    {
+        window.removeFromDesktop();
+        state.allNotesOff (0);
+    }
+
+    /** A keyboard 120 x 30 at (100, 50) whose keys, from the first of the range, are imaged 10 pixels apart
+        from firstLeft on, in the panel's coordinates like the keyboard. */
+    static juce::String keyboardXml (int first, int last, int imagedKeys, const juce::String& neighbours,
+                                     int firstLeft = 100)
     {
         juce::String keys;
         for (int i = 0; i < imagedKeys; ++i)
             keys << "<Key " << neighbours
                  << "><gfx resource='key.png' framesNum='8'/><size width='10' height='30'/>"
-                 << "<pos left='" << (100 + 10 * i) << "' top='50'/></Key>";
+                 << "<pos left='" << (firstLeft + 10 * i) << "' top='50'/></Key>";
         return "<MidiKeyboard name='kb' firstKey='" + juce::String (first) + "' lastKey='" +
                juce::String (last) + "'><size width='120' height='30'/><pos left='100' top='50'/><Keys>" +
                keys + "</Keys></MidiKeyboard>";
@@ -38,10 +67,24 @@ protected:
         return frames;
     }
 
+    static juce::Point<float> centreOf (ImageMidiKeyboard& keyboard, int note)
+    {
+        return keyboard.getKeyBounds (note).getCentre().toFloat();
+    }
+
+    /** Loaded into the window, visible as a panel makes it. */
+    using SourceTest::load;
+    void load (ImageMidiKeyboard& keyboard, const juce::String& xml)
+    {
+        window.addAndMakeVisible (keyboard);
+        SourceTest::load (keyboard, xml);
+    }
+
     juce::MidiKeyboardState& state = plugin.keyboardState;
+    juce::Component window;
 };
 
-TEST_F (Keyboards, KeyFramesFollowTheHeldNotesOfTheState)
+TEST_F (Keyboards, KeyFramesFollowTheStateFromTheNextTick)
 {
     const struct
     {
@@ -50,10 +93,10 @@ TEST_F (Keyboards, KeyFramesFollowTheHeldNotesOfTheState)
     } cases[] = {
         {{}, {0, 0, 0}},
         {{61}, {2, 4, 1}},
+        {{60, 61}, {6, 5, 1}},
         {{60, 62}, {4, 3, 4}},
         {{60, 61, 62}, {6, 7, 5}},
         {{59, 60, 61, 62, 63}, {6, 7, 5}}, // keys outside the range are not shown, so never held
-
         {{58, 64}, {0, 0, 0}},
     };
     for (const auto& c : cases)
@@ -61,42 +104,44 @@ TEST_F (Keyboards, KeyFramesFollowTheHeldNotesOfTheState)
         state.allNotesOff (0);
         ImageMidiKeyboard keyboard ("kb", state);
         load (keyboard, keyboardXml (60, 62, 3, "left='1' right='1'"));
+        keyboard.timerCallback();
         ASSERT_EQ (keyboard.getBounds(), juce::Rectangle<int> (100, 50, 120, 30));
         ASSERT_EQ (keyboard.getKeyBounds (61), juce::Rectangle<int> (10, 0, 10, 30));
 
         for (const int n : c.held)
             state.noteOn (3, n, 0.8f); // another source, another channel
-        keyboard.updateFromKeyboardState();
+        EXPECT_EQ (keyFrames (keyboard, 60, 3), (std::vector<int>{0, 0, 0})) << "before the tick";
+        keyboard.timerCallback();
         EXPECT_EQ (keyFrames (keyboard, 60, 3), c.frames) << c.held.size() << " held";
 
-        // Built while the notes are held: the same picture from the start.
+        // Built while the notes are held: the same picture from its first tick.
         ImageMidiKeyboard later ("kb", state);
         load (later, keyboardXml (60, 62, 3, "left='1' right='1'"));
+        later.timerCallback();
         EXPECT_EQ (keyFrames (later, 60, 3), c.frames) << c.held.size() << " held at build";
     }
-    state.allNotesOff (0);
 }
 
-TEST_F (Keyboards, MousePlaysIntoTheStateOneNoteAtATime)
+TEST_F (Keyboards, MousePlaysIntoTheStateAndShowsItsKeyAtOnce)
 {
     ImageMidiKeyboard keyboard ("kb", state);
     load (keyboard, keyboardXml (60, 62, 3, "left='1' right='1'"));
-    const auto centreOf = [&keyboard] (int note)
-    { return keyboard.getKeyBounds (note).getCentre().toFloat(); };
+    keyboard.timerCallback();
 
-    keyboard.mouseDown (mouseAt (keyboard, centreOf (61)));
-    EXPECT_TRUE (state.isNoteOn (ImageMidiKeyboard::midiChannel, 61));
+    keyboard.mouseDown (mouseAt (keyboard, centreOf (keyboard, 61)));
+    EXPECT_TRUE (state.isNoteOn (1, 61));
     EXPECT_EQ (keyFrames (keyboard, 60, 3), (std::vector<int>{2, 4, 1}));
 
-    keyboard.mouseDrag (dragEvent (keyboard, centreOf (61), centreOf (62)));
-    EXPECT_FALSE (state.isNoteOn (ImageMidiKeyboard::midiChannel, 61));
-    EXPECT_TRUE (state.isNoteOn (ImageMidiKeyboard::midiChannel, 62));
+    // The key dragged to shows held at once; the one left shows up at the next tick.
+    keyboard.mouseDrag (dragEvent (keyboard, centreOf (keyboard, 61), centreOf (keyboard, 62)));
+    EXPECT_FALSE (state.isNoteOn (1, 61));
+    EXPECT_TRUE (state.isNoteOn (1, 62));
+    EXPECT_EQ (keyFrames (keyboard, 60, 3), (std::vector<int>{2, 6, 5}));
+    keyboard.timerCallback();
     EXPECT_EQ (keyFrames (keyboard, 60, 3), (std::vector<int>{0, 2, 4}));
 
-    keyboard.mouseDrag (dragEvent (keyboard, centreOf (61), {500.0f, 10.0f})); // off the keys
-    EXPECT_FALSE (state.isNoteOnForChannels (0xffff, 62));
-    keyboard.mouseDrag (dragEvent (keyboard, centreOf (61), centreOf (60)));
-    keyboard.mouseUp (dragEvent (keyboard, centreOf (61), centreOf (60)));
+    keyboard.mouseUp (dragEvent (keyboard, centreOf (keyboard, 61), centreOf (keyboard, 62)));
+    keyboard.timerCallback();
     for (int n = 0; n < 128; ++n)
         EXPECT_FALSE (state.isNoteOnForChannels (0xffff, n)) << n;
     EXPECT_EQ (keyFrames (keyboard, 60, 3), (std::vector<int>{0, 0, 0}));
@@ -105,35 +150,69 @@ TEST_F (Keyboards, MousePlaysIntoTheStateOneNoteAtATime)
     {
         ImageMidiKeyboard gone ("kb", state);
         load (gone, keyboardXml (60, 62, 3, ""));
-        gone.mouseDown (mouseAt (gone, centreOf (60)));
-        EXPECT_TRUE (state.isNoteOn (ImageMidiKeyboard::midiChannel, 60));
+        gone.mouseDown (mouseAt (gone, centreOf (gone, 60)));
+        EXPECT_TRUE (state.isNoteOn (1, 60));
     }
-    EXPECT_FALSE (state.isNoteOn (ImageMidiKeyboard::midiChannel, 60));
+    EXPECT_FALSE (state.isNoteOn (1, 60));
 }
 
-TEST_F (Keyboards, RangesNeighboursAndKeysWithoutImages)
+TEST_F (Keyboards, KeysWithoutAnImageKeepJucesGeometryDrawingAndVelocity)
+{
+    // Only the lowest key has an image, 3 pixels in from the keyboard's edge.
+    ImageMidiKeyboard keyboard ("kb", state);
+    load (keyboard, keyboardXml (60, 71, 1, "", 103));
+    juce::MidiKeyboardComponent plain (state, juce::KeyboardComponentBase::horizontalKeyboard);
+    plain.setAvailableRange (60, 71);
+    plain.setSize (120, 30);
+
+    EXPECT_EQ (keyboard.getKeyBounds (60), juce::Rectangle<int> (3, 0, 10, 30));
+    EXPECT_TRUE (keyboard.getKeyBounds (72).isEmpty());
+    for (int n = 61; n <= 71; ++n)
+        EXPECT_EQ (keyboard.getKeyBounds (n), plain.getRectangleForKey (n).getSmallestIntegerContainer())
+            << n;
+
+    const auto pixelsOfPlainKeys = [] (juce::Component& c, const ImageMidiKeyboard& shape)
+    {
+        const auto snapshot = c.createComponentSnapshot (c.getLocalBounds(), false, 1.0f);
+        std::vector<juce::uint32> pixels;
+        for (int n = 62; n <= 71; ++n)
+        {
+            const auto at = shape.getKeyBounds (n).getCentre();
+            pixels.push_back (snapshot.getPixelAt (at.x, at.y).getARGB());
+        }
+        return pixels;
+    };
+    const auto upPixels = pixelsOfPlainKeys (keyboard, keyboard);
+    EXPECT_EQ (upPixels, pixelsOfPlainKeys (plain, keyboard));
+    state.noteOn (2, 64, 1.0f);
+    state.noteOn (2, 66, 1.0f);
+    const auto heldPixels = pixelsOfPlainKeys (keyboard, keyboard);
+    EXPECT_EQ (heldPixels, pixelsOfPlainKeys (plain, keyboard));
+    EXPECT_NE (heldPixels[2], upPixels[2]) << "a held plain key looks held";
+    EXPECT_NE (heldPixels[4], upPixels[4]);
+
+    // JUCE's velocity: how far down the key the click lands. The imaged key plays where its image lies.
+    NoteOnLog log;
+    state.addListener (&log);
+    const float eX = (float) keyboard.getKeyBounds (64).getCentreX();
+    for (const auto at : {juce::Point<float> (eX, 7.5f), juce::Point<float> (eX, 22.5f), {5.0f, 15.0f}})
+    {
+        keyboard.mouseDown (mouseAt (keyboard, at));
+        keyboard.mouseUp (mouseAt (keyboard, at));
+    }
+    state.removeListener (&log);
+    EXPECT_EQ (log.notes, (std::vector<std::pair<int, float>>{{64, 0.25f}, {64, 0.75f}, {60, 0.5f}}));
+}
+
+TEST_F (Keyboards, SkinRangesAreKeptWithinTheNotesAndKeysBeyondThemIgnored)
 {
     {
-        // Keys listed beyond note 127 are ignored.
         ImageMidiKeyboard keyboard ("kb", state);
         load (keyboard, keyboardXml (126, 127, 5, "left='1' right='1'"));
         EXPECT_TRUE (keyboard.getKey (127).image.isValid());
         state.noteOn (1, 127, 1.0f);
-        keyboard.updateFromKeyboardState();
+        keyboard.timerCallback();
         EXPECT_EQ (keyFrames (keyboard, 126, 2), (std::vector<int>{2, 4}));
-        state.allNotesOff (0);
-    }
-    {
-        // One imaged key: the others keep the plain layout over the keyboard's width.
-        ImageMidiKeyboard keyboard ("kb", state);
-        load (keyboard, keyboardXml (60, 71, 1, ""));
-        EXPECT_FALSE (keyboard.getKey (61).image.isValid());
-        EXPECT_EQ (
-            keyboard.getKeyBounds (62),
-            DisplayArithmetic::defaultKeyBounds (62, 60, 71, 120.0f, 30.0f).getSmallestIntegerContainer());
-        EXPECT_EQ (keyboard.getNoteAt (keyboard.getKeyBounds (61).getCentre().toFloat()), 61);
-        EXPECT_EQ (keyboard.getNoteAt ({119.0f, 29.0f}), 71);
-        EXPECT_TRUE (keyboard.getKeyBounds (72).isEmpty());
     }
     {
         ImageMidiKeyboard keyboard ("kb", state);
@@ -141,8 +220,11 @@ TEST_F (Keyboards, RangesNeighboursAndKeysWithoutImages)
                         "height='20'/></MidiKeyboard>");
         EXPECT_EQ (keyboard.getRangeStart(), 0); // a reversed range is refused
         EXPECT_EQ (keyboard.getRangeEnd(), 127);
-        load (keyboard, "<MidiKeyboard name='kb' firstKey='-5' lastKey='300'/>");
+        load (keyboard, "<MidiKeyboard name='kb' firstKey='-5' lastKey='30'/>");
         EXPECT_EQ (keyboard.getRangeStart(), 0);
+        EXPECT_EQ (keyboard.getRangeEnd(), 30);
+        load (keyboard, "<MidiKeyboard name='kb' firstKey='100' lastKey='300'/>");
+        EXPECT_EQ (keyboard.getRangeStart(), 100);
         EXPECT_EQ (keyboard.getRangeEnd(), 127);
 
         ImageMidiKeyboard other ("kb", state);
