@@ -78,10 +78,13 @@ host_editor() {
 }
 options_key=989,32
 browse_key=709,32
+clock_key=708,348
 
 host_editor --screenshot "$screenshots/panel-idle.png"
 # The sequencer follows the host's transport: the step lights run while the host renders.
 host_editor --editor-play --tempo 120 --idle 1.3 --screenshot "$screenshots/panel-playing.png"
+# The sequencer on its own clock: the TEMPO display lights up as the key is pressed.
+host_editor --click "$clock_key" --screenshot "$screenshots/panel-clock.png"
 host_editor --click "$options_key" \
     --click 210,108 --screenshot "$screenshots/options-sequencer.png" \
     --click 301,108 --screenshot "$screenshots/options-synthesis.png" \
