@@ -6,6 +6,7 @@
 #include "framework/XmlHelpers.h"
 #include "skin/panel/GFXPanel.h"
 #include "skin/source/ImageHeader.h"
+#include "skin/source/PngReader.h"
 #include "vst/StrictUtf8.h"
 
 #include <juce_cryptography/juce_cryptography.h>
@@ -52,14 +53,18 @@ bool readEntry (juce::ZipFile& archive, const juce::String& name, juce::int64 li
     return stream != nullptr && readBounded (*stream, limit, out);
 }
 
-/** Decodes image bytes when their header claims a size the skin may have. */
+/** Decodes a user skin's PNG bytes when their header claims a size the skin may have. Only PNG, through
+    our own decoder: JUCE's PNG loader carries on after libpng's errors, and its JPEG and GIF loaders
+    crash on damaged files too, so a user skin's JPEG or GIF image is refused. */
 juce::Image decodeChecked (const juce::MemoryBlock& bytes)
 {
     const auto size = ImageHeader::readSize (bytes.getData(), bytes.getSize());
-    if (!ImageHeader::isAcceptable (size, SkinSource::maxImageSide, SkinSource::maxImagePixels))
+    if (!PngReader::hasSignature (bytes.getData(), bytes.getSize()) ||
+        !ImageHeader::isAcceptable (size, SkinSource::maxImageSide, SkinSource::maxImagePixels))
         return {};
 
-    auto image = juce::ImageFileFormat::loadFrom (bytes.getData(), bytes.getSize());
+    auto image = PngReader::decode (bytes.getData(), bytes.getSize(), SkinSource::maxImageSide,
+                                    SkinSource::maxImagePixels);
     // A decoder that disagrees with the header it was checked against gets no say either.
     if (!image.isValid() || image.getWidth() != size.width || image.getHeight() != size.height)
         return {};
