@@ -198,8 +198,13 @@ void SkinSource::openSkinFile()
     if (!readEntry (outerArchive, skinName + ".md5", 1024, digestBytes))
         return;
 
-    if (!readEntry (outerArchive, skinName + ".skin", maxSkinEntryBytes, skinEntryBytes))
+    // An empty entry holds no archive, so no skin either.
+    if (!readEntry (outerArchive, skinName + ".skin", maxSkinEntryBytes, skinEntryBytes) ||
+        skinEntryBytes.isEmpty())
+    {
+        skinEntryBytes.reset();
         return;
+    }
 
     // Through the strict reader: JUCE's own conversion writes past its buffer on ill-formed UTF-8.
     juce::String expected;
@@ -224,7 +229,9 @@ void SkinSource::overrideEmbeddedImages (std::function<juce::Image (const juce::
 
 juce::String SkinSource::digestOf (const juce::MemoryBlock& bytes)
 {
-    return juce::MD5 (bytes).toHexString();
+    // An empty block has no data pointer, and MD5 would copy from it.
+    static const char nothing = 0;
+    return bytes.isEmpty() ? juce::MD5 (&nothing, 0).toHexString() : juce::MD5 (bytes).toHexString();
 }
 
 bool SkinSource::isSkinValid (BasePlugin& processorToUse, const juce::String& name)
