@@ -319,7 +319,7 @@ void BasePluginEditor::requestSkinChange (const juce::String& name)
     statusBar->showText (EditorStatusTexts::loadingSkin, EditorStatusTexts::skinNoticePriority);
 }
 
-void BasePluginEditor::applySkin (const juce::String& name)
+bool BasePluginEditor::applySkin (const juce::String& name)
 {
     std::unique_ptr<GFXPanel> panel;
     {
@@ -328,7 +328,7 @@ void BasePluginEditor::applySkin (const juce::String& name)
         panel = source.createEditorPanel();
     }
     if (panel == nullptr)
-        return;
+        return false;
 
     // The old panel's controls go with it: forget every pointer into it first.
     midiLearnButton = nullptr;
@@ -361,6 +361,12 @@ void BasePluginEditor::applySkin (const juce::String& name)
     statusBar->clearText (-1);
     if (guiPage != nullptr)
         guiPage->setCurrentSkinName (name, false);
+    return true;
+}
+
+juce::String BasePluginEditor::skinNotLoadedText (const juce::String& name)
+{
+    return "The skin '" + name + "' could not be loaded.";
 }
 
 void BasePluginEditor::setEditorSize (int width, int newContentHeight)
@@ -422,8 +428,20 @@ void BasePluginEditor::timerUpdate()
 {
     int expected = 1;
     if (skinChangePending.compare_exchange_strong (expected, 0))
-        if (SkinSource::isSkinValid (plugin, requestedSkinName))
-            applySkin (requestedSkinName);
+    {
+        const bool applied =
+            SkinSource::isSkinValid (plugin, requestedSkinName) && applySkin (requestedSkinName);
+        if (!applied)
+        {
+            // The request hid the panel: a skin that fails must not leave the editor blank.
+            if (skinPanel != nullptr)
+                skinPanel->setVisible (true);
+            if (guiPage != nullptr)
+                guiPage->setCurrentSkinName (currentSkinName, false);
+            statusBar->showText (skinNotLoadedText (requestedSkinName),
+                                 EditorStatusTexts::skinNoticePriority);
+        }
+    }
 
     if (midiActivityLight != nullptr && plugin.getMidiActivityFlag().exchange (0) == 1)
         midiActivityLight->showFrameFor (1, midiLightMilliseconds);

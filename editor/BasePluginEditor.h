@@ -120,11 +120,14 @@ public:
     const juce::String& getCurrentSkinName() const noexcept { return currentSkinName; }
 
     /** Hides the panel and the options window, says "Loading skin..." and leaves the work to the next
-        timer tick, so the notice is painted before the work starts. */
+        timer tick, so the notice is painted before the work starts. When the skin then cannot be applied,
+        the panel that was showing is shown again and the status bar says so (skinNotLoadedText). */
     void requestSkinChange (const juce::String& name);
     /** Builds the skin's panel and puts it in place of the current one; a skin that cannot be built leaves
-        everything as it was. The empty name is the built-in skin. */
-    void applySkin (const juce::String& name);
+        everything as it was and gives false. The empty name is the built-in skin. */
+    bool applySkin (const juce::String& name);
+    /** The lasting notice of a requested skin that could not be applied. */
+    static juce::String skinNotLoadedText (const juce::String& name);
     bool isSkinChangePending() const noexcept { return skinChangePending.load() != 0; }
 
     void setEditorSize (int width, int contentHeight);

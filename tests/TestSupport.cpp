@@ -41,8 +41,9 @@ juce::MemoryBlock textBlock (const juce::String& text)
 juce::MemoryBlock makeZip (const Entries& entries, bool compress)
 {
     juce::ZipFile::Builder builder;
+    // An empty block is not copied: JUCE's copy would read from its null data.
     for (const auto& [name, bytes] : entries)
-        builder.addEntry (new juce::MemoryInputStream (bytes, true), compress ? 6 : 0, name,
+        builder.addEntry (new juce::MemoryInputStream (bytes, !bytes.isEmpty()), compress ? 6 : 0, name,
                           juce::Time (2020, 0, 1, 0, 0));
 
     juce::MemoryBlock block;

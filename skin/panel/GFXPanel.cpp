@@ -9,14 +9,104 @@
 #include "skin/controls/GFXRocker.h"
 #include "skin/controls/GFXSwitch.h"
 #include "skin/controls/GFXToggleButton.h"
-#include "skin/modmatrix/ModulationMatrixComponent.h"
 #include "skin/displays/GFXDisplay.h"
 #include "skin/displays/ImageMidiKeyboard.h"
 #include "skin/displays/NoteDisplay.h"
 #include "skin/displays/NumericDisplay.h"
 #include "skin/displays/PatternNumberDisplay.h"
 #include "skin/displays/TextInput.h"
+#include "skin/modmatrix/ModulationMatrixComponent.h"
 #include "skin/source/SkinSource.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+enum class Reading
+{
+    whole, // juce::String::getIntValue
+    real   // XmlHelpers::getFiniteDouble
+};
+
+struct BoundedNumber
+{
+    const char* elementTag; // null: on any element
+    const char* attribute;  // as the controls read it, case counting
+    Reading reading;
+    int limit;
+};
+
+// Every number a control reads from its element, the first line that matches an attribute counting.
+const BoundedNumber boundedNumbers[] = {
+    {"font", "height", Reading::real, GFXPanel::maxSkinFontHeight},
+    {nullptr, "fontHeight", Reading::whole, GFXPanel::maxSkinFontHeight},
+    {nullptr, "left", Reading::whole, GFXPanel::maxSkinCoordinate},
+    {nullptr, "top", Reading::whole, GFXPanel::maxSkinCoordinate},
+    {nullptr, "right", Reading::whole, GFXPanel::maxSkinCoordinate},
+    {nullptr, "width", Reading::whole, GFXPanel::maxSkinCoordinate},
+    {nullptr, "height", Reading::whole, GFXPanel::maxSkinCoordinate},
+    {nullptr, "ofsX", Reading::whole, GFXPanel::maxSkinCoordinate},
+    {nullptr, "ofsY", Reading::whole, GFXPanel::maxSkinCoordinate},
+    {nullptr, "framesNum", Reading::whole, GFXPanel::maxSkinCount},
+    {nullptr, "states", Reading::whole, GFXPanel::maxSkinCount},
+    {nullptr, "digitsNum", Reading::whole, GFXPanel::maxSkinCount},
+    {nullptr, "slotMax", Reading::whole, GFXPanel::maxSkinCount},
+    {nullptr, "radioGroupId", Reading::whole, GFXPanel::maxSkinValue},
+    {nullptr, "firstKey", Reading::whole, GFXPanel::maxSkinValue},
+    {nullptr, "lastKey", Reading::whole, GFXPanel::maxSkinValue},
+    {nullptr, "notePatternMin", Reading::whole, GFXPanel::maxSkinValue},
+    {nullptr, "notePatternMax", Reading::whole, GFXPanel::maxSkinValue},
+    {nullptr, "numericPatternMin", Reading::whole, GFXPanel::maxSkinValue},
+    {nullptr, "numericPatternMax", Reading::whole, GFXPanel::maxSkinValue},
+    {nullptr, "bankAndSlotPatternMin", Reading::whole, GFXPanel::maxSkinValue},
+    {nullptr, "bankAndSlotPatternMax", Reading::whole, GFXPanel::maxSkinValue},
+};
+
+/** The line that bounds that attribute of the element, or null. */
+const BoundedNumber* findBound (const juce::XmlElement& element, const char* attribute)
+{
+    for (const auto& bound : boundedNumbers)
+        if (std::strcmp (attribute, bound.attribute) == 0 &&
+            (bound.elementTag == nullptr || XmlHelpers::tagIs (element, bound.elementTag)))
+            return &bound;
+    return nullptr;
+}
+
+/** The text read as juce::String::getIntValue reads it (blanks, an optional minus, the leading digits),
+    but saturating beyond the limit instead of wrapping; +-(limit + 1) stands for anything beyond. */
+juce::int64 readWhole (const juce::String& text, int limit)
+{
+    auto p = text.getCharPointer().findEndOfWhitespace();
+    const bool negative = *p == '-';
+    if (negative)
+        ++p;
+
+    juce::int64 magnitude = 0;
+    for (auto c = p.getAndAdvance(); c >= '0' && c <= '9'; c = p.getAndAdvance())
+        magnitude = juce::jmin ((juce::int64) limit + 1, magnitude * 10 + (c - '0'));
+    return negative ? -magnitude : magnitude;
+}
+
+/** The bounded text of a number beyond its limit; empty when the number is within it. */
+juce::String boundedText (const juce::String& text, const BoundedNumber& bound)
+{
+    if (bound.reading == Reading::whole)
+    {
+        const auto value = readWhole (text, bound.limit);
+        return value > bound.limit ? juce::String (bound.limit)
+                                   : (value < -bound.limit ? juce::String (-bound.limit) : juce::String());
+    }
+
+    const auto trimmed = text.trim();
+    if (!trimmed.containsAnyOf ("0123456789"))
+        return {};
+    const double value = trimmed.getDoubleValue();
+    if (!std::isfinite (value) || std::abs (value) <= (double) bound.limit)
+        return {}; // the control falls back on a number that is not finite
+    return juce::String (value < 0.0 ? -bound.limit : bound.limit);
+}
+} // namespace
 
 const std::vector<GFXPanel::ControlKind>& GFXPanel::getControlKinds()
 {
@@ -63,6 +153,30 @@ GFXPanel::~GFXPanel()
         controls.pop_back();
 }
 
+void GFXPanel::boundSkinNumbers (juce::XmlElement& root)
+{
+    // Without recursion: the tree may come from anywhere, not only from the depth-bounded reader.
+    std::vector<juce::XmlElement*> pending{&root};
+    while (!pending.empty())
+    {
+        auto* element = pending.back();
+        pending.pop_back();
+
+        // By the table, not by the element's attributes: an element may carry any number of them.
+        for (const auto& bound : boundedNumbers)
+        {
+            if (!element->hasAttribute (bound.attribute) || findBound (*element, bound.attribute) != &bound)
+                continue;
+            if (const auto text = boundedText (element->getStringAttribute (bound.attribute), bound);
+                text.isNotEmpty())
+                element->setAttribute (bound.attribute, text);
+        }
+
+        for (auto* child : element->getChildIterator())
+            pending.push_back (child);
+    }
+}
+
 bool GFXPanel::readSkinBool (const juce::String& text) noexcept
 {
     const auto first = text.trimStart()[0];
@@ -70,6 +184,14 @@ bool GFXPanel::readSkinBool (const juce::String& text) noexcept
 }
 
 void GFXPanel::loadFromXml (const juce::XmlElement& element, SkinSource& skinSource)
+{
+    // Bounded once for the whole tree: nested panels are handed their part of this copy.
+    juce::XmlElement bounded (element);
+    boundSkinNumbers (bounded);
+    loadBoundedXml (bounded, skinSource);
+}
+
+void GFXPanel::loadBoundedXml (const juce::XmlElement& element, SkinSource& skinSource)
 {
     BaseGFXController::loadFromXml (element, skinSource);
 
@@ -101,7 +223,10 @@ void GFXPanel::loadFromXml (const juce::XmlElement& element, SkinSource& skinSou
             if (built.controller == nullptr || built.component == nullptr)
                 continue;
 
-            built.controller->loadFromXml (*child, skinSource);
+            if (auto* nested = dynamic_cast<GFXPanel*> (built.controller.get()))
+                nested->loadBoundedXml (*child, skinSource);
+            else
+                built.controller->loadFromXml (*child, skinSource);
             if (auto* parameter = built.controller->getParameter())
                 built.controller->updateFromParameter (parameter);
 

@@ -45,7 +45,8 @@ public:
     ~GFXPanel() override;
 
     /** The common control set-up, the "gfx" "transparent" flag, then the controls of "controls" moved by
-        its "ofsX"/"ofsY", then the panel's own bounds (its "pos" at its frame size). */
+        its "ofsX"/"ofsY", then the panel's own bounds (its "pos" at its frame size). The controls read a
+        copy of the element whose numbers are bounded (boundSkinNumbers). */
     void loadFromXml (const juce::XmlElement& element, SkinSource& skinSource) override;
 
     /** The panel itself and every control built so far (nested panels pass it on to theirs). */
@@ -72,7 +73,29 @@ public:
     /** Reads a skin boolean: true when the first non-blank character is "1", "t" or "y" in either case. */
     static bool readSkinBool (const juce::String& text) noexcept;
 
+    //==============================================================================
+    // What a panel can use of the numbers a skin gives. A skin is outside input: a number near the int
+    // range would overflow the controls' arithmetic (frame counts, bounds, scaled font heights).
+
+    /** Positions, offsets and sizes, in pixels. */
+    static constexpr int maxSkinCoordinate = 32768;
+    /** Frames, states, digits and slots: no strip holds more frames than an image has rows. */
+    static constexpr int maxSkinCount = SkinSource::maxImageSide;
+    /** Font heights, in pixels, of bitmap and of drawn fonts. */
+    static constexpr int maxSkinFontHeight = 1024;
+    /** Any other whole number a control reads: key numbers, pattern ranges, radio groups. */
+    static constexpr int maxSkinValue = 1 << 20;
+
+    /** Brings every number of the element and of all elements below it that a control reads into
+        -limit..limit of its kind, rewriting only the numbers beyond it. A number reads as the control reads
+        it: a whole number as its leading digits after blanks and an optional minus (text that is none
+        reads as 0 and stays), a font's "height" as a real number. */
+    static void boundSkinNumbers (juce::XmlElement& element);
+
 private:
+    /** loadFromXml for an element whose numbers are bounded already. */
+    void loadBoundedXml (const juce::XmlElement& element, SkinSource& skinSource);
+
     bool transparent = false;
     std::vector<BuiltControl> controls; // creation order
 

@@ -6,6 +6,7 @@
 #include "framework/XmlHelpers.h"
 #include "skin/panel/GFXPanel.h"
 #include "skin/source/ImageHeader.h"
+#include "skin/source/PngReader.h"
 #include "vst/StrictUtf8.h"
 
 #include <juce_cryptography/juce_cryptography.h>
@@ -52,14 +53,18 @@ bool readEntry (juce::ZipFile& archive, const juce::String& name, juce::int64 li
     return stream != nullptr && readBounded (*stream, limit, out);
 }
 
-/** Decodes image bytes when their header claims a size the skin may have. */
+/** Decodes a user skin's PNG bytes when their header claims a size the skin may have. Only PNG, through
+    our own decoder: JUCE's PNG loader carries on after libpng's errors, and its JPEG and GIF loaders
+    crash on damaged files too, so a user skin's JPEG or GIF image is refused. */
 juce::Image decodeChecked (const juce::MemoryBlock& bytes)
 {
     const auto size = ImageHeader::readSize (bytes.getData(), bytes.getSize());
-    if (!ImageHeader::isAcceptable (size, SkinSource::maxImageSide, SkinSource::maxImagePixels))
+    if (!PngReader::hasSignature (bytes.getData(), bytes.getSize()) ||
+        !ImageHeader::isAcceptable (size, SkinSource::maxImageSide, SkinSource::maxImagePixels))
         return {};
 
-    auto image = juce::ImageFileFormat::loadFrom (bytes.getData(), bytes.getSize());
+    auto image = PngReader::decode (bytes.getData(), bytes.getSize(), SkinSource::maxImageSide,
+                                    SkinSource::maxImagePixels);
     // A decoder that disagrees with the header it was checked against gets no say either.
     if (!image.isValid() || image.getWidth() != size.width || image.getHeight() != size.height)
         return {};
@@ -193,8 +198,13 @@ void SkinSource::openSkinFile()
     if (!readEntry (outerArchive, skinName + ".md5", 1024, digestBytes))
         return;
 
-    if (!readEntry (outerArchive, skinName + ".skin", maxSkinEntryBytes, skinEntryBytes))
+    // An empty entry holds no archive, so no skin either.
+    if (!readEntry (outerArchive, skinName + ".skin", maxSkinEntryBytes, skinEntryBytes) ||
+        skinEntryBytes.isEmpty())
+    {
+        skinEntryBytes.reset();
         return;
+    }
 
     // Through the strict reader: JUCE's own conversion writes past its buffer on ill-formed UTF-8.
     juce::String expected;
@@ -219,7 +229,9 @@ void SkinSource::overrideEmbeddedImages (std::function<juce::Image (const juce::
 
 juce::String SkinSource::digestOf (const juce::MemoryBlock& bytes)
 {
-    return juce::MD5 (bytes).toHexString();
+    // An empty block has no data pointer, and MD5 would copy from it.
+    static const char nothing = 0;
+    return bytes.isEmpty() ? juce::MD5 (&nothing, 0).toHexString() : juce::MD5 (bytes).toHexString();
 }
 
 bool SkinSource::isSkinValid (BasePlugin& processorToUse, const juce::String& name)

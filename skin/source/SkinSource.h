@@ -20,7 +20,9 @@ class Parameter;
 
     A user skin is outside input: every entry is read with a byte limit (an entry that claims one size and
     holds more is refused), every image header is checked before decoding (no 0 x 0 image, no
-    multi-gigabyte canvas), and the description is parsed by the project's bounded XML reader.
+    multi-gigabyte canvas), images are PNG decoded by PngReader (JUCE's decoders do not survive damaged
+    files; a JPEG or GIF image is refused), an empty ".skin" entry is no skin, and the description is
+    parsed by the project's bounded XML reader.
 
     Decoded images are shared process-wide, keyed by the embedded name or by the skin's digest and entry
     name: thirty instances of the plug-in hold one copy of each film strip. Never draw into them.
@@ -81,7 +83,8 @@ public:
         embedded ones); otherwise the embedded image of that file name. Null image when absent or refused. */
     juce::Image getImage (const juce::String& fileName);
 
-    /** An image of the user skin's inner archive (opening it first when needed); null image when absent. */
+    /** A PNG image of the user skin's inner archive (opening it first when needed); null image when absent,
+        not a PNG, damaged or beyond the size limits. */
     juce::Image getImageFromSkinFile (const juce::String& fileName);
 
     /** Whether a user skin of that name exists and passes its checksum; an empty name is false without

@@ -317,12 +317,12 @@ TEST_F (PlainEditorTest, SkinChangeWaitsForATickAndLeavesNoPointerIntoTheOldPane
     EXPECT_EQ (e.getMidiLearnButton()->getState(), 1);
     EXPECT_TRUE (e.getMidiLearnButton()->isBlinking());
 
-    // A skin that is not valid leaves the old panel hidden and everything else in place.
+    // A skin that is not valid leaves the old panel in place and showing (see SkinChangeFailureTest).
     auto* largePanel = e.getSkinPanel();
     e.requestSkinChange ("Missing");
     e.timerUpdate();
     EXPECT_EQ (e.getSkinPanel(), largePanel);
-    EXPECT_FALSE (largePanel->isVisible());
+    EXPECT_TRUE (largePanel->isVisible());
     EXPECT_EQ (e.getCurrentSkinName(), "Large");
 }
 

@@ -1,0 +1,289 @@
+#include "PngTestSupport.h"
+#include "SkinTestSupport.h"
+#include "skin/controller/BaseGFXController.h"
+#include "skin/panel/GFXPanel.h"
+#include "skin/source/ImageHeader.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+// What lies inside a user skin's archive is as hostile as the archive itself: its description, its
+// images and the inner archive must never take the host down.
+namespace
+{
+using namespace SkinTest;
+
+const juce::String skinName = "Hostile";
+
+// Every kind of control that reads numbers or images.
+const juce::String description = skinDocument (
+    "<gfx resource='back.png'/><controls ofsX='2' ofsY='3'>"
+    "<Knob name='knob'><links><link as='connectedTo' param='Cutoff'/></links>"
+    "<gfx resource='strip.png' framesNum='4'/><pos left='5' top='6'/></Knob>"
+    "<Switch name='switch'><gfx resource='strip.png' framesNum='4'/><pos left='30' top='6'/></Switch>"
+    "<Animation name='animation'><gfx resource='strip.png' framesNum='2'/><pos left='45' "
+    "top='6'/></Animation>"
+    "<MultiStateButton name='multi' states='3' style='3D'><gfx resource='strip.png'/><pos left='60' top='6'/>"
+    "</MultiStateButton><ToggleButton name='toggle' radioGroupId='2'><gfx "
+    "resource='strip.png'/></ToggleButton>"
+    "<Display name='text' fontHeight='4' firstASCII='A'><gfx resource='font.png'/><pos left='5' top='40'/>"
+    "<size width='60' height='8'/></Display>"
+    "<NumericDisplay name='numeric' digitsNum='3' firstDigitOrder='100' minValue='-10' maxValue='100'>"
+    "<links><link as='connectedTo' param='Tempo'/></links><digits resource='digits.png'/>"
+    "<sign><gfx resource='strip.png'/></sign><size width='30' height='10'/><pos left='70' top='40'/>"
+    "</NumericDisplay><NoteDisplay name='note'><links><link as='connectedTo' param='Note'/></links>"
+    "<size width='30' height='10'/><pos left='5' top='55'/></NoteDisplay>"
+    "<PatternNumberDisplay name='pattern' slotMax='12' numericPatternMax='16'><pos left='40' top='55'/>"
+    "<size width='40' height='12'/></PatternNumberDisplay>"
+    "<MidiKeyboard name='keys' firstKey='48' lastKey='50'><pos left='0' top='70'/><size width='60' "
+    "height='20'/>"
+    "<Keys><Key left='0' right='1'><gfx resource='strip.png' framesNum='2'/><pos left='0' top='70'/></Key>"
+    "<Key><size width='10' height='20'/><pos left='20' top='70'/></Key></Keys></MidiKeyboard>"
+    "<TextInput name='input'><font name='Sans' height='12'/><pos left='65' top='70'/>"
+    "<size width='50' height='14'/></TextInput>"
+    "<Panel name='inner'><gfx resource='strip.png' framesNum='2' transparent='1'/><pos left='80' top='55'/>"
+    "<controls ofsY='1'><Button name='button'><gfx resource='strip.png' framesNum='2'/></Button></controls>"
+    "</Panel></controls>");
+
+/** The skin's images, each of another colour type. */
+std::map<juce::String, juce::MemoryBlock> makeImages()
+{
+    return {{"back.png", encodePng (makeStrip (1, 120, 100))},
+            {"strip.png", PngBytes::writeWithLibpng (10, 40, PNG_FORMAT_RGBA)},
+            {"digits.png", PngBytes::writeWithLibpng (6, 120, PNG_FORMAT_RGBA_COLORMAP, 16)},
+            {"font.png", PngBytes::writeWithLibpng (5, 64, PNG_FORMAT_GA)}};
+}
+
+Entries entriesOf (const juce::MemoryBlock& skinXml, const std::map<juce::String, juce::MemoryBlock>& images)
+{
+    Entries entries{{"skin.xml", skinXml}};
+    entries.insert (entries.end(), images.begin(), images.end());
+    return entries;
+}
+
+class HostileSkinContent : public SourceTest
+{
+protected:
+    juce::File skinFile() const
+    {
+        return plugin.getSkinsFolder().getChildFile (skinName + SkinSource::skinFileExtension);
+    }
+
+    std::unique_ptr<GFXPanel> buildSkin()
+    {
+        SkinSource userSkin (plugin, skinName);
+        userSkin.setKeyboardState (&plugin.keyboardState);
+        auto panel = userSkin.createEditorPanel();
+        EXPECT_EQ (userSkin.getLoadingMode(), SkinSource::idle);
+        return panel;
+    }
+};
+
+TEST_F (HostileSkinContent, AnImageThatIsNoWholePngIsRefusedAndTheRestOfTheSkinBuilds)
+{
+    // JUCE's loader crashed on the first; its JPEG and GIF loaders crash on damaged files.
+    auto broken = encodePng (makeStrip (1, 8, 8));
+    const auto idat = PngBytes::findChunk (broken, "IDAT");
+    static_cast<juce::uint8*> (broken.getData())[idat.dataOffset + idat.length - 1] ^= 0x5a;
+    PngBytes::fixChecksum (broken, idat);
+    juce::MemoryBlock jpeg;
+    {
+        juce::MemoryOutputStream out (jpeg, false);
+        juce::JPEGImageFormat().writeImageToStream (makeStrip (4, 10, 10), out);
+    }
+    const unsigned char gif[] = "GIF89a\x04\x00\x04\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00,\x00\x00"
+                                "\x00\x00\x04\x00\x04\x00\x00\x02\x04\x84\x8f\xa9\x00;";
+
+    const struct
+    {
+        const char* what;
+        juce::MemoryBlock bytes;
+    } cases[] = {{"a broken zlib check behind a correct checksum", broken},
+                 {"a JPEG", jpeg},
+                 {"a GIF", juce::MemoryBlock (gif, sizeof (gif) - 1)},
+                 {"an empty entry", {}}};
+    for (const auto& c : cases)
+    {
+        auto images = makeImages();
+        // Built anew, not copy-assigned: JUCE's copy assignment reads an empty block's null data.
+        images["strip.png"] = juce::MemoryBlock (c.bytes.getData(), c.bytes.getSize());
+        writeUserSkin (plugin.getSkinsFolder(), skinName, entriesOf (textBlock (description), images));
+
+        const auto panel = buildSkin();
+        ASSERT_NE (panel, nullptr) << c.what;
+        EXPECT_TRUE (panel->hasImage()) << c.what;
+        const auto* knob = dynamic_cast<const BaseGFXController*> (panel->findControl ("knob"));
+        ASSERT_NE (knob, nullptr) << c.what;
+        EXPECT_FALSE (knob->hasImage()) << c.what;
+    }
+}
+
+TEST_F (HostileSkinContent, AnEmptySkinEntryIsNoSkin)
+{
+    const juce::MemoryBlock nothing;
+    EXPECT_EQ (SkinSource::digestOf (nothing), "d41d8cd98f00b204e9800998ecf8427e");
+
+    const auto outer = makeZip (
+        {{skinName + ".md5", textBlock (SkinSource::digestOf (nothing))}, {skinName + ".skin", nothing}});
+    ASSERT_TRUE (skinFile().replaceWithData (outer.getData(), outer.getSize()));
+    EXPECT_FALSE (SkinSource::isSkinValid (plugin, skinName));
+    EXPECT_EQ (buildSkin(), nullptr);
+}
+
+//==============================================================================
+// A fixed-seed run of mutations of the skin above, built and painted at twice the size.
+
+class HostileSkinFuzz : public HostileSkinContent
+{
+protected:
+    enum Mutation
+    {
+        numberInDescription,
+        bytesOfDescription,
+        bytesOfImage,
+        imageDataBehindItsChecksum,
+        imageCut,
+        bytesOfInnerArchive, // the archive mutations come last
+        bytesOfOuterArchive,
+        outerArchiveCut,
+        numMutations
+    };
+
+    /** Sets 1 to 4 bytes at random places from the offset on. */
+    void changeBytes (juce::MemoryBlock& bytes, size_t from = 0)
+    {
+        for (int n = 1 + random.nextInt (4); --n >= 0 && bytes.getSize() > from;)
+            bytes[(int) (from + (size_t) random.nextInt ((int) (bytes.getSize() - from)))] =
+                (char) random.nextInt (256);
+    }
+
+    /** One to three quoted values of the description replaced by numbers and words that broke arithmetic. */
+    juce::String withHostileValues()
+    {
+        static const char* const hostile[] = {"2147483647",
+                                              "-2147483648",
+                                              "2147483648",
+                                              "1073741824",
+                                              "268435456",
+                                              "4294967296",
+                                              "99999999999999999999",
+                                              "-1",
+                                              "0",
+                                              "65535",
+                                              "1e308",
+                                              "-1e308",
+                                              "nan",
+                                              "",
+                                              " 7"};
+        auto text = description;
+        for (int n = 1 + random.nextInt (3); --n >= 0;)
+        {
+            juce::Array<int> starts;
+            for (int i = text.indexOf ("='"); i >= 0; i = text.indexOf (i + 1, "='"))
+                starts.add (i + 2);
+            const int start = starts[random.nextInt (starts.size())];
+            text = text.replaceSection (start, text.indexOfChar (start, '\'') - start,
+                                        hostile[random.nextInt ((int) std::size (hostile))]);
+        }
+        return text;
+    }
+
+    /** Writes the skin of that mutation; returns its images as they went into the inner archive. */
+    std::map<juce::String, juce::MemoryBlock> writeMutated (Mutation mutation)
+    {
+        auto xml = textBlock (description);
+        auto images = makeImages();
+        auto& image = std::next (images.begin(), random.nextInt ((int) images.size()))->second;
+        const auto chunks = PngBytes::chunksOf (image);
+        const auto& chunk = chunks[(size_t) random.nextInt ((int) chunks.size())];
+
+        switch (mutation)
+        {
+            case numberInDescription: xml = textBlock (withHostileValues()); break;
+            case bytesOfDescription: changeBytes (xml); break;
+            case bytesOfImage: changeBytes (image, 8); break;
+            case imageDataBehindItsChecksum:
+                for (int n = 1 + random.nextInt (4); --n >= 0 && chunk.length > 0;)
+                    image[(int) (chunk.dataOffset + (size_t) random.nextInt ((int) chunk.length))] =
+                        (char) random.nextInt (256);
+                PngBytes::fixChecksum (image, chunk);
+                break;
+            case imageCut: image.setSize ((size_t) random.nextInt ((int) image.getSize())); break;
+            default: break;
+        }
+
+        auto inner = makeZip (entriesOf (xml, images));
+        if (mutation == bytesOfInnerArchive)
+            changeBytes (inner);
+        auto outer = makeZip (
+            {{skinName + ".md5", textBlock (SkinSource::digestOf (inner))}, {skinName + ".skin", inner}});
+        if (mutation == bytesOfOuterArchive)
+            changeBytes (outer);
+        if (mutation == outerArchiveCut)
+            outer.setSize ((size_t) random.nextInt ((int) outer.getSize()));
+        skinFile().replaceWithData (outer.getData(), outer.getSize());
+        return images;
+    }
+
+    /** Every component of the tree lies well inside the int range and paints at twice the size. */
+    static void checkAndPaint (juce::Component& component, const std::string& label)
+    {
+        constexpr juce::int64 farthest = 4 * (juce::int64) GFXPanel::maxSkinCoordinate;
+        const auto x = (juce::int64) component.getX(), y = (juce::int64) component.getY();
+        for (const auto n : {x, y, x + component.getWidth(), y + component.getHeight()})
+            EXPECT_LE (std::abs (n), farthest) << label << ": " << component.getName();
+
+        const auto area = component.getLocalBounds().withSize (juce::jmin (48, component.getWidth()),
+                                                               juce::jmin (48, component.getHeight()));
+        if (!area.isEmpty())
+            component.createComponentSnapshot (area, false, 2.0f);
+        for (auto* child : component.getChildren())
+            checkAndPaint (*child, label);
+    }
+
+    juce::Random random{20240611};
+};
+
+TEST_F (HostileSkinFuzz, NoMutationOfASkinTakesTheProcessDown)
+{
+    constexpr int rounds = 40;
+    int panels = 0, refusedSkins = 0, images = 0, refusedImages = 0;
+
+    for (int round = 0; round < rounds; ++round)
+        for (int m = 0; m < numMutations; ++m)
+        {
+            const auto label = "round " + std::to_string (round) + " mutation " + std::to_string (m);
+            const auto written = writeMutated ((Mutation) m);
+            if (const auto panel = buildSkin())
+            {
+                ++panels;
+                checkAndPaint (*panel, label);
+            }
+            else
+            {
+                ++refusedSkins;
+            }
+
+            // An image is decoded at the size its header claims, or not at all.
+            SkinSource userSkin (plugin, skinName);
+            for (const auto& [name, bytes] : written)
+            {
+                const auto image = userSkin.getImageFromSkinFile (name);
+                (image.isValid() ? images : refusedImages)++;
+                const auto header = ImageHeader::readSize (bytes.getData(), bytes.getSize());
+                if (image.isValid() && m < bytesOfInnerArchive)
+                {
+                    EXPECT_EQ (image.getBounds(), juce::Rectangle<int> (header.width, header.height))
+                        << label;
+                }
+                EXPECT_LE (image.getWidth() * (juce::int64) image.getHeight(), SkinSource::maxImagePixels);
+            }
+        }
+
+    // The run reached both ends: skins built and refused, images decoded and refused.
+    EXPECT_GT (panels, rounds);
+    EXPECT_GT (refusedSkins, rounds);
+    EXPECT_GT (images, rounds);
+    EXPECT_GT (refusedImages, rounds);
+}
+} // namespace
