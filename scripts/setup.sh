@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config ccache
     juce-modules-source-data
-    libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev
+    libfreetype-dev libpng-dev libjpeg-dev libgif-dev zlib1g-dev
     libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
     xvfb x11-utils fonts-dejavu-core

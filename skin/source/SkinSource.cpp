@@ -5,7 +5,9 @@
 #include "framework/ResourceLoader.h"
 #include "framework/XmlHelpers.h"
 #include "skin/panel/GFXPanel.h"
+#include "skin/source/GifReader.h"
 #include "skin/source/ImageHeader.h"
+#include "skin/source/JpegReader.h"
 #include "skin/source/PngReader.h"
 #include "vst/StrictUtf8.h"
 
@@ -53,19 +55,27 @@ bool readEntry (juce::ZipFile& archive, const juce::String& name, juce::int64 li
     return stream != nullptr && readBounded (*stream, limit, out);
 }
 
-/** Decodes a user skin's PNG bytes when their header claims a size the skin may have. Only PNG, through
-    our own decoder: JUCE's PNG loader carries on after libpng's errors, and its JPEG and GIF loaders
-    crash on damaged files too, so a user skin's JPEG or GIF image is refused. */
+/** Decodes a user skin's image bytes, chosen by their signature, when their header claims a size the skin
+    may have. Each format goes through our own decoder: JUCE's loaders carry on after errors of the
+    libraries below them or trust what a damaged file says, and crash on it. Anything that is not PNG,
+    JPEG or GIF is refused. */
 juce::Image decodeChecked (const juce::MemoryBlock& bytes)
 {
-    const auto size = ImageHeader::readSize (bytes.getData(), bytes.getSize());
-    if (!PngReader::hasSignature (bytes.getData(), bytes.getSize()) ||
+    using Decoder = juce::Image (*) (const void*, size_t, int, juce::int64);
+    const auto* data = bytes.getData();
+    const auto numBytes = bytes.getSize();
+    const Decoder decode = PngReader::hasSignature (data, numBytes)    ? PngReader::decode
+                           : JpegReader::hasSignature (data, numBytes) ? JpegReader::decode
+                           : GifReader::hasSignature (data, numBytes)  ? GifReader::decode
+                                                                       : nullptr;
+    const auto size = ImageHeader::readSize (data, numBytes);
+    if (decode == nullptr ||
         !ImageHeader::isAcceptable (size, SkinSource::maxImageSide, SkinSource::maxImagePixels))
         return {};
 
-    auto image = PngReader::decode (bytes.getData(), bytes.getSize(), SkinSource::maxImageSide,
-                                    SkinSource::maxImagePixels);
-    // A decoder that disagrees with the header it was checked against gets no say either.
+    auto image = decode (data, numBytes, SkinSource::maxImageSide, SkinSource::maxImagePixels);
+    // A decoder that disagrees with the header it was checked against gets no say either; so a GIF whose
+    // first frame leaves part of its screen uncovered is refused too.
     if (!image.isValid() || image.getWidth() != size.width || image.getHeight() != size.height)
         return {};
     return image;
