@@ -3,8 +3,10 @@
 
 #include "XvfbDisplay.h"
 
-#include <juce_events/native/juce_linux_EventLoopInternal.h>
 #include <juce_gui_basics/juce_gui_basics.h>
+
+// Not in the events module's header: JUCE's reader of a descriptor, called directly.
+#include <juce_events/native/juce_linux_EventLoopInternal.h>
 
 #include <csignal>
 #include <cstdio>
