@@ -9,12 +9,14 @@
 #include <juce_events/native/juce_linux_EventLoopInternal.h>
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace juce
 {
@@ -52,12 +54,28 @@ juce::String launch (pid_t& pid, int displayNumber)
     if (::pipe (fds) != 0)
         return {};
 
+    // Xvfb writes its display number to the descriptor we give it once it accepts connections.
+    std::string display (":");
+    display += std::to_string (displayNumber);
+    std::vector<std::string> arguments{"Xvfb",     display,       "-displayfd", std::to_string (fds[1]),
+                                       "-noreset", "-nolisten",   "tcp",        "-screen",
+                                       "0",        "1280x1024x24"};
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back (argument.data());
+    argv.push_back (nullptr);
+
+    // The server is not ours to check: what a sanitizer run preloads into the tests stays out of it.
+    std::vector<char*> environment;
+    for (char** variable = environ; *variable != nullptr; ++variable)
+        if (std::strncmp (*variable, "LD_PRELOAD=", 11) != 0)
+            environment.push_back (*variable);
+    environment.push_back (nullptr);
+
     pid = ::fork();
     if (pid == 0)
     {
-        // Xvfb writes its display number to the descriptor we give it once it accepts connections.
         ::close (fds[0]);
-        const auto fdText = std::to_string (fds[1]);
         const int devNull = ::open ("/dev/null", O_RDWR);
         if (devNull >= 0)
         {
@@ -65,10 +83,7 @@ juce::String launch (pid_t& pid, int displayNumber)
             ::dup2 (devNull, 1);
             ::dup2 (devNull, 2);
         }
-        char display[16];
-        std::snprintf (display, sizeof (display), ":%d", displayNumber);
-        ::execlp ("Xvfb", "Xvfb", display, "-displayfd", fdText.c_str(), "-noreset", "-nolisten", "tcp",
-                  "-screen", "0", "1280x1024x24", (char*) nullptr);
+        ::execvpe ("Xvfb", argv.data(), environment.data());
         ::_exit (127);
     }
     ::close (fds[1]);
