@@ -109,7 +109,7 @@ juce::String launch (pid_t& pid, int displayNumber)
 
 // JUCE opens the display once, when its window system is first asked for. A test that ran earlier in
 // this process (one that read the key state or the desktop's displays) may have made it while DISPLAY
-// named no server, and it would stay without a display for the rest of the run. With no window of
+// named no server (or another one), and it would stay so for the rest of the run. With no window of
 // its own on the screen it can go: JUCE connects again, to the new server, the next time it is used.
 void reconnectJuce()
 {

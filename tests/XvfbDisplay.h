@@ -6,9 +6,10 @@
 
 /** A private X server for tests that need real windows, started on first use and stopped at exit.
 
-    It sets DISPLAY for this process, so it must be asked for before JUCE first opens the display
-    (before any component goes onto the desktop). The server starts with no window manager and
-    without the window-manager atoms, as a bare X server a plug-in may meet in a host.
+    It sets DISPLAY for this process, so it must be asked for before any component goes onto the desktop;
+    a JUCE that looked for a display earlier in the process connects to it instead. The server starts
+    with no window manager and without the window-manager atoms, as a bare X server a plug-in may meet in
+    a host.
 */
 class XvfbDisplay
 {
