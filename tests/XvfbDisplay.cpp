@@ -1,12 +1,28 @@
+// JUCE's X window system is needed here, and only here (the X headers clash with gtest's).
+#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
+
 #include "XvfbDisplay.h"
 
+#include <juce_gui_basics/juce_gui_basics.h>
+
+// Not in the events module's header: JUCE's reader of a descriptor, called directly.
+#include <juce_events/native/juce_linux_EventLoopInternal.h>
+
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
+
+namespace juce
+{
+// Defined by the events module but declared in no public header.
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
 
 namespace
 {
@@ -38,12 +54,28 @@ juce::String launch (pid_t& pid, int displayNumber)
     if (::pipe (fds) != 0)
         return {};
 
+    // Xvfb writes its display number to the descriptor we give it once it accepts connections.
+    std::string display (":");
+    display += std::to_string (displayNumber);
+    std::vector<std::string> arguments{"Xvfb",     display,       "-displayfd", std::to_string (fds[1]),
+                                       "-noreset", "-nolisten",   "tcp",        "-screen",
+                                       "0",        "1280x1024x24"};
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back (argument.data());
+    argv.push_back (nullptr);
+
+    // The server is not ours to check: what a sanitizer run preloads into the tests stays out of it.
+    std::vector<char*> environment;
+    for (char** variable = environ; *variable != nullptr; ++variable)
+        if (std::strncmp (*variable, "LD_PRELOAD=", 11) != 0)
+            environment.push_back (*variable);
+    environment.push_back (nullptr);
+
     pid = ::fork();
     if (pid == 0)
     {
-        // Xvfb writes its display number to the descriptor we give it once it accepts connections.
         ::close (fds[0]);
-        const auto fdText = std::to_string (fds[1]);
         const int devNull = ::open ("/dev/null", O_RDWR);
         if (devNull >= 0)
         {
@@ -51,10 +83,7 @@ juce::String launch (pid_t& pid, int displayNumber)
             ::dup2 (devNull, 1);
             ::dup2 (devNull, 2);
         }
-        char display[16];
-        std::snprintf (display, sizeof (display), ":%d", displayNumber);
-        ::execlp ("Xvfb", "Xvfb", display, "-displayfd", fdText.c_str(), "-noreset", "-nolisten", "tcp",
-                  "-screen", "0", "1280x1024x24", (char*) nullptr);
+        ::execvpe ("Xvfb", argv.data(), environment.data());
         ::_exit (127);
     }
     ::close (fds[1]);
@@ -76,6 +105,42 @@ juce::String launch (pid_t& pid, int displayNumber)
     }
     ::close (fds[0]);
     return number.empty() ? juce::String() : ":" + juce::String (number);
+}
+
+// JUCE opens the display once, when its window system is first asked for. A test that ran earlier in
+// this process (one that read the key state or the desktop's displays) may have made it while DISPLAY
+// named no server (or another one), and it would stay so for the rest of the run. With no window of
+// its own on the screen it can go: JUCE connects again, to the new server, the next time it is used.
+void reconnectJuce()
+{
+    if (juce::XWindowSystem::getInstanceWithoutCreating() == nullptr ||
+        juce::ComponentPeer::getNumPeers() > 0)
+        return;
+
+    juce::XWindowSystem::deleteInstance();
+    const_cast<juce::Displays&> (juce::Desktop::getInstance().getDisplays()).refresh();
+}
+
+// JUCE reads its X connection when the socket has data. A round trip made outside that read (JUCE's
+// focus and repaint code makes some) moves the events that have arrived meanwhile into Xlib's queue,
+// where the socket no longer shows them, and they wait for the next event to arrive. An X toolkit's
+// loop asks Xlib before it sleeps; this does it for JUCE, and sends JUCE's buffered requests on the way.
+// True when there were events to hand over.
+bool handOverQueuedXEvents()
+{
+    auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
+    auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+    if (display == nullptr)
+        return false;
+
+    auto* x11 = juce::X11Symbols::getInstance();
+    {
+        const juce::XWindowSystemUtilities::ScopedXLock xLock;
+        if (x11->xEventsQueued (display, QueuedAfterFlush) == 0)
+            return false;
+    }
+    juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (x11->xConnectionNumber (display));
+    return true;
 }
 } // namespace
 
@@ -105,10 +170,26 @@ bool XvfbDisplay::start()
     s.pid = pid;
     s.name = name;
     ::setenv ("DISPLAY", name.toRawUTF8(), 1);
+    reconnectJuce();
     return true;
 }
 
 juce::String XvfbDisplay::getName()
 {
     return server().name;
+}
+
+bool XvfbDisplay::runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMs)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+    while (!condition())
+    {
+        if (juce::Time::getMillisecondCounter() > end)
+            return false;
+
+        const bool handedOver = handOverQueuedXEvents();
+        if (!juce::dispatchNextMessageOnSystemQueue (true) && !handedOver)
+            juce::Thread::sleep (1);
+    }
+    return true;
 }

@@ -2,11 +2,14 @@
 
 #include <juce_core/juce_core.h>
 
+#include <functional>
+
 /** A private X server for tests that need real windows, started on first use and stopped at exit.
 
-    It sets DISPLAY for this process, so it must be asked for before JUCE first opens the display
-    (before any component goes onto the desktop). The server starts with no window manager and
-    without the window-manager atoms, as a bare X server a plug-in may meet in a host.
+    It sets DISPLAY for this process, so it must be asked for before any component goes onto the desktop;
+    a JUCE that looked for a display earlier in the process connects to it instead. The server starts
+    with no window manager and without the window-manager atoms, as a bare X server a plug-in may meet in
+    a host.
 */
 class XvfbDisplay
 {
@@ -16,6 +19,16 @@ public:
 
     /** The display name (":N") of the running server, empty when none runs. */
     static juce::String getName();
+
+    /** How long a test waits for what an X server does for it: generous, since a loaded machine may take
+        seconds, and a wait that succeeds returns at once. */
+    static constexpr int deadlineMs = 30000;
+
+    /** Runs this process's message loop until the condition holds, timers included, as runMessageLoopUntil()
+        does, and hands JUCE every X event its connection has already read, which JUCE's loop alone would
+        leave waiting for the next one. False when the condition still does not hold after the timeout. Use
+        it in tests whose JUCE windows are on the server. Message thread. */
+    static bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMs = deadlineMs);
 };
 
 /** Skips the current test when no private X server can be started. */

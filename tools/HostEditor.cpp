@@ -41,9 +41,10 @@ HostEditorWindow::HostEditorWindow (int width, int height)
 
     XSetWindowAttributes attributes{};
     attributes.background_pixel = backgroundArgb & 0xFFFFFF;
+    attributes.event_mask = FocusChangeMask;
     window = XCreateWindow (d, DefaultRootWindow (d), 0, 0, (unsigned) juce::jmax (1, width),
                             (unsigned) juce::jmax (1, height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                            CWBackPixel, &attributes);
+                            CWBackPixel | CWEventMask, &attributes);
     XStoreName (d, window, "kelvanor_host editor");
     XMapWindow (d, window);
     XSync (d, False);
@@ -189,6 +190,27 @@ bool HostEditorWindow::holdsKeyboardFocus() const
     return focus == window;
 }
 
+int HostEditorWindow::getFocusLossCount()
+{
+    readEvents();
+    return focusLosses;
+}
+
+void HostEditorWindow::readEvents()
+{
+    if (!isValid())
+        return;
+    auto* d = asDisplay (display);
+    while (XPending (d) > 0)
+    {
+        XEvent event;
+        XNextEvent (d, &event);
+        // A keyboard grab moves the focus only for as long as it lasts.
+        if (event.type == FocusOut && event.xfocus.window == window && event.xfocus.mode == NotifyNormal)
+            ++focusLosses;
+    }
+}
+
 bool HostEditorWindow::fakeKey (unsigned long keySymbol)
 {
     auto* d = asDisplay (display);
@@ -222,7 +244,6 @@ bool HostEditorWindow::typeText (const juce::String& text)
         // Latin-1 key symbols are the characters' own codes.
         if (character >= 0x20 && character <= 0xFF)
             fakeKey ((unsigned long) character);
-        std::this_thread::sleep_for (std::chrono::milliseconds (5));
     }
     return true;
 }
@@ -301,6 +322,18 @@ void HostEditorSession::idle (double seconds)
         plugin.dispatch (effEditIdle);
         std::this_thread::sleep_for (std::chrono::milliseconds (10));
     } while (std::chrono::steady_clock::now() < end);
+}
+
+bool HostEditorSession::idleUntil (const std::function<bool()>& condition, double timeoutSeconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double> (timeoutSeconds);
+    while (!condition())
+    {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        idle (0.0);
+    }
+    return true;
 }
 
 double HostEditorSession::waitForFirstPaint (double timeoutSeconds)

@@ -4,6 +4,7 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <functional>
 #include <memory>
 
 /** A top-level X window of the host's own, on a connection of its own to the X server (DISPLAY), the way
@@ -56,6 +57,9 @@ public:
     /** True when the X input focus is on this window itself, not on a window embedded into it: keys
         then reach the host, not a plug-in. */
     bool holdsKeyboardFocus() const;
+    /** How often the X input focus has left this window since it was made (to a window embedded into it
+        or elsewhere), as the server reported it: a click into a plug-in's editor takes it. */
+    int getFocusLossCount();
 
     /** Types the text through XTest key events, wherever the X server sends keys (the input focus): each
         character's key, with Shift when the key needs it. Characters no key of the keyboard map types
@@ -69,10 +73,12 @@ private:
     void moveTo (juce::Point<int> position);
     void flush();
     bool fakeKey (unsigned long keySymbol);
+    void readEvents();
 
     void* display = nullptr;
     unsigned long window = 0;
     bool hasXTest = false;
+    int focusLosses = 0;
     juce::String error;
 };
 
@@ -97,6 +103,14 @@ public:
     /** effEditIdle about every 10 ms for that long; while audio is on, the blocks that fall due in that
         time are rendered between the idle calls, as a host's audio thread would. */
     void idle (double seconds);
+
+    /** How long idleUntil() waits by default: generous, since a loaded machine may take seconds to
+        deliver and draw, and a wait that succeeds returns at once. */
+    static constexpr double defaultTimeoutSeconds = 30.0;
+
+    /** Idles as idle() does until the condition holds; false when it still does not after the time-out.
+        The condition runs on this thread between idle calls. */
+    bool idleUntil (const std::function<bool()>& condition, double timeoutSeconds = defaultTimeoutSeconds);
 
     /** Renders audio in real time during idle(), in blocks of the plug-in's block size, with whatever
         transport the plug-in's Transport gives (the plug-in must be resumed). Output is dropped. */

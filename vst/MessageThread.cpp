@@ -1,10 +1,17 @@
 #include "vst/MessageThread.h"
+#include "vst/XQueuedEvents.h"
 
 #include <juce_events/juce_events.h>
 
 #include <functional>
 #include <mutex>
 #include <thread>
+
+namespace juce
+{
+// Defined by the events module but declared in no public header.
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
 
 namespace
 {
@@ -39,7 +46,19 @@ void runMessageLoop (juce::WaitableEvent& started)
     juce::initialiseJuce_GUI();
     started.signal();
 
-    juce::MessageManager::getInstance()->runDispatchLoop();
+    // JUCE's own dispatch loop, but one that hands over the X events Xlib has already read before it
+    // waits on the sockets again: otherwise they wait for the next X event (see XQueuedEvents).
+    auto* messageManager = juce::MessageManager::getInstance();
+    while (!messageManager->hasStopMessageBeenSent())
+    {
+        XQueuedEvents::dispatch();
+        juce::dispatchNextMessageOnSystemQueue (false);
+    }
+
+    // As in JUCE's loop, what was posted before the stop still runs.
+    for (int i = 0; i < 10000 && juce::dispatchNextMessageOnSystemQueue (true); ++i)
+    {
+    }
 
     // Timers, the desktop and the window system go on the thread that used them.
     juce::shutdownJuce_GUI();

@@ -111,8 +111,7 @@ protected:
             GTEST_SKIP() << "no XTest on this display";
         session = std::make_unique<HostEditorSession> (*plugin, *window);
         ASSERT_TRUE (session->open());
-        ASSERT_GE (session->waitForFirstPaint (10.0), 0.0);
-        session->idle (0.2);
+        ASSERT_GE (session->waitForFirstPaint (HostEditorSession::defaultTimeoutSeconds), 0.0);
     }
 
     void TearDown() override
@@ -126,17 +125,38 @@ protected:
     {
         ASSERT_FALSE (control.isEmpty());
         ASSERT_TRUE (window->click (control.getCentre()));
-        session->idle (0.2);
     }
 
-    /** Pumps the host until the condition holds or five seconds pass: on a loaded machine the window's
-        events may need longer than a fixed idle. The condition's last answer is returned. */
-    template <typename Condition>
-    bool idleUntil (Condition done)
+    /** Idles the host until the condition holds; false after a deadline generous enough for a loaded
+        machine. */
+    bool idleUntil (const std::function<bool()>& condition) { return session->idleUntil (condition); }
+
+    bool isWriting()
     {
-        for (int i = 0; i < 50 && !done(); ++i)
-            session->idle (0.1);
-        return done();
+        const auto state = stateOf (plugin->getChunk());
+        const auto* sequencer = state != nullptr ? state->getChildByName ("InternalSequencer") : nullptr;
+        const auto* write = sequencer != nullptr ? sequencer->getChildByName ("PattWriteMode") : nullptr;
+        return write != nullptr && write->getStringAttribute ("state") == "on";
+    }
+
+    /** Clicks a control that takes no text and waits until the editor has handed the keyboard back: the
+        click takes the X input focus into the editor's window, as a click into any JUCE window does. Until
+        then keys would go wherever the focus is at the moment. */
+    void clickLeavingTheKeysWithTheHost (juce::Rectangle<int> control)
+    {
+        const int losses = window->getFocusLossCount();
+        clickOn (control);
+        ASSERT_TRUE (
+            idleUntil ([&] { return window->getFocusLossCount() > losses && window->holdsKeyboardFocus(); }))
+            << "a control that takes no text keeps no keys from the host";
+    }
+
+    /** Clicks the write mode button and waits until the sequencer has turned to the state asked for. */
+    void setWriting (bool shouldWrite)
+    {
+        clickLeavingTheKeysWithTheHost (skinControlFiring ("Toggle Pattern Write Mode"));
+        ASSERT_TRUE (idleUntil ([&] { return isWriting() == shouldWrite; }))
+            << "write mode did not turn " << (shouldWrite ? "on" : "off");
     }
 
     juce::Image captureOf (juce::Rectangle<int> area) const
@@ -164,20 +184,23 @@ TEST_F (PanelEndToEnd, ADragOnAKnobChangesItsParameterAndTheHostHearsTheAutomati
     const auto knob = skinControlNamed ("CutoffKnob");
     ASSERT_FALSE (knob.isEmpty());
     plugin->setParameter (cutoffIndex, 0.3f);
-    session->idle (0.2);
     plugin->clearRecordings();
 
     ASSERT_TRUE (window->drag (knob.getCentre(), knob.getCentre().translated (0, -60)));
-    idleUntil ([&] { return plugin->getParameter (cutoffIndex) > 0.35f; });
-    plugin->process (plugin->getBlockSize()); // automation reaches the host's recording with a block
 
-    EXPECT_GT (plugin->getParameter (cutoffIndex), 0.35f);
-    const auto automation = plugin->getAutomation();
-    const auto heard = std::count_if (automation.begin(), automation.end(),
-                                      [] (const auto& event) { return event.index == cutoffIndex; });
-    EXPECT_GT (heard, 0);
-    ASSERT_FALSE (automation.empty());
-    EXPECT_FLOAT_EQ (automation.back().value, plugin->getParameter (cutoffIndex));
+    // The drag's events may still be arriving: what is compared is read together, each time.
+    float value = 0.0f;
+    std::vector<HostedPlugin::AutomationEvent> automation;
+    EXPECT_TRUE (idleUntil (
+        [&]
+        {
+            plugin->process (plugin->getBlockSize()); // automation reaches the host's recording with a block
+            value = plugin->getParameter (cutoffIndex);
+            automation = plugin->getAutomation();
+            return value > 0.35f && !automation.empty() && automation.back().index == cutoffIndex &&
+                   automation.back().value == value;
+        }))
+        << "the parameter is at " << value << " and the host heard " << automation.size() << " changes";
 }
 
 TEST_F (PanelEndToEnd, ANoteKeyInEditModeSetsTheEditedStepsNote)
@@ -188,28 +211,24 @@ TEST_F (PanelEndToEnd, ANoteKeyInEditModeSetsTheEditedStepsNote)
     ASSERT_NE (pattern, nullptr);
     ASSERT_NE (pattern->getChildElement (0)->getIntAttribute ("note"), 4);
 
-    clickOn (skinControlFiring ("Toggle Pattern Write Mode"));
+    setWriting (true);
     clickOn (skinControlNamed ("NoteEButton"));
-    idleUntil (
+    juce::String edited;
+    EXPECT_TRUE (idleUntil (
         [&]
         {
             const auto state = stateOf (plugin->getChunk());
             const auto* p = state != nullptr ? editedPattern (*state) : nullptr;
+            edited = p != nullptr ? p->toString() : "<no pattern in the state>";
             return p != nullptr && p->getChildElement (0)->getIntAttribute ("note") == 4;
-        });
-
-    const auto after = stateOf (plugin->getChunk());
-    ASSERT_NE (after, nullptr);
-    const auto* edited = editedPattern (*after);
-    ASSERT_NE (edited, nullptr);
-    EXPECT_EQ (edited->getChildElement (0)->getIntAttribute ("note"), 4) << edited->toString();
+        }))
+        << edited;
 }
 
 TEST_F (PanelEndToEnd, AClickOnAKnobLeavesTheKeyboardWithTheHost)
 {
     ASSERT_TRUE (window->holdsKeyboardFocus());
-    clickOn (skinControlNamed ("CutoffKnob"));
-    EXPECT_TRUE (window->holdsKeyboardFocus()) << "a control that takes no text keeps no keys from the host";
+    clickLeavingTheKeysWithTheHost (skinControlNamed ("CutoffKnob"));
 }
 
 TEST_F (PanelEndToEnd, TheStepLightsRunWhileTheHostPlaysWithTheEditorOpen)
@@ -222,47 +241,32 @@ TEST_F (PanelEndToEnd, TheStepLightsRunWhileTheHostPlaysWithTheEditorOpen)
     plugin->getTransport().setPlayingAtStart (true);
     plugin->getTransport().rewind();
     session->setRendersAudio (true);
-    session->idle (0.4);
     const auto earlier = captureOf (stepRow);
-    juce::Image later;
-    idleUntil (
-        [&]
-        {
-            later = captureOf (stepRow);
-            return differingPixels (earlier, later) > 0;
-        });
+    EXPECT_TRUE (idleUntil ([&] { return differingPixels (earlier, captureOf (stepRow)) > 0; }))
+        << "the lit step moved on";
     session->setRendersAudio (false);
-
-    EXPECT_GT (differingPixels (earlier, later), 0) << "the lit step moved on";
 }
 
 TEST_F (PanelEndToEnd, AParameterSetByTheHostMovesItsKnob)
 {
     const auto knob = skinControlNamed ("CutoffKnob");
     ASSERT_FALSE (knob.isEmpty());
-    plugin->setParameter (cutoffIndex, 0.1f);
-    session->idle (0.3);
-    const auto low = captureOf (knob);
-    ASSERT_TRUE (low.isValid());
-
-    plugin->setParameter (cutoffIndex, 0.9f);
-    juce::Image high;
-    idleUntil (
-        [&]
-        {
-            high = captureOf (knob);
-            return differingPixels (low, high) > knob.getWidth();
-        });
-    EXPECT_GT (differingPixels (low, high), knob.getWidth()) << "the knob's picture follows the host";
-
-    // And only the knob changed around it: a neighbouring strip of the panel stays as it was.
     const auto beside = knob.translated (0, knob.getHeight() + 40).withHeight (8);
-    plugin->setParameter (cutoffIndex, 0.1f);
-    session->idle (0.3);
-    const auto besideLow = captureOf (beside);
-    plugin->setParameter (cutoffIndex, 0.9f);
-    session->idle (0.3);
-    EXPECT_EQ (differingPixels (besideLow, captureOf (beside)), 0);
+
+    // Each value far from the one shown before, so the knob has a different picture to show.
+    const auto moveFar = [&]
+    {
+        const auto before = captureOf (knob);
+        plugin->setParameter (cutoffIndex, plugin->getParameter (cutoffIndex) < 0.5f ? 0.9f : 0.1f);
+        return idleUntil ([&] { return differingPixels (before, captureOf (knob)) > knob.getWidth(); });
+    };
+    ASSERT_TRUE (moveFar()) << "the knob's picture follows the host";
+
+    // And only the knob changes around it: a neighbouring strip of the panel stays as it was.
+    const auto besideBefore = captureOf (beside);
+    ASSERT_TRUE (besideBefore.isValid());
+    ASSERT_TRUE (moveFar()) << "the knob's picture follows the host back";
+    EXPECT_EQ (differingPixels (besideBefore, captureOf (beside)), 0);
 }
 
 //==============================================================================
@@ -279,16 +283,7 @@ protected:
         ASSERT_FALSE (nameDisplay.isEmpty());
         originalName = editedPatternName();
         // The name takes typing only while the pattern is being written.
-        clickOn (skinControlFiring ("Toggle Pattern Write Mode"));
-        ASSERT_TRUE (idleUntil ([&] { return isWriting(); })) << "write mode did not come on";
-    }
-
-    bool isWriting()
-    {
-        const auto state = stateOf (plugin->getChunk());
-        const auto* sequencer = state != nullptr ? state->getChildByName ("InternalSequencer") : nullptr;
-        const auto* write = sequencer != nullptr ? sequencer->getChildByName ("PattWriteMode") : nullptr;
-        return write != nullptr && write->getStringAttribute ("state") == "on";
+        setWriting (true);
     }
 
     juce::String editedPatternName()
@@ -300,16 +295,18 @@ protected:
 
     void typeIntoTheName (const juce::String& typed)
     {
+        const int losses = window->getFocusLossCount();
         clickOn (nameDisplay);
-        // The edit has begun once the plug-in holds the keyboard.
-        ASSERT_TRUE (idleUntil ([&] { return !window->holdsKeyboardFocus(); })) << "the click began no edit";
+        // The edit has begun once this click has taken the keyboard into the editor, and it keeps it.
+        ASSERT_TRUE (
+            idleUntil ([&] { return window->getFocusLossCount() > losses && !window->holdsKeyboardFocus(); }))
+            << "the click began no edit";
         // Keys go where the X input focus is, not where the pointer happens to be.
         ASSERT_TRUE (window->movePointerAway());
         // Clears the name first, so the result does not depend on the name the factory bank gives.
         for (int i = 0; i < originalName.length(); ++i)
             ASSERT_TRUE (window->pressKey (XK_BackSpace));
         ASSERT_TRUE (window->typeText (typed));
-        session->idle (0.2);
     }
 
     juce::Rectangle<int> nameDisplay;
@@ -343,7 +340,6 @@ protected:
             case Ending::escapeKey: ASSERT_TRUE (window->pressKey (XK_Escape)); break;
             case Ending::clickElsewhere: ASSERT_TRUE (window->click (emptyPanelPoint())); break;
         }
-        session->idle (0.3);
     }
 
     /** A point of the sequencer section with nothing printed on it: right of the shift keys, left of the
@@ -358,18 +354,20 @@ TEST_P (PatternNameEditEnds, TheTypedNameReachesThePatternOnlyWhenTheEditCommits
     typeIntoTheName (typed);
     endTheEdit();
 
+    // The edit has ended once the editor has given the keyboard back; a commit comes before that.
+    ASSERT_TRUE (idleUntil ([&] { return window->holdsKeyboardFocus(); }))
+        << "the host's keys come back to the host";
     const auto expected = GetParam().commits ? typed : originalName;
-    // The cases without a commit have had the same idle, and the later keys below, to go wrong.
     if (GetParam().commits)
         idleUntil ([&] { return editedPatternName() == expected; });
     EXPECT_EQ (editedPatternName(), expected);
-    EXPECT_TRUE (window->holdsKeyboardFocus()) << "the host's keys come back to the host";
 
-    // The edit has ended: later keys change nothing, wherever the pointer is.
+    // Later keys change nothing, wherever the pointer is. The editor handles its events in order: once
+    // it has turned write mode off with a click made after them, it has had the keys.
     ASSERT_TRUE (window->movePointer (nameDisplay.getCentre()));
     ASSERT_TRUE (window->typeText ("X"));
     ASSERT_TRUE (window->pressKey (XK_Return));
-    session->idle (0.3);
+    setWriting (false);
     EXPECT_EQ (editedPatternName(), expected);
 }
 
@@ -377,5 +375,5 @@ INSTANTIATE_TEST_SUITE_P (Endings, PatternNameEditEnds,
                           ::testing::Values (NameEditEnding{"Return", Ending::returnKey, true},
                                              NameEditEnding{"Escape", Ending::escapeKey, false},
                                              NameEditEnding{"ClickElsewhere", Ending::clickElsewhere, true}),
-                          [] (const auto& info) { return std::string (info.param.name); });
+                          [] (const auto& instance) { return std::string (instance.param.name); });
 } // namespace
