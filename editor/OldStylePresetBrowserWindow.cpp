@@ -387,8 +387,8 @@ OldStylePresetBrowserWindow::OldStylePresetBrowserWindow (BasePluginOldStyle& p)
     {
         label->setFont (labelFont);
         label->setJustificationType (juce::Justification::centredRight);
-        const auto border = label->getBorderSize();
-        label->setSize (labelFont.getStringWidth (label->getText()) + 2 * border.getLeftAndRight(), 20);
+        const auto labelBorder = label->getBorderSize();
+        label->setSize (labelFont.getStringWidth (label->getText()) + 2 * labelBorder.getLeftAndRight(), 20);
     }
     for (const auto& [button, tip] : files)
     {
@@ -517,11 +517,12 @@ void OldStylePresetBrowserWindow::buttonClicked (juce::Button* button)
         WindowComponent::buttonClicked (button);
 }
 
-void OldStylePresetBrowserWindow::ask (const juce::String& title, const juce::String& patterns, bool saving,
+void OldStylePresetBrowserWindow::ask (const juce::String& chooserTitle, const juce::String& patterns,
+                                       bool saving,
                                        void (OldStylePresetBrowserWindow::*onChosen) (const juce::File&))
 {
     FileChooserPolicy::Request request;
-    request.title = title;
+    request.title = chooserTitle;
     request.initialLocation = processor.getRecentlyUsedDirectory();
     request.patterns = patterns;
     request.saving = saving;

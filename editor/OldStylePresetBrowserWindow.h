@@ -183,7 +183,7 @@ private:
     void savePreset (const juce::File&);
     void loadBank (const juce::File&);
     void saveBank (const juce::File&);
-    void ask (const juce::String& title, const juce::String& patterns, bool saving,
+    void ask (const juce::String& chooserTitle, const juce::String& patterns, bool saving,
               void (OldStylePresetBrowserWindow::*onChosen) (const juce::File&));
     void reportFailure (const juce::String& text);
 

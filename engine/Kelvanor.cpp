@@ -7,16 +7,16 @@ Kelvanor::Kelvanor()
     : core (std::make_unique<KelvanorCore>())
     , randomizerData (std::make_unique<RandomizerData>())
 {
-    SoftwareDesignation::Info info;
-    info.version = "1.9.5";
-    info.year = "2006";
-    info.buildDate = "2015-01-08";
-    info.buildCode = "ECBF123";
-    info.branch = "master";
-    info.buildNumber = "0";
-    info.description = "Monophonic bassline synthesizer with step sequencer and arpeggiator";
-    info.webAddress = "https://kelvanor.example.org";
-    setSoftwareDesignation (info);
+    SoftwareDesignation::Info designation;
+    designation.version = "1.9.5";
+    designation.year = "2006";
+    designation.buildDate = "2015-01-08";
+    designation.buildCode = "ECBF123";
+    designation.branch = "master";
+    designation.buildNumber = "0";
+    designation.description = "Monophonic bassline synthesizer with step sequencer and arpeggiator";
+    designation.webAddress = "https://kelvanor.example.org";
+    setSoftwareDesignation (designation);
 
     initialiseSettings();
     addPresetManagerListener (&corePresetListener);

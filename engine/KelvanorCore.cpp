@@ -546,8 +546,8 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
             // 9. Six-pole chain at twice the rate, first pass: the half step from the old values.
             half[0] = madd (in0 - sChain[0], fc, sChain[0]);
 #pragma GCC unroll 8
-            for (std::size_t k = 1; k < 6; ++k)
-                half[k] = madd (sChain[k - 1] - sChain[k], fc, sChain[k]);
+            for (std::size_t j = 1; j < 6; ++j)
+                half[j] = madd (sChain[j - 1] - sChain[j], fc, sChain[j]);
 
             // 10. to 12. Coupling high-pass and the output, with or without distortion
             // The step is a power of two: joined with the 1.5e-6, the product comes out the same.
@@ -595,11 +595,11 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
 
         // The same for a pass's input, which may lie far outside the table, or be NaN, when the oscillator
         // runs wild.
-        const auto passInput = [&] (Saturated third, double thirdGain, double held, double previous)
+        const auto passInput = [&] (Saturated third, double thirdGain, double held, double lastBefore)
         {
             double u = 0.0;
-            const Saturated result =
-                multiplyAddSaturate (third, -k2 * thirdGain, madd (-k2, held + previous, now.drivenInput), u);
+            const Saturated result = multiplyAddSaturate (third, -k2 * thirdGain,
+                                                          madd (-k2, held + lastBefore, now.drivenInput), u);
             if (!(std::abs (u) <= 1.0e6)) [[unlikely]]
             {
                 const double value = KelvanorSaturator::saturateSteps<Arithmetic> (u);
@@ -619,12 +619,12 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
             // between two stages. Unrolled, the compiler mixes the parts and the stages, and the overlap
             // suffers (8 % slower on the machine it was measured on).
 #pragma GCC unroll 1
-            for (std::size_t k = 0; k < 3; ++k)
+            for (std::size_t j = 0; j < 3; ++j)
             {
-                held[k] = madd (-saturated[k], gain, stage[k]);
-                between (k);
-                input = multiplyAddSaturate (input, gain, held[k], stage[k]);
-                saturated[k] = input.value;
+                held[j] = madd (-saturated[j], gain, stage[j]);
+                between (j);
+                input = multiplyAddSaturate (input, gain, held[j], stage[j]);
+                saturated[j] = input.value;
             }
 
             held[3] = madd (-saturated[3], gain, stage[3]);
@@ -636,12 +636,12 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
             // Pass 2
             input = secondInput;
 #pragma GCC unroll 1
-            for (std::size_t k = 0; k < 3; ++k)
+            for (std::size_t j = 0; j < 3; ++j)
             {
-                held[k] = madd (-saturated[k], gain, stage[k]);
-                between (4 + k);
-                input = multiplyAddSaturate (input, gain, held[k], stage[k]);
-                saturated[k] = input.value;
+                held[j] = madd (-saturated[j], gain, stage[j]);
+                between (4 + j);
+                input = multiplyAddSaturate (input, gain, held[j], stage[j]);
+                saturated[j] = input.value;
             }
 
             held[3] = madd (-saturated[3], gain, stage[3]);
@@ -692,8 +692,8 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
         // 9, second pass: the full step through the new values, driven by the first stage's new output.
         sChain[0] = madd (stage[0] - half[0], fc, half[0]);
 #pragma GCC unroll 8
-        for (std::size_t k = 1; k < 6; ++k)
-            sChain[k] = madd (sChain[k - 1] - half[k], fc, half[k]);
+        for (std::size_t j = 1; j < 6; ++j)
+            sChain[j] = madd (sChain[j - 1] - half[j], fc, half[j]);
 
         Preparation* const done = previous;
         previous = current;

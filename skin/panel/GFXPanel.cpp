@@ -9,13 +9,13 @@
 #include "skin/controls/GFXRocker.h"
 #include "skin/controls/GFXSwitch.h"
 #include "skin/controls/GFXToggleButton.h"
-#include "skin/modmatrix/ModulationMatrixComponent.h"
 #include "skin/displays/GFXDisplay.h"
 #include "skin/displays/ImageMidiKeyboard.h"
 #include "skin/displays/NoteDisplay.h"
 #include "skin/displays/NumericDisplay.h"
 #include "skin/displays/PatternNumberDisplay.h"
 #include "skin/displays/TextInput.h"
+#include "skin/modmatrix/ModulationMatrixComponent.h"
 #include "skin/source/SkinSource.h"
 
 const std::vector<GFXPanel::ControlKind>& GFXPanel::getControlKinds()
@@ -102,8 +102,8 @@ void GFXPanel::loadFromXml (const juce::XmlElement& element, SkinSource& skinSou
                 continue;
 
             built.controller->loadFromXml (*child, skinSource);
-            if (auto* parameter = built.controller->getParameter())
-                built.controller->updateFromParameter (parameter);
+            if (auto* bound = built.controller->getParameter())
+                built.controller->updateFromParameter (bound);
 
             built.component->setVisible (true);
             addChildComponent (built.component);

@@ -17,15 +17,15 @@ public:
     {
         BasePlugin::overrideApplicationDataFolders (folder.getChildFile ("user"),
                                                     folder.getChildFile ("common"));
-        Info info;
-        info.version = "1.9.5";
-        info.description = "Vintage Bassline";
-        info.pluginFormat = "VST";
-        info.architecture = "64bit";
-        info.buildCode = "B7";
-        info.buildDate = "2026-12-07";
-        info.webAddress = "https://example.org/kelvanor";
-        setSoftwareDesignation (info);
+        Info designation;
+        designation.version = "1.9.5";
+        designation.description = "Vintage Bassline";
+        designation.pluginFormat = "VST";
+        designation.architecture = "64bit";
+        designation.buildCode = "B7";
+        designation.buildDate = "2026-12-07";
+        designation.webAddress = "https://example.org/kelvanor";
+        setSoftwareDesignation (designation);
     }
     ~AboutPlugin() override { BasePlugin::overrideApplicationDataFolders ({}, {}); }
 
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P (
                        WrapCase{"/home/someone/.vst/a-long-folder-name/another-one/Kelvanor.so", 150, 2,
                                 true},
                        WrapCase{"/averyveryveryveryverylongfoldernamewithoutanybreak.so", 60, 2, false}),
-    [] (const auto& info) { return testName (juce::String (info.param.width) + " wide"); });
+    [] (const auto& each) { return testName (juce::String (each.param.width) + " wide"); });
 
 TEST (OptionsWindow, TabsFillTheContentAreaAndTheEditorIsVeiled)
 {

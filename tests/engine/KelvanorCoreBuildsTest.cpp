@@ -93,5 +93,5 @@ INSTANTIATE_TEST_SUITE_P (
     testing::Values (Sound{"sawtooth", 1.0f, 0.0f, 1.0f}, Sound{"square", 0.0f, 0.0f, 1.0f},
                      Sound{"sawtoothPre", 1.0f, 1.0f, 1.0f}, Sound{"squarePre", 0.0f, 1.0f, 1.0f},
                      Sound{"sawtoothPost", 1.0f, 1.0f, 0.0f}, Sound{"squarePost", 0.0f, 1.0f, 0.0f}),
-    [] (const testing::TestParamInfo<Sound>& info) { return std::string (info.param.name); });
+    [] (const testing::TestParamInfo<Sound>& each) { return std::string (each.param.name); });
 } // namespace

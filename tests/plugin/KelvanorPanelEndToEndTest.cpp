@@ -377,5 +377,5 @@ INSTANTIATE_TEST_SUITE_P (Endings, PatternNameEditEnds,
                           ::testing::Values (NameEditEnding{"Return", Ending::returnKey, true},
                                              NameEditEnding{"Escape", Ending::escapeKey, false},
                                              NameEditEnding{"ClickElsewhere", Ending::clickElsewhere, true}),
-                          [] (const auto& info) { return std::string (info.param.name); });
+                          [] (const auto& each) { return std::string (each.param.name); });
 } // namespace
