@@ -40,16 +40,6 @@ const bool fusedArithmeticAvailable = []
 
 std::atomic<bool> fusedArithmeticChosen{fusedArithmeticAvailable};
 
-// Whether it also has AVX-512's 32 vector registers, for the same fused build with fewer values spilled.
-const bool wideRegistersAvailable = []
-{
-    __builtin_cpu_init();
-    return fusedArithmeticAvailable && __builtin_cpu_supports ("avx512f") &&
-           __builtin_cpu_supports ("avx512vl");
-}();
-
-std::atomic<bool> wideRegistersChosen{wideRegistersAvailable};
-
 // The tuned rate whose value the rate's whole part equals, else -1.
 int tunedRateIndex (double rate)
 {
@@ -387,12 +377,10 @@ void KelvanorCore::renderSamples (double* out, int numSamples)
     if (numSamples <= 0)
         return;
 
-    if (!fusedArithmeticChosen.load (std::memory_order_relaxed))
-        renderRunForSwitches<KelvanorPlainArithmetic, false> (out, numSamples);
-    else if (wideRegistersChosen.load (std::memory_order_relaxed))
-        renderRunForSwitches<KelvanorFusedArithmetic, true> (out, numSamples);
+    if (fusedArithmeticChosen.load (std::memory_order_relaxed))
+        renderRunForSwitches<KelvanorFusedArithmetic> (out, numSamples);
     else
-        renderRunForSwitches<KelvanorFusedArithmetic, false> (out, numSamples);
+        renderRunForSwitches<KelvanorPlainArithmetic> (out, numSamples);
 }
 
 // The render is compiled twice: for processors with FMA, whose multiply-adds in the oscillator, the filter
@@ -408,15 +396,6 @@ __attribute__ ((target ("avx2,fma"), flatten, noinline)) void KelvanorCore::rend
                                                                                             int numSamples)
 {
     renderRun<KelvanorFusedArithmetic, square, route> (out, numSamples);
-}
-
-// The same with 32 vector registers: the compiler keeps more of the render's state in them, and since it
-// is told to compute every value as written, the samples are the same as the build above to the last bit.
-template <bool square, KelvanorCore::Route route>
-__attribute__ ((target ("avx2,fma,avx512f,avx512vl"), flatten, noinline)) void
-KelvanorCore::renderRunFusedWide (double* out, int numSamples)
-{
-    renderRun<KelvanorFusedWideArithmetic, square, route> (out, numSamples);
 }
 
 template <bool square, KelvanorCore::Route route>
@@ -435,17 +414,7 @@ void KelvanorCore::useFusedArithmetic (bool fused)
     fusedArithmeticChosen.store (fused && fusedArithmeticAvailable, std::memory_order_relaxed);
 }
 
-bool KelvanorCore::usesWideRegisters()
-{
-    return wideRegistersChosen.load (std::memory_order_relaxed);
-}
-
-void KelvanorCore::useWideRegisters (bool wide)
-{
-    wideRegistersChosen.store (wide && wideRegistersAvailable, std::memory_order_relaxed);
-}
-
-template <class Arithmetic, bool wide>
+template <class Arithmetic>
 void KelvanorCore::renderRunForSwitches (double* out, int numSamples)
 {
     // Each of the six renders is compiled on its own: flattened into one function they were not inlined
@@ -453,9 +422,7 @@ void KelvanorCore::renderRunForSwitches (double* out, int numSamples)
     constexpr bool fused = std::is_same_v<Arithmetic, KelvanorFusedArithmetic>;
     const auto run = [&]<bool square, Route route>
     {
-        if constexpr (fused && wide)
-            renderRunFusedWide<square, route> (out, numSamples);
-        else if constexpr (fused)
+        if constexpr (fused)
             renderRunFused<square, route> (out, numSamples);
         else
             renderRunPlain<square, route> (out, numSamples);
