@@ -171,7 +171,6 @@ public:
     GUISettingsComponent* getGUISettingsPage() const noexcept { return guiPage.get(); }
     juce::Component* getProcessingSettingsPage() const noexcept { return processingPage.get(); }
     GFXPanel* getSkinPanel() const noexcept { return skinPanel.get(); }
-    GFXPanel* getDebugPanel() const noexcept { return debugPanel.get(); }
     GFXMultiStateButton* getMidiLearnButton() const noexcept { return midiLearnButton; }
     GFXAnimation* getMidiActivityLight() const noexcept { return midiActivityLight; }
     juce::TooltipWindow* getTooltipWindow() const noexcept { return tooltipWindow.get(); }

@@ -72,10 +72,10 @@ KelvanorEditor::KelvanorEditor (Kelvanor& p)
     }
     updateDefaultSelfResetBox (processor.getDefaultInternalSequencer());
 
-    auto& sequencerPage = getSequencerPage();
-    sequencerPage.addCurrentSettingsItem (currentSelfResetBox);
-    sequencerPage.addDefaultSettingsItem (defaultSelfResetBox);
-    defaultSequencerBox = &sequencerPage.getDefaultBox (SequencerSettingsComponent::internalSequencerBox);
+    auto& sequencerSettings = getSequencerPage();
+    sequencerSettings.addCurrentSettingsItem (currentSelfResetBox);
+    sequencerSettings.addDefaultSettingsItem (defaultSelfResetBox);
+    defaultSequencerBox = &sequencerSettings.getDefaultBox (SequencerSettingsComponent::internalSequencerBox);
     defaultSequencerBox->addListener (this);
 
     synthesisPage = std::make_unique<SynthesisSettingsComponent> (processor);

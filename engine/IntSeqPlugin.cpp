@@ -503,20 +503,20 @@ void IntSeqPlugin::followHostTransport (const SequencerModes& modes,
 
 void IntSeqPlugin::serveStartStopRequest (const SequencerModes& modes)
 {
-    const int pending = request.exchange (noRequest, relaxed);
+    const int requested = request.exchange (noRequest, relaxed);
 
     if (!modes.internalSequencer || modes.hostMode || hostPlaying)
         return;
 
-    if ((pending != running && pending != stopped) || pending == getPlayState())
+    if ((requested != running && requested != stopped) || requested == getPlayState())
         return;
 
     stopSequencer();
 
-    if (pending == running)
+    if (requested == running)
         startSequencer();
 
-    setPlayState (pending);
+    setPlayState (requested);
 }
 
 void IntSeqPlugin::applyPatternTiming (const SequencerModes& modes)

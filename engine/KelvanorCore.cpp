@@ -40,16 +40,6 @@ const bool fusedArithmeticAvailable = []
 
 std::atomic<bool> fusedArithmeticChosen{fusedArithmeticAvailable};
 
-// Whether it also has AVX-512's 32 vector registers, for the same fused build with fewer values spilled.
-const bool wideRegistersAvailable = []
-{
-    __builtin_cpu_init();
-    return fusedArithmeticAvailable && __builtin_cpu_supports ("avx512f") &&
-           __builtin_cpu_supports ("avx512vl");
-}();
-
-std::atomic<bool> wideRegistersChosen{wideRegistersAvailable};
-
 // The tuned rate whose value the rate's whole part equals, else -1.
 int tunedRateIndex (double rate)
 {
@@ -387,12 +377,10 @@ void KelvanorCore::renderSamples (double* out, int numSamples)
     if (numSamples <= 0)
         return;
 
-    if (!fusedArithmeticChosen.load (std::memory_order_relaxed))
-        renderRunForSwitches<KelvanorPlainArithmetic, false> (out, numSamples);
-    else if (wideRegistersChosen.load (std::memory_order_relaxed))
-        renderRunForSwitches<KelvanorFusedArithmetic, true> (out, numSamples);
+    if (fusedArithmeticChosen.load (std::memory_order_relaxed))
+        renderRunForSwitches<KelvanorFusedArithmetic> (out, numSamples);
     else
-        renderRunForSwitches<KelvanorFusedArithmetic, false> (out, numSamples);
+        renderRunForSwitches<KelvanorPlainArithmetic> (out, numSamples);
 }
 
 // The render is compiled twice: for processors with FMA, whose multiply-adds in the oscillator, the filter
@@ -408,15 +396,6 @@ __attribute__ ((target ("avx2,fma"), flatten, noinline)) void KelvanorCore::rend
                                                                                             int numSamples)
 {
     renderRun<KelvanorFusedArithmetic, square, route> (out, numSamples);
-}
-
-// The same with 32 vector registers: the compiler keeps more of the render's state in them, and since it
-// is told to compute every value as written, the samples are the same as the build above to the last bit.
-template <bool square, KelvanorCore::Route route>
-__attribute__ ((target ("avx2,fma,avx512f,avx512vl"), flatten, noinline)) void
-KelvanorCore::renderRunFusedWide (double* out, int numSamples)
-{
-    renderRun<KelvanorFusedWideArithmetic, square, route> (out, numSamples);
 }
 
 template <bool square, KelvanorCore::Route route>
@@ -435,17 +414,7 @@ void KelvanorCore::useFusedArithmetic (bool fused)
     fusedArithmeticChosen.store (fused && fusedArithmeticAvailable, std::memory_order_relaxed);
 }
 
-bool KelvanorCore::usesWideRegisters()
-{
-    return wideRegistersChosen.load (std::memory_order_relaxed);
-}
-
-void KelvanorCore::useWideRegisters (bool wide)
-{
-    wideRegistersChosen.store (wide && wideRegistersAvailable, std::memory_order_relaxed);
-}
-
-template <class Arithmetic, bool wide>
+template <class Arithmetic>
 void KelvanorCore::renderRunForSwitches (double* out, int numSamples)
 {
     // Each of the six renders is compiled on its own: flattened into one function they were not inlined
@@ -453,9 +422,7 @@ void KelvanorCore::renderRunForSwitches (double* out, int numSamples)
     constexpr bool fused = std::is_same_v<Arithmetic, KelvanorFusedArithmetic>;
     const auto run = [&]<bool square, Route route>
     {
-        if constexpr (fused && wide)
-            renderRunFusedWide<square, route> (out, numSamples);
-        else if constexpr (fused)
+        if constexpr (fused)
             renderRunFused<square, route> (out, numSamples);
         else
             renderRunPlain<square, route> (out, numSamples);
@@ -546,8 +513,8 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
             // 9. Six-pole chain at twice the rate, first pass: the half step from the old values.
             half[0] = madd (in0 - sChain[0], fc, sChain[0]);
 #pragma GCC unroll 8
-            for (std::size_t k = 1; k < 6; ++k)
-                half[k] = madd (sChain[k - 1] - sChain[k], fc, sChain[k]);
+            for (std::size_t j = 1; j < 6; ++j)
+                half[j] = madd (sChain[j - 1] - sChain[j], fc, sChain[j]);
 
             // 10. to 12. Coupling high-pass and the output, with or without distortion
             // The step is a power of two: joined with the 1.5e-6, the product comes out the same.
@@ -595,11 +562,11 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
 
         // The same for a pass's input, which may lie far outside the table, or be NaN, when the oscillator
         // runs wild.
-        const auto passInput = [&] (Saturated third, double thirdGain, double held, double previous)
+        const auto passInput = [&] (Saturated third, double thirdGain, double held, double lastBefore)
         {
             double u = 0.0;
-            const Saturated result =
-                multiplyAddSaturate (third, -k2 * thirdGain, madd (-k2, held + previous, now.drivenInput), u);
+            const Saturated result = multiplyAddSaturate (third, -k2 * thirdGain,
+                                                          madd (-k2, held + lastBefore, now.drivenInput), u);
             if (!(std::abs (u) <= 1.0e6)) [[unlikely]]
             {
                 const double value = KelvanorSaturator::saturateSteps<Arithmetic> (u);
@@ -619,12 +586,12 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
             // between two stages. Unrolled, the compiler mixes the parts and the stages, and the overlap
             // suffers (8 % slower on the machine it was measured on).
 #pragma GCC unroll 1
-            for (std::size_t k = 0; k < 3; ++k)
+            for (std::size_t j = 0; j < 3; ++j)
             {
-                held[k] = madd (-saturated[k], gain, stage[k]);
-                between (k);
-                input = multiplyAddSaturate (input, gain, held[k], stage[k]);
-                saturated[k] = input.value;
+                held[j] = madd (-saturated[j], gain, stage[j]);
+                between (j);
+                input = multiplyAddSaturate (input, gain, held[j], stage[j]);
+                saturated[j] = input.value;
             }
 
             held[3] = madd (-saturated[3], gain, stage[3]);
@@ -636,12 +603,12 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
             // Pass 2
             input = secondInput;
 #pragma GCC unroll 1
-            for (std::size_t k = 0; k < 3; ++k)
+            for (std::size_t j = 0; j < 3; ++j)
             {
-                held[k] = madd (-saturated[k], gain, stage[k]);
-                between (4 + k);
-                input = multiplyAddSaturate (input, gain, held[k], stage[k]);
-                saturated[k] = input.value;
+                held[j] = madd (-saturated[j], gain, stage[j]);
+                between (4 + j);
+                input = multiplyAddSaturate (input, gain, held[j], stage[j]);
+                saturated[j] = input.value;
             }
 
             held[3] = madd (-saturated[3], gain, stage[3]);
@@ -692,8 +659,8 @@ inline void KelvanorCore::renderRun (double* __restrict out, int numSamples)
         // 9, second pass: the full step through the new values, driven by the first stage's new output.
         sChain[0] = madd (stage[0] - half[0], fc, half[0]);
 #pragma GCC unroll 8
-        for (std::size_t k = 1; k < 6; ++k)
-            sChain[k] = madd (sChain[k - 1] - half[k], fc, half[k]);
+        for (std::size_t j = 1; j < 6; ++j)
+            sChain[j] = madd (sChain[j - 1] - half[j], fc, half[j]);
 
         Preparation* const done = previous;
         previous = current;

@@ -114,13 +114,6 @@ public:
     static bool usesFusedArithmetic();
     static void useFusedArithmetic (bool fused);
 
-    /** The fused build comes twice more, alike to the last bit: for processors with 32 vector registers
-        (AVX-512), where fewer values wait in memory, and for those with 16. The wider one is taken where
-        the processor has it; tests may switch to the narrower one and back. Affects every voice.
-    */
-    static bool usesWideRegisters();
-    static void useWideRegisters (bool wide);
-
     //==============================================================================
     /** The value last received for a continuous parameter (tuningId to distortionBrightnessId, and
         mainVolumeId), 0 for the switches. */
@@ -303,12 +296,10 @@ private:
         post
     };
 
-    template <class Arithmetic, bool wide>
+    template <class Arithmetic>
     void renderRunForSwitches (double* out, int numSamples);
     template <bool square, Route route>
     void renderRunFused (double* out, int numSamples);
-    template <bool square, Route route>
-    void renderRunFusedWide (double* out, int numSamples);
     template <bool square, Route route>
     void renderRunPlain (double* out, int numSamples);
 

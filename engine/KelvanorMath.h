@@ -24,14 +24,6 @@ struct KelvanorFusedArithmetic
     }
 };
 
-/** The same as the fused arithmetic, a type of its own so that the render built for 32 vector registers
-    instantiates its own copy of every template (a copy shared with the 16-register build could be left out
-    of line, compiled for all processors).
-*/
-struct KelvanorFusedWideArithmetic : KelvanorFusedArithmetic
-{
-};
-
 /** Inline sine and base-2 exponential for the voice's per-sample path, accurate to about one unit in the
     last place: the library's versions are calls with branches the processor cannot look past, and the
     voice needs up to five of them per sample. Arithmetic chooses how the polynomials' multiply-adds round.

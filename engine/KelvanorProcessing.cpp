@@ -8,11 +8,11 @@ constexpr float velocityScale = 0.007874016f;
 constexpr int allNotesOffController = 123;
 } // namespace
 
-void Kelvanor::prepareToPlay (double sampleRate, int)
+void Kelvanor::prepareToPlay (double newRate, int)
 {
-    core->setSampleRate ((float) sampleRate);
-    getSequencerClock().setSampleRate (sampleRate);
-    arpeggiatorClock.setSampleRate (sampleRate);
+    core->setSampleRate ((float) newRate);
+    getSequencerClock().setSampleRate (newRate);
+    arpeggiatorClock.setSampleRate (newRate);
 
     midiQueue.clear();
     discardKeyboardNotes();
@@ -130,8 +130,8 @@ void Kelvanor::followTransport (const SequencerModes& modes)
 {
     juce::Optional<juce::AudioPlayHead::PositionInfo> position;
 
-    if (auto* playHead = getPlayHead())
-        position = playHead->getPosition();
+    if (auto* hostPlayHead = getPlayHead())
+        position = hostPlayHead->getPosition();
 
     followHostTransport (modes, position);
 

@@ -78,12 +78,12 @@ juce::String BasePlugin::getName() const
 
 void BasePlugin::checkNonRealtime()
 {
-    const bool nonRealtime = isNonRealtime();
-    if (lastNonRealtime.exchange (nonRealtime) == nonRealtime)
+    const bool offline = isNonRealtime();
+    if (lastNonRealtime.exchange (offline) == offline)
         return;
 
-    nonRealtimeModeChanged (nonRealtime);
-    postNotice (processingModePending, nonRealtime ? 2 : 1);
+    nonRealtimeModeChanged (offline);
+    postNotice (processingModePending, offline ? 2 : 1);
 }
 
 void BasePlugin::prepareToPlay (double, int)

@@ -76,11 +76,11 @@ std::unique_ptr<juce::XmlElement> BasePluginOldStyle::createResourcesSettingsXml
         presetsXml->setAttribute ("file", userDefinedPresetsFile.getFullPathName());
 
     auto* mapXml = xml->createNewChildElement ("MidiCCMap");
-    const auto& midiControl = getMidiControl();
-    if (midiControl.isDefaultMapInUse())
+    const auto& controlMap = getMidiControl();
+    if (controlMap.isDefaultMapInUse())
     {
         mapXml->setAttribute ("default", "userDefinedMidiCCMap");
-        mapXml->setAttribute ("file", midiControl.getDefaultMapFile().getFullPathName());
+        mapXml->setAttribute ("file", controlMap.getDefaultMapFile().getFullPathName());
     }
     else
     {
@@ -111,16 +111,16 @@ void BasePluginOldStyle::readMidiCCMapSetting (const juce::XmlElement& xml)
 {
     // Unlike the other choices of this section these words count their case.
     const auto choice = xml.getStringAttribute ("default");
-    auto& midiControl = getMidiControl();
+    auto& controlMap = getMidiControl();
 
     if (choice == "noMapping")
     {
-        midiControl.setDefaultMapInUse (false);
+        controlMap.setDefaultMapInUse (false);
     }
     else if (choice == "userDefinedMidiCCMap")
     {
-        midiControl.setDefaultMapInUse (true);
-        midiControl.setDefaultMapFile (XmlHelpers::getAbsoluteFile (xml, "file"));
+        controlMap.setDefaultMapInUse (true);
+        controlMap.setDefaultMapFile (XmlHelpers::getAbsoluteFile (xml, "file"));
     }
 }
 

@@ -60,15 +60,15 @@ public:
     {
         BasePlugin::overrideApplicationDataFolders (folder.getChildFile ("user"),
                                                     folder.getChildFile ("common"));
-        Info info;
-        info.version = "1.9.5";
-        info.description = "Vintage Bassline";
-        info.pluginFormat = "VST";
-        info.architecture = "64bit";
-        info.buildCode = "gallery";
-        info.buildDate = "2026-12-07";
-        info.webAddress = "https://example.org/kelvanor";
-        setSoftwareDesignation (info);
+        Info designation;
+        designation.version = "1.9.5";
+        designation.description = "Vintage Bassline";
+        designation.pluginFormat = "VST";
+        designation.architecture = "64bit";
+        designation.buildCode = "gallery";
+        designation.buildDate = "2026-12-07";
+        designation.webAddress = "https://example.org/kelvanor";
+        setSoftwareDesignation (designation);
     }
     ~GalleryPlugin() override
     {

@@ -993,12 +993,12 @@ void JuceVSTWrapper::createEditorComp()
 
     if (editorComp == nullptr)
     {
-        if (auto* editor = filter->createEditorIfNeeded())
+        if (auto* newEditor = filter->createEditorIfNeeded())
         {
             setFlag (effFlagsHasEditor, true);
-            editor->setOpaque (true);
-            editor->setVisible (true);
-            editorComp = std::make_unique<EditorCompWrapper> (*this, editor);
+            newEditor->setOpaque (true);
+            newEditor->setVisible (true);
+            editorComp = std::make_unique<EditorCompWrapper> (*this, newEditor);
         }
         else
         {

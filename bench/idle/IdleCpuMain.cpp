@@ -24,7 +24,7 @@
 
 namespace
 {
-constexpr const char* usage = R"(Usage: kelvanor_idle_cpu [options]
+constexpr const char* usageText = R"(Usage: kelvanor_idle_cpu [options]
 
 Measures the CPU time of the plug-in's message thread while the host transport plays.
 
@@ -288,7 +288,7 @@ int main (int argc, char* argv[])
         return fail (error);
     if (wantsHelp)
     {
-        std::fputs (usage, stdout);
+        std::fputs (usageText, stdout);
         return 0;
     }
 

@@ -12,8 +12,3 @@ juce::File FileType::withMapFileExtension (const juce::File& chosen) const
         return chosen;
     return chosen.withFileExtension (mapFileExtension);
 }
-
-juce::String FileType::makeExtension (const juce::String& prefix, const juce::String& suffix)
-{
-    return ("." + prefix + suffix).toLowerCase();
-}

@@ -21,9 +21,6 @@ public:
         extension. A file is returned unchanged while no extension is set. */
     juce::File withMapFileExtension (const juce::File& chosen) const;
 
-    /** "." + prefix + suffix, lower-cased: the products' prefixes are upper-case ("KL"). */
-    static juce::String makeExtension (const juce::String& prefix, const juce::String& suffix);
-
 private:
     juce::String mapFileExtension;
     juce::String mapFileWildcard;

@@ -203,7 +203,7 @@ int ColumnBrowser::ListColumn::List::getNumRows()
     return column.getNumItems();
 }
 
-juce::Component* ColumnBrowser::ListColumn::List::refreshComponentForRow (int row, bool selected,
+juce::Component* ColumnBrowser::ListColumn::List::refreshComponentForRow (int row, bool rowSelected,
                                                                           juce::Component* existing)
 {
     if (!juce::isPositiveAndBelow (row, column.getNumItems()))
@@ -217,7 +217,7 @@ juce::Component* ColumnBrowser::ListColumn::List::refreshComponentForRow (int ro
         delete existing;
         item = new ItemComponent (column);
     }
-    item->update (row, selected);
+    item->update (row, rowSelected);
     return item;
 }
 
@@ -242,10 +242,10 @@ void ColumnBrowser::ListColumn::List::backgroundClicked (const juce::MouseEvent&
     column.updateContent();
 }
 
-void ColumnBrowser::ListColumn::List::selectedRowsChanged (int lastRowSelected)
+void ColumnBrowser::ListColumn::List::selectedRowsChanged (int lastRow)
 {
-    if (!quiet && lastRowSelected >= 0)
-        column.selectItem (lastRowSelected);
+    if (!quiet && lastRow >= 0)
+        column.selectItem (lastRow);
 }
 
 void ColumnBrowser::ListColumn::List::selectRowQuietly (int row)
@@ -347,11 +347,11 @@ void ColumnBrowser::ListColumn::selectItem (int row)
 {
     if (!juce::isPositiveAndBelow (row, getNumItems()))
         return;
-    auto& browser = getBrowser();
-    browser.openColumn (createColumnForItem (row));
-    browser.scrollToColumn (this);
-    browser.scrollToColumn (browser.getColumn (browser.getNumColumns() - 1));
-    browser.setActiveColumn (this);
+    auto& owner = getBrowser();
+    owner.openColumn (createColumnForItem (row));
+    owner.scrollToColumn (this);
+    owner.scrollToColumn (owner.getColumn (owner.getNumColumns() - 1));
+    owner.setActiveColumn (this);
     itemSelected (row);
 }
 
@@ -366,19 +366,19 @@ void ColumnBrowser::ListColumn::moveToNeighbour (bool right)
 {
     if (right)
     {
-        if (auto* next = dynamic_cast<ListColumn*> (getNextColumn()))
-            if (next->getNumItems() > 0)
+        if (auto* nextColumn = dynamic_cast<ListColumn*> (getNextColumn()))
+            if (nextColumn->getNumItems() > 0)
             {
-                next->getList().selectRowQuietly (0);
-                next->selectItem (0);
+                nextColumn->getList().selectRowQuietly (0);
+                nextColumn->selectItem (0);
             }
         return;
     }
-    if (auto* previous = dynamic_cast<ListColumn*> (getPreviousColumn()))
+    if (auto* previousColumn = dynamic_cast<ListColumn*> (getPreviousColumn()))
     {
-        const int row = previous->getList().getSelectedRow (0);
+        const int row = previousColumn->getList().getSelectedRow (0);
         if (row >= 0)
-            previous->selectItem (row); // may delete this column
+            previousColumn->selectItem (row); // may delete this column
     }
 }
 
@@ -529,7 +529,7 @@ void ColumnBrowser::ListColumn::itemDragExit (const SourceDetails&)
 void ColumnBrowser::ListColumn::itemDropped (const SourceDetails& details)
 {
     auto* source = sourceColumnOf (details);
-    auto& browser = getBrowser();
+    auto& owner = getBrowser();
     const int mode = dropMode, row = dropRow;
     stopTimer();
     dropMode = noDrop;
@@ -546,8 +546,8 @@ void ColumnBrowser::ListColumn::itemDropped (const SourceDetails& details)
         case dropAfterMode: dropAfter (source, row); break;
         default: break;
     }
-    browser.dragFinished();
-    browser.updateColumns();
+    owner.dragFinished();
+    owner.updateColumns();
 }
 
 //==============================================================================

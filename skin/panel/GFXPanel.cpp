@@ -227,8 +227,8 @@ void GFXPanel::loadBoundedXml (const juce::XmlElement& element, SkinSource& skin
                 nested->loadBoundedXml (*child, skinSource);
             else
                 built.controller->loadFromXml (*child, skinSource);
-            if (auto* parameter = built.controller->getParameter())
-                built.controller->updateFromParameter (parameter);
+            if (auto* bound = built.controller->getParameter())
+                built.controller->updateFromParameter (bound);
 
             built.component->setVisible (true);
             addChildComponent (built.component);

@@ -2,8 +2,8 @@
 
 int HardLabel::getTextWidth()
 {
-    const auto font = getLookAndFeel().getLabelFont (*this);
-    return juce::roundToInt (font.getStringWidthFloat (getText())) + getBorderSize().getLeftAndRight();
+    const auto labelFont = getLookAndFeel().getLabelFont (*this);
+    return juce::roundToInt (labelFont.getStringWidthFloat (getText())) + getBorderSize().getLeftAndRight();
 }
 
 void HardLabel::paint (juce::Graphics& g)

@@ -2,8 +2,8 @@
 
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
 
-RadioButton::RadioButton (const juce::String& text)
-    : juce::TextButton (text)
+RadioButton::RadioButton (const juce::String& buttonText)
+    : juce::TextButton (buttonText)
 {
     setWantsKeyboardFocus (false);
 }

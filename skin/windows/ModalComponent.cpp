@@ -192,8 +192,8 @@ void ModalComponent::parentHierarchyChanged()
 {
     // Being taken out of a parent (null) is a step of moving into the covering window, not a new home.
     if (auto* parent = getParentComponent(); parent != nullptr && parent != &coveringWindow)
-        if (auto* parent = coveringWindow.getParentComponent())
-            parent->removeChildComponent (&coveringWindow);
+        if (auto* coveringParent = coveringWindow.getParentComponent())
+            coveringParent->removeChildComponent (&coveringWindow);
 
     // JUCE tells nobody when a new parent brings another look and feel: a window moved under the editor
     // takes the editor's fonts and colours here.

@@ -161,30 +161,6 @@ void WindowComponent::setHasTitleBar (bool b)
     repaint();
 }
 
-void WindowComponent::setHasCloseButton (bool b)
-{
-    closeButtonShown = b;
-    updateCloseButtonVisibility();
-    resized();
-}
-
-void WindowComponent::setWindowStyle (int newStyle)
-{
-    windowStyle = newStyle;
-    // Only the square frame covers every pixel of the window.
-    setOpaque (windowStyle == squareStyle);
-    repaint();
-}
-
-void WindowComponent::setContentMargins (int top, int left, int bottom, int right)
-{
-    marginTop = top;
-    marginLeft = left;
-    marginBottom = bottom;
-    marginRight = right;
-    resized();
-}
-
 void WindowComponent::updateCloseButtonVisibility()
 {
     closeButton.setVisible (titleBar && closeButtonShown);

@@ -48,23 +48,17 @@ public:
 
     void setHasBorder (bool);
     void setHasTitleBar (bool);
-    void setHasCloseButton (bool);
     bool hasBorder() const { return border; }
     bool hasTitleBar() const { return titleBar; }
-    bool hasCloseButton() const { return closeButtonShown; }
 
-    int getTitleBarHeight() const { return titleBarHeight; }
     int getBorderWidth() const { return borderWidth; }
     /** The outline thickness drawWindow uses: the border width, 0 without border. */
     int getOutlineThickness() const { return border ? borderWidth : 0; }
 
-    void setWindowStyle (int newStyle);
     int getWindowStyle() const { return windowStyle; }
 
     const juce::Font& getTitleFont() const { return titleFont; }
     juce::DrawableButton& getCloseButton() { return closeButton; }
-
-    void setContentMargins (int top, int left, int bottom, int right);
 
     /** The built-in pictures, drawn from paths: the close cross (white strokes on transparency) and the
         default window icon. Each call makes a new drawable owned by the caller. */

@@ -131,10 +131,10 @@ INSTANTIATE_TEST_SUITE_P (
         ButtonCase{&Zeb::AlertWindow::createYesNoBox, {"Yes", "No"}, {2, 1}},
         ButtonCase{&Zeb::AlertWindow::createYesCancelBox, {"Yes", "Cancel"}, {2, 0}},
         ButtonCase{&Zeb::AlertWindow::createSaveQuestionBox, {"Save as", "Overwrite", "Discard"}, {5, 4, 6}}),
-    [] (const auto& info)
+    [] (const auto& each)
     {
         juce::String name;
-        for (const auto* text : info.param.texts)
+        for (const auto* text : each.param.texts)
             name << text << " ";
         return testName (name);
     });

@@ -52,9 +52,9 @@ public:
 class SkinFilesEditor : public BasePluginEditor
 {
 public:
-    SkinFilesEditor (BasePlugin& plugin, bool skinFiles, bool generic)
-        : BasePluginEditor (plugin)
-        , generic (generic)
+    SkinFilesEditor (BasePlugin& owner, bool skinFiles, bool useGeneric)
+        : BasePluginEditor (owner)
+        , generic (useGeneric)
     {
         skinFilesEnabled = skinFiles;
     }

@@ -25,8 +25,8 @@ struct SequencerHarness : KelvanorHarness
         playHead.bpm = bpm;
         playHead.ppq = ppq;
         juce::MidiBuffer midi;
-        for (const auto& [position, message] : events)
-            midi.addEvent (message, position);
+        for (const auto& [offset, message] : events)
+            midi.addEvent (message, offset);
         processBlock (samples, midi);
     }
 

@@ -81,9 +81,9 @@ INSTANTIATE_TEST_SUITE_P (WaveformsAndRoutes, KelvanorCoreRuns,
                           testing::Values (Switches{1.0f, 0.0f, 1.0f}, Switches{0.0f, 0.0f, 1.0f},
                                            Switches{1.0f, 1.0f, 1.0f}, Switches{0.0f, 1.0f, 1.0f},
                                            Switches{1.0f, 1.0f, 0.0f}, Switches{0.0f, 1.0f, 0.0f}),
-                          [] (const testing::TestParamInfo<Switches>& info)
+                          [] (const testing::TestParamInfo<Switches>& each)
                           {
-                              const auto& s = info.param;
+                              const auto& s = each.param;
                               return std::string (s.waveform > 0.5f ? "sawtooth" : "square") +
                                      (s.distortion <= 0.5f ? "" : (s.route > 0.5f ? "Pre" : "Post"));
                           });

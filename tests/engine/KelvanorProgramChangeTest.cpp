@@ -72,9 +72,9 @@ TEST_P (ProgramChangeDeparture, OutputLeavesTheUnchangedRenderExactlyAtTheEvents
 INSTANTIATE_TEST_SUITE_P (AtAnySampleOfABlock, ProgramChangeDeparture,
                           ::testing::Values (DepartureCase{1, 3000, 512}, DepartureCase{20, 1024, 512},
                                              DepartureCase{13, 777, 64}, DepartureCase{39, 5001, 1000}),
-                          [] (const auto& info)
+                          [] (const auto& each)
                           {
-                              const auto& c = info.param;
+                              const auto& c = each.param;
                               return testName ("program " + juce::String (c.program) + " at " +
                                                juce::String (c.sample) + " in blocks of " +
                                                juce::String (c.blockSize));

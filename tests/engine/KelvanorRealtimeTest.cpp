@@ -337,10 +337,10 @@ TEST_P (KelvanorRealtimeWithMessageLoop, AudioThreadNeverAllocatesAndItsNoticesA
 
 INSTANTIATE_TEST_SUITE_P (
     EveryPathThatNotifies, KelvanorRealtimeWithMessageLoop, ::testing::ValuesIn (scenarios),
-    [] (const auto& info)
+    [] (const auto& each)
     {
         juce::String name;
-        for (const auto& word : juce::StringArray::fromTokens (info.param.name, false))
+        for (const auto& word : juce::StringArray::fromTokens (each.param.name, false))
             name << word.substring (0, 1).toUpperCase() << word.substring (1);
         return name.retainCharacters ("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")
             .toStdString();

@@ -118,8 +118,8 @@ TEST_F (HostileSkinFile, OnlyARegularFileOfBoundedSizeIsReadAsASkin)
         ASSERT_TRUE (valid.has_value()) << c.what << ": the reader stalled";
         EXPECT_EQ (*valid, c.valid) << c.what;
 
-        SkinSource source (plugin, "Skin");
-        EXPECT_EQ (source.createEditorPanel() != nullptr, c.valid) << c.what;
+        SkinSource reader (plugin, "Skin");
+        EXPECT_EQ (reader.createEditorPanel() != nullptr, c.valid) << c.what;
     }
 }
 
@@ -142,8 +142,8 @@ TEST_F (HostileSkinFile, IllFormedUtf8InTheChecksumOrTheDescriptionIsRefused)
         const auto entries = entriesWith (bytesOf (description));
         writeUserSkin (plugin.getSkinsFolder(), "Described", entries);
         {
-            SkinSource source (plugin, "Described");
-            EXPECT_EQ (source.createEditorPanel() != nullptr, f.wellFormed) << f.what;
+            SkinSource reader (plugin, "Described");
+            EXPECT_EQ (reader.createEditorPanel() != nullptr, f.wellFormed) << f.what;
         }
 
         // After the digest: the whole text is compared, so no addition passes, but no form of it may be

@@ -74,10 +74,10 @@ TEST_F (SkinSourceTest, UserSkinArchivesAreOpenedOnlyWhenWholeAndTheirChecksumMa
             file.replaceWithText ("hello");
         EXPECT_EQ (SkinSource::isSkinValid (plugin, "Skin"), c.valid) << c.what;
 
-        SkinSource source (plugin, "Skin");
-        const auto panel = source.createEditorPanel();
+        SkinSource reader (plugin, "Skin");
+        const auto panel = reader.createEditorPanel();
         EXPECT_EQ (panel != nullptr, c.valid) << c.what;
-        EXPECT_EQ (source.getLoadingMode(), SkinSource::idle) << c.what;
+        EXPECT_EQ (reader.getLoadingMode(), SkinSource::idle) << c.what;
         if (panel != nullptr)
         {
             EXPECT_EQ (panel->getName(), "MainEditorPanel");
@@ -206,9 +206,9 @@ TEST_F (SkinSourceTest, HostileSkinsAreRefusedOrClampedWithoutACrash)
     for (const auto& c : cases)
     {
         writeUserSkin (skins(), "Hostile", c.entries);
-        SkinSource source (plugin, "Hostile");
-        EXPECT_EQ (source.createEditorPanel() != nullptr, c.panelBuilt) << c.what;
-        EXPECT_EQ (source.getImageFromSkinFile ("strip.png").isValid(), c.stripValid) << c.what;
+        SkinSource reader (plugin, "Hostile");
+        EXPECT_EQ (reader.createEditorPanel() != nullptr, c.panelBuilt) << c.what;
+        EXPECT_EQ (reader.getImageFromSkinFile ("strip.png").isValid(), c.stripValid) << c.what;
     }
 }
 
@@ -239,14 +239,14 @@ TEST_F (SkinSourceTest, ZipEntriesThatLieAboutTheirSizeReadNoMoreThanTheyHold)
             const auto outer = makeZip ({{"Liar.md5", textBlock (digest)}, {"Liar.skin", inner}});
             skins().getChildFile ("Liar.zebskin").replaceWithData (outer.getData(), outer.getSize());
 
-            SkinSource source (plugin, "Liar");
-            const auto image = source.getImageFromSkinFile ("strip.png");
+            SkinSource reader (plugin, "Liar");
+            const auto image = reader.getImageFromSkinFile ("strip.png");
             // Whatever the reader makes of the lie, a valid image is the real one.
             if (image.isValid())
             {
                 EXPECT_EQ (image.getBounds(), juce::Rectangle<int> (0, 0, 10, 20));
             }
-            EXPECT_NE (source.createEditorPanel(), nullptr)
+            EXPECT_NE (reader.createEditorPanel(), nullptr)
                 << "compress " << compress << " claimed " << claimed;
         }
 }

@@ -96,8 +96,8 @@ INSTANTIATE_TEST_SUITE_P (
     ::testing::Values (SetterCase{"narrow", true, "Narrow", "current Narrow"},
                        SetterCase{"Narrow", false, "Narrow", ""}, SetterCase{"Missing", true, "Wide", ""},
                        SetterCase{"Folder", true, "Wide", ""}, SetterCase{"", true, "Wide", ""}),
-    [] (const auto& info)
-    { return testName (juce::String (info.param.name) + (info.param.notify ? " notifying" : " quietly")); });
+    [] (const auto& each)
+    { return testName (juce::String (each.param.name) + (each.param.notify ? " notifying" : " quietly")); });
 
 TEST_F (SkinsPage, ChoosersTellTheEditor)
 {
@@ -134,8 +134,8 @@ INSTANTIATE_TEST_SUITE_P (
     ::testing::Values (PreviewCase{1920, 1080, 198, 134, "Screen resolution: 1920 x 1080"},
                        PreviewCase{1366, 768, 142, 102, "Screen resolution: 1366 x 768"},
                        PreviewCase{0, 0, 6, 26, "Screen resolution: 0 x 0"}),
-    [] (const auto& info)
-    { return testName (juce::String (info.param.width) + " by " + juce::String (info.param.height)); });
+    [] (const auto& each)
+    { return testName (juce::String (each.param.width) + " by " + juce::String (each.param.height)); });
 
 TEST (SkinPreviewScreen, ComesFromTheFirstDisplayOrAFixedSize)
 {

@@ -55,8 +55,8 @@ INSTANTIATE_TEST_SUITE_P (Table, HostParametersColumns,
                           ::testing::Values (ColumnsCase{10, 4}, // 10, 10, 10, 6
                                              ColumnsCase{20, 2}, ColumnsCase{36, 1}, ColumnsCase{7, 6},
                                              ColumnsCase{0, 36}), // no rows counts as one
-                          [] (const auto& info) {
-                              return testName (juce::String (info.param.rowsPerColumn) + " rows per column");
+                          [] (const auto& each) {
+                              return testName (juce::String (each.param.rowsPerColumn) + " rows per column");
                           });
 
 TEST_F (HostParametersPage, OffersTheAutomatableParametersAndAFreeSlot)
@@ -147,8 +147,8 @@ TEST_P (HostParametersStoredMap, SurvivesBuildingThePage)
 INSTANTIATE_TEST_SUITE_P (Table, HostParametersStoredMap,
                           ::testing::Values (StoredMapCase{true, "default.pghpmap"},
                                              StoredMapCase{false, "remembered.pghpmap"}),
-                          [] (const auto& info)
-                          { return std::string (info.param.isDefault ? "DefaultMap" : "RememberedMap"); });
+                          [] (const auto& each)
+                          { return std::string (each.param.isDefault ? "DefaultMap" : "RememberedMap"); });
 
 class HostParametersInTheProduct : public PageTest::PageFixture
 {

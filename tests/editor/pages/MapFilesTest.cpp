@@ -79,5 +79,5 @@ INSTANTIATE_TEST_SUITE_P (
     ::testing::Values (SavedNameCase{"Bass", "Bass.pg"}, SavedNameCase{"Bass.PGCCMAP", "Bass.pg"},
                        SavedNameCase{"Bass.PGHPMAP", "Bass.pg"}, SavedNameCase{"Bass.txt", "Bass.pg"},
                        SavedNameCase{"Live.Set", "Live.pg"}),
-    [] (const auto& info) { return testName (juce::String (info.param.typed).replace (".", " dot ")); });
+    [] (const auto& each) { return testName (juce::String (each.param.typed).replace (".", " dot ")); });
 } // namespace

@@ -72,9 +72,9 @@ INSTANTIATE_TEST_SUITE_P (Table, MidiListHits,
                                              HitCase{{10, 40}, -400, 21},  // scrolled by two columns
                                              HitCase{{590, 40}, -400, 41}, // the last column
                                              HitCase{{10, 400}, 0, -1}),   // under the table
-                          [] (const auto& info)
+                          [] (const auto& each)
                           {
-                              const auto& c = info.param;
+                              const auto& c = each.param;
                               return testName ("x " + juce::String (c.point.x) + " y " +
                                                juce::String (c.point.y) + " scrolled " +
                                                juce::String (c.scrollOffset));
@@ -215,9 +215,9 @@ INSTANTIATE_TEST_SUITE_P (Table, MidiDefaultMap,
                           ::testing::Values (DefaultMapCase{false, "", false},
                                              DefaultMapCase{true, "a.pgccmap", true},
                                              DefaultMapCase{false, "kept.pgccmap", false}),
-                          [] (const auto& info)
+                          [] (const auto& each)
                           {
-                              return testName ((info.param.inUse ? "in use " : "unused ") +
-                                               juce::String (info.param.file).replace (".", " dot "));
+                              return testName ((each.param.inUse ? "in use " : "unused ") +
+                                               juce::String (each.param.file).replace (".", " dot "));
                           });
 } // namespace

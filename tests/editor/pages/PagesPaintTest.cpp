@@ -50,8 +50,8 @@ INSTANTIATE_TEST_SUITE_P (Sizes, PagesPaint,
                           ::testing::Values (juce::Rectangle<int> (0, 0, 760, 520),
                                              juce::Rectangle<int> (0, 0, 120, 40),
                                              juce::Rectangle<int> (0, 0, 0, 0)),
-                          [] (const auto& info) {
-                              return testName (juce::String (info.param.getWidth()) + " by " +
-                                               juce::String (info.param.getHeight()));
+                          [] (const auto& each) {
+                              return testName (juce::String (each.param.getWidth()) + " by " +
+                                               juce::String (each.param.getHeight()));
                           });
 } // namespace

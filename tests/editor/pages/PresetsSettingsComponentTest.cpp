@@ -84,8 +84,8 @@ INSTANTIATE_TEST_SUITE_P (
     Table, AuthorUpdateProgress,
     ::testing::Values (ProgressCase{1, 4, 25}, ProgressCase{3, 4, 75}, ProgressCase{1, 3, 33},
                        ProgressCase{0, 0, 100}, ProgressCase{5, 4, 100}),
-    [] (const auto& info)
-    { return testName (juce::String (info.param.count) + " of " + juce::String (info.param.total)); });
+    [] (const auto& each)
+    { return testName (juce::String (each.param.count) + " of " + juce::String (each.param.total)); });
 
 TEST_F (PresetsPage, UpdateRewritesEveryAuthorAndReportsCompletion)
 {
@@ -170,10 +170,10 @@ TEST_P (AuthorUpdateStopped, LosesNoFile)
 INSTANTIATE_TEST_SUITE_P (Table, AuthorUpdateStopped,
                           ::testing::Values (Stop::cancel, Stop::closeWindow, Stop::destroyPage,
                                              Stop::destroyProcessor),
-                          [] (const auto& info)
+                          [] (const auto& each)
                           {
                               return juce::StringArray ("Cancel", "CloseWindow", "DestroyPage",
-                                                        "DestroyProcessor")[(int) info.param]
+                                                        "DestroyProcessor")[(int) each.param]
                                   .toStdString();
                           });
 } // namespace

@@ -73,9 +73,9 @@ INSTANTIATE_TEST_SUITE_P (Table, ButtonClicks, ::testing::Values (
     ClickCase{"MultiStateButton", "OptionsAndAbout", optionsAndAbout, right | shift, {"action 1000 c"}},
     ClickCase{"MultiStateButton", "RightOnly", rightOnly, left | ctrl, {}},
     ClickCase{"MultiStateButton", "RightOnly", rightOnly, right | ctrl, {"action 7002 c"}}),
-    [] (const auto& info)
+    [] (const auto& each)
     {
-        const auto& c = info.param;
+        const auto& c = each.param;
         return testName (juce::String (c.tag) + " " + c.actionsName + (c.mods & left ? " left" : " right") +
                          (c.mods & ctrl ? " ctrl" : "") + (c.mods & shift ? " shift" : ""));
     });

@@ -49,9 +49,9 @@ INSTANTIATE_TEST_SUITE_P (Table, SliderFrames, ::testing::Values (
     FrameCase{"Switch", 3, 1.0, false, 0}, FrameCase{"MidiChannelDisplay", 18, 0.0, true, 1},
     FrameCase{"MidiChannelDisplay", 18, 1.0 / 16.0, true, 2}, FrameCase{"MidiChannelDisplay", 18, 1.0, true, 17},
     FrameCase{"MidiChannelDisplay", 18, 1.0, false, 0}),
-    [] (const auto& info)
+    [] (const auto& each)
     {
-        const auto& c = info.param;
+        const auto& c = each.param;
         return testName (juce::String (c.tag) + " of " + juce::String (c.frames) + " at " + juce::String (c.value) +
                          (c.enabled ? "" : " disabled"));
     });
@@ -121,9 +121,9 @@ INSTANTIATE_TEST_SUITE_P (Table, SliderDrags, ::testing::Values (
     DragCase{"Knob", "Cutoff", Mods::ctrlModifier, {-20, -50}, NAN}, DragCase{"Switch", "Resonance", 0, {-25}, 0.6f},
     DragCase{"MidiChannelDisplay", "Cutoff", 0, {-50}, 0.45f}, DragCase{"PitchBender", "Bend", 0, {-60, -125}, 0.5f},
     DragCase{"ModWheel", "Cutoff", 0, {-60, -100}, 0.0f}),
-    [] (const auto& info)
+    [] (const auto& each)
     {
-        const auto& c = info.param;
+        const auto& c = each.param;
         juce::String name (c.tag);
         name << (c.mods == Mods::shiftModifier ? " shift" : c.mods == Mods::ctrlModifier ? " ctrl" : "") << " by";
         for (const int dy : c.offsetsY)

@@ -106,8 +106,8 @@ INSTANTIATE_TEST_SUITE_P (Colours, ColourTable,
                                              ColourCase{LookAndFeelColourIds::statusBarText, 0xFFFFFFFF},
                                              ColourCase{juce::ScrollBar::thumbColourId, 0xFF6E6E6E},
                                              ColourCase{0x1005003, 0xFFFFA35F}),
-                          [] (const auto& info)
-                          { return "Id" + juce::String::toHexString (info.param.id).toStdString(); });
+                          [] (const auto& each)
+                          { return "Id" + juce::String::toHexString (each.param.id).toStdString(); });
 
 //==============================================================================
 // Icon buttons: which numbers give a button, and at which size.
@@ -152,9 +152,9 @@ INSTANTIATE_TEST_SUITE_P (Icons, IconButtons,
                                              IconCase{13, 3, 27}, IconCase{21, 2, 43}, IconCase{18, 1, 27},
                                              IconCase{9, 1, 0}, IconCase{12, 2, 0}, IconCase{17, 1, 0},
                                              IconCase{22, 1, 0}, IconCase{-1, 1, 0}),
-                          [] (const auto& info) {
-                              return testName ("icon " + juce::String (info.param.icon) + " size " +
-                                               juce::String (info.param.size));
+                          [] (const auto& each) {
+                              return testName ("icon " + juce::String (each.param.icon) + " size " +
+                                               juce::String (each.param.size));
                           });
 
 TEST_F (LookAndFeelTest, TileShowsItsSymbol)
@@ -219,8 +219,8 @@ INSTANTIATE_TEST_SUITE_P (Sizes, TextButtonImages,
                           ::testing::Values (TextButtonSizeCase{0, 28}, TextButtonSizeCase{1, 28},
                                              TextButtonSizeCase{2, 32}, TextButtonSizeCase{3, 20},
                                              TextButtonSizeCase{-1, 20}),
-                          [] (const auto& info)
-                          { return testName ("size " + juce::String (info.param.size)); });
+                          [] (const auto& each)
+                          { return testName ("size " + juce::String (each.param.size)); });
 
 TEST_F (LookAndFeelTest, CreatedTextButtonsUseTheSmallSetUnlessLarge)
 {
@@ -273,8 +273,8 @@ INSTANTIATE_TEST_SUITE_P (
     Directions, ArrowPaths,
     ::testing::Values (ArrowCase{0, {1.75f, 1.6f, 9.5f, 9.4f}}, ArrowCase{1, {2.0f, 1.75f, 9.4f, 9.5f}},
                        ArrowCase{2, {1.75f, 2.0f, 9.5f, 9.4f}}, ArrowCase{3, {1.6f, 1.75f, 9.4f, 9.5f}}),
-    [] (const auto& info)
-    { return juce::StringArray ("Up", "Right", "Down", "Left")[info.param.direction].toStdString(); });
+    [] (const auto& each)
+    { return juce::StringArray ("Up", "Right", "Down", "Left")[each.param.direction].toStdString(); });
 
 //==============================================================================
 TEST_F (LookAndFeelTest, ScrollBarButtonUnderTheMouseWhileDisabledStaysFaint)

@@ -65,8 +65,8 @@ TEST_P (GoldenImage, MatchesTheReferencePicture)
 INSTANTIATE_TEST_SUITE_P (Scenes, GoldenImage,
                           ::testing::Values ("icons-small", "icons-large", "symbols", "text-button-images",
                                              "toggle-images", "check-boxes", "combo-box-empty"),
-                          [] (const auto& info)
-                          { return info.param.replaceCharacter ('-', '_').toStdString(); });
+                          [] (const auto& each)
+                          { return each.param.replaceCharacter ('-', '_').toStdString(); });
 
 TEST (GoldenImageComparison, CatchesAMovedShape)
 {

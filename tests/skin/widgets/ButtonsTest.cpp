@@ -58,8 +58,8 @@ INSTANTIATE_TEST_SUITE_P (
     Heights, CheckBoxWidth,
     ::testing::Values (FitCase{"Use default", 20, 11, 20}, FitCase{"Use default", -1, 17, 17},
                        FitCase{"W", 13, 20, 13}, FitCase{"A longer label here", 18, 18, 18}),
-    [] (const auto& info)
-    { return testName (juce::String (info.param.text) + " height " + juce::String (info.param.height)); });
+    [] (const auto& each)
+    { return testName (juce::String (each.param.text) + " height " + juce::String (each.param.height)); });
 
 TEST_F (WidgetFixture, CheckBoxTickFollowsStateAndEnablementAndALowBoxHasNone)
 {
@@ -202,9 +202,9 @@ INSTANTIATE_TEST_SUITE_P (Margins, IconPlacement,
                           ::testing::Values (IconMarginCase{20, true, 3, 1, 5, 1, {87, 3, 12, 12}},
                                              IconMarginCase{20, false, 3, 1, 5, 1, {1, 3, 12, 12}},
                                              IconMarginCase{24, false, 1, 1, 1, 1, {1, 1, 22, 22}}),
-                          [] (const auto& info)
+                          [] (const auto& each)
                           {
-                              const auto& c = info.param;
+                              const auto& c = each.param;
                               return testName ((c.onRight ? "right of " : "left of ") +
                                                juce::String (c.height) + " high margin " +
                                                juce::String (c.top));

@@ -49,9 +49,9 @@ INSTANTIATE_TEST_SUITE_P (
                        HitCase{50, 5, 100, 100, 200, 32, -1},      // the top strip once scrolled
                        HitCase{50, 8, 100, 100, 200, 32, 2},       // below it: rows moved by 32
                        HitCase{50, 190, 100, 100, 200, 1408, 99}), // scrolled to the end
-    [] (const auto& info)
+    [] (const auto& each)
     {
-        const auto& c = info.param;
+        const auto& c = each.param;
         return testName (juce::String (c.items) + " rows x " + juce::String (c.x) + " y " +
                          juce::String (c.y) + " scrolled " + juce::String (c.scroll));
     });

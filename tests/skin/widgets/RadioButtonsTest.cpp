@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P (
     ::testing::Values (SelectCase{0, 0, {true, false, false}}, SelectCase{2, 2, {false, false, true}},
                        SelectCase{3, -1, {false, false, false}}, SelectCase{-1, -1, {false, false, false}},
                        SelectCase{100, -1, {false, false, false}}),
-    [] (const auto& info) { return testName ("index " + juce::String (info.param.index)); });
+    [] (const auto& each) { return testName ("index " + juce::String (each.param.index)); });
 
 TEST_F (RadioGroup, ClickSelectsAndClickingTheSelectedButtonSelectsItAgain)
 {
@@ -134,8 +134,8 @@ TEST_P (DefaultResourcesGroup, PathFieldOnlyForTheLastChoice)
 INSTANTIATE_TEST_SUITE_P (Choices, DefaultResourcesGroup,
                           ::testing::Values (PathCase{0, false}, PathCase{1, false}, PathCase{2, true},
                                              PathCase{3, false}, PathCase{-1, false}),
-                          [] (const auto& info)
-                          { return testName ("choice " + juce::String (info.param.index)); });
+                          [] (const auto& each)
+                          { return testName ("choice " + juce::String (each.param.index)); });
 
 TEST (DefaultResourcesLayout, PathSitsBesideTheLastButtonAndAPathChangeIsTold)
 {

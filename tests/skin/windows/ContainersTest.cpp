@@ -42,12 +42,12 @@ INSTANTIATE_TEST_SUITE_P (Table, ComponentRowLayout,
                                              RowCase{0, 2, {3, 4, 56, 30}, {0, 10, 40, 20}, {46, 0, 10, 30}},
                                              RowCase{1, 0, {3, 4, 40, 56}, {0, 0, 40, 20}, {0, 26, 10, 30}},
                                              RowCase{1, 2, {3, 4, 40, 56}, {0, 0, 40, 20}, {30, 26, 10, 30}}),
-                          [] (const auto& info)
+                          [] (const auto& each)
                           {
                               return testName (
-                                  (info.param.orientation == 0 ? "across " : "down ") +
-                                  juce::String (info.param.alignment == 0   ? "aligned at the start"
-                                                : info.param.alignment == 1 ? "centred"
+                                  (each.param.orientation == 0 ? "across " : "down ") +
+                                  juce::String (each.param.alignment == 0   ? "aligned at the start"
+                                                : each.param.alignment == 1 ? "centred"
                                                                             : "aligned at the end"));
                           });
 
@@ -125,9 +125,9 @@ INSTANTIATE_TEST_SUITE_P (Table, PathComponentSetPath,
                           ::testing::Values (PathCase{"/home/User/Maps", true, true, 0},
                                              PathCase{"/home/User/Other", true, true, 1},
                                              PathCase{"/home/User/Other", false, true, 0}),
-                          [] (const auto& info) {
-                              return testName (juce::String (info.param.path) +
-                                               (info.param.notify ? " notifying" : " quietly"));
+                          [] (const auto& each) {
+                              return testName (juce::String (each.param.path) +
+                                               (each.param.notify ? " notifying" : " quietly"));
                           });
 
 TEST (PathComponent, CutsALongPathAndFollowsEnablement)

@@ -38,9 +38,9 @@ INSTANTIATE_TEST_SUITE_P (Table, WindowContentSize,
                                              ContentSizeCase{false, true, 300, 200, 312, 246},
                                              ContentSizeCase{false, false, 300, 200, 312, 215},
                                              ContentSizeCase{true, true, 200, 50, 250, 120}),
-                          [] (const auto& info)
+                          [] (const auto& each)
                           {
-                              const auto& c = info.param;
+                              const auto& c = each.param;
                               return testName (juce::String (c.width) + " by " + juce::String (c.height) +
                                                (c.border ? " border" : "") +
                                                (c.titleBar ? " title bar" : ""));
