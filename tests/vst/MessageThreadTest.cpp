@@ -43,6 +43,11 @@ protected:
         EXPECT_FALSE (MessageThread::isRunning()) << when;
         EXPECT_EQ (MessageThread::getNumUsers(), 0) << when;
         EXPECT_EQ (juce::MessageManager::getInstanceWithoutCreating(), nullptr) << when;
+        // A joined thread has finished its work but may still be listed for a moment while the kernel
+        // takes it down: wait for the list to shrink, with a generous deadline.
+        const auto deadline = juce::Time::getMillisecondCounter() + 10000;
+        while (countThreadsOfThisProcess() > threadsBefore && juce::Time::getMillisecondCounter() < deadline)
+            std::this_thread::yield();
         EXPECT_EQ (countThreadsOfThisProcess(), threadsBefore) << when << ": nothing of ours left running";
     }
 
