@@ -3,10 +3,9 @@
 
 #include "XvfbDisplay.h"
 
-#include <juce_gui_basics/juce_gui_basics.h>
+#include "vst/XQueuedEvents.h"
 
-// Not in the events module's header: JUCE's reader of a descriptor, called directly.
-#include <juce_events/native/juce_linux_EventLoopInternal.h>
+#include <juce_gui_basics/juce_gui_basics.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -120,28 +119,6 @@ void reconnectJuce()
     juce::XWindowSystem::deleteInstance();
     const_cast<juce::Displays&> (juce::Desktop::getInstance().getDisplays()).refresh();
 }
-
-// JUCE reads its X connection when the socket has data. A round trip made outside that read (JUCE's
-// focus and repaint code makes some) moves the events that have arrived meanwhile into Xlib's queue,
-// where the socket no longer shows them, and they wait for the next event to arrive. An X toolkit's
-// loop asks Xlib before it sleeps; this does it for JUCE, and sends JUCE's buffered requests on the way.
-// True when there were events to hand over.
-bool handOverQueuedXEvents()
-{
-    auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
-    auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
-    if (display == nullptr)
-        return false;
-
-    auto* x11 = juce::X11Symbols::getInstance();
-    {
-        const juce::XWindowSystemUtilities::ScopedXLock xLock;
-        if (x11->xEventsQueued (display, QueuedAfterFlush) == 0)
-            return false;
-    }
-    juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (x11->xConnectionNumber (display));
-    return true;
-}
 } // namespace
 
 bool XvfbDisplay::start()
@@ -187,7 +164,7 @@ bool XvfbDisplay::runMessageLoopUntil (const std::function<bool()>& condition, i
         if (juce::Time::getMillisecondCounter() > end)
             return false;
 
-        const bool handedOver = handOverQueuedXEvents();
+        const bool handedOver = XQueuedEvents::dispatch();
         if (!juce::dispatchNextMessageOnSystemQueue (true) && !handedOver)
             juce::Thread::sleep (1);
     }

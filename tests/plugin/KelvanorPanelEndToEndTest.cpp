@@ -1,6 +1,4 @@
-#include "KelvanorPluginTestSupport.h"
-#include "XvfbDisplay.h"
-#include "tools/HostEditor.h"
+#include "KelvanorEditorInHostWindow.h"
 
 #include <X11/keysym.h>
 
@@ -11,52 +9,7 @@ namespace
 {
 constexpr int cutoffIndex = 2;
 
-/** Where a control of the embedded skin lies in the editor: its "pos", and its "size" or its image's frame.
- */
-juce::Rectangle<int> skinControlBounds (const std::function<bool (const juce::XmlElement&)>& matches)
-{
-    const juce::File resources (KELVANOR_RESOURCES_DIR);
-    const auto skin = juce::parseXML (resources.getChildFile ("skin.xml"));
-    if (skin == nullptr)
-        return {};
-
-    const juce::XmlElement* found = nullptr;
-    std::function<void (const juce::XmlElement&)> search = [&] (const juce::XmlElement& e)
-    {
-        for (const auto* child : e.getChildIterator())
-            if (found == nullptr)
-            {
-                if (matches (*child))
-                    found = child;
-                else
-                    search (*child);
-            }
-    };
-    search (*skin);
-    if (found == nullptr)
-        return {};
-
-    juce::Rectangle<int> bounds;
-    if (const auto* pos = found->getChildByName ("pos"))
-        bounds.setPosition (pos->getIntAttribute ("left"), pos->getIntAttribute ("top"));
-    if (const auto* size = found->getChildByName ("size"))
-        bounds.setSize (size->getIntAttribute ("width"), size->getIntAttribute ("height"));
-    if (const auto* gfx = found->getChildByName ("gfx"); gfx != nullptr && bounds.isEmpty())
-    {
-        const auto image = juce::ImageFileFormat::loadFrom (
-            resources.findChildFiles (juce::File::findFiles, true, gfx->getStringAttribute ("resource"))[0]);
-        bounds.setSize (image.getWidth(),
-                        image.getHeight() / juce::jmax (1, gfx->getIntAttribute ("framesNum", 1)));
-    }
-    return bounds;
-}
-
-juce::Rectangle<int> skinControlNamed (const juce::String& name)
-{
-    return skinControlBounds ([name] (const juce::XmlElement& e)
-                              { return e.getStringAttribute ("name") == name; });
-}
-
+/** Where the control of the embedded skin that fires that event lies in the editor. */
 juce::Rectangle<int> skinControlFiring (const juce::String& event)
 {
     return skinControlBounds (
@@ -96,40 +49,15 @@ const juce::XmlElement* editedPattern (const juce::XmlElement& state)
     return bank != nullptr ? bank->getChildElement (edited) : nullptr;
 }
 
-/** The plug-in with its editor open in a window of the host's own, drawn once. */
-class PanelEndToEnd : public ::testing::Test
+/** The editor in a host window, with the panel's own ways to click, wait and look. */
+class PanelEndToEnd : public KelvanorEditorInHostWindow
 {
 protected:
-    void SetUp() override
-    {
-        KELVANOR_REQUIRE_XVFB();
-        plugin = openKelvanor();
-        ASSERT_TRUE (plugin->isOpen());
-        window = std::make_unique<HostEditorWindow> (320, 200);
-        ASSERT_TRUE (window->isValid()) << window->getError();
-        if (!window->canSendInput())
-            GTEST_SKIP() << "no XTest on this display";
-        session = std::make_unique<HostEditorSession> (*plugin, *window);
-        ASSERT_TRUE (session->open());
-        ASSERT_GE (session->waitForFirstPaint (HostEditorSession::defaultTimeoutSeconds), 0.0);
-    }
-
-    void TearDown() override
-    {
-        session.reset();
-        window.reset();
-        plugin.reset();
-    }
-
     void clickOn (juce::Rectangle<int> control)
     {
         ASSERT_FALSE (control.isEmpty());
         ASSERT_TRUE (window->click (control.getCentre()));
     }
-
-    /** Idles the host until the condition holds; false after a deadline generous enough for a loaded
-        machine. */
-    bool idleUntil (const std::function<bool()>& condition) { return session->idleUntil (condition); }
 
     bool isWriting()
     {
@@ -172,11 +100,6 @@ protected:
                 differing += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
         return differing;
     }
-
-    ScopedPluginHome home;
-    std::unique_ptr<HostedPlugin> plugin;
-    std::unique_ptr<HostEditorWindow> window;
-    std::unique_ptr<HostEditorSession> session;
 };
 
 TEST_F (PanelEndToEnd, ADragOnAKnobChangesItsParameterAndTheHostHearsTheAutomation)

@@ -1,45 +1,11 @@
-#include "KelvanorPluginTestSupport.h"
-#include "XvfbDisplay.h"
-#include "tools/HostEditor.h"
+#include "KelvanorEditorInHostWindow.h"
 
 #include <cstring>
-#include <functional>
+#include <vector>
 
 namespace
 {
 constexpr int statusBarHeight = 16;
-
-/** Where a named control of the embedded skin lies in the editor: its "pos", and its "size" or the size of
-    one frame of its image. */
-juce::Rectangle<int> skinControl (const juce::String& name)
-{
-    const juce::File resources (KELVANOR_RESOURCES_DIR);
-    const auto skin = juce::parseXML (resources.getChildFile ("skin.xml"));
-    const juce::XmlElement* found = nullptr;
-    std::function<void (const juce::XmlElement&)> search = [&] (const juce::XmlElement& e)
-    {
-        for (const auto* child : e.getChildIterator())
-            if (found == nullptr)
-                child->getStringAttribute ("name") == name ? (void) (found = child) : search (*child);
-    };
-    if (skin != nullptr)
-        search (*skin);
-    if (found == nullptr)
-        return {};
-
-    juce::Rectangle<int> bounds;
-    if (const auto* pos = found->getChildByName ("pos"))
-        bounds.setPosition (pos->getIntAttribute ("left"), pos->getIntAttribute ("top"));
-    if (const auto* size = found->getChildByName ("size"))
-        bounds.setSize (size->getIntAttribute ("width"), size->getIntAttribute ("height"));
-    else if (const auto* gfx = found->getChildByName ("gfx"))
-        for (const auto& file :
-             resources.findChildFiles (juce::File::findFiles, true, gfx->getStringAttribute ("resource")))
-            if (const auto image = juce::ImageFileFormat::loadFrom (file); image.isValid())
-                bounds.setSize (image.getWidth(),
-                                image.getHeight() / juce::jmax (1, gfx->getIntAttribute ("framesNum", 1)));
-    return bounds;
-}
 
 /** The document of a chunk (0: the whole state, 1: the current program): "VC2!", the text length, the text.
  */
@@ -93,39 +59,16 @@ struct BrowserLayout
     juce::Point<int> origin;
 };
 
-/** The plug-in's editor open in a window of the host's own, on the factory bank's first preset. */
-class PresetBrowserEndToEnd : public ::testing::Test
+/** The editor in a host window, on the factory bank's first preset. */
+class PresetBrowserEndToEnd : public KelvanorEditorInHostWindow
 {
 protected:
     void SetUp() override
     {
-        KELVANOR_REQUIRE_XVFB();
-        plugin = openKelvanor();
-        ASSERT_TRUE (plugin->isOpen());
-        window = std::make_unique<HostEditorWindow> (320, 200);
-        ASSERT_TRUE (window->isValid()) << window->getError();
-        if (!window->canSendInput())
-            GTEST_SKIP() << "no XTest on this display";
-        session = std::make_unique<HostEditorSession> (*plugin, *window);
-        ASSERT_TRUE (session->open());
-        ASSERT_GE (session->waitForFirstPaint (10.0), 0.0);
+        KelvanorEditorInHostWindow::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         ASSERT_EQ (currentPreset(), 0);
-    }
-
-    void TearDown() override
-    {
-        session.reset();
-        window.reset();
-        plugin.reset();
-    }
-
-    /** Idles the host until the condition holds, for at most ten seconds; the last answer. */
-    template <typename Condition>
-    bool idleUntil (Condition done)
-    {
-        for (int i = 0; i < 100 && !done(); ++i)
-            session->idle (0.1);
-        return done();
     }
 
     void click (juce::Point<int> where)
@@ -136,7 +79,7 @@ protected:
 
     void press (const juce::String& control)
     {
-        const auto bounds = skinControl (control);
+        const auto bounds = skinControlNamed (control);
         ASSERT_FALSE (bounds.isEmpty()) << control;
         click (bounds.getCentre());
     }
@@ -150,7 +93,7 @@ protected:
 
     juce::Image presetDisplay()
     {
-        return window->capture().getClippedImage (skinControl ("PresetNameDisplay"));
+        return window->capture().getClippedImage (skinControlNamed ("PresetNameDisplay"));
     }
 
     static bool samePicture (const juce::Image& a, const juce::Image& b)
@@ -171,11 +114,6 @@ protected:
         return idleUntil ([&]
                           { return currentPreset() == preset && samePicture (presetDisplay(), picture); });
     }
-
-    ScopedPluginHome home;
-    std::unique_ptr<HostedPlugin> plugin;
-    std::unique_ptr<HostEditorWindow> window;
-    std::unique_ptr<HostEditorSession> session;
 };
 
 TEST_F (PresetBrowserEndToEnd, AChosenPresetLoadsShowsItsNameAndIsWhereSelectStepsOnFrom)
