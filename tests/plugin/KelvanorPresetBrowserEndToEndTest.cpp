@@ -125,8 +125,17 @@ TEST_F (PresetBrowserEndToEnd, AChosenPresetLoadsShowsItsNameAndIsWhereSelectSte
         press ("PresetNextButton");
         ASSERT_TRUE (idleUntil (
             [&] { return currentPreset() == preset && !samePicture (presetDisplay(), shown.back()); }));
-        session->idle (0.2);
-        shown.push_back (presetDisplay());
+        // Taken once two captures in a row agree, so that no half-drawn name becomes the reference.
+        auto settled = presetDisplay();
+        ASSERT_TRUE (idleUntil (
+            [&]
+            {
+                const auto now = presetDisplay();
+                const bool same = samePicture (now, settled);
+                settled = now;
+                return same;
+            }));
+        shown.push_back (settled);
     }
     for (int preset = 2; preset >= 0; --preset)
         ASSERT_TRUE (stepsTo ("PresetPrevButton", preset, shown[(size_t) preset])) << preset;
