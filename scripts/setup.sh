@@ -8,7 +8,7 @@ packages=(
     libfreetype-dev libpng-dev libjpeg-dev libgif-dev zlib1g-dev
     libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
-    xvfb x11-utils fonts-dejavu-core
+    xvfb x11-utils openbox fonts-dejavu-core
 )
 
 missing=()

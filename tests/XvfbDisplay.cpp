@@ -17,6 +17,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include <X11/Xatom.h>
+
 namespace juce
 {
 // Defined by the events module but declared in no public header.
@@ -25,18 +27,27 @@ bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
 
 namespace
 {
+void stopProcess (pid_t& pid)
+{
+    if (pid > 0)
+    {
+        ::kill (pid, SIGTERM);
+        ::waitpid (pid, nullptr, 0);
+    }
+    pid = -1;
+}
+
 struct Server
 {
     pid_t pid = -1;
+    pid_t windowManagerPid = -1;
     juce::String name;
 
+    // The window manager goes first: it would otherwise outlive its server for a moment and complain.
     ~Server()
     {
-        if (pid > 0)
-        {
-            ::kill (pid, SIGTERM);
-            ::waitpid (pid, nullptr, 0);
-        }
+        stopProcess (windowManagerPid);
+        stopProcess (pid);
     }
 };
 
@@ -44,6 +55,47 @@ Server& server()
 {
     static Server instance;
     return instance;
+}
+
+// This process's environment without what a sanitizer run preloads into the tests: the servers and the
+// window manager are not ours to check. The strings stay owned by environ.
+std::vector<char*> environmentWithoutPreloads (const char* extra = nullptr)
+{
+    std::vector<char*> environment;
+    for (char** variable = environ; *variable != nullptr; ++variable)
+        if (std::strncmp (*variable, "LD_PRELOAD=", 11) != 0 && std::strncmp (*variable, "DISPLAY=", 8) != 0)
+            environment.push_back (*variable);
+    if (extra != nullptr)
+        environment.push_back (const_cast<char*> (extra));
+    environment.push_back (nullptr);
+    return environment;
+}
+
+// Runs a program with its output discarded; the child's pid, or -1.
+pid_t spawn (std::vector<std::string> arguments, std::vector<char*> environment, int keepOpen = -1)
+{
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back (argument.data());
+    argv.push_back (nullptr);
+
+    const pid_t pid = ::fork();
+    if (pid == 0)
+    {
+        const int devNull = ::open ("/dev/null", O_RDWR);
+        if (devNull >= 0)
+        {
+            ::dup2 (devNull, 0);
+            ::dup2 (devNull, 1);
+            ::dup2 (devNull, 2);
+        }
+        for (int fd = 3; fd < 1024; ++fd)
+            if (fd != keepOpen)
+                ::close (fd);
+        ::execvpe (argv[0], argv.data(), environment.data());
+        ::_exit (127);
+    }
+    return pid;
 }
 
 // Tries one display number; empty when that number is taken or the server did not start.
@@ -56,35 +108,9 @@ juce::String launch (pid_t& pid, int displayNumber)
     // Xvfb writes its display number to the descriptor we give it once it accepts connections.
     std::string display (":");
     display += std::to_string (displayNumber);
-    std::vector<std::string> arguments{"Xvfb",     display,       "-displayfd", std::to_string (fds[1]),
-                                       "-noreset", "-nolisten",   "tcp",        "-screen",
-                                       "0",        "1280x1024x24"};
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back (argument.data());
-    argv.push_back (nullptr);
-
-    // The server is not ours to check: what a sanitizer run preloads into the tests stays out of it.
-    std::vector<char*> environment;
-    for (char** variable = environ; *variable != nullptr; ++variable)
-        if (std::strncmp (*variable, "LD_PRELOAD=", 11) != 0)
-            environment.push_back (*variable);
-    environment.push_back (nullptr);
-
-    pid = ::fork();
-    if (pid == 0)
-    {
-        ::close (fds[0]);
-        const int devNull = ::open ("/dev/null", O_RDWR);
-        if (devNull >= 0)
-        {
-            ::dup2 (devNull, 0);
-            ::dup2 (devNull, 1);
-            ::dup2 (devNull, 2);
-        }
-        ::execvpe ("Xvfb", argv.data(), environment.data());
-        ::_exit (127);
-    }
+    pid = spawn ({"Xvfb", display, "-displayfd", std::to_string (fds[1]), "-noreset", "-nolisten", "tcp",
+                  "-screen", "0", "1280x1024x24"},
+                 environmentWithoutPreloads(), fds[1]);
     ::close (fds[1]);
     if (pid < 0)
     {
@@ -104,6 +130,67 @@ juce::String launch (pid_t& pid, int displayNumber)
     }
     ::close (fds[0]);
     return number.empty() ? juce::String() : ":" + juce::String (number);
+}
+
+bool windowManagerWanted()
+{
+    const char* wanted = std::getenv ("KELVANOR_TEST_WINDOW_MANAGER");
+    return wanted != nullptr && std::strcmp (wanted, "openbox") == 0;
+}
+
+// True once a window manager has announced itself on the server's root window.
+bool windowManagerRuns (const juce::String& displayName)
+{
+    auto* x11 = juce::X11Symbols::getInstance();
+    if (!x11->loadAllSymbols())
+        return false;
+    auto* d = x11->xOpenDisplay (displayName.toRawUTF8());
+    if (d == nullptr)
+        return false;
+
+    bool found = false;
+    const auto check = x11->xInternAtom (d, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check != None)
+    {
+        ::Atom type = None;
+        int format = 0;
+        unsigned long count = 0, remaining = 0;
+        unsigned char* data = nullptr;
+        if (x11->xGetWindowProperty (d, DefaultRootWindow (d), check, 0, 1, False, XA_WINDOW, &type, &format,
+                                     &count, &remaining, &data) == Success)
+            found = type == XA_WINDOW && count == 1;
+        if (data != nullptr)
+            x11->xFree (data);
+    }
+    x11->xCloseDisplay (d);
+    return found;
+}
+
+// Starts openbox on the server with its stock configuration and waits until it manages the screen.
+pid_t startWindowManager (const juce::String& displayName)
+{
+    const std::string display = "DISPLAY=" + displayName.toStdString();
+    std::vector<std::string> arguments{"openbox", "--sm-disable"};
+    if (juce::File ("/etc/xdg/openbox/rc.xml").existsAsFile())
+        arguments.insert (arguments.end(), {"--config-file", "/etc/xdg/openbox/rc.xml"});
+
+    pid_t pid = spawn (arguments, environmentWithoutPreloads (display.c_str()));
+    if (pid < 0)
+        return -1;
+
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) XvfbDisplay::deadlineMs;
+    while (!windowManagerRuns (displayName))
+    {
+        if (::waitpid (pid, nullptr, WNOHANG) == pid)
+            return -1; // not installed, or it gave up
+        if (juce::Time::getMillisecondCounter() > end)
+        {
+            stopProcess (pid);
+            return -1;
+        }
+        juce::Thread::sleep (5);
+    }
+    return pid;
 }
 
 // JUCE opens the display once, when its window system is first asked for. A test that ran earlier in
@@ -144,6 +231,18 @@ bool XvfbDisplay::start()
     }
     if (name.isEmpty())
         return false;
+
+    // A test asked to run under a window manager does not run without one.
+    if (windowManagerWanted())
+    {
+        const pid_t windowManager = startWindowManager (name);
+        if (windowManager < 0)
+        {
+            stopProcess (pid);
+            return false;
+        }
+        s.windowManagerPid = windowManager;
+    }
     s.pid = pid;
     s.name = name;
     ::setenv ("DISPLAY", name.toRawUTF8(), 1);
@@ -154,6 +253,11 @@ bool XvfbDisplay::start()
 juce::String XvfbDisplay::getName()
 {
     return server().name;
+}
+
+bool XvfbDisplay::hasWindowManager()
+{
+    return server().windowManagerPid > 0;
 }
 
 bool XvfbDisplay::runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMs)

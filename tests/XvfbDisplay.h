@@ -9,7 +9,9 @@
     It sets DISPLAY for this process, so it must be asked for before any component goes onto the desktop;
     a JUCE that looked for a display earlier in the process connects to it instead. The server starts
     with no window manager and without the window-manager atoms, as a bare X server a plug-in may meet in
-    a host.
+    a host; with KELVANOR_TEST_WINDOW_MANAGER=openbox in the environment a click-to-focus window manager
+    (openbox, as users have) runs on it too, started after the server and stopped before it. The test
+    lists run the end-to-end tests both ways.
 */
 class XvfbDisplay
 {
@@ -19,6 +21,9 @@ public:
 
     /** The display name (":N") of the running server, empty when none runs. */
     static juce::String getName();
+
+    /** True when a window manager runs on the server (it has taken over the root window). */
+    static bool hasWindowManager();
 
     /** How long a test waits for what an X server does for it: generous, since a loaded machine may take
         seconds, and a wait that succeeds returns at once. */
@@ -31,7 +36,7 @@ public:
     static bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMs = deadlineMs);
 };
 
-/** Skips the current test when no private X server can be started. */
+/** Skips the current test when no private X server (with the window manager asked for) can be started. */
 #define KELVANOR_REQUIRE_XVFB()                                                                              \
     if (!XvfbDisplay::start())                                                                               \
-    GTEST_SKIP() << "Xvfb is not available"
+    GTEST_SKIP() << "Xvfb (or the window manager asked for) is not available"

@@ -20,6 +20,20 @@ int ignoreXErrors (::Display*, XErrorEvent*)
 {
     return 0;
 }
+
+/** Polls the condition until it holds, for at most the time a loaded machine's window manager may take to
+    act on a request. */
+bool waitForServer (const std::function<bool()>& condition)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds (30);
+    while (!condition())
+    {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for (std::chrono::milliseconds (2));
+    }
+    return true;
+}
 } // namespace
 
 //==============================================================================
@@ -49,6 +63,15 @@ HostEditorWindow::HostEditorWindow (int width, int height)
     XMapWindow (d, window);
     XSync (d, False);
 
+    // A window manager maps the window itself, in its own time, after framing it.
+    if (!waitForServer ([this] { return isViewable(); }))
+    {
+        error = "the window was never shown";
+        XDestroyWindow (d, window);
+        window = 0;
+        return;
+    }
+
     // The window a user opens an editor from holds the keyboard: a window manager gives it the focus,
     // and a bare X server would otherwise leave keys to whichever window lies under the pointer.
     takeKeyboardFocus();
@@ -67,9 +90,27 @@ void HostEditorWindow::setSize (int width, int height)
 {
     if (!isValid())
         return;
-    XResizeWindow (asDisplay (display), window, (unsigned) juce::jmax (1, width),
-                   (unsigned) juce::jmax (1, height));
-    XSync (asDisplay (display), False);
+    width = juce::jmax (1, width);
+    height = juce::jmax (1, height);
+    auto* d = asDisplay (display);
+    XResizeWindow (d, window, (unsigned) width, (unsigned) height);
+    XSync (d, False);
+
+    // Under a window manager the request only asks it to resize the window.
+    waitForServer (
+        [&]
+        {
+            XWindowAttributes attributes{};
+            return XGetWindowAttributes (d, window, &attributes) != 0 && attributes.width == width &&
+                   attributes.height == height;
+        });
+}
+
+bool HostEditorWindow::isViewable() const
+{
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes (asDisplay (display), window, &attributes) != 0 &&
+           attributes.map_state == IsViewable;
 }
 
 juce::Image HostEditorWindow::capture() const

@@ -17,7 +17,8 @@ public:
     /** What the window shows where the plug-in has drawn nothing. */
     static constexpr juce::uint32 backgroundArgb = 0xFFFF00FF;
 
-    /** Opens the display and maps a window of that size; isValid() tells whether it worked. */
+    /** Opens the display and maps a window of that size, and returns once it is shown (a window manager
+        frames and maps it in its own time); isValid() tells whether it worked. */
     HostEditorWindow (int width, int height);
     ~HostEditorWindow();
 
@@ -31,6 +32,7 @@ public:
     /** The window id as effEditOpen takes it. */
     void* getHandle() const noexcept { return reinterpret_cast<void*> (window); }
 
+    /** Resizes the window and returns once it has the size (a window manager may take a moment). */
     void setSize (int width, int height);
 
     /** The window's content with the windows embedded into it, as the user sees it. Null when it cannot
@@ -70,6 +72,7 @@ public:
     bool pressKey (unsigned long keySymbol);
 
 private:
+    bool isViewable() const;
     void moveTo (juce::Point<int> position);
     void flush();
     bool fakeKey (unsigned long keySymbol);
