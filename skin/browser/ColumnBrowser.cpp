@@ -236,10 +236,12 @@ void ColumnBrowser::ListColumn::List::listBoxItemDoubleClicked (int row, const j
 
 void ColumnBrowser::ListColumn::List::backgroundClicked (const juce::MouseEvent&)
 {
-    column.getBrowser().openColumn (&column);
+    auto& browser = column.getBrowser();
+    browser.openColumn (&column);
     deselectAllRows();
     column.backgroundClicked();
-    column.updateContent();
+    // Reported like any change of the columns: what follows the selection hears that it is gone.
+    browser.updateColumns();
 }
 
 void ColumnBrowser::ListColumn::List::selectedRowsChanged (int lastRow)
@@ -609,7 +611,10 @@ void ColumnBrowser::openColumn (Column* c)
         removeLastColumn();
     }
 
-    if (!columns.contains (c))
+    // Only a column that takes the place of the closed ones inherits their width: one already shown (a
+    // column re-opened to close those after it) keeps its own, or it would grow with every such click.
+    const bool replacing = !columns.contains (c);
+    if (replacing)
         insertColumn (c, -1);
 
     int i = columns.size() - 1;
@@ -624,7 +629,7 @@ void ColumnBrowser::openColumn (Column* c)
         column = previous;
     }
 
-    if (removedWidth >= 0)
+    if (replacing && removedWidth >= 0)
         c->setSize (juce::jmax (c->getMinimumWidth(), removedWidth), c->getHeight());
 
     linkColumns();
@@ -653,10 +658,11 @@ void ColumnBrowser::scrollToColumn (Column* c)
         return;
     const int viewX = getViewPositionX();
     const int viewWidth = getMaximumVisibleWidth();
+    // A column wider than the view shows its left part, where its items' names begin.
     if (c->getX() < viewX)
         setViewPosition (c->getX(), 0);
     else if (c->getRight() > viewX + viewWidth)
-        setViewPosition (c->getRight() - viewWidth, 0);
+        setViewPosition (juce::jmin (c->getX(), c->getRight() - viewWidth), 0);
 }
 
 void ColumnBrowser::setActiveColumn (Column* active)
@@ -695,9 +701,12 @@ void ColumnBrowser::layoutColumns()
     }
     totalWidth = x;
     const int viewWidth = getWidth();
-    content->setSize (
-        juce::jmax (viewWidth, totalWidth + juce::jmax (0, getViewPositionX() - totalWidth + viewWidth)),
-        juce::jmax (0, height));
+    // Closing columns while scrolled keeps the view where it is, room to spare on the right, as long as
+    // the scroll bar offers a way back; without one the view falls back onto the columns.
+    const int keptView = getHorizontalScrollBar().isVisible()
+                             ? juce::jmax (0, getViewPositionX() - totalWidth + viewWidth)
+                             : 0;
+    content->setSize (juce::jmax (viewWidth, totalWidth + keptView), juce::jmax (0, height));
     repaint();
 }
 
