@@ -238,6 +238,7 @@ void ColumnBrowser::ListColumn::List::backgroundClicked (const juce::MouseEvent&
 {
     auto& browser = column.getBrowser();
     browser.openColumn (&column);
+    browser.scrollToColumn (&column);
     deselectAllRows();
     column.backgroundClicked();
     // Reported like any change of the columns: what follows the selection hears that it is gone.

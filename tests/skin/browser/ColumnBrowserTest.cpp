@@ -127,9 +127,15 @@ public:
     {
     }
     Column* createRootColumn() override { return new GroupColumn (*this, library); }
-    void columnsUpdated() override { ++updates; }
+    void columnsUpdated() override
+    {
+        ++updates;
+        if (auto* groups = dynamic_cast<ListColumn*> (getColumn (0)))
+            selectedGroupsSeen = groups->getSelectedRows().size();
+    }
     Library& library;
     int updates = 0;
+    int selectedGroupsSeen = -1; // as the last columnsUpdated saw them
 };
 
 class ColumnBrowserTest : public ::testing::Test
@@ -159,6 +165,27 @@ protected:
     }
 
     juce::KeyPress key (int code) { return juce::KeyPress (code); }
+
+    void clickBackground (ColumnBrowser::ListColumn& c)
+    {
+        const auto where = juce::Point<float> (5.0f, (float) c.getList().getHeight() - 5.0f);
+        const auto now = juce::Time::getCurrentTime();
+        c.getList().backgroundClicked ({juce::Desktop::getInstance().getMainMouseSource(),
+                                        where,
+                                        {},
+                                        1.0f,
+                                        0.0f,
+                                        0.0f,
+                                        0.0f,
+                                        0.0f,
+                                        &c.getList(),
+                                        &c.getList(),
+                                        now,
+                                        where,
+                                        now,
+                                        1,
+                                        false});
+    }
 };
 
 TEST_F (ColumnBrowserTest, AColumnWhoseParentIsNotShownBringsItsParent)
@@ -356,15 +383,58 @@ TEST_F (ColumnBrowserTest, BackgroundClickClosesTheColumnsAfterIt)
 {
     column (0).getList().selectRow (0);
     ASSERT_EQ (browser.getNumColumns(), 2);
-    const auto where = juce::Point<float> (5.0f, 200.0f);
-    const juce::MouseEvent click (juce::Desktop::getInstance().getMainMouseSource(), where, {}, 1.0f, 0.0f,
-                                  0.0f, 0.0f, 0.0f, &column (0).getList(), &column (0).getList(),
-                                  juce::Time::getCurrentTime(), where, juce::Time::getCurrentTime(), 1,
-                                  false);
-    column (0).getList().backgroundClicked (click);
+    items()->setSize (300, items()->getHeight());
+    clickBackground (column (0));
     EXPECT_EQ (browser.getNumColumns(), 1);
     EXPECT_TRUE (column (0).getSelectedRows().isEmpty());
+    EXPECT_EQ (browser.selectedGroupsSeen, 0) << "the cleared selection is reported";
+    EXPECT_EQ (column (0).getWidth(), 200) << "the column stays, so it keeps its own width";
 }
+
+/** Where the strip's view starts as columns open, resize and close, in a browser of some width with or
+    without its scroll bar. */
+struct ScrollCase
+{
+    const char* what;
+    bool scrollBar;
+    int browserWidth, groupWidth;
+    int viewWithItems, viewItemsNarrowed;
+};
+
+class ColumnBrowserScrolling : public ColumnBrowserTest, public ::testing::WithParamInterface<ScrollCase>
+{
+};
+
+TEST_P (ColumnBrowserScrolling, ShowsTheOpenedColumnFromItsLeftEdgeAndNeverStrandsTheView)
+{
+    const auto& c = GetParam();
+    browser.setScrollBarsShown (false, c.scrollBar);
+    browser.setSize (c.browserWidth, 300);
+    column (0).setSize (c.groupWidth, column (0).getHeight());
+    browser.layoutColumns();
+    column (0).getList().selectRow (0);
+    EXPECT_EQ (browser.getViewPositionX(), c.viewWithItems) << c.what;
+    EXPECT_EQ (browser.getHorizontalScrollBar().isVisible(), c.scrollBar) << c.what;
+
+    items()->setSize (items()->getMinimumWidth(), items()->getHeight()); // as the grip's drag does
+    browser.layoutColumns();
+    EXPECT_EQ (browser.getViewPositionX(), c.viewItemsNarrowed) << c.what;
+
+    clickBackground (column (0));
+    EXPECT_EQ (browser.getViewPositionX(), 0) << c.what << ": the clicked column shows from its left edge";
+    browser.setSize (900, 300);
+    EXPECT_EQ (browser.getViewPositionX(), 0) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    Table, ColumnBrowserScrolling,
+    ::testing::Values (
+        // The items, wider than the view, show where their names begin; the bar keeps the view in place.
+        ScrollCase{"narrow", true, 150, 200, 200, 200},
+        // Without a bar to scroll back the view falls back onto the columns when they need less room.
+        ScrollCase{"narrow without a bar", false, 150, 200, 200, 150},
+        ScrollCase{"wide group column without a bar", false, 600, 500, 100, 0}),
+    NameFromWhat());
 
 TEST_F (ColumnBrowserTest, GroupsCannotBeDraggedAndForeignDragsAreIgnored)
 {
