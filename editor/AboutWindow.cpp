@@ -203,14 +203,16 @@ std::vector<AboutWindow::TextLine> AboutWindow::getTextLines() const
 
 juce::StringArray AboutWindow::wrapPath (const juce::String& path, const juce::Font& f, int width)
 {
-    if (f.getStringWidthFloat (path) <= (float) width)
+    const auto fits = [&] (const juce::String& text)
+    { return f.getStringWidthFloat (text) <= (float) width; };
+    if (fits (path))
         return {path};
 
     // A path has no spaces to wrap at: break after the last separator that still fits, else anywhere.
     int split = 0;
     for (int i = path.length(); --i > 0;)
     {
-        if (f.getStringWidthFloat (path.substring (0, i)) > (float) width)
+        if (!fits (path.substring (0, i)))
             continue;
         const int separator = path.substring (0, i).lastIndexOfChar ('/');
         split = separator > 0 ? separator + 1 : i;
@@ -218,5 +220,22 @@ juce::StringArray AboutWindow::wrapPath (const juce::String& path, const juce::F
     }
     if (split <= 0)
         split = 1;
-    return {path.substring (0, split), path.substring (split)};
+    const auto first = path.substring (0, split), rest = path.substring (split);
+    if (fits (rest) || path.lastIndexOfChar ('/') <= 0)
+        return {first, rest};
+
+    // The second line would cut the file name off: the folders between the lines give way to an ellipsis,
+    // as few as will do.
+    const juce::String ellipsis ("...");
+    for (int from = rest.indexOfChar ('/'); from >= 0; from = rest.indexOfChar (from + 1, '/'))
+        if (fits (ellipsis + rest.substring (from)))
+            return {first, ellipsis + rest.substring (from)};
+
+    // A name too long for a line by itself takes both, after the ellipsis.
+    const auto name = ellipsis + path.substring (path.lastIndexOfChar ('/'));
+    for (int i = name.length(); --i > 0;)
+        if (fits (name.substring (0, i)))
+            return fits (name.substring (i)) ? juce::StringArray{name.substring (0, i), name.substring (i)}
+                                             : juce::StringArray{first, rest};
+    return {first, rest};
 }

@@ -67,7 +67,9 @@ public:
     std::vector<TextLine> getTextLines() const;
 
     /** A path in at most two lines of that width: broken after the last "/" that fits on the first line,
-        or anywhere when none does. The second line may still be too long; it is then drawn cut. */
+        or anywhere when none does. When the rest is too long for the second line, folders from its start
+        give way to "..." so that the file name stays whole; a name longer than a line takes both lines
+        after the "...". Only a name longer than two lines, or a path without folders, is drawn cut. */
     static juce::StringArray wrapPath (const juce::String& path, const juce::Font&, int width);
 
     juce::HyperlinkButton& getLink() { return *link; }

@@ -143,12 +143,22 @@ TEST (KelvanorAboutBox, ShowsTheProductsFormatAndDrawsEveryTextWhole)
     about.setLookAndFeel (nullptr);
 }
 
+/** What a wrapped path keeps: every character, or the file name whole behind "..." on the last line or,
+    when it is longer than a line, over both lines. */
+enum class Kept
+{
+    everything,
+    nameOnLastLine,
+    nameOverBothLines
+};
+
 struct WrapCase
 {
     const char* path;
     int width;
     int lines;
     bool endsAtSeparator;
+    Kept kept = Kept::everything;
 };
 
 class AboutPathWrap : public ::testing::TestWithParam<WrapCase>
@@ -161,18 +171,35 @@ TEST_P (AboutPathWrap, BreaksAfterASeparatorInAtMostTwoLines)
     const juce::Font font (12.0f);
     const auto lines = AboutWindow::wrapPath (c.path, font, c.width);
     EXPECT_EQ (lines.size(), c.lines);
-    EXPECT_EQ (lines.joinIntoString (""), juce::String (c.path)) << "nothing lost";
     EXPECT_LE (font.getStringWidthFloat (lines[0]), (float) c.width);
     EXPECT_EQ (lines[0].endsWithChar ('/'), c.endsAtSeparator);
+    if (c.kept == Kept::everything)
+    {
+        EXPECT_EQ (lines.joinIntoString (""), juce::String (c.path)) << "nothing lost";
+        return;
+    }
+    const auto name = "/" + juce::File (c.path).getFileName();
+    for (const auto& line : lines)
+        EXPECT_LE (font.getStringWidthFloat (line), (float) c.width) << "cut: " << line;
+    if (c.kept == Kept::nameOverBothLines)
+        EXPECT_EQ (lines.joinIntoString (""), "..." + name);
+    else
+        EXPECT_TRUE (lines[1].startsWith ("...") && lines[1].endsWith (name)) << lines[1];
 }
 
 INSTANTIATE_TEST_SUITE_P (
     Table, AboutPathWrap,
     ::testing::Values (WrapCase{"/usr/lib/vst/Kelvanor.so", 400, 1, false},
-                       WrapCase{"/home/someone/.vst/a-long-folder-name/another-one/Kelvanor.so", 150, 2,
+                       WrapCase{"/home/someone/.vst/a-long-folder-name/another-one/Kelvanor.so", 240, 2,
                                 true},
-                       WrapCase{"/averyveryveryveryverylongfoldernamewithoutanybreak.so", 60, 2, false}),
-    [] (const auto& testInfo) { return testName (juce::String (testInfo.param.width) + " wide"); });
+                       WrapCase{"/averyveryveryveryverylongfoldernamewithoutanybreak.so", 60, 2, false},
+                       WrapCase{"/home/someone/.vst/one/two/three/four/five/six/seven/eight/nine/ten/eleven/"
+                                "twelve/Kelvanor.so",
+                                150, 2, true, Kept::nameOnLastLine},
+                       WrapCase{"/home/someone/.vst/Kelvanor-built-on-a-winter-evening.so", 150, 2, false,
+                                Kept::nameOverBothLines}),
+    [] (const auto& testInfo)
+    { return testName (juce::String (testInfo.param.width) + " wide " + juce::String (testInfo.index)); });
 
 TEST (OptionsWindow, TabsFillTheContentAreaAndTheEditorIsVeiled)
 {
