@@ -534,12 +534,17 @@ void paintWindow (juce::Graphics& g, juce::Rectangle<float> area)
     g.fillRoundedRectangle (area, 3.0f);
 }
 
-void paintSilk (juce::Graphics& g, const juce::String& text, juce::Rectangle<float> area,
-                juce::Justification justification, float height, bool bold, juce::Colour colour)
+juce::Font silkFont (float height, bool bold)
 {
     auto font = EmbeddedFonts::makeFont (height, bold ? juce::Font::bold : juce::Font::plain);
     font.setExtraKerningFactor (0.06f);
-    g.setFont (font);
+    return font;
+}
+
+void paintSilk (juce::Graphics& g, const juce::String& text, juce::Rectangle<float> area,
+                juce::Justification justification, float height, bool bold, juce::Colour colour)
+{
+    g.setFont (silkFont (height, bold));
     g.setColour (colour);
     g.drawText (text, area, justification, false);
 }

@@ -121,6 +121,9 @@ void paintSection (juce::Graphics& g, juce::Rectangle<float> area, const juce::S
 /** A recessed dark window (the LED displays sit in it). */
 void paintWindow (juce::Graphics& g, juce::Rectangle<float> area);
 
+/** The font of the silk-screened texts: the embedded face, slightly spaced out. */
+juce::Font silkFont (float height, bool bold);
+
 /** Silk-screened text in the embedded face. */
 void paintSilk (juce::Graphics& g, const juce::String& text, juce::Rectangle<float> area,
                 juce::Justification justification, float height, bool bold, juce::Colour colour);

@@ -93,16 +93,9 @@ juce::Image paintBackground (const PanelLayout::Design& design)
                                Palette::silk);
 
         for (const auto& c : design.controls)
-        {
-            if (c.label.isEmpty() || c.labelPlace == PanelLayout::LabelPlace::none)
-                continue;
-            const int y = c.labelPlace == PanelLayout::LabelPlace::above
-                              ? c.bounds.getY() - PanelLayout::labelGap - PanelLayout::labelHeight
-                              : c.bounds.getBottom() + PanelLayout::labelGap - 2;
-            const juce::Rectangle<float> area ((float) c.bounds.getCentreX() - 40.0f, (float) y, 80.0f,
-                                               (float) PanelLayout::labelHeight);
-            paintSilk (g, c.label, area, juce::Justification::centred, 10.0f, true, Palette::silk);
-        }
+            if (const auto area = PanelLayout::labelBox (c); !area.isEmpty())
+                paintSilk (g, c.label, area, juce::Justification::centred, PanelLayout::labelTextHeight, true,
+                           Palette::silk);
     }
     return PanelArtwork::halve (big).convertedToFormat (juce::Image::RGB);
 }

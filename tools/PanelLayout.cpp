@@ -356,10 +356,10 @@ Design makeDesign()
     //==========================================================================
     // Synthesis row: two rows of knobs per section.
     constexpr int top = 64, bottom = 264, row1 = 104, row2 = 188;
-    const auto col = [] (int sectionX, int sectionWidth, int columns, int index)
+    const auto col = [] (int sectionX, int sectionWidth, int columns, int index, int gap = 8)
     {
-        const int used = columns * 56 + (columns - 1) * 8;
-        return sectionX + (sectionWidth - used) / 2 + index * 64;
+        const int used = columns * 56 + (columns - 1) * gap;
+        return sectionX + (sectionWidth - used) / 2 + index * (56 + gap);
     };
 
     b.section ("OSCILLATOR", {16, top, 176, bottom - top}, Palette::oscillator);
@@ -368,12 +368,16 @@ Design makeDesign()
     b.slide ("WaveformSwitch", 84, row2 + 18, "WAVEFORM", "Waveform", "SQUARE", "SAW", Legend::Symbol::square,
              Legend::Symbol::sawtooth);
 
+    // RESONANCE is the panel's longest knob label: its neighbours stand further off so that the three read
+    // as separate words.
     b.section ("FILTER", {200, top, 208, bottom - top}, Palette::filter);
-    b.knob ("CutoffKnob", col (200, 208, 3, 0), row1, knobFilter, "CUTOFF", "Cutoff");
-    b.knob ("ResonanceKnob", col (200, 208, 3, 1), row1, knobFilter, "RESONANCE", "Resonance");
-    b.knob ("EnvModKnob", col (200, 208, 3, 2), row1, knobFilter, "ENV MOD", "Env Mod");
-    b.knob ("SweepTimeKnob", col (200, 208, 3, 0), row2, knobFilter, "SWEEP", "Sweep Time");
-    b.slide ("SweepModeSwitch", 316, row2 + 18, "SWEEP MODE", "Sweep Mode", "FREE", "LINK");
+    const auto filterCol = [&col] (int index) { return col (200, 208, 3, index, 14); };
+    b.knob ("CutoffKnob", filterCol (0), row1, knobFilter, "CUTOFF", "Cutoff");
+    b.knob ("ResonanceKnob", filterCol (1), row1, knobFilter, "RESONANCE", "Resonance");
+    b.knob ("EnvModKnob", filterCol (2), row1, knobFilter, "ENV MOD", "Env Mod");
+    b.knob ("SweepTimeKnob", filterCol (0), row2, knobFilter, "SWEEP", "Sweep Time");
+    b.slide ("SweepModeSwitch", (filterCol (1) + filterCol (2)) / 2 + 8, row2 + 18, "SWEEP MODE",
+             "Sweep Mode", "FREE", "LINK");
 
     b.section ("ENVELOPE & ACCENT", {416, top, 208, bottom - top}, Palette::envelope);
     b.knob ("EnvAttackKnob", col (416, 208, 3, 0), row1, knobEnvelope, "ATTACK", "Env Attack");
@@ -577,6 +581,15 @@ Design makeDesign()
 }
 
 //==============================================================================
+juce::Rectangle<float> labelBox (const Control& c)
+{
+    if (c.label.isEmpty() || c.labelPlace == LabelPlace::none)
+        return {};
+    const int y = c.labelPlace == LabelPlace::above ? c.bounds.getY() - labelGap - labelHeight
+                                                    : c.bounds.getBottom() + labelGap - 2;
+    return {(float) c.bounds.getCentreX() - 40.0f, (float) y, 80.0f, (float) labelHeight};
+}
+
 std::unique_ptr<juce::XmlElement> makeSkinXml (const Design& design, const juce::String& backgroundResource)
 {
     auto root = std::make_unique<juce::XmlElement> ("PluginEditor");

@@ -101,4 +101,10 @@ std::unique_ptr<juce::XmlElement> makeSkinXml (const Design& design, const juce:
 /** Height of a control label and its gap to the control, in pixels. */
 constexpr int labelHeight = 11;
 constexpr int labelGap = 3;
+/** The labels' text height, in pixels. */
+constexpr float labelTextHeight = 10.0f;
+
+/** Where a control's label is printed, centred: a box wider than any label, on the control's centre, above
+    or below it. Empty for a control without a printed label. */
+juce::Rectangle<float> labelBox (const Control& control);
 } // namespace PanelLayout
