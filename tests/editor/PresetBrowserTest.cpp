@@ -229,23 +229,11 @@ TEST_F (PresetBrowserTest, GroupKeysTurnOffAtOnceWhenTheGroupSelectionIsClickedA
     click (groups(), 3);
     ASSERT_TRUE (window.getAddGroupButton().isEnabled());
     auto& list = groups().getList();
-    const auto below = juce::Point<float> (20.0f, (float) list.getHeight() - 5.0f);
+    const juce::Point<float> below (20.0f, (float) list.getHeight() - 5.0f);
     const auto now = juce::Time::getCurrentTime();
-    list.backgroundClicked ({juce::Desktop::getInstance().getMainMouseSource(),
-                             below,
-                             {},
-                             1.0f,
-                             0.0f,
-                             0.0f,
-                             0.0f,
-                             0.0f,
-                             &list,
-                             &list,
-                             now,
-                             below,
-                             now,
-                             1,
-                             false});
+    const juce::MouseEvent e (juce::Desktop::getInstance().getMainMouseSource(), below, {}, 1.0f, 0.0f, 0.0f,
+                              0.0f, 0.0f, &list, &list, now, below, now, 1, false);
+    list.backgroundClicked (e);
     EXPECT_EQ (window.getBrowser().getSelectedGroup(), -1);
     EXPECT_FALSE (window.getAddGroupButton().isEnabled());
     EXPECT_FALSE (window.getRemoveGroupButton().isEnabled());

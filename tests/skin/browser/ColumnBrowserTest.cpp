@@ -168,23 +168,12 @@ protected:
 
     void clickBackground (ColumnBrowser::ListColumn& c)
     {
-        const auto where = juce::Point<float> (5.0f, (float) c.getList().getHeight() - 5.0f);
+        auto& list = c.getList();
+        const juce::Point<float> where (5.0f, (float) list.getHeight() - 5.0f);
         const auto now = juce::Time::getCurrentTime();
-        c.getList().backgroundClicked ({juce::Desktop::getInstance().getMainMouseSource(),
-                                        where,
-                                        {},
-                                        1.0f,
-                                        0.0f,
-                                        0.0f,
-                                        0.0f,
-                                        0.0f,
-                                        &c.getList(),
-                                        &c.getList(),
-                                        now,
-                                        where,
-                                        now,
-                                        1,
-                                        false});
+        const juce::MouseEvent e (juce::Desktop::getInstance().getMainMouseSource(), where, {}, 1.0f, 0.0f,
+                                  0.0f, 0.0f, 0.0f, &list, &list, now, where, now, 1, false);
+        list.backgroundClicked (e);
     }
 };
 
