@@ -3,7 +3,9 @@
 #include "TestHost.h"
 #include "XvfbDisplay.h"
 
+#include "tools/HostEditor.h"
 #include "vst/MessageThread.h"
+#include "vst/XConnection.h"
 
 #include <gtest/gtest.h>
 
@@ -107,5 +109,65 @@ TEST_F (PluginLoopOnX, AKeyXlibReadDuringARoundTripReachesTheEditorWithoutAnothe
 
     const juce::MessageManagerLock lock;
     window->removeKeyListener (&keys);
+}
+
+// JUCE ends a modal state asked for off the message thread only later, on that thread. The host destroys
+// its window as soon as effEditClose returns, and every window embedded into it with it: the editor's own
+// window must be gone by then, whatever the editor is in the middle of.
+TEST_F (PluginLoopOnX, CloseWithAModalComponentUpLeavesNothingInTheHostsWindow)
+{
+    const ScopedXErrorCounter errors;
+    auto modal = std::make_unique<juce::Component>();
+    {
+        const juce::MessageManagerLock lock;
+        auto* editor = plugin->synth().getActiveEditor();
+        editor->addAndMakeVisible (*modal);
+        modal->setBounds (10, 10, 50, 50);
+        modal->enterModalState (false);
+    }
+    ASSERT_EQ (hostWindow->getNumChildWindows(), 1);
+
+    EXPECT_EQ (plugin->dispatch (effEditClose), 0);
+    EXPECT_EQ (hostWindow->getNumChildWindows(), 0) << "the editor's window outlived effEditClose";
+    hostWindow.reset();
+
+    // The editor component itself may go a timer tick later, once its modal state has ended.
+    EXPECT_TRUE (waitUntil (
+        [this]
+        {
+            const juce::MessageManagerLock lock;
+            return plugin->synth().getActiveEditor() == nullptr;
+        }));
+    const juce::MessageManagerLock lock;
+    XConnection::sync();
+    EXPECT_EQ (errors.getCount(), 0) << errors.describe();
+    modal.reset();
+}
+
+// A size the editor asks for on the plug-in's own thread reaches the host at its next idle call, on the
+// host's thread; once the editor is closed there is no window left to give it.
+TEST_F (PluginLoopOnX, SizeAskedForByTheEditorReachesTheHostOnlyWhileItIsOpen)
+{
+    host.canSizeWindow = true;
+    const auto resizeOnMessageThread = [this] (int width)
+    {
+        juce::WaitableEvent resized;
+        juce::MessageManager::callAsync (
+            [this, width, &resized]
+            {
+                plugin->synth().getActiveEditor()->setSize (width, 200);
+                resized.signal();
+            });
+        return resized.wait (XvfbDisplay::deadlineMs);
+    };
+
+    ASSERT_TRUE (resizeOnMessageThread (400));
+    plugin->dispatch (effEditIdle);
+    EXPECT_EQ (host.numCalls[audioMasterSizeWindow], 1);
+
+    ASSERT_TRUE (resizeOnMessageThread (500));
+    plugin->dispatch (effEditClose);
+    plugin->dispatch (effEditIdle);
+    EXPECT_EQ (host.numCalls[audioMasterSizeWindow], 1);
 }
 } // namespace

@@ -1,0 +1,72 @@
+#include "KelvanorEditorInHostWindow.h"
+
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <thread>
+
+namespace
+{
+// Enough cycles to meet the races of a host that closes at once: hosts have died of them after hundreds.
+constexpr int closeCycles = 1000;
+} // namespace
+
+/* A host closes the editor right after the user's last input and destroys the window it gave the editor as
+   soon as effEditClose returns, now and then its whole editor window. Whatever the plug-in's own X
+   connection sends about the editor's window after that fails, and a host whose X error handler ends the
+   process (Xlib's default) dies of it. The counter sees the errors of every connection in the process, the
+   plug-in's included. */
+TEST (KelvanorEditorCloseEndToEnd, NothingIsLeftOfTheEditorsWindowOnceCloseReturns)
+{
+    KELVANOR_REQUIRE_XVFB();
+    ScopedPluginHome home;
+    auto plugin = openKelvanor();
+    ASSERT_TRUE (plugin->isOpen());
+    const ScopedXErrorCounter errors;
+
+    std::unique_ptr<HostEditorWindow> window;
+    const auto knob = skinControlNamed ("CutoffKnob").getCentre();
+
+    for (int cycle = 0; cycle < closeCycles; ++cycle)
+    {
+        if (window == nullptr)
+        {
+            window = std::make_unique<HostEditorWindow> (320, 200);
+            ASSERT_TRUE (window->isValid()) << window->getError();
+            if (!window->canSendInput())
+                GTEST_SKIP() << "no XTest on this display";
+        }
+        window->makeInnerWindow();
+        HostEditorSession session (*plugin, *window);
+        ASSERT_TRUE (session.open()) << cycle;
+
+        // Now and then the editor has had the time to draw, and images are on their way to its window.
+        if (cycle % 8 == 7)
+            std::this_thread::sleep_for (std::chrono::milliseconds (10 + cycle % 20));
+
+        const auto size = session.getEditorRect().getBottomRight();
+        switch (cycle % 3)
+        {
+            case 0: window->movePointer ({cycle % size.x, (cycle * 7) % size.y}); break;
+            case 1: window->click (knob); break;
+            default:
+                window->movePointer (size / 2);
+                window->pressKey (XK_a);
+                break;
+        }
+        session.close();
+
+        ASSERT_EQ (window->getNumEmbeddedWindows(), 0)
+            << "the editor's window outlived effEditClose, cycle " << cycle;
+        if (cycle % 50 == 49)
+            window.reset();
+        else
+            window->destroyInnerWindow();
+    }
+
+    // Each close waits for the server, which brings in every error of the cycle before it; anything the
+    // plug-in sent later would come within its next timer ticks.
+    HostEditorWindow last (320, 200);
+    HostEditorSession (*plugin, last).idle (0.5);
+    EXPECT_EQ (errors.getCount(), 0) << errors.describe();
+}
