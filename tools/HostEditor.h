@@ -142,8 +142,8 @@ public:
     /** The editor's rectangle from effEditGetRect; empty when the plug-in gives none. */
     juce::Rectangle<int> getEditorRect();
 
-    /** effEditOpen with the window's getEditorParent(); the window takes the editor's size first. False when
-       the plug-in declines. */
+    /** effEditOpen with the window's getEditorParent(); the window takes the editor's size first. False
+        when the plug-in declines. */
     bool open();
     void close();
     bool isOpen() const noexcept { return opened; }
