@@ -1040,9 +1040,6 @@ void JuceVSTWrapper::deleteEditor (bool canDeleteLater)
 
 void JuceVSTWrapper::removeEditorFromHostWindow()
 {
-    // A size asked for a window that is going is no longer the host's business.
-    pendingHostWidth = -1;
-
     if (editorComp == nullptr)
         return;
 

@@ -5,12 +5,6 @@
 #include <chrono>
 #include <thread>
 
-namespace
-{
-// Enough cycles to meet the races of a host that closes at once: hosts have died of them after hundreds.
-constexpr int closeCycles = 1000;
-} // namespace
-
 /* A host closes the editor right after the user's last input and destroys the window it gave the editor as
    soon as effEditClose returns, now and then its whole editor window. Whatever the plug-in's own X
    connection sends about the editor's window after that fails, and a host whose X error handler ends the
@@ -27,7 +21,8 @@ TEST (KelvanorEditorCloseEndToEnd, NothingIsLeftOfTheEditorsWindowOnceCloseRetur
     std::unique_ptr<HostEditorWindow> window;
     const auto knob = skinControlNamed ("CutoffKnob").getCentre();
 
-    for (int cycle = 0; cycle < closeCycles; ++cycle)
+    // Enough cycles to meet the races of a host that closes at once: hosts have died of them after hundreds.
+    for (int cycle = 0; cycle < 1000; ++cycle)
     {
         if (window == nullptr)
         {

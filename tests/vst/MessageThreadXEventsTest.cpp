@@ -143,31 +143,4 @@ TEST_F (PluginLoopOnX, CloseWithAModalComponentUpLeavesNothingInTheHostsWindow)
     EXPECT_EQ (errors.getCount(), 0) << errors.describe();
     modal.reset();
 }
-
-// A size the editor asks for on the plug-in's own thread reaches the host at its next idle call, on the
-// host's thread; once the editor is closed there is no window left to give it.
-TEST_F (PluginLoopOnX, SizeAskedForByTheEditorReachesTheHostOnlyWhileItIsOpen)
-{
-    host.canSizeWindow = true;
-    const auto resizeOnMessageThread = [this] (int width)
-    {
-        juce::WaitableEvent resized;
-        juce::MessageManager::callAsync (
-            [this, width, &resized]
-            {
-                plugin->synth().getActiveEditor()->setSize (width, 200);
-                resized.signal();
-            });
-        return resized.wait (XvfbDisplay::deadlineMs);
-    };
-
-    ASSERT_TRUE (resizeOnMessageThread (400));
-    plugin->dispatch (effEditIdle);
-    EXPECT_EQ (host.numCalls[audioMasterSizeWindow], 1);
-
-    ASSERT_TRUE (resizeOnMessageThread (500));
-    plugin->dispatch (effEditClose);
-    plugin->dispatch (effEditIdle);
-    EXPECT_EQ (host.numCalls[audioMasterSizeWindow], 1);
-}
 } // namespace

@@ -29,7 +29,6 @@ public:
     VstIntPtr versionAnswer = 2400;
     VstInt32 processLevel = kVstProcessLevelRealtime;
     bool provideTimeInfo = false;
-    bool canSizeWindow = false; // answers canDo "sizeWindow"
     VstTimeInfo timeInfo{};
 
     std::map<VstInt32, int> numCalls;                             // by opcode
@@ -54,10 +53,6 @@ private:
             case audioMasterEndEdit: parameterCalls.emplace_back (opcode, index, opt); return 1;
             case audioMasterGetCurrentProcessLevel: return processLevel;
             case audioMasterGetTime: return provideTimeInfo ? (VstIntPtr) &timeInfo : 0;
-            case audioMasterCanDo:
-                return canSizeWindow && ptr != nullptr &&
-                       std::strcmp (static_cast<const char*> (ptr), "sizeWindow") == 0;
-            case audioMasterSizeWindow: return canSizeWindow;
             case audioMasterProcessEvents:
             {
                 const auto* list = static_cast<const VstEvents*> (ptr);
