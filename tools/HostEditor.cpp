@@ -6,8 +6,12 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -16,8 +20,50 @@ namespace
     return static_cast<::Display*> (d);
 }
 
-int ignoreXErrors (::Display*, XErrorEvent*)
+/** The X errors of the whole process: the handler runs on whichever thread reads the failing connection
+    (a plug-in's own message thread among them). */
+struct XErrorRecord
 {
+    struct Entry
+    {
+        int errorCode, majorCode, minorCode;
+        unsigned long resource;
+        juce::String text; // the error's and the request's names
+    };
+
+    static constexpr size_t maxEntries = 4096; // beyond that only counted
+
+    std::atomic<int> count{0};
+    std::mutex lock; // guards entries
+    std::vector<Entry> entries;
+};
+
+XErrorRecord& xErrors()
+{
+    static XErrorRecord record;
+    return record;
+}
+
+// Counts, and returns: the host lives on, as a host with a forgiving handler does.
+int countXError (::Display* d, XErrorEvent* event)
+{
+    auto& record = xErrors();
+    ++record.count;
+
+    const std::lock_guard<std::mutex> sl (record.lock);
+    if (record.entries.size() >= XErrorRecord::maxEntries)
+        return 0;
+
+    // No request may be made here; these read Xlib's own tables.
+    char text[160] = {};
+    XGetErrorText (d, event->error_code, text, (int) sizeof (text));
+    char request[80] = {};
+    const auto major = std::to_string (event->request_code);
+    XGetErrorDatabaseText (d, "XRequest", major.c_str(), "", request, (int) sizeof (request));
+    record.entries.push_back (
+        {event->error_code, event->request_code, event->minor_code, event->resourceid,
+         juce::String (text) + " on request " + major + "." + juce::String (event->minor_code) +
+             (request[0] != 0 ? " (" + juce::String (request) + ")" : juce::String (" (an extension's)"))});
     return 0;
 }
 
@@ -37,6 +83,56 @@ bool waitForServer (const std::function<bool()>& condition)
 } // namespace
 
 //==============================================================================
+ScopedXErrorCounter::ScopedXErrorCounter()
+    : previousHandler (reinterpret_cast<void*> (XSetErrorHandler (countXError)))
+{
+    auto& record = xErrors();
+    const std::lock_guard<std::mutex> sl (record.lock);
+    countAtStart = record.count.load();
+    firstEntry = record.entries.size();
+}
+
+ScopedXErrorCounter::~ScopedXErrorCounter()
+{
+    XSetErrorHandler (reinterpret_cast<XErrorHandler> (previousHandler));
+}
+
+int ScopedXErrorCounter::getCount() const
+{
+    return xErrors().count.load() - countAtStart;
+}
+
+juce::String ScopedXErrorCounter::describe() const
+{
+    auto& record = xErrors();
+    const std::lock_guard<std::mutex> sl (record.lock);
+
+    // Grouped by error and request, in the order each kind first came.
+    std::vector<std::pair<const XErrorRecord::Entry*, int>> kinds;
+    for (size_t i = firstEntry; i < record.entries.size(); ++i)
+    {
+        const auto& entry = record.entries[i];
+        auto same = std::find_if (kinds.begin(), kinds.end(),
+                                  [&entry] (const auto& kind)
+                                  {
+                                      return kind.first->errorCode == entry.errorCode &&
+                                             kind.first->majorCode == entry.majorCode &&
+                                             kind.first->minorCode == entry.minorCode;
+                                  });
+        if (same != kinds.end())
+            ++same->second;
+        else
+            kinds.emplace_back (&entry, 1);
+    }
+
+    juce::StringArray lines;
+    for (const auto& [entry, times] : kinds)
+        lines.add (entry->text + ", " + juce::String (times) + " times, first for resource 0x" +
+                   juce::String::toHexString ((juce::int64) entry->resource));
+    return lines.joinIntoString ("\n");
+}
+
+//==============================================================================
 HostEditorWindow::HostEditorWindow (int width, int height)
 {
     auto* d = XOpenDisplay (nullptr);
@@ -47,8 +143,9 @@ HostEditorWindow::HostEditorWindow (int width, int height)
     }
     display = d;
 
-    // A plug-in that dies mid-call must not take the host with it through Xlib's default handler.
-    XSetErrorHandler (ignoreXErrors);
+    // A plug-in's faulty request must not take the host with it through Xlib's default handler; the
+    // errors are counted, for the tests to see.
+    XSetErrorHandler (countXError);
 
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     hasXTest = XTestQueryExtension (d, &eventBase, &errorBase, &major, &minor) != 0;
@@ -94,6 +191,8 @@ void HostEditorWindow::setSize (int width, int height)
     height = juce::jmax (1, height);
     auto* d = asDisplay (display);
     XResizeWindow (d, window, (unsigned) width, (unsigned) height);
+    if (innerWindow != 0)
+        XResizeWindow (d, innerWindow, (unsigned) width, (unsigned) height);
     XSync (d, False);
 
     // Under a window manager the request only asks it to resize the window.
@@ -104,6 +203,46 @@ void HostEditorWindow::setSize (int width, int height)
             return XGetWindowAttributes (d, window, &attributes) != 0 && attributes.width == width &&
                    attributes.height == height;
         });
+}
+
+void HostEditorWindow::makeInnerWindow()
+{
+    if (!isValid())
+        return;
+    destroyInnerWindow();
+    auto* d = asDisplay (display);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes (d, window, &attributes);
+    innerWindow =
+        XCreateSimpleWindow (d, window, 0, 0, (unsigned) juce::jmax (1, attributes.width),
+                             (unsigned) juce::jmax (1, attributes.height), 0, 0, backgroundArgb & 0xFFFFFF);
+    XMapWindow (d, innerWindow);
+    XSync (d, False);
+}
+
+void HostEditorWindow::destroyInnerWindow()
+{
+    if (innerWindow == 0)
+        return;
+    auto* d = asDisplay (display);
+    XDestroyWindow (d, innerWindow);
+    XSync (d, False);
+    innerWindow = 0;
+}
+
+int HostEditorWindow::getNumEmbeddedWindows() const
+{
+    if (!isValid())
+        return 0;
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned int numChildren = 0;
+    if (XQueryTree (asDisplay (display),
+                    (::Window) reinterpret_cast<juce::pointer_sized_uint> (getEditorParent()), &root, &parent,
+                    &children, &numChildren) == 0)
+        return 0;
+    if (children != nullptr)
+        XFree (children);
+    return (int) numChildren;
 }
 
 bool HostEditorWindow::isViewable() const
@@ -321,7 +460,7 @@ bool HostEditorSession::open()
         return false;
     if (const auto rect = getEditorRect(); !rect.isEmpty())
         window.setSize (rect.getWidth(), rect.getHeight());
-    opened = plugin.dispatch (effEditOpen, 0, 0, window.getHandle()) != 0;
+    opened = plugin.dispatch (effEditOpen, 0, 0, window.getEditorParent()) != 0;
     return opened;
 }
 

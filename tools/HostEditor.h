@@ -7,10 +7,38 @@
 #include <functional>
 #include <memory>
 
+/** Counts the X errors raised on every X connection of this process (the host's own and those a plug-in
+    opens itself) while it lives, and keeps the process alive through them, where Xlib's default handler
+    would end it. X has one error handler per process: the one installed before comes back when this goes.
+    Errors arrive when their connection next reads from the server, so a count is complete only once
+    every connection has made a round trip. */
+class ScopedXErrorCounter
+{
+public:
+    ScopedXErrorCounter();
+    ~ScopedXErrorCounter();
+
+    ScopedXErrorCounter (const ScopedXErrorCounter&) = delete;
+    ScopedXErrorCounter& operator= (const ScopedXErrorCounter&) = delete;
+
+    /** Errors counted since this was made. */
+    int getCount() const;
+
+    /** The errors counted since this was made, one line per kind: the error, the failed request, how often
+        and the resource it first named; empty when there was none. */
+    juce::String describe() const;
+
+private:
+    void* previousHandler = nullptr;
+    int countAtStart = 0;
+    size_t firstEntry = 0;
+};
+
 /** A top-level X window of the host's own, on a connection of its own to the X server (DISPLAY), the way
     a host makes one for a plug-in's editor: the plug-in embeds its editor into it through effEditOpen.
     It can read back what is shown in it and send the pointer events of a user through the XTest
-    extension. Used from one thread. */
+    extension. Used from one thread. Its constructor installs the process's X error handler that
+    ScopedXErrorCounter uses: X errors are counted from then on instead of ending the process. */
 class HostEditorWindow
 {
 public:
@@ -31,6 +59,22 @@ public:
 
     /** The window id as effEditOpen takes it. */
     void* getHandle() const noexcept { return reinterpret_cast<void*> (window); }
+
+    /** Makes a window of the host's inside this one, filling it, as a host that embeds each editor into a
+        widget of its own window does: effEditOpen gets that one while it exists. The host destroys it with
+        destroyInnerWindow() (a host does right after effEditClose), or with this window. */
+    void makeInnerWindow();
+    void destroyInnerWindow();
+
+    /** The window an editor opened now is embedded into: the inner window while there is one, else this. */
+    void* getEditorParent() const noexcept
+    {
+        return reinterpret_cast<void*> (innerWindow != 0 ? innerWindow : window);
+    }
+
+    /** How many windows the server has inside getEditorParent(): the plug-in's editor window while it is
+        embedded there. */
+    int getNumEmbeddedWindows() const;
 
     /** Resizes the window and returns once it has the size (a window manager may take a moment). */
     void setSize (int width, int height);
@@ -80,6 +124,7 @@ private:
 
     void* display = nullptr;
     unsigned long window = 0;
+    unsigned long innerWindow = 0;
     bool hasXTest = false;
     int focusLosses = 0;
     juce::String error;
@@ -97,8 +142,8 @@ public:
     /** The editor's rectangle from effEditGetRect; empty when the plug-in gives none. */
     juce::Rectangle<int> getEditorRect();
 
-    /** effEditOpen with the window; the window takes the editor's size first. False when the plug-in
-        declines. */
+    /** effEditOpen with the window's getEditorParent(); the window takes the editor's size first. False
+        when the plug-in declines. */
     bool open();
     void close();
     bool isOpen() const noexcept { return opened; }

@@ -2,6 +2,7 @@
 
 #include "vst/AudioProcessorEditor.h"
 #include "vst/StrictUtf8.h"
+#include "vst/XConnection.h"
 #include "vst/XKeyboardFocus.h"
 #include "vst/XWindowManagerAtoms.h"
 
@@ -1015,21 +1016,42 @@ void JuceVSTWrapper::deleteEditor (bool canDeleteLater)
 
     if (auto* modal = juce::Component::getCurrentlyModalComponent())
     {
-        modal->exitModalState (0);
+        modal->exitModalState (0); // off the message thread JUCE ends it only later, on that thread
 
         if (canDeleteLater)
         {
-            shouldDeleteEditor = true; // the timer finishes the job once the modal loop has gone
+            // Only the component waits for the modal state to end: its window goes now.
+            removeEditorFromHostWindow();
+            shouldDeleteEditor = true; // the timer finishes the job
             return;
         }
     }
 
     if (editorComp != nullptr)
     {
+        removeEditorFromHostWindow();
+
         if (filter != nullptr)
             filter->editorBeingDeleted (editorComp->getEditor());
 
         editorComp.reset();
+    }
+}
+
+void JuceVSTWrapper::removeEditorFromHostWindow()
+{
+    if (editorComp == nullptr)
+        return;
+
+    editorComp->setHostWindow (nullptr);
+
+    if (editorComp->isOnDesktop())
+    {
+        // The host may destroy its window, and every window embedded into it, as soon as it has the editor
+        // back: ours goes first, and the server has handled every request about it before we return.
+        // Without a peer JUCE has nothing left that could name it: no repaint, image or property read.
+        editorComp->removeFromDesktop();
+        XConnection::sync();
     }
 }
 

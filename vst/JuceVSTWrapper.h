@@ -117,6 +117,8 @@ private:
 
     void createEditorComp();
     void deleteEditor (bool canDeleteLater);
+    // Destroys the editor's X window at once and waits for the server; the component may live on.
+    void removeEditorFromHostWindow();
     void resizeHostWindow (int width, int height);
     void runEditIdle();
 

@@ -12,15 +12,17 @@ namespace
     return (::Window) reinterpret_cast<juce::pointer_sized_uint> (window);
 }
 
-/** Keeps an X error on the plug-in's own connection (a host window gone between two requests) from
-    reaching Xlib's default handler, which would end the host's process. Errors on other connections go
-    on to the handler that was there. Held with the X lock. */
+/** Keeps an X error of the requests made under it (a host window gone between two of them) from reaching
+    Xlib's default handler, which would end the host's process. Every other error, on another connection
+    or of a request of ours sent before, goes on to the handler that was there: it may be a fault the host
+    has to hear of. Held with the X lock. */
 class ScopedErrorTrap
 {
 public:
     explicit ScopedErrorTrap (::Display* d)
     {
         trappedDisplay = d;
+        firstTrappedRequest = NextRequest (d);
         failed = false;
         previous = juce::X11Symbols::getInstance()->xSetErrorHandler (handle);
     }
@@ -38,7 +40,7 @@ public:
 private:
     static int handle (::Display* d, XErrorEvent* event)
     {
-        if (d == trappedDisplay)
+        if (d == trappedDisplay && event->serial >= firstTrappedRequest)
         {
             failed = true;
             return 0;
@@ -47,6 +49,7 @@ private:
     }
 
     static inline ::Display* trappedDisplay = nullptr;
+    static inline unsigned long firstTrappedRequest = 0; // the serial number of the first request trapped
     static inline XErrorHandler previous = nullptr;
     static inline bool failed = false;
 };

@@ -47,3 +47,31 @@ bool HostXWindow::atomExists (const char* name) const
     return display != nullptr &&
            juce::X11Symbols::getInstance()->xInternAtom (asDisplay (display), name, True) != None;
 }
+
+int HostXWindow::getNumChildWindows() const
+{
+    if (display == nullptr)
+        return 0;
+
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned int numChildren = 0;
+    auto* x11 = juce::X11Symbols::getInstance();
+    if (x11->xQueryTree (asDisplay (display), window, &root, &parent, &children, &numChildren) == 0)
+        return 0;
+    if (children != nullptr)
+        x11->xFree (children);
+    return (int) numChildren;
+}
+
+void sendRefusedRequestOnJuceConnection()
+{
+    if (auto* display = juce::XWindowSystem::getInstance()->getDisplay())
+    {
+        // A window just destroyed: the server gives no id out again while its connection lasts.
+        auto* x11 = juce::X11Symbols::getInstance();
+        const auto gone = x11->xCreateWindow (display, x11->xDefaultRootWindow (display), 0, 0, 1, 1, 0,
+                                              CopyFromParent, InputOutput, nullptr, 0, nullptr);
+        x11->xDestroyWindow (display, gone);
+        x11->xMapWindow (display, gone);
+    }
+}

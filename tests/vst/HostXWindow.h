@@ -16,7 +16,14 @@ public:
     /** Asks the server without creating the atom. */
     bool atomExists (const char* name) const;
 
+    /** The windows the server has inside this one (a plug-in's editor window embedded into it). */
+    int getNumChildWindows() const;
+
 private:
     void* display = nullptr;
     unsigned long window = 0;
 };
+
+/** Asks the server, on JUCE's own X connection, to map a window that does not exist, and returns without
+    waiting: the error comes in with whatever round trip that connection makes next. Message thread. */
+void sendRefusedRequestOnJuceConnection();

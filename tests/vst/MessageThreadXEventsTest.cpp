@@ -3,7 +3,9 @@
 #include "TestHost.h"
 #include "XvfbDisplay.h"
 
+#include "tools/HostEditor.h"
 #include "vst/MessageThread.h"
+#include "vst/XConnection.h"
 
 #include <gtest/gtest.h>
 
@@ -107,5 +109,38 @@ TEST_F (PluginLoopOnX, AKeyXlibReadDuringARoundTripReachesTheEditorWithoutAnothe
 
     const juce::MessageManagerLock lock;
     window->removeKeyListener (&keys);
+}
+
+// JUCE ends a modal state asked for off the message thread only later, on that thread. The host destroys
+// its window as soon as effEditClose returns, and every window embedded into it with it: the editor's own
+// window must be gone by then, whatever the editor is in the middle of.
+TEST_F (PluginLoopOnX, CloseWithAModalComponentUpLeavesNothingInTheHostsWindow)
+{
+    const ScopedXErrorCounter errors;
+    auto modal = std::make_unique<juce::Component>();
+    {
+        const juce::MessageManagerLock lock;
+        auto* editor = plugin->synth().getActiveEditor();
+        editor->addAndMakeVisible (*modal);
+        modal->setBounds (10, 10, 50, 50);
+        modal->enterModalState (false);
+    }
+    ASSERT_EQ (hostWindow->getNumChildWindows(), 1);
+
+    EXPECT_EQ (plugin->dispatch (effEditClose), 0);
+    EXPECT_EQ (hostWindow->getNumChildWindows(), 0) << "the editor's window outlived effEditClose";
+    hostWindow.reset();
+
+    // The editor component itself may go a timer tick later, once its modal state has ended.
+    EXPECT_TRUE (waitUntil (
+        [this]
+        {
+            const juce::MessageManagerLock lock;
+            return plugin->synth().getActiveEditor() == nullptr;
+        }));
+    const juce::MessageManagerLock lock;
+    XConnection::sync();
+    EXPECT_EQ (errors.getCount(), 0) << errors.describe();
+    modal.reset();
 }
 } // namespace
