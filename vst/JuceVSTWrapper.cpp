@@ -137,6 +137,7 @@ public:
 
     // Heard after the clicked control has handled the event, so the focus is where the click put it.
     void mouseDown (const juce::MouseEvent&) override { noteFocusChosenByClick(); }
+    void mouseDoubleClick (const juce::MouseEvent&) override { noteFocusChosenByClick(); }
 
     void mouseUp (const juce::MouseEvent&) override
     {

@@ -3,6 +3,7 @@
 #include <X11/keysym.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace
 {
@@ -73,8 +74,8 @@ struct ChooserLayout
 };
 
 /** The editor in a host window with no desktop chooser on the PATH and the settings' home as the start
-    folder of every chooser. */
-class FileChooserEndToEnd : public KelvanorEditorInHostWindow
+    folder of every chooser: its text fields, clicked and typed into with real X events. */
+class TextFieldEndToEnd : public KelvanorEditorInHostWindow
 {
 protected:
     void SetUp() override
@@ -172,14 +173,32 @@ protected:
         return juce::Rectangle<int> (70, 16).withCentre (chooser.saveButton());
     }
 
+    /** The name in the current program's chunk: "VC2!", the text length, the "Preset" document. */
+    juce::String currentPresetName()
+    {
+        void* data = nullptr;
+        const auto size = plugin->dispatch (effGetChunk, 1, 0, &data);
+        const auto* bytes = static_cast<const char*> (data);
+        if (bytes == nullptr || size < 8 || std::memcmp (bytes, "VC2!", 4) != 0)
+            return {};
+        const auto length = juce::jmin ((int) size - 8, (int) juce::ByteOrder::littleEndianInt (bytes + 4));
+        const auto preset = juce::XmlDocument::parse (juce::String::fromUTF8 (bytes + 8, length));
+        return preset != nullptr ? preset->getStringAttribute ("name") : juce::String();
+    }
+
+    /** The preset browser, 639 x 350, centred over the panel like the chooser. */
+    juce::Point<int> presetBrowserOrigin() const
+    {
+        const auto editor = session->getEditorRect();
+        return {editor.getWidth() / 2 - 639 / 2, (editor.getHeight() - statusBarHeight) / 2 - 350 / 2};
+    }
+
     /** The preset browser's "Save" of a single preset, in the row of file buttons at its bottom right:
         "Preset", Load, Save, "Bank", Load, Save, 6 apart, 6 in from the content's right edge. Buttons are as
         wide as their text in the panel's face plus their height (20), labels their text plus 20. */
     juce::Point<int> presetSaveButton() const
     {
-        const auto editor = session->getEditorRect();
-        const juce::Point<int> browser (editor.getWidth() / 2 - 639 / 2,
-                                        (editor.getHeight() - statusBarHeight) / 2 - 350 / 2);
+        const auto browser = presetBrowserOrigin();
         const auto font = panelFont();
         const int save = font.getStringWidth ("Save") + 20, load = font.getStringWidth ("Load") + 20,
                   bank = font.getStringWidth ("Bank") + 20;
@@ -203,7 +222,7 @@ protected:
     juce::Image greySave; // "Save" as the chooser opens, before a name is typed
 };
 
-TEST_F (FileChooserEndToEnd, ANameTypedIntoThePatternChooserSavesThePatternFile)
+TEST_F (TextFieldEndToEnd, ANameTypedIntoThePatternChooserSavesThePatternFile)
 {
     ASSERT_FALSE (homeFolder().getChildFile ("abc.klptr").exists());
     const auto saveKey = skinControlNamed ("PattNextButton");
@@ -224,7 +243,7 @@ TEST_F (FileChooserEndToEnd, ANameTypedIntoThePatternChooserSavesThePatternFile)
         << "the typed name did not reach the chooser's file field";
 }
 
-TEST_F (FileChooserEndToEnd, AFolderTypedIntoTheChoosersPathBoxIsWhereThePresetIsSaved)
+TEST_F (TextFieldEndToEnd, AFolderTypedIntoTheChoosersPathBoxIsWhereThePresetIsSaved)
 {
     const auto folder = homeFolder().getChildFile ("presets");
     ASSERT_TRUE (folder.createDirectory());
@@ -241,5 +260,29 @@ TEST_F (FileChooserEndToEnd, AFolderTypedIntoTheChoosersPathBoxIsWhereThePresetI
 
     EXPECT_TRUE (idleUntil ([&] { return saved.existsAsFile(); }))
         << "no preset file in " << folder.getFullPathName();
+}
+TEST_F (TextFieldEndToEnd, ANameTypedIntoThePresetBrowsersListRenamesThePreset)
+{
+    // The first row of the list of presets: right of the toolbar (24 + 5) and the group column (241), below
+    // the title bar, in a frame of 3 and a margin of 6, the list's inset 4; rows 20 high.
+    const auto firstPreset =
+        presetBrowserOrigin().translated (3 + 6 + 24 + 5 + 241 + 4 + 60, 31 + 6 + 4 + 10);
+    const auto row = juce::Rectangle<int> (100, 16).withCentre (firstPreset);
+    const auto panel = captureOf (row);
+    press ("PresetBrowseButton");
+    ASSERT_TRUE (idleUntil ([&] { return !samePicture (captureOf (row), panel); }))
+        << "the browser did not open";
+
+    // A double click on the current preset's row renames it; the field selects the whole name.
+    const auto listed = captureOf (row);
+    click (firstPreset);
+    click (firstPreset);
+    ASSERT_TRUE (idleUntil ([&] { return !samePicture (captureOf (row), listed); })) << "no rename began";
+    ASSERT_TRUE (window->movePointerAway());
+    ASSERT_TRUE (window->typeText ("Rubber Duck"));
+    ASSERT_TRUE (window->pressKey (XK_Return));
+
+    EXPECT_TRUE (idleUntil ([&] { return currentPresetName() == "Rubber Duck"; }))
+        << "the preset is called " << currentPresetName();
 }
 } // namespace
