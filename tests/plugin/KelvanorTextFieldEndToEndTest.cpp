@@ -2,42 +2,23 @@
 
 #include <X11/keysym.h>
 
-#include <cstdlib>
 #include <cstring>
 
 namespace
 {
 constexpr int statusBarHeight = 16;
 
-/** PATH without the folders that hold a desktop file chooser (zenity, kdialog), for as long as it lives:
-    the plug-in then shows its own chooser inside the editor, as on a fresh machine. */
-class ScopedPathWithoutDesktopChoosers
+/** A PATH with nothing on it while it lives: the plug-in finds no desktop chooser (zenity, kdialog) and
+    shows its own inside the editor, as on a fresh machine. */
+class ScopedEmptyPath
 {
 public:
-    ScopedPathWithoutDesktopChoosers()
-    {
-        const char* path = std::getenv ("PATH");
-        previous = path != nullptr ? path : "";
-        juce::StringArray kept;
-        for (const auto& folder : juce::StringArray::fromTokens (previous, ":", ""))
-            if (!holdsDesktopChooser (folder))
-                kept.add (folder);
-        ::setenv ("PATH", kept.joinIntoString (":").toRawUTF8(), 1);
-    }
-
-    ~ScopedPathWithoutDesktopChoosers() { ::setenv ("PATH", previous.toRawUTF8(), 1); }
-
-    static bool holdsDesktopChooser (const juce::String& folder)
-    {
-        const juce::File dir (
-            juce::File::isAbsolutePath (folder)
-                ? folder
-                : juce::File::getCurrentWorkingDirectory().getChildFile (folder).getFullPathName());
-        return dir.getChildFile ("zenity").existsAsFile() || dir.getChildFile ("kdialog").existsAsFile();
-    }
+    ScopedEmptyPath() { ::setenv ("PATH", folder.getFolder().getFullPathName().toRawUTF8(), 1); }
+    ~ScopedEmptyPath() { ::setenv ("PATH", previous.toRawUTF8(), 1); }
 
 private:
-    juce::String previous;
+    juce::String previous = juce::SystemStats::getEnvironmentVariable ("PATH", {});
+    TemporaryFolder folder;
 };
 
 /** The editor's own file chooser as it lies over the editor: a 560 x 380 content area in a window
@@ -82,7 +63,7 @@ protected:
     {
         KELVANOR_REQUIRE_XVFB();
         // After the X server and its window manager have started, before the plug-in asks for a chooser.
-        path = std::make_unique<ScopedPathWithoutDesktopChoosers>();
+        path = std::make_unique<ScopedEmptyPath>();
         KelvanorEditorInHostWindow::SetUp();
     }
 
@@ -218,7 +199,7 @@ protected:
         return juce::Font (typeface).withHeight (13.0f);
     }
 
-    std::unique_ptr<ScopedPathWithoutDesktopChoosers> path;
+    std::unique_ptr<ScopedEmptyPath> path;
     juce::Image greySave; // "Save" as the chooser opens, before a name is typed
 };
 
@@ -261,6 +242,7 @@ TEST_F (TextFieldEndToEnd, AFolderTypedIntoTheChoosersPathBoxIsWhereThePresetIsS
     EXPECT_TRUE (idleUntil ([&] { return saved.existsAsFile(); }))
         << "no preset file in " << folder.getFullPathName();
 }
+
 TEST_F (TextFieldEndToEnd, ANameTypedIntoThePresetBrowsersListRenamesThePreset)
 {
     // The first row of the list of presets: right of the toolbar (24 + 5) and the group column (241), below
