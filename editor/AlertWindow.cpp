@@ -64,6 +64,18 @@ public:
         setCaller (this);
     }
 
+    // A question that has to be answered: closing its window is a no.
+    void buttonClicked (juce::Button* b) override
+    {
+        if (b != &getCloseButton())
+        {
+            AlertWindow::buttonClicked (b);
+            return;
+        }
+        hideWindow();
+        alertWindowClosed (this, noResult);
+    }
+
 private:
     void alertWindowClosed (AlertWindow*, int result) override
     {

@@ -48,7 +48,8 @@ public:
     static AlertWindow* createYesCancelBox (const juce::String& title, const juce::String& message, Caller*);
     static AlertWindow* createSaveQuestionBox (const juce::String& title, const juce::String& message,
                                                Caller*);
-    /** A yes/no box that hands its answer, true for "Yes", to a function instead of a caller. */
+    /** A yes/no box that hands its answer, true for "Yes", to a function instead of a caller; closing it
+        with its close button answers no. */
     static std::unique_ptr<AlertWindow> createYesNoQuestion (const juce::String& title,
                                                              const juce::String& message,
                                                              std::function<void (bool yes)> answer);

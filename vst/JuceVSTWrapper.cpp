@@ -160,7 +160,9 @@ private:
     void handleAsyncUpdate() override
     {
         giveKeyboardBackToChosenControl();
-        returnKeysToHostWhenUnused();
+        // A drag keeps what it has until its mouse-up.
+        if (!juce::ModifierKeys::currentModifiers.isAnyMouseButtonDown())
+            returnKeysToHostWhenUnused();
     }
 
     /** Undoes JUCE's hand-back of the keyboard to the control that held it before the click: only that

@@ -26,8 +26,8 @@ public:
 
         /** A question answered yes or no in the desktop's own alert window, made hidden and added nowhere:
             whoever asks owns it, adds it to the desktop and shows it. answer is called once, on the message
-            thread, with true for yes (not when the window is closed otherwise). Null when this desktop has
-            no such window. */
+            thread, with true for yes; closing the window is a no. Null when this desktop has no such
+            window. */
         virtual std::unique_ptr<ModalComponent> createYesNoQuestion (const juce::String& title,
                                                                      const juce::String& message,
                                                                      std::function<void (bool yes)> answer);
