@@ -52,6 +52,54 @@ AlertWindow* AlertWindow::createYesNoBox (const juce::String& title, const juce:
     return w;
 }
 
+namespace
+{
+/** A yes/no box that is its own caller and passes the answer on to a function. */
+class AnsweringYesNoBox : public AlertWindow, private AlertWindow::Caller
+{
+public:
+    explicit AnsweringYesNoBox (std::function<void (bool)> f)
+        : answer (std::move (f))
+    {
+        setCaller (this);
+    }
+
+    // A question that has to be answered: closing its window is a no.
+    void buttonClicked (juce::Button* b) override
+    {
+        if (b != &getCloseButton())
+        {
+            AlertWindow::buttonClicked (b);
+            return;
+        }
+        hideWindow();
+        alertWindowClosed (this, noResult);
+    }
+
+private:
+    void alertWindowClosed (AlertWindow*, int result) override
+    {
+        // A copy: the function may delete this window.
+        if (auto f = answer)
+            f (result == yesResult);
+    }
+
+    std::function<void (bool)> answer;
+};
+} // namespace
+
+std::unique_ptr<AlertWindow> AlertWindow::createYesNoQuestion (const juce::String& title,
+                                                               const juce::String& text,
+                                                               std::function<void (bool)> answer)
+{
+    auto w = std::make_unique<AnsweringYesNoBox> (std::move (answer));
+    w->setTitle (title);
+    w->setMessage (text);
+    w->setReturnButton (w->addButton ("Yes", yesResult));
+    w->setEscapeButton (w->addButton ("No", noResult));
+    return w;
+}
+
 AlertWindow* AlertWindow::createYesCancelBox (const juce::String& title, const juce::String& text, Caller* c)
 {
     auto* w = create (title, text, c);

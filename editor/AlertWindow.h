@@ -3,6 +3,9 @@
 #include "skin/windows/ComponentRow.h"
 #include "skin/windows/WindowComponent.h"
 
+#include <functional>
+#include <memory>
+
 namespace Zeb
 {
 /** The editor's message and question box. Opening one returns at once; the answer comes later through
@@ -45,6 +48,11 @@ public:
     static AlertWindow* createYesCancelBox (const juce::String& title, const juce::String& message, Caller*);
     static AlertWindow* createSaveQuestionBox (const juce::String& title, const juce::String& message,
                                                Caller*);
+    /** A yes/no box that hands its answer, true for "Yes", to a function instead of a caller; closing it
+        with its close button answers no. */
+    static std::unique_ptr<AlertWindow> createYesNoQuestion (const juce::String& title,
+                                                             const juce::String& message,
+                                                             std::function<void (bool yes)> answer);
 
     juce::TextButton* addButton (const juce::String& text, int result);
 

@@ -635,6 +635,13 @@ juce::Rectangle<int> BasePluginEditor::getModalArea()
     return area;
 }
 
+std::unique_ptr<ModalComponent> BasePluginEditor::createYesNoQuestion (const juce::String& title,
+                                                                       const juce::String& message,
+                                                                       std::function<void (bool)> answer)
+{
+    return Zeb::AlertWindow::createYesNoQuestion (title, message, std::move (answer));
+}
+
 void BasePluginEditor::alertWindowClosed (Zeb::AlertWindow* alert, int result)
 {
     saveFlow.handleAlertClosed (alert, result);

@@ -198,6 +198,9 @@ public:
     void defaultResourceChanged (DefaultResourceCheckBox* box) override;
     void tabChanged (TabbedComponentEx* tabs) override;
     juce::Rectangle<int> getModalArea() override;
+    std::unique_ptr<ModalComponent> createYesNoQuestion (const juce::String& title,
+                                                         const juce::String& message,
+                                                         std::function<void (bool yes)> answer) override;
     void timerCallback() override;
     void alertWindowClosed (Zeb::AlertWindow* alert, int result) override;
     void processingModeChanged (BasePlugin* plugin, int mode) override;

@@ -244,6 +244,10 @@ void IntSeqPluginEditor::choosePatternFile (bool saving, bool bank)
     {
         request.title = bank ? "Save pattern bank" : "Save current pattern";
         request.patterns = bank ? processor.getPatternBankFileWildcard() : processor.getPatternFileWildcard();
+        const auto extension =
+            bank ? processor.getPatternBankFileExtension() : processor.getPatternFileExtension();
+        request.fileToWrite = [extension] (const juce::File& chosen)
+        { return withExtension (chosen, extension); };
     }
     else
     {

@@ -65,6 +65,7 @@ public:
     IntSeqPlugin& getSequencerProcessor() const noexcept { return processor; }
     PopupMenuEx& getLoadMenu() noexcept { return loadMenu; }
     PopupMenuEx& getSaveMenu() noexcept { return saveMenu; }
+    FileChooserPolicy& getChooser() noexcept { return chooser; }
     SequencerSettingsComponent& getSequencerPage() const noexcept { return *sequencerPage; }
     PatternsSettingsComponent& getPatternsPage() const noexcept { return *patternsPage; }
 

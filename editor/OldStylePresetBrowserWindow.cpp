@@ -505,20 +505,21 @@ void OldStylePresetBrowserWindow::buttonClicked (juce::Button* button)
              &OldStylePresetBrowserWindow::loadPreset);
     else if (button == &savePresetButton)
         ask ("Save current settings as preset", processor.getPresetFileWildcard(), true,
-             &OldStylePresetBrowserWindow::savePreset);
+             &OldStylePresetBrowserWindow::savePreset, processor.getPresetFileExtension());
     else if (button == &loadBankButton)
         ask ("Load preset bank", processor.getPresetBankFileWildcards(), false,
              &OldStylePresetBrowserWindow::loadBank);
     else if (button == &saveBankButton)
         ask ("Save preset bank", processor.getPresetBankFileWildcard(), true,
-             &OldStylePresetBrowserWindow::saveBank);
+             &OldStylePresetBrowserWindow::saveBank, processor.getPresetBankFileExtension());
     else
         WindowComponent::buttonClicked (button);
 }
 
 void OldStylePresetBrowserWindow::ask (const juce::String& dialogTitle, const juce::String& patterns,
                                        bool saving,
-                                       void (OldStylePresetBrowserWindow::*onChosen) (const juce::File&))
+                                       void (OldStylePresetBrowserWindow::*onChosen) (const juce::File&),
+                                       const juce::String& savedExtension)
 {
     FileChooserPolicy::Request request;
     request.title = dialogTitle;
@@ -526,6 +527,9 @@ void OldStylePresetBrowserWindow::ask (const juce::String& dialogTitle, const ju
     request.patterns = patterns;
     request.saving = saving;
     request.folders = false; // presets and banks are files: a chooser must let the user pick one
+    if (saving)
+        request.fileToWrite = [savedExtension] (const juce::File& chosen)
+        { return withExtension (chosen, savedExtension); };
 
     juce::Component::SafePointer<OldStylePresetBrowserWindow> self (this);
     auto callback = [self, onChosen] (const juce::File& file)

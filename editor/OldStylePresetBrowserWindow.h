@@ -172,6 +172,7 @@ public:
     juce::Button& getSavePresetButton() noexcept { return savePresetButton; }
     juce::Button& getLoadBankButton() noexcept { return loadBankButton; }
     juce::Button& getSaveBankButton() noexcept { return saveBankButton; }
+    FileChooserPolicy& getChooser() noexcept { return chooserPolicy; }
     const ComponentRow& getToolbarRow() const noexcept { return toolbarRow; }
     const ComponentRow& getFileRow() const noexcept { return fileRow; }
 
@@ -183,8 +184,10 @@ private:
     void savePreset (const juce::File&);
     void loadBank (const juce::File&);
     void saveBank (const juce::File&);
+    /** savedExtension: what a save adds to the chosen name (the chooser asks about that file). */
     void ask (const juce::String& dialogTitle, const juce::String& patterns, bool saving,
-              void (OldStylePresetBrowserWindow::*onChosen) (const juce::File&));
+              void (OldStylePresetBrowserWindow::*onChosen) (const juce::File&),
+              const juce::String& savedExtension = {});
     void reportFailure (const juce::String& text);
 
     BasePluginOldStyle& processor;

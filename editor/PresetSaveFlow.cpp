@@ -112,6 +112,12 @@ void PresetSaveFlow::promptForFile (const juce::String& collectionName, PresetCo
     policyRequest.initialLocation = request.initialFile;
     policyRequest.patterns = request.pattern;
     policyRequest.saving = true;
+    // The chooser asks before replacing the file written, so fileChosen adds nothing and asks nothing more.
+    policyRequest.fileToWrite = [extension = collection->getExtension()] (const juce::File& chosen)
+    {
+        bool added = false;
+        return withPresetExtension (chosen, extension, added);
+    };
     chooserPolicy.launch (policyRequest, std::move (onChosen));
 }
 

@@ -86,8 +86,16 @@ juce::String speakerNames (const VstSpeakerArrangement& arrangement)
 
     Keys belong to the host unless a control of the editor is taking text: the X input focus, which JUCE
     takes for the editor's window at every click, goes back to the host's window when a click ends with no
-    control holding the keyboard focus, and when a control that held it lets it go (an edit ended). */
-class JuceVSTWrapper::EditorCompWrapper : public juce::Component, private juce::FocusChangeListener
+    control holding the keyboard focus, and when a control that held it lets it go (an edit ended).
+
+    A click keeps the keyboard where it put it. A click-to-focus window manager (desktops, Ardour) gives
+    the X input focus to the host's window at every click before the editor sees the click, and the click
+    takes it back into the editor's window; JUCE, seeing its window get the focus again, hands the keyboard
+    to the control that held it when the focus left, not to the text field the click has just focused.
+    Once the click's X events are handled, the field that click chose gets the keyboard back. */
+class JuceVSTWrapper::EditorCompWrapper : public juce::Component,
+                                          private juce::FocusChangeListener,
+                                          private juce::AsyncUpdater
 {
 public:
     EditorCompWrapper (JuceVSTWrapper& owner, juce::AudioProcessorEditor* editorToShow)
@@ -104,6 +112,7 @@ public:
 
     ~EditorCompWrapper() override
     {
+        cancelPendingUpdate();
         juce::Desktop::getInstance().removeFocusChangeListener (this);
         removeMouseListener (this);
     }
@@ -127,11 +136,52 @@ public:
         setSize (width, height);
     }
 
-    void mouseUp (const juce::MouseEvent&) override { returnKeysToHostWhenUnused(); }
+    // Heard after the clicked control has handled the event, so the focus is where the click put it.
+    void mouseDown (const juce::MouseEvent&) override { noteFocusChosenByClick(); }
+    void mouseDoubleClick (const juce::MouseEvent&) override { noteFocusChosenByClick(); }
+
+    void mouseUp (const juce::MouseEvent&) override
+    {
+        noteFocusChosenByClick();
+        returnKeysToHostWhenUnused();
+    }
 
 private:
     // Asynchronous, after the focus has settled.
     void globalFocusChanged (juce::Component*) override { returnKeysToHostWhenUnused(); }
+
+    void noteFocusChosenByClick()
+    {
+        auto* focused = juce::Component::getCurrentlyFocusedComponent();
+        chosenByClick = focused != nullptr && isParentOf (focused) ? focused : nullptr;
+        // Runs once the X events read with the click (the window's focus coming back among them) are handled.
+        triggerAsyncUpdate();
+    }
+
+    void handleAsyncUpdate() override
+    {
+        giveKeyboardBackToChosenControl();
+        // A drag keeps what it has until its mouse-up.
+        if (!juce::ModifierKeys::currentModifiers.isAnyMouseButtonDown())
+            returnKeysToHostWhenUnused();
+    }
+
+    /** Undoes JUCE's hand-back of the keyboard to the control that held it before the click: only that
+        hand-back, so that a control focused since by other means (a window shown by the click) keeps it. */
+    void giveKeyboardBackToChosenControl()
+    {
+        auto* chosen = chosenByClick.getComponent();
+        chosenByClick = nullptr;
+        auto* peer = getPeer();
+        auto* focused = juce::Component::getCurrentlyFocusedComponent();
+        if (chosen == nullptr || peer == nullptr || focused == nullptr || focused == chosen ||
+            focused != peer->getLastFocusedSubcomponent())
+            return;
+
+        if (isParentOf (chosen) && chosen->isShowing() && chosen->isEnabled() &&
+            chosen->getWantsKeyboardFocus())
+            chosen->grabKeyboardFocus();
+    }
 
     void returnKeysToHostWhenUnused()
     {
@@ -153,6 +203,7 @@ private:
     JuceVSTWrapper& wrapper;
     std::unique_ptr<juce::AudioProcessorEditor> editor;
     void* hostWindow = nullptr;
+    juce::Component::SafePointer<juce::Component> chosenByClick; // focused by the last click, until checked
 };
 
 //==============================================================================

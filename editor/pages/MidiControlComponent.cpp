@@ -184,6 +184,7 @@ void MidiControlComponent::buttonClicked (juce::Button* b)
         request.title = "Save Midi Control file as";
         request.patterns = BasePlugin::makeFileWildcard (getMapFileExtension());
         request.saving = true;
+        request.fileToWrite = [this] (const juce::File& chosen) { return withMapFileExtension (chosen); };
         chooser.launch (request,
                         [this] (const juce::File& file) { map.saveToFile (withMapFileExtension (file)); });
     }

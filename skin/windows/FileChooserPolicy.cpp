@@ -54,50 +54,122 @@ juce::Component* FileChooserPolicy::findParent() const
     return owner != nullptr ? owner->getTopLevelComponent() : nullptr;
 }
 
-bool FileChooserPolicy::launch (const Request& request, Callback cb)
+juce::String FileChooserPolicy::overwriteMessage (const juce::File& file)
+{
+    return "The file '" + file.getFileName() + "' already exists. Do you want to replace it?";
+}
+
+bool FileChooserPolicy::launch (const Request& r, Callback cb)
 {
     if (isOpen() || owner == nullptr)
         return false;
 
+    request = r;
     callback = std::move (cb);
     const auto mode = getMode();
-    const bool desktop = mode == Mode::desktop || (mode == Mode::automatic && hasDesktopChooser());
-    auto* parent = findParent();
-    std::weak_ptr<bool> guard = alive;
-
-    if (desktop)
+    if (mode == Mode::desktop || (mode == Mode::automatic && hasDesktopChooser()))
     {
-        chooser = std::make_unique<juce::FileChooser> (request.title, request.initialLocation,
-                                                       request.patterns, true, false, parent);
-        chooser->launchAsync (chooserFlags (request),
-                              [this, guard] (const juce::FileChooser& fc)
-                              {
-                                  // The policy may be gone by the time the desktop chooser answers.
-                                  if (guard.expired())
-                                      return;
-                                  finish (fc.getResult());
-                              });
+        launchDesktopChooser();
         return true;
     }
 
+    std::weak_ptr<bool> guard = alive;
     browserWindow = std::make_unique<BrowserWindow> (request,
                                                      [this, guard] (const juce::File& f)
                                                      {
-                                                         if (guard.expired())
-                                                             return;
-                                                         // The window is deleted from its own button
-                                                         // callback: defer it.
-                                                         juce::MessageManager::callAsync (
-                                                             [this, guard, f]
-                                                             {
-                                                                 if (!guard.expired())
-                                                                     finish (f);
-                                                             });
+                                                         if (!guard.expired())
+                                                             chosen (f, false);
                                                      });
-    if (parent != nullptr)
+    if (auto* parent = findParent())
         parent->addChildComponent (browserWindow.get());
     browserWindow->show();
     return true;
+}
+
+void FileChooserPolicy::launchDesktopChooser()
+{
+    std::weak_ptr<bool> guard = alive;
+    chooser = std::make_unique<juce::FileChooser> (request.title, request.initialLocation, request.patterns,
+                                                   true, false, findParent());
+    chooser->launchAsync (chooserFlags (request),
+                          [this, guard] (const juce::FileChooser& fc)
+                          {
+                              // The policy may be gone by the time the desktop chooser answers.
+                              if (!guard.expired())
+                                  chosen (fc.getResult(), true);
+                          });
+}
+
+void FileChooserPolicy::chosen (const juce::File& choice, bool chooserAsked)
+{
+    if (choice == juce::File() || !request.saving)
+    {
+        finishLater (choice);
+        return;
+    }
+
+    const auto target = request.fileToWrite != nullptr ? request.fileToWrite (choice) : choice;
+    if (target.existsAsFile() && !(chooserAsked && target == choice))
+        askToReplace (target);
+    else
+        finishLater (target);
+}
+
+void FileChooserPolicy::askToReplace (const juce::File& target)
+{
+    auto* parent = findParent();
+    auto* desktop = dynamic_cast<ModalComponent::Desktop*> (parent);
+    std::weak_ptr<bool> guard = alive;
+    overwriteQuestion.reset();
+    if (desktop != nullptr)
+        overwriteQuestion = desktop->createYesNoQuestion (request.title, overwriteMessage (target),
+                                                          [this, guard, target] (bool yes)
+                                                          {
+                                                              // Answered from the question's own button.
+                                                              juce::MessageManager::callAsync (
+                                                                  [this, guard, target, yes]
+                                                                  {
+                                                                      if (!guard.expired())
+                                                                          replaceAnswered (target, yes);
+                                                                  });
+                                                          });
+
+    if (overwriteQuestion == nullptr)
+    {
+        // Nobody to ask: nothing is replaced. The editor's own chooser stays open for another name.
+        if (browserWindow == nullptr)
+            cancel();
+        return;
+    }
+
+    parent->addChildComponent (overwriteQuestion.get());
+    overwriteQuestion->show();
+}
+
+void FileChooserPolicy::replaceAnswered (const juce::File& target, bool yes)
+{
+    overwriteQuestion.reset();
+    if (yes)
+        finishLater (target);
+    else if (browserWindow != nullptr)
+        browserWindow->focusFileName();
+    else
+        launchDesktopChooser(); // its dialog has gone: open it again for another name
+}
+
+void FileChooserPolicy::finishLater (const juce::File& result)
+{
+    if (browserWindow != nullptr)
+        browserWindow->close();
+
+    // The chooser's window is deleted by finish, and this may run inside its own button callback.
+    std::weak_ptr<bool> guard = alive;
+    juce::MessageManager::callAsync (
+        [this, guard, result]
+        {
+            if (!guard.expired())
+                finish (result);
+        });
 }
 
 void FileChooserPolicy::finish (const juce::File& result)
@@ -106,6 +178,7 @@ void FileChooserPolicy::finish (const juce::File& result)
     callback = nullptr;
     chooser.reset();
     browserWindow.reset();
+    overwriteQuestion.reset();
     if (cb != nullptr && result != juce::File() && owner != nullptr)
         cb (result);
 }
@@ -117,11 +190,12 @@ void FileChooserPolicy::cancel()
     callback = nullptr;
     chooser.reset();
     browserWindow.reset();
+    overwriteQuestion.reset();
 }
 
 FileChooserPolicy::BrowserWindow::BrowserWindow (const Request& request,
-                                                 std::function<void (const juce::File&)> done)
-    : onDone (std::move (done))
+                                                 std::function<void (const juce::File&)> onChosen)
+    : onChoice (std::move (onChosen))
 {
     setTitle (request.title);
     setWantsKeyboardFocus (true);
@@ -161,14 +235,28 @@ void FileChooserPolicy::BrowserWindow::resized()
     okButton.setBounds (buttons.removeFromRight (80));
 }
 
+void FileChooserPolicy::BrowserWindow::focusFileName()
+{
+    // The browser's only text field of its own is the file name; the folder box is a combo box.
+    for (auto* child : browser->getChildren())
+        if (auto* field = dynamic_cast<juce::TextEditor*> (child); field != nullptr && field->isShowing())
+        {
+            field->grabKeyboardFocus();
+            return;
+        }
+    grabKeyboardFocus();
+}
+
+void FileChooserPolicy::BrowserWindow::close()
+{
+    closed = true;
+    hideWindow();
+}
+
 void FileChooserPolicy::BrowserWindow::answer (const juce::File& f)
 {
-    if (answered)
-        return;
-    answered = true;
-    hideWindow();
-    if (onDone != nullptr)
-        onDone (f);
+    if (!closed && onChoice != nullptr)
+        onChoice (f);
 }
 
 void FileChooserPolicy::BrowserWindow::buttonClicked (juce::Button* b)

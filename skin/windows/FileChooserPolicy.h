@@ -12,6 +12,12 @@
     juce::FileBrowserComponent inside a window of the editor instead of a top-level dialog. The result
     arrives on the message thread, only while the owner is alive: destroying the policy (with its owner)
     cancels a chooser that is still open and drops its answer.
+
+    A save never replaces a file silently. When the file it would write exists, the editor's own question
+    (the desktop's yes/no window, with the file's name) comes first: yes answers that file, no leaves it
+    untouched and the chooser open. Desktop choosers are told to ask themselves about the name they were
+    given (zenity --confirm-overwrite, kdialog's save dialog asks by itself); the editor asks only when the
+    file written differs from that name (an extension added).
 */
 class FileChooserPolicy
 {
@@ -23,9 +29,13 @@ public:
         juce::String patterns; // "*.ext;*.other", empty for every file
         bool saving = false;
         bool folders = false; // choose a folder instead of a file
+
+        /** For a save: the file written for the chosen one (the owner's extension added). Empty: the chosen
+            file itself. */
+        std::function<juce::File (const juce::File&)> fileToWrite;
     };
 
-    /** Called with the chosen file; not called when the user cancels. */
+    /** Called with the chosen file (for a save, the file to write); not called when the user cancels. */
     using Callback = std::function<void (const juce::File&)>;
 
     enum class Mode
@@ -51,6 +61,12 @@ public:
     class BrowserWindow;
     BrowserWindow* getBrowserWindow() const { return browserWindow.get(); }
 
+    /** The question asked before a save replaces a file, while it is asked (null otherwise). */
+    ModalComponent* getOverwriteQuestion() const { return overwriteQuestion.get(); }
+
+    /** What that question says about the file. */
+    static juce::String overwriteMessage (const juce::File&);
+
     /** For tests and for hosts where the desktop chooser misbehaves. */
     static void setMode (Mode);
     static Mode getMode();
@@ -62,12 +78,21 @@ public:
     static int chooserFlags (const Request&);
 
 private:
+    void launchDesktopChooser();
+    /** chooserAsked: the chooser itself has confirmed replacing the chosen file. */
+    void chosen (const juce::File&, bool chooserAsked);
+    void askToReplace (const juce::File&);
+    void replaceAnswered (const juce::File&, bool yes);
+    /** Closes the chooser's window and hands the file on once the current callback has returned. */
+    void finishLater (const juce::File&);
     void finish (const juce::File&);
     juce::Component* findParent() const;
 
     juce::Component::SafePointer<juce::Component> owner;
+    Request request;
     std::unique_ptr<juce::FileChooser> chooser;
     std::unique_ptr<BrowserWindow> browserWindow;
+    std::unique_ptr<ModalComponent> overwriteQuestion;
     Callback callback;
     std::shared_ptr<bool> alive = std::make_shared<bool> (true);
 
@@ -78,8 +103,15 @@ private:
 class FileChooserPolicy::BrowserWindow : public WindowComponent, private juce::FileBrowserListener
 {
 public:
-    BrowserWindow (const Request&, std::function<void (const juce::File&)> onDone);
+    /** onChoice hears the file chosen, or none for a cancel; the window stays open until close(). */
+    BrowserWindow (const Request&, std::function<void (const juce::File&)> onChoice);
     ~BrowserWindow() override;
+
+    /** Hides the window for good: later clicks and keys answer nothing. */
+    void close();
+
+    /** Gives the keyboard to the file name field, for another name. */
+    void focusFileName();
 
     juce::FileBrowserComponent& getBrowser() { return *browser; }
     juce::TextButton& getOkButton() { return okButton; }
@@ -100,6 +132,6 @@ private:
     std::unique_ptr<juce::WildcardFileFilter> filter;
     std::unique_ptr<juce::FileBrowserComponent> browser;
     juce::TextButton okButton{"OK"}, cancelButton{"Cancel"};
-    std::function<void (const juce::File&)> onDone;
-    bool answered = false;
+    std::function<void (const juce::File&)> onChoice;
+    bool closed = false;
 };

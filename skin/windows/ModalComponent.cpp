@@ -1,5 +1,12 @@
 #include "skin/windows/ModalComponent.h"
 
+std::unique_ptr<ModalComponent> ModalComponent::Desktop::createYesNoQuestion (const juce::String&,
+                                                                              const juce::String&,
+                                                                              std::function<void (bool)>)
+{
+    return nullptr;
+}
+
 ModalComponent::CoveringWindow::CoveringWindow (ModalComponent& o)
     : owner (o)
 {

@@ -2,6 +2,9 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
+#include <memory>
+
 /** A window of the editor: a component shown over the editor inside a covering window that fills the
     editor, catches the clicks around the window and may veil the panel. Nothing here blocks the message
     thread: showing returns at once and closing is a plain hide.
@@ -20,6 +23,14 @@ public:
 
         /** The area in which windows are centred, in the desktop's own coordinates. */
         virtual juce::Rectangle<int> getModalArea() = 0;
+
+        /** A question answered yes or no in the desktop's own alert window, made hidden and added nowhere:
+            whoever asks owns it, adds it to the desktop and shows it. answer is called once, on the message
+            thread, with true for yes; closing the window is a no. Null when this desktop has no such
+            window. */
+        virtual std::unique_ptr<ModalComponent> createYesNoQuestion (const juce::String& title,
+                                                                     const juce::String& message,
+                                                                     std::function<void (bool yes)> answer);
     };
 
     /** Fills its parent (the desktop), catches clicks around the window and draws the veil. */

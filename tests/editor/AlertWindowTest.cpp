@@ -151,6 +151,26 @@ TEST_F (AlertWindowBehaviour, CloseButtonAnswersNobody)
     EXPECT_TRUE (answers.results.isEmpty());
 }
 
+TEST_F (AlertWindowBehaviour, AQuestionForAFunctionAnswersYesOnlyForYesAndNoWhenClosed)
+{
+    struct Press
+    {
+        int button; // -1: the close button
+        bool yes;
+    };
+    for (const auto [button, yes] : {Press{0, true}, Press{1, false}, Press{-1, false}})
+    {
+        juce::Array<bool> heard;
+        auto w = Zeb::AlertWindow::createYesNoQuestion ("T", "M", [&] (bool answer) { heard.add (answer); });
+        editor.addChildComponent (*w);
+        w->show();
+        w->buttonClicked (button < 0 ? static_cast<juce::Button*> (&w->getCloseButton())
+                                     : w->getButton (button));
+        EXPECT_FALSE (w->isShowing()) << button;
+        EXPECT_EQ (heard, juce::Array<bool> (yes)) << button;
+    }
+}
+
 TEST_F (AlertWindowBehaviour, WithoutACallerItOnlyHides)
 {
     editor.setLookAndFeel (&lf);
