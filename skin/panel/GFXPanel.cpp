@@ -40,6 +40,7 @@ struct BoundedNumber
 // Every number a control reads from its element, the first line that matches an attribute counting.
 const BoundedNumber boundedNumbers[] = {
     {"font", "height", Reading::real, GFXPanel::maxSkinFontHeight},
+    {"font", "extraKerning", Reading::real, GFXPanel::maxSkinKerning},
     {nullptr, "fontHeight", Reading::whole, GFXPanel::maxSkinFontHeight},
     {nullptr, "left", Reading::whole, GFXPanel::maxSkinCoordinate},
     {nullptr, "top", Reading::whole, GFXPanel::maxSkinCoordinate},

@@ -83,6 +83,9 @@ public:
     static constexpr int maxSkinCount = SkinSource::maxImageSide;
     /** Font heights, in pixels, of bitmap and of drawn fonts. */
     static constexpr int maxSkinFontHeight = 1024;
+    /** A drawn font's extra kerning, in font heights per character: beyond one, letters no longer read as a
+        word, and a large negative one walked the glyphs out of the range of JUCE's edge tables. */
+    static constexpr int maxSkinKerning = 1;
     /** Any other whole number a control reads: key numbers, pattern ranges, radio groups. */
     static constexpr int maxSkinValue = 1 << 20;
 

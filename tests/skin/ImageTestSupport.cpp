@@ -42,6 +42,55 @@ juce::MemoryBlock write (int width, int height, int components, bool progressive
     return block;
 }
 
+juce::MemoryBlock writeWithScans (int width, int height, int scans)
+{
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error (&errors);
+    jpeg_create_compress (&info);
+    info.image_width = (JDIMENSION) width;
+    info.image_height = (JDIMENSION) height;
+    info.input_components = 1;
+    info.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults (&info);
+    const jpeg_scan_info script[] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
+    info.scan_info = script;
+    info.num_scans = 2;
+
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest (&info, &buffer, &size);
+    jpeg_start_compress (&info, TRUE);
+    std::vector<JSAMPLE> row ((size_t) width);
+    while (info.next_scanline < info.image_height)
+    {
+        for (size_t i = 0; i < row.size(); ++i)
+            row[i] = (JSAMPLE) (i * 5 + info.next_scanline * 3);
+        JSAMPROW rows[] = {row.data()};
+        jpeg_write_scanlines (&info, rows, 1);
+    }
+    jpeg_finish_compress (&info);
+    jpeg_destroy_compress (&info);
+    const juce::MemoryBlock twoScans (buffer, size);
+    std::free (buffer);
+
+    // The AC scan, with the tables written before it, runs from the first marker after the DC scan's data
+    // to the end-of-image marker.
+    const auto* bytes = static_cast<const juce::uint8*> (twoScans.getData());
+    const auto dcScan = findMarker (twoScans, 0xda);
+    size_t acScan = dcScan + 2 + (size_t) ((bytes[dcScan + 2] << 8) | bytes[dcScan + 3]);
+    while (acScan + 1 < size &&
+           !(bytes[acScan] == 0xff && bytes[acScan + 1] != 0 && (bytes[acScan + 1] & 0xf8) != 0xd0))
+        ++acScan;
+    const auto end = size - 2;
+
+    juce::MemoryBlock repeated (bytes, acScan);
+    for (int i = 1; i < scans; ++i)
+        repeated.append (bytes + acScan, end - acScan);
+    repeated.append (bytes + end, 2);
+    return repeated;
+}
+
 size_t findMarker (const juce::MemoryBlock& jpeg, int code)
 {
     const auto* bytes = static_cast<const juce::uint8*> (jpeg.getData());

@@ -9,6 +9,7 @@
 #include "skin/displays/GFXDisplay.h"
 #include "skin/source/SkinSource.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -79,6 +80,18 @@ using ::textBlock;
     with the given text (by default the digest of the ".skin" entry). Returns the ".skin" entry's bytes. */
 juce::MemoryBlock writeUserSkin (const juce::File& folder, const juce::String& name,
                                  const Entries& innerEntries, const juce::String* md5Text = nullptr);
+
+//==============================================================================
+// What a hostile input costs
+
+struct Cost
+{
+    double seconds = 0.0;
+    juce::int64 peakBytes = 0; // how far the resident memory rose above what it was before
+};
+
+/** Runs the function and measures it. The images it leaves in JUCE's image cache are released after. */
+Cost costOf (const std::function<void()>& run);
 
 //==============================================================================
 // Recording listeners
