@@ -79,4 +79,62 @@ TEST_F (HostileSkinLimits, AFontsKerningIsBoundedAndItsTextPaintsAndEditsAtAnyLe
         panel->createComponentSnapshot (panel->getLocalBounds(), true, 8.0f);
     }
 }
+/** A main panel of one animation per image name, in order. */
+juce::String animationsOf (const juce::StringArray& imageNames)
+{
+    juce::String controls;
+    for (const auto& name : imageNames)
+        controls << "<Animation name='a'><gfx resource='" << name << "'/></Animation>";
+    return "<size width='64' height='64'/><controls>" + controls + "</controls>";
+}
+
+TEST_F (HostileSkinLimits, TheImagesOfASkinShareOneBudgetOfPixels)
+{
+    const struct
+    {
+        const char* what;
+        int count, side;
+        bool built;
+    } cases[] = {
+        {"many small images", 40, 256, true},
+        // The reproducer: each passes its own limit, and together they took 2.7 GB.
+        {"40 different images of the largest size", 40, 4096, false},
+    };
+    for (const auto& c : cases)
+    {
+        juce::StringArray names;
+        std::map<juce::String, juce::MemoryBlock> images;
+        for (int i = 0; i < c.count; ++i)
+        {
+            names.add ("image" + juce::String (i) + ".png");
+            images[names[i]] = PngBytes::writeFlat (c.side, c.side, frameColour (i));
+        }
+        ASSERT_EQ ((juce::int64) c.side * c.side <= SkinSource::maxImagePixels, true) << c.what;
+
+        Cost cost;
+        const auto panel = build (animationsOf (names), images, cost);
+        EXPECT_EQ (panel != nullptr, c.built) << c.what;
+        EXPECT_LT (cost.seconds, secondsPerSkin) << c.what;
+        EXPECT_LT (cost.peakBytes, bytesPerSkin) << c.what;
+    }
+}
+
+TEST_F (HostileSkinLimits, AnImageThatCannotBeDecodedIsTriedOnceForAllItsControls)
+{
+    // The reproducer: a large image cut inside its data, named by a thousand controls, took 0.17 s each.
+    auto broken = PngBytes::writeFlat (4096, 4096, juce::Colours::red);
+    const auto data = PngBytes::findChunk (broken, "IDAT");
+    broken.setSize (data.dataOffset + data.length * 9 / 10);
+
+    Cost cost;
+    juce::StringArray names;
+    for (int i = 0; i < 1000; ++i)
+        names.add ("broken.png");
+    const auto panel = build (animationsOf (names), {{"broken.png", broken}}, cost);
+    ASSERT_NE (panel, nullptr);
+    ASSERT_EQ (panel->getNumControls(), 1000);
+    for (int i = 0; i < panel->getNumControls(); ++i)
+        EXPECT_FALSE (dynamic_cast<BaseGFXController*> (panel->getControl (i))->hasImage()) << i;
+    EXPECT_LT (cost.seconds, 1.5);
+}
 } // namespace
