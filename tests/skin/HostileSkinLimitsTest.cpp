@@ -137,4 +137,14 @@ TEST_F (HostileSkinLimits, AnImageThatCannotBeDecodedIsTriedOnceForAllItsControl
         EXPECT_FALSE (dynamic_cast<BaseGFXController*> (panel->getControl (i))->hasImage()) << i;
     EXPECT_LT (cost.seconds, 1.5);
 }
+TEST_F (HostileSkinLimits, AJpegOfEndlessScansIsRefusedInTime)
+{
+    // The reproducer: one AC scan repeated 40,000 times, a few kilobytes once zipped, kept libjpeg busy.
+    Cost cost;
+    const auto panel = build (animationsOf ({"scans.jpg"}),
+                              {{"scans.jpg", JpegBytes::writeWithScans (1024, 1024, 40000)}}, cost);
+    ASSERT_NE (panel, nullptr);
+    EXPECT_FALSE (dynamic_cast<BaseGFXController*> (panel->getControl (0))->hasImage());
+    EXPECT_LT (cost.seconds, 1.5);
+}
 } // namespace

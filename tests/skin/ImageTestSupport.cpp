@@ -64,8 +64,9 @@ juce::MemoryBlock writeWithScans (int width, int height, int scans)
     std::vector<JSAMPLE> row ((size_t) width);
     while (info.next_scanline < info.image_height)
     {
+        // Flat within each block of 8 x 8: every AC coefficient is 0, so the AC scan is a few bytes.
         for (size_t i = 0; i < row.size(); ++i)
-            row[i] = (JSAMPLE) (i * 5 + info.next_scanline * 3);
+            row[i] = (JSAMPLE) (i / 8 * 5 + info.next_scanline / 8 * 3);
         JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines (&info, rows, 1);
     }
