@@ -178,6 +178,11 @@ void GFXPanel::boundSkinNumbers (juce::XmlElement& root)
     }
 }
 
+bool GFXPanel::isShowableSize (int width, int height) noexcept
+{
+    return width > 0 && height > 0 && (juce::int64) width * height <= maxSkinPanelPixels;
+}
+
 bool GFXPanel::readSkinBool (const juce::String& text) noexcept
 {
     const auto first = text.trimStart()[0];
