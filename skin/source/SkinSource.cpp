@@ -286,9 +286,11 @@ juce::Image SkinSource::getImageFromSkinFile (const juce::String& fileName)
 
     const auto hash = key.hashCode64();
     auto image = juce::ImageCache::getFromHashCode (hash);
-    // Decoded for another source already, it still counts: a skin is refused or not whatever the cache holds.
-    if (image.isValid() ? !spendPixels ((juce::int64) image.getWidth() * image.getHeight())
-                        : !(image = decodeSkinImage (fileName, hash)).isValid())
+    if (!image.isValid())
+        image = decodeSkinImage (fileName, hash);
+    // Decoded for another source already, it counts all the same: a skin is refused or not whatever the
+    // cache holds.
+    else if (!spendPixels ((juce::int64) image.getWidth() * image.getHeight()))
         image = {};
     userImages.emplace (key, image);
     return image;
