@@ -336,8 +336,6 @@ protected:
         would draw it) and its images are read one by one, within a time and a memory limit per case. */
     Tally runCases (int rounds, const std::vector<Mutation>& mutations)
     {
-        constexpr double secondsPerCase = 5.0;
-        constexpr juce::int64 bytesPerCase = (juce::int64) 1 << 30;
         Tally tally;
 
         for (int round = 0; round < rounds; ++round)
@@ -353,8 +351,8 @@ protected:
                         claimedPixels += (juce::int64) header.width * header.height;
 
                 const auto cost = costOf ([&] { readSkin (m, written, claimedPixels, label, tally); });
-                EXPECT_LT (cost.seconds, secondsPerCase) << label;
-                EXPECT_LT (cost.peakBytes, bytesPerCase) << label;
+                EXPECT_LT (cost.seconds, secondsPerHostileSkin) << label;
+                EXPECT_LT (cost.peakBytes, bytesPerHostileSkin) << label;
             }
         return tally;
     }

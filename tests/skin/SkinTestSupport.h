@@ -93,6 +93,11 @@ struct Cost
 /** Runs the function and measures it. The images it leaves in JUCE's image cache are released after. */
 Cost costOf (const std::function<void()>& run);
 
+/** What building a hostile skin may cost at most. A build in the release build takes well under a second
+    and a few hundred megabytes; the time leaves room for the sanitizers on a machine busy with others. */
+inline constexpr double secondsPerHostileSkin = 20.0;
+inline constexpr juce::int64 bytesPerHostileSkin = (juce::int64) 1 << 30;
+
 //==============================================================================
 // Recording listeners
 
