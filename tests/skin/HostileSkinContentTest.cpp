@@ -241,14 +241,16 @@ protected:
         return "<Animation name='big'><gfx resource='" + imageName + "'/></Animation>";
     }
 
-    /** A large image, whole or cut inside its data. */
-    juce::MemoryBlock largeImage (int side, bool whole)
+    /** A large image, whole or cut inside the given fraction of its data (at most: it claims its size all
+        the same, and costs less to read). */
+    juce::MemoryBlock largeImage (int side, bool whole, int cutWithinEighths = 8)
     {
         auto png = PngBytes::writeFlat (side, side, frameColour (random.nextInt (256)));
         if (!whole)
         {
             const auto data = PngBytes::findChunk (png, "IDAT");
-            png.setSize (data.dataOffset + (size_t) random.nextInt ((int) data.length));
+            png.setSize (data.dataOffset +
+                         (size_t) random.nextInt ((int) data.length * cutWithinEighths / 8));
         }
         return png;
     }
@@ -293,17 +295,20 @@ protected:
                 for (int i = 1 + random.nextInt (12); --i >= 0;)
                 {
                     const auto name = "large" + juce::String (i) + ".png";
-                    images[name] = largeImage (pick (sides), random.nextBool());
+                    images[name] = largeImage (pick (sides), random.nextInt (4) == 0, 1);
                     controls << animationOf (name);
                 }
                 xml = textBlock (withControls (controls));
                 break;
             }
             case manyControlsOnOneBrokenImage:
-                images["broken.png"] = largeImage (4096, false);
+            {
+                static const int sides[] = {1024, 4096};
+                images["broken.png"] = largeImage (pick (sides), false);
                 xml = textBlock (withControls (
                     juce::String::repeatedString (animationOf ("broken.png"), 100 + random.nextInt (900))));
                 break;
+            }
             case manyScans:
             {
                 static const int sides[] = {64, 1024};

@@ -77,72 +77,50 @@ TEST_F (HostileSkinLimits, AFontsKerningIsBoundedAndItsTextPaintsAndEditsAtAnyLe
         panel->createComponentSnapshot (panel->getLocalBounds(), true, 8.0f);
     }
 }
-/** A main panel of one animation per image name, in order. */
-juce::String animationsOf (const juce::StringArray& imageNames)
-{
-    juce::String controls;
-    for (const auto& name : imageNames)
-        controls << "<Animation name='a'><gfx resource='" << name << "'/></Animation>";
-    return "<size width='64' height='64'/><controls>" + controls + "</controls>";
-}
 
-TEST_F (HostileSkinLimits, TheImagesOfASkinShareOneBudgetOfPixels)
+TEST_F (HostileSkinLimits, ImagesThatCostWithoutEndAreGivenUpWithinTimeAndMemory)
 {
-    const struct
+    // The reproducers, each a few kilobytes once zipped.
+    std::map<juce::String, juce::MemoryBlock> small, large;
+    for (int i = 0; i < 40; ++i)
     {
-        const char* what;
-        int count, side;
-        bool built;
-    } cases[] = {
-        {"many small images", 40, 256, true},
-        // The reproducer: each passes its own limit, and together they took 2.7 GB.
-        {"40 different images of the largest size", 40, 4096, false},
-    };
-    for (const auto& c : cases)
-    {
-        juce::StringArray names;
-        std::map<juce::String, juce::MemoryBlock> images;
-        for (int i = 0; i < c.count; ++i)
-        {
-            names.add ("image" + juce::String (i) + ".png");
-            images[names[i]] = PngBytes::writeFlat (c.side, c.side, frameColour (i));
-        }
-        ASSERT_EQ ((juce::int64) c.side * c.side <= SkinSource::maxImagePixels, true) << c.what;
-
-        Cost cost;
-        const auto panel = build (animationsOf (names), images, cost);
-        EXPECT_EQ (panel != nullptr, c.built) << c.what;
-        EXPECT_LT (cost.seconds, secondsPerHostileSkin) << c.what;
-        EXPECT_LT (cost.peakBytes, bytesPerHostileSkin) << c.what;
+        small["image" + juce::String (i) + ".png"] = PngBytes::writeFlat (256, 256, frameColour (i));
+        large["image" + juce::String (i) + ".png"] = PngBytes::writeFlat (4096, 4096, frameColour (i));
     }
-}
-
-TEST_F (HostileSkinLimits, AnImageThatCannotBeDecodedIsTriedOnceForAllItsControls)
-{
-    // The reproducer: a large image cut inside its data, named by a thousand controls, took 0.17 s each.
     auto broken = PngBytes::writeFlat (4096, 4096, juce::Colours::red);
     const auto data = PngBytes::findChunk (broken, "IDAT");
     broken.setSize (data.dataOffset + data.length * 9 / 10);
+    const std::map<juce::String, juce::MemoryBlock> cut{{"broken.png", broken}},
+        scans{{"scans.jpg", JpegBytes::writeWithScans (1024, 1024, 40000)}};
 
-    Cost cost;
-    juce::StringArray names;
-    for (int i = 0; i < 1000; ++i)
-        names.add ("broken.png");
-    const auto panel = build (animationsOf (names), {{"broken.png", broken}}, cost);
-    ASSERT_NE (panel, nullptr);
-    ASSERT_EQ (panel->getNumControls(), 1000);
-    for (int i = 0; i < panel->getNumControls(); ++i)
-        EXPECT_FALSE (dynamic_cast<BaseGFXController*> (panel->getControl (i))->hasImage()) << i;
-    EXPECT_LT (cost.seconds, secondsPerHostileSkin);
-}
-TEST_F (HostileSkinLimits, AJpegOfEndlessScansIsRefusedInTime)
-{
-    // The reproducer: one AC scan repeated 40,000 times, a few kilobytes once zipped, kept libjpeg busy.
-    Cost cost;
-    const auto panel = build (animationsOf ({"scans.jpg"}),
-                              {{"scans.jpg", JpegBytes::writeWithScans (1024, 1024, 40000)}}, cost);
-    ASSERT_NE (panel, nullptr);
-    EXPECT_FALSE (dynamic_cast<BaseGFXController*> (panel->getControl (0))->hasImage());
-    EXPECT_LT (cost.seconds, secondsPerHostileSkin);
+    const struct
+    {
+        const char* what;
+        const std::map<juce::String, juce::MemoryBlock>& images;
+        int controlsPerImage;
+        bool built, imaged;
+    } cases[] = {
+        {"40 small images", small, 1, true, true},
+        {"40 different images of the largest size: 2.7 GB together", large, 1, false, false},
+        {"a thousand controls on an image cut inside its data: 0.17 s each", cut, 1000, true, false},
+        {"a JPEG of one AC scan repeated 40,000 times: 44 s", scans, 1, true, false},
+    };
+    for (const auto& c : cases)
+    {
+        juce::String controls;
+        for (const auto& image : c.images)
+            controls << juce::String::repeatedString (
+                "<Animation name='a'><gfx resource='" + image.first + "'/></Animation>", c.controlsPerImage);
+
+        Cost cost;
+        const auto panel =
+            build ("<size width='64' height='64'/><controls>" + controls + "</controls>", c.images, cost);
+        EXPECT_LT (cost.seconds, secondsPerHostileSkin) << c.what;
+        EXPECT_LT (cost.peakBytes, bytesPerHostileSkin) << c.what;
+        ASSERT_EQ (panel != nullptr, c.built) << c.what;
+        for (int i = 0; panel != nullptr && i < panel->getNumControls(); ++i)
+            EXPECT_EQ (dynamic_cast<BaseGFXController*> (panel->getControl (i))->hasImage(), c.imaged)
+                << c.what;
+    }
 }
 } // namespace
