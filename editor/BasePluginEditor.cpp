@@ -327,7 +327,9 @@ bool BasePluginEditor::applySkin (const juce::String& name)
         source.setKeyboardState (&plugin.getKeyboardState());
         panel = source.createEditorPanel();
     }
-    if (panel == nullptr)
+    // As the skin renderer does: a panel of no size would leave the editor a status bar alone, and one of
+    // too many pixels would overflow JUCE's image arithmetic in the window's repaint.
+    if (panel == nullptr || !GFXPanel::isShowableSize (panel->getWidth(), panel->getHeight()))
         return false;
 
     // The old panel's controls go with it: forget every pointer into it first.

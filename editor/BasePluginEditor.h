@@ -123,8 +123,9 @@ public:
         timer tick, so the notice is painted before the work starts. When the skin then cannot be applied,
         the panel that was showing is shown again and the status bar says so (skinNotLoadedText). */
     void requestSkinChange (const juce::String& name);
-    /** Builds the skin's panel and puts it in place of the current one; a skin that cannot be built leaves
-        everything as it was and gives false. The empty name is the built-in skin. */
+    /** Builds the skin's panel and puts it in place of the current one; a skin that cannot be built, or
+        whose main panel cannot be shown (GFXPanel::isShowableSize), leaves everything as it was and gives
+        false. The empty name is the built-in skin. */
     bool applySkin (const juce::String& name);
     /** The lasting notice of a requested skin that could not be applied. */
     static juce::String skinNotLoadedText (const juce::String& name);

@@ -28,6 +28,39 @@ int fail (const juce::String& message)
     return 1;
 }
 
+/** The panel's picture at that scale as a PNG file. The panel's size is checked as the editor checks it,
+    and the picture's size after scaling, as the snapshot rounds it: a small panel scaled down may have
+    none left, which libpng refuses by aborting. */
+int write (GFXPanel& panel, float scale, const juce::File& output)
+{
+    const auto tooLarge = " is larger than " + juce::String (GFXPanel::maxSkinPanelPixels) + " pixels";
+    if (panel.getBounds().isEmpty())
+        return fail ("the skin's main panel has no size");
+    if (!GFXPanel::isShowableSize (panel.getWidth(), panel.getHeight()))
+        return fail ("the skin's main panel" + tooLarge);
+
+    const int width = juce::roundToInt (scale * (float) panel.getWidth());
+    const int height = juce::roundToInt (scale * (float) panel.getHeight());
+    const auto atScale = "at scale " + juce::String (scale) + " the panel's picture";
+    if (width < 1 || height < 1)
+        return fail (atScale + " has no size");
+    if (!GFXPanel::isShowableSize (width, height))
+        return fail (atScale + tooLarge);
+
+    const auto image = panel.createComponentSnapshot (panel.getLocalBounds(), true, scale);
+    if (image.getWidth() != width || image.getHeight() != height)
+        return fail (atScale + " could not be drawn");
+
+    output.deleteFile();
+    juce::FileOutputStream out (output);
+    if (!out.openedOk() || !juce::PNGImageFormat().writeImageToStream (image, out))
+        return fail ("cannot write " + output.getFullPathName());
+
+    std::printf ("%s: %d x %d, %d controls\n", output.getFullPathName().toRawUTF8(), image.getWidth(),
+                 image.getHeight(), panel.getNumControls());
+    return 0;
+}
+
 int render (const juce::File& skinFile, float scale, const juce::File& output)
 {
     // A private application-data folder: the processor reads no settings of the user's, and a user skin is
@@ -58,20 +91,10 @@ int render (const juce::File& skinFile, float scale, const juce::File& output)
 
             if (panel == nullptr)
                 result = fail (skinName.isEmpty() ? juce::String ("the built-in skin cannot be read")
-                                                  : "the skin cannot be read or its checksum does not match");
-            else if (panel->getBounds().isEmpty())
-                result = fail ("the skin's main panel has no size");
+                                                  : "the skin cannot be read, its checksum does not match or "
+                                                    "its images have more pixels than a skin may have");
             else
-            {
-                const auto image = panel->createComponentSnapshot (panel->getLocalBounds(), true, scale);
-                output.deleteFile();
-                juce::FileOutputStream out (output);
-                if (!out.openedOk() || !juce::PNGImageFormat().writeImageToStream (image, out))
-                    result = fail ("cannot write " + output.getFullPathName());
-                else
-                    std::printf ("%s: %d x %d, %d controls\n", output.getFullPathName().toRawUTF8(),
-                                 image.getWidth(), image.getHeight(), panel->getNumControls());
-            }
+                result = write (*panel, scale, output);
         }
     }
 

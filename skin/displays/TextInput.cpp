@@ -100,9 +100,10 @@ void TextInput::updateFromParameter (Parameter* source)
 
 void TextInput::setText (const juce::String& newText)
 {
-    if (newText == text)
+    const auto bounded = newText.length() > maxTextLength ? newText.substring (0, maxTextLength) : newText;
+    if (bounded == text)
         return;
-    text = newText;
+    text = bounded;
     if (editor != nullptr)
         editor->setText (text, false);
     repaint();
@@ -164,6 +165,7 @@ void TextInput::showEditor()
         editor->addModalListener (this);
         editor->setBounds (getLocalBounds());
         editor->setJustification (justification);
+        editor->setInputRestrictions (maxTextLength);
         copyLookToEditor();
         for (auto* listener : pendingListeners)
             editor->addListener (listener);

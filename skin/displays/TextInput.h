@@ -26,7 +26,13 @@ public:
     /** The parameter's text. */
     void updateFromParameter (Parameter* source) override;
 
-    /** Stores a different text, passes it to the editor (without notification) and repaints. */
+    /** The most characters the field holds, typed or given. Its font may be as large as a skin's fonts
+        may be, and a line of it much longer than any field goes beyond the range of JUCE's edge tables
+        (which the field's editor draws its whole line with). */
+    static constexpr int maxTextLength = 256;
+
+    /** Stores a different text (its first maxTextLength characters), passes it to the editor (without
+        notification) and repaints. */
     void setText (const juce::String& newText);
     const juce::String& getText() const noexcept { return text; }
 

@@ -40,6 +40,7 @@ struct BoundedNumber
 // Every number a control reads from its element, the first line that matches an attribute counting.
 const BoundedNumber boundedNumbers[] = {
     {"font", "height", Reading::real, GFXPanel::maxSkinFontHeight},
+    {"font", "extraKerning", Reading::real, GFXPanel::maxSkinKerning},
     {nullptr, "fontHeight", Reading::whole, GFXPanel::maxSkinFontHeight},
     {nullptr, "left", Reading::whole, GFXPanel::maxSkinCoordinate},
     {nullptr, "top", Reading::whole, GFXPanel::maxSkinCoordinate},
@@ -175,6 +176,11 @@ void GFXPanel::boundSkinNumbers (juce::XmlElement& root)
         for (auto* child : element->getChildIterator())
             pending.push_back (child);
     }
+}
+
+bool GFXPanel::isShowableSize (int width, int height) noexcept
+{
+    return width > 0 && height > 0 && (juce::int64) width * height <= maxSkinPanelPixels;
 }
 
 bool GFXPanel::readSkinBool (const juce::String& text) noexcept

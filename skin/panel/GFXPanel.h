@@ -83,8 +83,19 @@ public:
     static constexpr int maxSkinCount = SkinSource::maxImageSide;
     /** Font heights, in pixels, of bitmap and of drawn fonts. */
     static constexpr int maxSkinFontHeight = 1024;
+    /** A drawn font's extra kerning, in font heights per character: beyond one, letters no longer read as a
+        word, and a large negative one walked the glyphs out of the range of JUCE's edge tables. */
+    static constexpr int maxSkinKerning = 1;
     /** Any other whole number a control reads: key numbers, pattern ranges, radio groups. */
     static constexpr int maxSkinValue = 1 << 20;
+    /** The most pixels a main panel may cover, as many as the largest image: the editor's window and the
+        renderer's picture of the panel are images of that size, and must fit in memory with room to spare.
+        (Two sides of maxSkinCoordinate make 4 GB of pixels.) */
+    static constexpr juce::int64 maxSkinPanelPixels = SkinSource::maxImagePixels;
+
+    /** Whether a main panel of that size, or a picture of one, can be shown: at least a pixel each way and
+        no more than maxSkinPanelPixels. A skin whose main panel cannot be shown is refused. */
+    static bool isShowableSize (int width, int height) noexcept;
 
     /** Brings every number of the element and of all elements below it that a control reads into
         -limit..limit of its kind, rewriting only the numbers beyond it. A number reads as the control reads

@@ -33,6 +33,14 @@ void leaveOnWarning (j_common_ptr decoder, int level)
 
 void writeNothing (j_common_ptr) {}
 
+// libjpeg calls its progress monitor while it reads, scan after scan, before it decodes each part.
+void leaveAfterTooManyScans (j_common_ptr decoder)
+{
+    if (decoder->is_decompressor &&
+        reinterpret_cast<j_decompress_ptr> (decoder)->input_scan_number > maxScans)
+        leaveOnError (decoder);
+}
+
 /** The decoder, released on every path. */
 struct Decoder
 {
@@ -42,6 +50,7 @@ struct Decoder
         errors.base.error_exit = leaveOnError;
         errors.base.emit_message = leaveOnWarning;
         errors.base.output_message = writeNothing;
+        progress.progress_monitor = leaveAfterTooManyScans;
     }
 
     ~Decoder()
@@ -52,6 +61,7 @@ struct Decoder
 
     jpeg_decompress_struct info{};
     ErrorManager errors;
+    jpeg_progress_mgr progress{};
     bool created = false;
 
     JUCE_DECLARE_NON_COPYABLE (Decoder)
@@ -70,6 +80,7 @@ bool readHeader (Decoder& decoder, const unsigned char* data, size_t numBytes)
 
     jpeg_create_decompress (&info);
     decoder.created = true;
+    info.progress = &decoder.progress; // creating the decompressor cleared it
     jpeg_mem_src (&info, data, (unsigned long) numBytes);
     if (jpeg_read_header (&info, TRUE) != JPEG_HEADER_OK)
         return false;

@@ -14,9 +14,14 @@
     decoder and the image. */
 namespace JpegReader
 {
+/** The most scans a file may have. A real progressive file has about ten; each scan is a pass over the
+    whole image, so a few kilobytes of one scan repeated would keep libjpeg busy for minutes. */
+constexpr int maxScans = 256;
+
 /** The image, or a null image when the bytes are not a whole JPEG that libjpeg reads without error or
     warning, when the image is wider or taller than maxSide or holds more than maxPixels pixels (checked
-    from the frame header before the canvas is allocated). */
+    from the frame header before the canvas is allocated), or when it has more than maxScans scans (counted
+    as they are read). */
 juce::Image decode (const void* data, size_t numBytes, int maxSide, juce::int64 maxPixels);
 
 /** Whether the bytes start with a JPEG start-of-image marker followed by another marker. */

@@ -135,6 +135,8 @@ std::unique_ptr<GFXPanel> SkinSource::createEditorPanel()
     const auto text = readDescription();
     auto panel = text.isEmpty() ? nullptr : buildFromText (text);
     loadingMode = idle;
+    if (pixelBudgetExhausted)
+        return nullptr;
     return panel;
 }
 
@@ -278,14 +280,49 @@ juce::Image SkinSource::getImageFromSkinFile (const juce::String& fileName)
     if (innerArchive == nullptr || fileName.isEmpty())
         return {};
 
-    return cachedImage ("skin:" + skinDigest + ":" + fileName,
-                        [this, &fileName]() -> juce::Image
-                        {
-                            juce::MemoryBlock bytes;
-                            if (!readEntry (*innerArchive, fileName, maxImageBytes, bytes))
-                                return {};
-                            return decodeChecked (bytes);
-                        });
+    const auto key = "skin:" + skinDigest + ":" + fileName;
+    if (const auto known = userImages.find (key); known != userImages.end())
+        return known->second;
+
+    const auto hash = key.hashCode64();
+    auto image = juce::ImageCache::getFromHashCode (hash);
+    if (!image.isValid())
+        image = decodeSkinImage (fileName, hash);
+    // Decoded for another source already, it counts all the same: a skin is refused or not whatever the
+    // cache holds.
+    else if (!spendPixels ((juce::int64) image.getWidth() * image.getHeight()))
+        image = {};
+    userImages.emplace (key, image);
+    return image;
+}
+
+juce::Image SkinSource::decodeSkinImage (const juce::String& fileName, juce::int64 cacheHash)
+{
+    juce::MemoryBlock bytes;
+    if (pixelBudgetExhausted || !readEntry (*innerArchive, fileName, maxImageBytes, bytes))
+        return {};
+
+    // A header beyond the limits is refused without any work, so only the others take from the budget.
+    const auto size = ImageHeader::readSize (bytes.getData(), bytes.getSize());
+    if (!ImageHeader::isAcceptable (size, maxImageSide, maxImagePixels) ||
+        !spendPixels ((juce::int64) size.width * size.height))
+        return {};
+
+    auto image = decodeChecked (bytes);
+    if (image.isValid())
+        juce::ImageCache::addImageToCache (image, cacheHash);
+    return image;
+}
+
+bool SkinSource::spendPixels (juce::int64 pixels)
+{
+    if (pixelBudgetExhausted || pixels > maxSkinPixels - pixelsSpent)
+    {
+        pixelBudgetExhausted = true;
+        return false;
+    }
+    pixelsSpent += pixels;
+    return true;
 }
 
 //==============================================================================

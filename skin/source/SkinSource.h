@@ -4,6 +4,7 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_core/juce_core.h>
 #include <juce_graphics/juce_graphics.h>
+#include <map>
 #include <memory>
 
 class BasePlugin;
@@ -20,9 +21,9 @@ class Parameter;
 
     A user skin is outside input: every entry is read with a byte limit (an entry that claims one size and
     holds more is refused), every image header is checked before decoding (no 0 x 0 image, no
-    multi-gigabyte canvas), images are PNG decoded by PngReader (JUCE's decoders do not survive damaged
-    files; a JPEG or GIF image is refused), an empty ".skin" entry is no skin, and the description is
-    parsed by the project's bounded XML reader.
+    multi-gigabyte canvas), images are decoded by our own PNG, JPEG and GIF readers (JUCE's decoders do not
+    survive damaged files), the images of one skin share a budget of pixels, an empty ".skin" entry is no
+    skin, and the description is parsed by the project's bounded XML reader.
 
     Decoded images are shared process-wide, keyed by the embedded name or by the skin's digest and entry
     name: thirty instances of the plug-in hold one copy of each film strip. Never draw into them.
@@ -47,6 +48,11 @@ public:
     static constexpr juce::int64 maxImageBytes = 32 * 1024 * 1024;
     static constexpr int maxImageSide = 16384;
     static constexpr juce::int64 maxImagePixels = 16 * 1024 * 1024;
+    /** The pixels all images of one skin may claim together (256 MB of ARGB pixels): far above any real
+        skin. Each image counts once, when it is first asked for, whether it then decodes or not (a
+        decode that fails has cost its work all the same). Past it the source serves no more images and
+        builds no panel: the skin is refused like a broken one. */
+    static constexpr juce::int64 maxSkinPixels = 4 * maxImagePixels;
 
     /** How long a name lookup waits for the parameter manager's write lock to be released before it gives
         up (the control is then built unconnected), in milliseconds. */
@@ -83,8 +89,9 @@ public:
         embedded ones); otherwise the embedded image of that file name. Null image when absent or refused. */
     juce::Image getImage (const juce::String& fileName);
 
-    /** A PNG image of the user skin's inner archive (opening it first when needed); null image when absent,
-        not a PNG, damaged or beyond the size limits. */
+    /** An image of the user skin's inner archive (opening it first when needed); null image when absent,
+        not a PNG, JPEG or GIF, damaged, beyond the size limits or beyond the skin's budget of pixels. Each
+        name is read and decoded once in the source's life: a second lookup gives what the first gave. */
     juce::Image getImageFromSkinFile (const juce::String& fileName);
 
     /** Whether a user skin of that name exists and passes its checksum; an empty name is false without
@@ -131,6 +138,10 @@ private:
     juce::String readDescription();
     std::unique_ptr<GFXPanel> buildFromText (const juce::String& text);
     void closeSkinFile();
+    /** The image of that entry decoded, within the budget of pixels; null when refused. */
+    juce::Image decodeSkinImage (const juce::String& fileName, juce::int64 cacheHash);
+    /** Takes that many pixels from the budget; false, and no more images, when they are not left. */
+    bool spendPixels (juce::int64 pixels);
 
     BasePlugin& processor;
     juce::String skinName;
@@ -142,6 +153,12 @@ private:
     juce::MemoryBlock skinEntryBytes;
     juce::String skinDigest; // of skinEntryBytes; part of the image cache keys
     std::unique_ptr<juce::ZipFile> innerArchive;
+
+    // Every user-skin image asked for, by its cache key (which names the skin's digest): a refused one as a
+    // null image, so that a thousand controls naming one broken image cost one attempt.
+    std::map<juce::String, juce::Image> userImages;
+    juce::int64 pixelsSpent = 0;
+    bool pixelBudgetExhausted = false;
 
     JUCE_DECLARE_NON_COPYABLE (SkinSource)
 };

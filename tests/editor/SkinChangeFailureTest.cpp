@@ -32,6 +32,8 @@ TEST_F (PlainEditorTest, ASkinChangeThatFailsShowsThePanelAgainAndSaysSo)
                   juce::String::repeatedString ("0", 32));
     writeRawSkin (skins, "Headless",
                   "<PluginEditor application='PlainSynth'><Panel name='Side'/></PluginEditor>");
+    writeUserSkin (skins, "Flat", 0, 300);
+    writeUserSkin (skins, "Huge", GFXPanel::maxSkinCoordinate, GFXPanel::maxSkinCoordinate);
     start();
     auto& e = editor();
     auto& page = *e.getGUISettingsPage();
@@ -44,10 +46,9 @@ TEST_F (PlainEditorTest, ASkinChangeThatFailsShowsThePanelAgainAndSaysSo)
         const char* what;
         const char* name;
     } cases[] = {
-        {"no such file", "Missing"},
-        {"a checksum that does not match", "Tampered"},
-        {"no main panel", "Headless"},
-        {"another product's skin", "Foreign"},
+        {"no such file", "Missing"},          {"a checksum that does not match", "Tampered"},
+        {"no main panel", "Headless"},        {"another product's skin", "Foreign"},
+        {"a main panel of no width", "Flat"}, {"a main panel of more pixels than memory holds", "Huge"},
     };
     for (const auto& c : cases)
     {

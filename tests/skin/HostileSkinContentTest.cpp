@@ -2,8 +2,10 @@
 #include "PngTestSupport.h"
 #include "SkinTestSupport.h"
 #include "skin/controller/BaseGFXController.h"
+#include "skin/displays/TextInput.h"
 #include "skin/panel/GFXPanel.h"
 #include "skin/source/ImageHeader.h"
+#include "skin/source/JpegReader.h"
 #include "skin/source/PngReader.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +43,7 @@ const juce::String description = skinDocument (
     "height='20'/>"
     "<Keys><Key left='0' right='1'><gfx resource='strip.png' framesNum='2'/><pos left='0' top='70'/></Key>"
     "<Key><size width='10' height='20'/><pos left='20' top='70'/></Key></Keys></MidiKeyboard>"
-    "<TextInput name='input'><font name='Sans' height='12'/><pos left='65' top='70'/>"
+    "<TextInput name='input'><font name='Sans' height='12' extraKerning='0'/><pos left='65' top='70'/>"
     "<size width='50' height='14'/></TextInput>"
     "<Panel name='inner'><gfx resource='strip.png' framesNum='2' transparent='1'/><pos left='80' top='55'/>"
     "<controls ofsY='1'><Button name='button'><gfx resource='strip.png' framesNum='2'/></Button></controls>"
@@ -149,6 +151,12 @@ protected:
         bytesOfImage,
         imageDataBehindItsChecksum,
         imageCut,
+        // Shapes that cost without end before they were bounded.
+        hugeKerning,
+        hugeArea,
+        manyLargeImages,
+        manyControlsOnOneBrokenImage,
+        manyScans,
         bytesOfInnerArchive, // the archive mutations come last
         bytesOfOuterArchive,
         outerArchiveCut,
@@ -194,6 +202,59 @@ protected:
         return text;
     }
 
+    template <typename Item, size_t size>
+    const Item& pick (const Item (&items)[size])
+    {
+        return items[random.nextInt ((int) size)];
+    }
+
+    /** The text input's font and text, of lengths and numbers that overflowed JUCE's geometry. */
+    juce::String withHostileFont()
+    {
+        static const char* const kerning[] = {"-65536", "65536", "-1e30", "-1", "-0.5", "1"};
+        static const char* const height[] = {"12", "1024", "1e30"};
+        const auto text = juce::String::repeatedString ("Wl", 1 + random.nextInt (12000));
+        return description.replace (
+            "<TextInput name='input'><font name='Sans' height='12' extraKerning='0'/>",
+            "<TextInput name='" + text + "'><font name='Sans' height='" + pick (height) + "' extraKerning='" +
+                pick (kerning) + "'/>");
+    }
+
+    /** The main panel without its image, at a size given by numbers. */
+    juce::String withPanelSize()
+    {
+        static const char* const sides[] = {"0", "1", "3", "4096", "16384", "32768", "2147483647"};
+        return description.replace (
+            "<gfx resource='back.png'/>",
+            "<size width='" + juce::String (pick (sides)) + "' height='" + pick (sides) + "'/>", false);
+    }
+
+    /** The description with these controls added to the main panel's. */
+    static juce::String withControls (const juce::String& controls)
+    {
+        return description.replace ("</controls></Panel></PluginEditor>",
+                                    controls + "</controls></Panel></PluginEditor>");
+    }
+
+    static juce::String animationOf (const juce::String& imageName)
+    {
+        return "<Animation name='big'><gfx resource='" + imageName + "'/></Animation>";
+    }
+
+    /** A large image, whole or cut inside the given fraction of its data (at most: it claims its size all
+        the same, and costs less to read). */
+    juce::MemoryBlock largeImage (int side, bool whole, int cutWithinEighths = 8)
+    {
+        auto png = PngBytes::writeFlat (side, side, frameColour (random.nextInt (256)));
+        if (!whole)
+        {
+            const auto data = PngBytes::findChunk (png, "IDAT");
+            png.setSize (data.dataOffset +
+                         (size_t) random.nextInt ((int) data.length * cutWithinEighths / 8));
+        }
+        return png;
+    }
+
     /** Writes the skin of that mutation; returns its images as they went into the inner archive. */
     std::map<juce::String, juce::MemoryBlock> writeMutated (Mutation mutation)
     {
@@ -225,6 +286,36 @@ protected:
                 break;
             }
             case imageCut: image.setSize ((size_t) random.nextInt ((int) image.getSize())); break;
+            case hugeKerning: xml = textBlock (withHostileFont()); break;
+            case hugeArea: xml = textBlock (withPanelSize()); break;
+            case manyLargeImages:
+            {
+                static const int sides[] = {64, 1024, 4096};
+                juce::String controls;
+                for (int i = 1 + random.nextInt (12); --i >= 0;)
+                {
+                    const auto name = "large" + juce::String (i) + ".png";
+                    images[name] = largeImage (pick (sides), random.nextInt (4) == 0, 1);
+                    controls << animationOf (name);
+                }
+                xml = textBlock (withControls (controls));
+                break;
+            }
+            case manyControlsOnOneBrokenImage:
+            {
+                static const int sides[] = {1024, 4096};
+                images["broken.png"] = largeImage (pick (sides), false);
+                xml = textBlock (withControls (
+                    juce::String::repeatedString (animationOf ("broken.png"), 100 + random.nextInt (900))));
+                break;
+            }
+            case manyScans:
+            {
+                static const int sides[] = {64, 1024};
+                static const int scans[] = {2, JpegReader::maxScans, JpegReader::maxScans + 1, 40000};
+                images["back.png"] = JpegBytes::writeWithScans (pick (sides), pick (sides), pick (scans));
+                break;
+            }
             default: break;
         }
 
@@ -241,9 +332,84 @@ protected:
         return images;
     }
 
-    /** Every component of the tree lies well inside the int range and paints at twice the size. */
+    struct Tally
+    {
+        int panels = 0, refusedSkins = 0, images = 0, refusedImages = 0;
+    };
+
+    /** Each mutation in turn, in each round: the skin is built and painted (whole as well, when the renderer
+        would draw it) and its images are read one by one, within a time and a memory limit per case. */
+    Tally runCases (int rounds, const std::vector<Mutation>& mutations)
+    {
+        Tally tally;
+
+        for (int round = 0; round < rounds; ++round)
+            for (const auto m : mutations)
+            {
+                const auto label = "round " + std::to_string (round) + " mutation " + std::to_string (m);
+                const auto written = writeMutated (m);
+                juce::int64 claimedPixels = 0;
+                for (const auto& [name, bytes] : written)
+                    if (const auto header = ImageHeader::readSize (bytes.getData(), bytes.getSize());
+                        ImageHeader::isAcceptable (header, SkinSource::maxImageSide,
+                                                   SkinSource::maxImagePixels))
+                        claimedPixels += (juce::int64) header.width * header.height;
+
+                const auto cost = costOf ([&] { readSkin (m, written, claimedPixels, label, tally); });
+                EXPECT_LT (cost.seconds, secondsPerHostileSkin) << label;
+                EXPECT_LT (cost.peakBytes, bytesPerHostileSkin) << label;
+            }
+        return tally;
+    }
+
+    void readSkin (Mutation m, const std::map<juce::String, juce::MemoryBlock>& written,
+                   juce::int64 claimedPixels, const std::string& label, Tally& tally)
+    {
+        // With large images, the skin is refused exactly when their pixels go beyond its budget.
+        if (const auto panel = buildSkin())
+        {
+            ++tally.panels;
+            checkAndPaint (*panel, label);
+            if (GFXPanel::isShowableSize (panel->getWidth(), panel->getHeight()))
+                panel->createComponentSnapshot (panel->getLocalBounds());
+            if (m == manyLargeImages)
+            {
+                EXPECT_LE (claimedPixels, SkinSource::maxSkinPixels) << label;
+            }
+        }
+        else
+        {
+            ++tally.refusedSkins;
+            if (m == manyLargeImages)
+            {
+                EXPECT_GT (claimedPixels, SkinSource::maxSkinPixels) << label;
+            }
+        }
+
+        // An image is decoded at the size its header claims, or not at all.
+        SkinSource userSkin (plugin, skinName);
+        for (const auto& [name, bytes] : written)
+        {
+            const auto image = userSkin.getImageFromSkinFile (name);
+            (image.isValid() ? tally.images : tally.refusedImages)++;
+            const auto header = ImageHeader::readSize (bytes.getData(), bytes.getSize());
+            if (image.isValid() && m < bytesOfInnerArchive)
+            {
+                EXPECT_EQ (image.getBounds(), juce::Rectangle<int> (header.width, header.height)) << label;
+            }
+            EXPECT_LE (image.getWidth() * (juce::int64) image.getHeight(), SkinSource::maxImagePixels);
+        }
+    }
+
+    /** Every component of the tree lies well inside the int range and paints at twice the size; a text
+        input paints while it edits too. */
     static void checkAndPaint (juce::Component& component, const std::string& label)
     {
+        if (auto* input = dynamic_cast<TextInput*> (&component))
+            input->showEditor();
+        // JUCE sizes the editor's inner parts to the whole text; the field draws them within its own bounds.
+        if (dynamic_cast<juce::TextEditor*> (&component) != nullptr)
+            return;
         constexpr juce::int64 farthest = 4 * (juce::int64) GFXPanel::maxSkinCoordinate;
         const auto x = (juce::int64) component.getX(), y = (juce::int64) component.getY();
         for (const auto n : {x, y, x + component.getWidth(), y + component.getHeight()})
@@ -263,43 +429,27 @@ protected:
 TEST_F (HostileSkinFuzz, NoMutationOfASkinTakesTheProcessDown)
 {
     constexpr int rounds = 40;
-    int panels = 0, refusedSkins = 0, images = 0, refusedImages = 0;
-
-    for (int round = 0; round < rounds; ++round)
-        for (int m = 0; m < numMutations; ++m)
-        {
-            const auto label = "round " + std::to_string (round) + " mutation " + std::to_string (m);
-            const auto written = writeMutated ((Mutation) m);
-            if (const auto panel = buildSkin())
-            {
-                ++panels;
-                checkAndPaint (*panel, label);
-            }
-            else
-            {
-                ++refusedSkins;
-            }
-
-            // An image is decoded at the size its header claims, or not at all.
-            SkinSource userSkin (plugin, skinName);
-            for (const auto& [name, bytes] : written)
-            {
-                const auto image = userSkin.getImageFromSkinFile (name);
-                (image.isValid() ? images : refusedImages)++;
-                const auto header = ImageHeader::readSize (bytes.getData(), bytes.getSize());
-                if (image.isValid() && m < bytesOfInnerArchive)
-                {
-                    EXPECT_EQ (image.getBounds(), juce::Rectangle<int> (header.width, header.height))
-                        << label;
-                }
-                EXPECT_LE (image.getWidth() * (juce::int64) image.getHeight(), SkinSource::maxImagePixels);
-            }
-        }
+    const auto tally =
+        runCases (rounds, {numberInDescription, bytesOfDescription, bytesOfImage, imageDataBehindItsChecksum,
+                           imageCut, bytesOfInnerArchive, bytesOfOuterArchive, outerArchiveCut});
 
     // The run reached both ends: skins built and refused, images decoded and refused.
-    EXPECT_GT (panels, rounds);
-    EXPECT_GT (refusedSkins, rounds);
-    EXPECT_GT (images, rounds);
-    EXPECT_GT (refusedImages, rounds);
+    EXPECT_GT (tally.panels, rounds);
+    EXPECT_GT (tally.refusedSkins, rounds);
+    EXPECT_GT (tally.images, rounds);
+    EXPECT_GT (tally.refusedImages, rounds);
+}
+
+TEST_F (HostileSkinFuzz, NoCostlyShapeOfASkinGoesBeyondItsTimeOrMemory)
+{
+    // Fewer rounds: each shape is costly to make, and up to the limits, to read.
+    constexpr int rounds = 8;
+    const auto tally =
+        runCases (rounds, {hugeKerning, hugeArea, manyLargeImages, manyControlsOnOneBrokenImage, manyScans});
+
+    EXPECT_GT (tally.panels, rounds);
+    EXPECT_GT (tally.refusedSkins, 0) << "no skin went beyond its budget of pixels";
+    EXPECT_GT (tally.images, rounds);
+    EXPECT_GT (tally.refusedImages, rounds);
 }
 } // namespace

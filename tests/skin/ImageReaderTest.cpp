@@ -223,6 +223,24 @@ TEST (ImageReaders, RefuseDamagedJpegFilesAndImagesBeyondTheLimits)
                    });
 }
 
+TEST (ImageReaders, RefuseAJpegOfMoreScansThanAnyRealFile)
+{
+    struct Case
+    {
+        int scans;
+        bool decoded;
+    };
+    for (const auto& c : {Case{2, true}, Case{JpegReader::maxScans, true},
+                          Case{JpegReader::maxScans + 1, false}, Case{40000, false}})
+    {
+        const auto bytes = JpegBytes::writeWithScans (16, 8, c.scans);
+        EXPECT_EQ (
+            JpegReader::decode (bytes.getData(), bytes.getSize(), defaultMaxSide, defaultMaxPixels).isValid(),
+            c.decoded)
+            << c.scans << " scans";
+    }
+}
+
 TEST (ImageReaders, RefuseDamagedGifFilesAndImagesBeyondTheLimits)
 {
     const auto whole = GifBytes::write ({12, 10, 8});

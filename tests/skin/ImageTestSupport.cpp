@@ -1,6 +1,8 @@
 #include "ImageTestSupport.h"
 
+#include <algorithm>
 #include <cstdio> // jpeglib.h needs FILE declared first
+#include <functional>
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <jpeglib.h>
@@ -8,7 +10,12 @@
 
 namespace JpegBytes
 {
-juce::MemoryBlock write (int width, int height, int components, bool progressive)
+namespace
+{
+/** A fixed pattern of pixels as libjpeg encodes it, after the settings are made; flat within each block of
+    8 x 8 when asked. */
+juce::MemoryBlock encode (int width, int height, int components, bool flatBlocks,
+                          const std::function<void (jpeg_compress_struct&)>& configure)
 {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
@@ -19,18 +26,19 @@ juce::MemoryBlock write (int width, int height, int components, bool progressive
     info.input_components = components;
     info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults (&info);
-    if (progressive)
-        jpeg_simple_progression (&info);
+    configure (info);
 
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest (&info, &buffer, &size);
     jpeg_start_compress (&info, TRUE);
     std::vector<JSAMPLE> row ((size_t) (width * components));
+    const size_t blockSide = flatBlocks ? 8 : 1;
     while (info.next_scanline < info.image_height)
     {
         for (size_t i = 0; i < row.size(); ++i)
-            row[i] = (JSAMPLE) (i * 9 + info.next_scanline * 13 + (i % (size_t) components) * 70);
+            row[i] = (JSAMPLE) (i / blockSide * 9 + info.next_scanline / blockSide * 13 +
+                                (i % (size_t) components) * 70);
         JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines (&info, rows, 1);
     }
@@ -40,6 +48,47 @@ juce::MemoryBlock write (int width, int height, int components, bool progressive
     juce::MemoryBlock block (buffer, size);
     std::free (buffer);
     return block;
+}
+} // namespace
+
+juce::MemoryBlock write (int width, int height, int components, bool progressive)
+{
+    return encode (width, height, components, false,
+                   [progressive] (jpeg_compress_struct& info)
+                   {
+                       if (progressive)
+                           jpeg_simple_progression (&info);
+                   });
+}
+
+juce::MemoryBlock writeWithScans (int width, int height, int scans)
+{
+    // Flat blocks: every AC coefficient is 0, so the AC scan is a few bytes.
+    static const jpeg_scan_info script[] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
+    const auto twoScans = encode (width, height, 1, true,
+                                  [] (jpeg_compress_struct& info)
+                                  {
+                                      info.scan_info = script;
+                                      info.num_scans = 2;
+                                  });
+
+    // The AC scan, with the tables written before it, runs from the first marker after the DC scan's data
+    // to the end-of-image marker.
+    const auto* bytes = static_cast<const juce::uint8*> (twoScans.getData());
+    const auto dcScan = findMarker (twoScans, 0xda);
+    const auto end = twoScans.getSize() - 2;
+    auto acScan = dcScan + 2 + (size_t) ((bytes[dcScan + 2] << 8) | bytes[dcScan + 3]);
+    while (acScan < end &&
+           !(bytes[acScan] == 0xff && bytes[acScan + 1] != 0 && (bytes[acScan + 1] & 0xf8) != 0xd0))
+        ++acScan;
+
+    // Sized once: growing by each scan copies the whole so far, which the sanitizers make very slow.
+    juce::MemoryBlock repeated (acScan + (size_t) juce::jmax (0, scans - 1) * (end - acScan) + 2);
+    auto* out = std::copy (bytes, bytes + acScan, static_cast<juce::uint8*> (repeated.getData()));
+    for (int i = 1; i < scans; ++i)
+        out = std::copy (bytes + acScan, bytes + end, out);
+    std::copy (bytes + end, bytes + end + 2, out);
+    return repeated;
 }
 
 size_t findMarker (const juce::MemoryBlock& jpeg, int code)

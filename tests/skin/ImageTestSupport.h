@@ -9,6 +9,10 @@ namespace JpegBytes
 /** A baseline file of 1 (grey), 3 (YCbCr) or 4 (CMYK) components; progressive in libjpeg's simple
     progression when asked. */
 juce::MemoryBlock write (int width, int height, int components, bool progressive = false);
+/** A progressive grey file of that many scans: the DC scan, then one full AC scan repeated, which libjpeg
+    reads without a warning however often it comes. The image is flat in each block, so the AC scan is
+    short. */
+juce::MemoryBlock writeWithScans (int width, int height, int scans);
 /** The offset of the first marker of that code (0xc0 start of frame, 0xda start of scan...); the test fails
     when there is none. */
 size_t findMarker (const juce::MemoryBlock& jpeg, int code);

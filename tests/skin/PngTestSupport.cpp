@@ -1,7 +1,9 @@
 #include "PngTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <png.h>
+#include <utility>
 #include <zlib.h>
 
 namespace PngBytes
@@ -65,5 +67,59 @@ juce::MemoryBlock writeWithLibpng (int width, int height, juce::uint32 format, i
         png_image_write_to_memory (&image, block.getData(), &size, 0, pixels.data(), 0, palette.data()))
         << image.message;
     return block;
+}
+
+namespace
+{
+void appendChunk (juce::MemoryOutputStream& out, const char* type, const void* data, size_t length)
+{
+    juce::MemoryBlock chunk;
+    chunk.append (type, 4);
+    chunk.append (data, length);
+    out.writeIntBigEndian ((int) length);
+    out.write (chunk.getData(), chunk.getSize());
+    out.writeIntBigEndian (
+        (int) crc32 (0L, static_cast<const Bytef*> (chunk.getData()), (uInt) chunk.getSize()));
+}
+} // namespace
+
+juce::MemoryBlock writeFlat (int width, int height, juce::Colour colour)
+{
+    // Every row: filter "none", then palette index 0 for each pixel.
+    static std::map<std::pair<int, int>, juce::MemoryBlock> compressedRows;
+    auto& rows = compressedRows[{width, height}];
+    if (rows.isEmpty())
+    {
+        const std::vector<Bytef> raw ((size_t) height * (size_t) (width + 1), 0);
+        auto size = compressBound ((uLong) raw.size());
+        rows.setSize (size);
+        EXPECT_EQ (compress2 (static_cast<Bytef*> (rows.getData()), &size, raw.data(), (uLong) raw.size(), 9),
+                   Z_OK);
+        rows.setSize (size);
+    }
+
+    juce::MemoryBlock png;
+    juce::MemoryOutputStream out (png, false);
+    out.write ("\x89PNG\r\n\x1a\n", 8);
+    const juce::uint8 header[] = {(juce::uint8) (width >> 24),
+                                  (juce::uint8) (width >> 16),
+                                  (juce::uint8) (width >> 8),
+                                  (juce::uint8) width,
+                                  (juce::uint8) (height >> 24),
+                                  (juce::uint8) (height >> 16),
+                                  (juce::uint8) (height >> 8),
+                                  (juce::uint8) height,
+                                  8,
+                                  3,
+                                  0,
+                                  0,
+                                  0};
+    appendChunk (out, "IHDR", header, sizeof (header));
+    const juce::uint8 palette[] = {colour.getRed(), colour.getGreen(), colour.getBlue()};
+    appendChunk (out, "PLTE", palette, sizeof (palette));
+    appendChunk (out, "IDAT", rows.getData(), rows.getSize());
+    appendChunk (out, "IEND", nullptr, 0);
+    out.flush();
+    return png;
 }
 } // namespace PngBytes

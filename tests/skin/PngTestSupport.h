@@ -27,4 +27,8 @@ void fixChecksum (juce::MemoryBlock& png, const Chunk& chunk);
 /** An image of the libpng "simplified" format (PNG_FORMAT_...) written by libpng itself, with a fixed
     pattern of pixels; colour-mapped formats get a palette of paletteSize entries. */
 juce::MemoryBlock writeWithLibpng (int width, int height, juce::uint32 format, int paletteSize = 0);
+
+/** A palette image of one colour; its image data is compressed once per size, so even the largest image a
+    skin may hold costs little to make, and images of one size differ only in their colour. */
+juce::MemoryBlock writeFlat (int width, int height, juce::Colour colour);
 } // namespace PngBytes

@@ -37,6 +37,11 @@ TEST (SkinNumberBounds, RewritesOnlyTheNumbersControlsReadThatLieBeyondTheirKind
         {"<font height='12.5'/>", "", "height", "12.5"},
         {"<font height='1e999'/>", "", "height", "1e999"},
         {"<size height='1e30'/>", "", "height", "1e30"},
+        // A font's kerning, in font heights, reads as a real number too.
+        {"<font extraKerning='-65536'/>", "", "extraKerning", "-1"},
+        {"<font extraKerning='1e30'/>", "", "extraKerning", "1"},
+        {"<font extraKerning='-0.25'/>", "", "extraKerning", "-0.25"},
+        {"<gfx extraKerning='-65536'/>", "", "extraKerning", "-65536"},
         // What reads as no number, or as a small one, or is no number a control reads, stays.
         {"<pos left='abc'/>", "", "left", "abc"},
         {"<pos left='+99999'/>", "", "left", "+99999"},

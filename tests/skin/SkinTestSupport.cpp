@@ -1,5 +1,7 @@
 #include "SkinTestSupport.h"
 
+#include <cstdio>
+
 namespace SkinTest
 {
 namespace
@@ -108,6 +110,37 @@ juce::MemoryBlock writeUserSkin (const juce::File& folder, const juce::String& n
     folder.getChildFile (name + SkinSource::skinFileExtension)
         .replaceWithData (outer.getData(), outer.getSize());
     return skinEntry;
+}
+
+//==============================================================================
+namespace
+{
+/** A "VmRSS" or "VmHWM" line of the process's status, in bytes. */
+juce::int64 memoryFigure (const char* name)
+{
+    for (const auto& line :
+         juce::StringArray::fromLines (juce::File ("/proc/self/status").loadFileAsString()))
+        if (line.startsWith (name))
+            return line.fromFirstOccurrenceOf (":", false, false).trim().getLargeIntValue() * 1024;
+    return 0;
+}
+} // namespace
+
+Cost costOf (const std::function<void()>& run)
+{
+    // Resets the peak to the present size; where the kernel refuses, the peak of the whole process counts,
+    // which can only make a limit stricter.
+    if (auto* clear = std::fopen ("/proc/self/clear_refs", "w"))
+    {
+        std::fputs ("5", clear);
+        std::fclose (clear);
+    }
+    const auto before = memoryFigure ("VmRSS:");
+    const auto start = juce::Time::getMillisecondCounterHiRes();
+    run();
+    Cost cost{(juce::Time::getMillisecondCounterHiRes() - start) / 1000.0, memoryFigure ("VmHWM:") - before};
+    juce::ImageCache::releaseUnusedImages();
+    return cost;
 }
 
 //==============================================================================

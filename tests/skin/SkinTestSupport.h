@@ -9,6 +9,7 @@
 #include "skin/displays/GFXDisplay.h"
 #include "skin/source/SkinSource.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -79,6 +80,23 @@ using ::textBlock;
     with the given text (by default the digest of the ".skin" entry). Returns the ".skin" entry's bytes. */
 juce::MemoryBlock writeUserSkin (const juce::File& folder, const juce::String& name,
                                  const Entries& innerEntries, const juce::String* md5Text = nullptr);
+
+//==============================================================================
+// What a hostile input costs
+
+struct Cost
+{
+    double seconds = 0.0;
+    juce::int64 peakBytes = 0; // how far the resident memory rose above what it was before
+};
+
+/** Runs the function and measures it. The images it leaves in JUCE's image cache are released after. */
+Cost costOf (const std::function<void()>& run);
+
+/** What building a hostile skin may cost at most. A build in the release build takes well under a second
+    and a few hundred megabytes; the time leaves room for the sanitizers on a machine busy with others. */
+inline constexpr double secondsPerHostileSkin = 20.0;
+inline constexpr juce::int64 bytesPerHostileSkin = (juce::int64) 1 << 30;
 
 //==============================================================================
 // Recording listeners
