@@ -6,14 +6,25 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <thread>
+
 namespace
 {
 struct CountingListener : public MidiControl::Listener
 {
-    void midiControlMapChanged (MidiControl*) override { ++mapChanges; }
-    void midiLearnStateChanged (MidiControl*) override { ++learnChanges; }
-    void parameterMovedByMidi (MidiControl*) override { ++moves; }
+    void midiControlMapChanged (MidiControl*) override { count (mapChanges); }
+    void midiLearnStateChanged (MidiControl*) override { count (learnChanges); }
+    void parameterMovedByMidi (MidiControl*) override { count (moves); }
+
+    void count (int& calls)
+    {
+        ++calls;
+        offMessageThread = offMessageThread || !juce::MessageManager::existsAndIsCurrentThread();
+    }
+
     int mapChanges = 0, learnChanges = 0, moves = 0;
+    bool offMessageThread = false; // listeners repaint: any call elsewhere races the message thread
 };
 
 /** Cutoff, Resonance and Env Mod are automatable, Gate Level is not. */
@@ -204,6 +215,46 @@ TEST_F (MidiControlTest, LearnModeSwitchesTellAtOnceResetAndGateLearning)
     EXPECT_EQ (listener.learnChanges, 1);
     pumpMessages();
     EXPECT_EQ (listener.mapChanges, 1);
+}
+
+TEST_F (MidiControlTest, LearnSwitchedOnAHostThreadIsExactAtOnceAndToldOnTheMessageThread)
+{
+    // A host restores its state, which ends learn mode, on a thread of its own.
+    const auto onHostThread = [] (const std::function<void()>& call)
+    {
+        std::thread host (call);
+        host.join();
+    };
+
+    bool learnOn = false;
+    onHostThread (
+        [&]
+        {
+            map.setLearnMode (true);
+            learnOn = map.isLearnMode();
+        });
+    EXPECT_TRUE (learnOn);
+    EXPECT_EQ (listener.learnChanges, 0) << "not told on the host's thread";
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return listener.learnChanges == 1; }));
+
+    map.setLearnParameter (cutoff);
+    pumpMessages();
+    listener = {};
+    bool loaded = false;
+    onHostThread (
+        [&]
+        {
+            loaded =
+                load ("<MidiControlMap name='Kelvanor'><assign CC='3' param='Cutoff'/></MidiControlMap>");
+            learnOn = map.isLearnMode();
+        });
+    EXPECT_TRUE (loaded);
+    EXPECT_FALSE (learnOn) << "learn mode ends before the load returns";
+    EXPECT_EQ (learning() + pairs (map), "-@-13:Cutoff");
+    EXPECT_EQ (listener.learnChanges, 0) << "not told on the host's thread";
+    EXPECT_TRUE (
+        runMessageLoopUntil ([&] { return listener.learnChanges == 1 && listener.mapChanges == 1; }));
+    EXPECT_FALSE (listener.offMessageThread);
 }
 
 TEST_F (MidiControlTest, MapRoundTripsThroughAFileAndUnreadableFilesChangeNothing)
