@@ -48,6 +48,19 @@ protected:
         return true;
     }
 
+    /** The current program's chunk (effGetChunk with index 1), as a host keeps it for one program. */
+    juce::MemoryBlock getProgramChunk()
+    {
+        void* data = nullptr;
+        const auto size = plugin->dispatch (effGetChunk, 1, 0, &data);
+        return size > 0 && data != nullptr ? juce::MemoryBlock (data, (size_t) size) : juce::MemoryBlock();
+    }
+
+    void setProgramChunk (juce::MemoryBlock chunk)
+    {
+        plugin->dispatch (effSetChunk, 1, (VstIntPtr) chunk.getSize(), chunk.getData());
+    }
+
     /** A click on LEARN, then the wait until the status bar tells of learning. */
     void switchLearnOn()
     {
@@ -60,39 +73,27 @@ protected:
     juce::Image learnKeyOff, statusBarOff;
 };
 
-TEST_F (HostThreadsEndToEnd, StatesAndProgramsFromAHostThreadWhileLearningAreExactAtOnceAndShownAfter)
+TEST_F (HostThreadsEndToEnd, StatesAndProgramsSetOnAHostThreadWhileLearningAreExactAtOnceAndShownAfter)
 {
-    // Two states, one saved with learn off and one with learn on (restoring either ends learn mode), each
-    // with a Cutoff far from the one before, so that the knob has a different picture to show.
-    const auto cutoffKnob = skinControlNamed ("CutoffKnob");
-    ASSERT_FALSE (cutoffKnob.isEmpty());
-    const float cutoffLearningOff = plugin->getParameter (cutoffIndex) < 0.5f ? 0.9f : 0.1f;
-    const float cutoffLearningOn = 1.0f - cutoffLearningOff;
-
-    const auto knobBefore = captureOf (cutoffKnob);
-    plugin->setParameter (cutoffIndex, cutoffLearningOff);
+    // Two states, one saved with learn off and one with learn on: restoring either ends learn mode.
+    plugin->setParameter (cutoffIndex, 0.2f);
     const auto savedLearningOff = plugin->getChunk();
-    ASSERT_TRUE (idleUntil ([&] { return !shows (cutoffKnob, knobBefore); }));
-    const auto knobLearningOff = captureOf (cutoffKnob);
-
     switchLearnOn();
-    plugin->setParameter (cutoffIndex, cutoffLearningOn);
+    plugin->setParameter (cutoffIndex, 0.8f);
     const auto savedLearningOn = plugin->getChunk();
-    ASSERT_TRUE (idleUntil ([&] { return !shows (cutoffKnob, knobLearningOff); }));
-    const auto knobLearningOn = captureOf (cutoffKnob);
-    ASSERT_FALSE (savedLearningOff.isEmpty());
+    const auto savedProgram = getProgramChunk();
+    ASSERT_FALSE (savedLearningOff.isEmpty() || savedProgram.isEmpty());
     ASSERT_NE (savedLearningOff, savedLearningOn);
 
-    constexpr int rounds = 6;
-    constexpr int restoresPerRound = 16;
-    for (int round = 0; round < rounds; ++round)
+    for (int round = 0; round < 6; ++round)
     {
         if (round > 0)
             switchLearnOn();
         if (HasFatalFailure())
             return;
 
-        // Every host call that changes the state, in a loop, the last one a restore.
+        // The host calls that change the state, in turns, the last one a restore. The first restore of
+        // each round ends learn mode while the message thread paints LEARN blinking.
         std::atomic<bool> done{false};
         int inexact = 0;
         const auto restore = [&] (const juce::MemoryBlock& saved)
@@ -103,31 +104,27 @@ TEST_F (HostThreadsEndToEnd, StatesAndProgramsFromAHostThreadWhileLearningAreExa
         std::thread host (
             [&]
             {
-                for (int i = 0; i < restoresPerRound; ++i)
+                for (int i = 0; i < 16; ++i)
                 {
                     plugin->addMidiEvent (juce::MidiMessage::controllerEvent (1, 20, i), 0);
                     plugin->addMidiEvent (juce::MidiMessage::programChange (1, (round + i) % 40), 1);
                     plugin->process (plugin->getBlockSize());
                     restore (i % 2 == 0 ? savedLearningOff : savedLearningOn);
-                    plugin->setParameter (cutoffIndex, (float) i / restoresPerRound);
+                    plugin->setParameter (cutoffIndex, (float) i / 16.0f);
                     plugin->setProgram (i % 3);
+                    setProgramChunk (savedProgram);
                 }
                 restore (savedLearningOn);
                 done = true;
             });
-        const bool finished = idleUntil ([&] { return done.load(); });
+        // Slow under a sanitizer on a busy machine: a deadline that only a hang reaches.
+        const bool finished = session->idleUntil ([&] { return done.load(); }, 600.0);
         host.join();
         ASSERT_TRUE (finished);
         EXPECT_EQ (inexact, 0) << "a state read back right after it was set differs from it";
-
-        EXPECT_TRUE (idleUntil (
-            [&]
-            {
-                return shows (statusBar, statusBarOff) && shows (learnKey, learnKeyOff) &&
-                       shows (cutoffKnob, knobLearningOn);
-            }))
-            << "the editor shows the restored state: learning ended, on the status bar and LEARN, and its "
-               "Cutoff";
+        EXPECT_TRUE (
+            idleUntil ([&] { return shows (statusBar, statusBarOff) && shows (learnKey, learnKeyOff); }))
+            << "the status bar and LEARN show that the restored state ended learning";
     }
 }
 } // namespace
