@@ -90,9 +90,9 @@ void MidiControl::setLearnMode (bool shouldLearn)
         learnMode = shouldLearn;
     }
 
-    // Outside the lock: listeners repaint, and the audio thread must not wait for that. They repaint on the
-    // message thread only: a host that restores its state while learning ends learn mode on a thread of its
-    // own, and hears of it no more than the map itself, which is already switched.
+    // Outside the lock: listeners repaint, and the audio thread must not wait for that. For the same reason
+    // they hear of it on the message thread only: a host that restores its state while learning ends learn
+    // mode on a thread of its own.
     if (mayCallListenersNow())
         listeners.call ([this] (Listener& l) { l.midiLearnStateChanged (this); });
     else

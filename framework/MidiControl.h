@@ -23,9 +23,9 @@ class ParameterManager;
     options page and the file operations run on the message thread. One recursive lock serialises both
     (lock order: host processing lock, this lock, the engine's lock). A host may also restore a map on a
     thread of its own (loadFromXml from its state chunk). Notices to listeners are coalesced and delivered
-    on the message thread, except midiLearnStateChanged from setLearnMode on the message thread, which is
-    called at once; a controller on the audio thread only raises a flag for them. Whatever thread changes
-    the map, its getters read the new state as soon as the call returns.
+    on the message thread, except midiLearnStateChanged from setLearnMode on the message thread (or with
+    its lock held), which is called at once; a controller on the audio thread only raises a flag for them.
+   Whatever thread changes the map, its getters read the new state as soon as the call returns.
 
     The parameters belong to the ParameterManager and outlive this map. */
 class MidiControl : public RealtimeNotifier
