@@ -159,7 +159,8 @@ public:
     int getCurrentPresetIndex() const noexcept { return currentPresetIndex.load(); }
 
     /** Makes the index current and shows it in 110000 and 110001 without loading its values; nothing for
-        an index out of range. */
+        an index out of range. Showing a preset renames nothing: only a name set into 110001 from outside
+        (the panel's name display) renames the current preset. */
     void setCurrentPresetIndex (int index, bool notify);
 
     /** Sets parameters 0 to 32 from the current preset, then 110000 and 110001 (all notifying), then tells
@@ -353,8 +354,9 @@ private:
         int front = 2; // the reader's
     };
 
-    /** What a program change and automatic storing on the audio thread leave to the message thread: the
-        number and name parameters of the program, and a snapshot rebuilt after a stored value. */
+    /** What other threads leave to the message thread: the number and name parameters of the current
+        preset after a program change on the audio thread or a preset shown on a host's thread, and a
+        snapshot rebuilt after a value stored off the message thread. */
     class BankNotices : public RealtimeNotifier
     {
     public:
@@ -365,7 +367,14 @@ private:
         ~BankNotices() override { cancelPendingUpdate(); }
         void handleAsyncUpdate() override;
 
-        std::atomic<int> appliedProgram{-1};    // the last program applied on the audio thread
+        /** Any thread: the message thread is to show the current preset in 110000 and 110001. */
+        void postShowCurrentPreset() noexcept
+        {
+            showPending.store (true);
+            triggerAsyncUpdate();
+        }
+
+        std::atomic<bool> showPending{false};   // a program applied, or a preset shown off the message thread
         std::atomic<bool> snapshotStale{false}; // a value was stored off the message thread
 
     private:
@@ -376,6 +385,10 @@ private:
     std::unique_ptr<juce::XmlElement> createParameterValuesXml (const juce::String& tag, int firstId,
                                                                 int endId) const;
     void readPresetsState (const juce::XmlElement& xml);
+    /** 110000 and 110001 take the index and the name, their asynchronous listeners told when notify is
+        set and they changed; they rename nothing. */
+    void showPreset (int index, const juce::String& name, bool notify);
+    void showCurrentPreset();
     void installBank (BankImage& image);
     bool loadFactoryBank();
 

@@ -72,12 +72,50 @@ void BasePluginOldStyle::setCurrentPresetIndex (int index, bool notify)
 
     // The index first, so a listener of either parameter already sees the new current preset.
     currentPresetIndex.store (index);
+    showPreset (index, name, notify);
+}
 
+void BasePluginOldStyle::showPreset (int index, const juce::String& name, bool notify)
+{
+    // Shown without the synchronous listeners: a name set there renames the current preset, and with a
+    // host restoring a state on its own thread while the message thread shows a program, "current" may be
+    // another preset by then. The controls and pages hear of it as of any change.
     auto& manager = getParameterManager();
-    if (auto* number = manager.getParameter (currentPresetNumberId))
-        number->setValueInt (index, notify);
-    if (auto* presetName = manager.getParameter (currentPresetNameId))
-        presetName->setValueText (name, notify);
+    if (auto* number = manager.getParameter (currentPresetNumberId); number != nullptr)
+    {
+        const bool moved = number->getValueInt() != index;
+        number->setValueInt (index, false);
+        if (notify && moved)
+            number->triggerAsyncUpdate();
+    }
+    if (auto* presetName = manager.getParameter (currentPresetNameId); presetName != nullptr)
+    {
+        const bool renamed = presetName->getValueText() != name;
+        presetName->setValueText (name, false);
+        if (notify && renamed)
+            presetName->triggerAsyncUpdate();
+    }
+
+    // Shown on two threads at once, the two may end up showing another preset than the current one: the
+    // message thread shows the current one once more after them.
+    if (notify && !juce::MessageManager::existsAndIsCurrentThread())
+        bankNotices.postShowCurrentPreset();
+}
+
+void BasePluginOldStyle::showCurrentPreset()
+{
+    const int index = getCurrentPresetIndex();
+    juce::String name;
+    {
+        const juce::ScopedLock sl (presetsLock);
+        const auto* entry = presets[index];
+        if (entry == nullptr)
+            return;
+
+        name = entry->getName();
+    }
+
+    showPreset (index, name, true);
 }
 
 void BasePluginOldStyle::loadCurrentPreset()
@@ -100,8 +138,7 @@ void BasePluginOldStyle::loadCurrentPreset()
     for (int id = 0; id < numPresetableParameters; ++id)
         manager.setParameterNormalised (id, values[(size_t) id]);
 
-    manager.setParameterInt (currentPresetNumberId, index);
-    manager.setParameterString (currentPresetNameId, name);
+    showPreset (index, name, true);
 
     presetListeners.call ([] (PresetManagerListener& l) { l.presetChanged(); });
 }
@@ -146,7 +183,7 @@ void BasePluginOldStyle::setPresetName (int index, const juce::String& name)
     }
 
     if (index == getCurrentPresetIndex())
-        getParameterManager().setParameterString (currentPresetNameId, name);
+        showPreset (index, name, true);
 }
 
 void BasePluginOldStyle::storePreset (int index)

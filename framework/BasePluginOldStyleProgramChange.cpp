@@ -21,8 +21,7 @@ bool BasePluginOldStyle::applyProgramChange (int program)
 
     presetListeners.call ([] (PresetManagerListener& l) { l.presetChanged(); });
 
-    bankNotices.appliedProgram.store (program);
-    bankNotices.triggerAsyncUpdate();
+    bankNotices.postShowCurrentPreset();
     return true;
 }
 
@@ -47,8 +46,8 @@ void BasePluginOldStyle::BankNotices::handleAsyncUpdate()
     if (snapshotStale.exchange (false))
         owner.publishBankSnapshot();
 
-    // Only while the program is still current: a preset chosen here since then keeps its own display.
-    if (const int program = appliedProgram.exchange (-1);
-        program >= 0 && program == owner.getCurrentPresetIndex())
-        owner.setCurrentPresetIndex (program, true);
+    // Whatever is current now: a preset chosen or a state restored since then is what to show, and
+    // choosing the program here again would undo them.
+    if (showPending.exchange (false))
+        owner.showCurrentPreset();
 }

@@ -24,6 +24,14 @@ int readController (const juce::XmlElement& entry)
 
     return digits.getIntValue();
 }
+
+/** Whether listeners, which touch components, may be called on this thread: the message thread, or a
+    thread holding the message manager's lock. Without a message manager nothing paints to race with. */
+bool mayCallListenersNow()
+{
+    const auto* mm = juce::MessageManager::getInstanceWithoutCreating();
+    return mm == nullptr || mm->currentThreadHasLockedMessageManager();
+}
 } // namespace
 
 MidiControl::MidiControl (ParameterManager& manager)
@@ -82,8 +90,13 @@ void MidiControl::setLearnMode (bool shouldLearn)
         learnMode = shouldLearn;
     }
 
-    // Outside the lock: listeners repaint, and the audio thread must not wait for that.
-    listeners.call ([this] (Listener& l) { l.midiLearnStateChanged (this); });
+    // Outside the lock: listeners repaint, and the audio thread must not wait for that. For the same reason
+    // they hear of it on the message thread only: a host that restores its state while learning ends learn
+    // mode on a thread of its own.
+    if (mayCallListenersNow())
+        listeners.call ([this] (Listener& l) { l.midiLearnStateChanged (this); });
+    else
+        postLearnStateChanged();
 }
 
 bool MidiControl::isLearnMode() const
@@ -143,8 +156,7 @@ void MidiControl::completeLearn()
         slots[(size_t) learnedController] == nullptr)
         assign (learnedController, learnParameter, true);
 
-    learnStatePending.store (true);
-    triggerAsyncUpdate();
+    postLearnStateChanged();
 }
 
 Parameter* MidiControl::getLearnParameter() const
@@ -251,6 +263,12 @@ Parameter* MidiControl::getLastMovedParameter() const
 void MidiControl::postMapChanged()
 {
     mapChangedPending.store (true);
+    triggerAsyncUpdate();
+}
+
+void MidiControl::postLearnStateChanged()
+{
+    learnStatePending.store (true);
     triggerAsyncUpdate();
 }
 

@@ -21,9 +21,11 @@ class ParameterManager;
 
     Threads: processMidiMessage runs on the audio thread under the host's processing lock; learn, the
     options page and the file operations run on the message thread. One recursive lock serialises both
-    (lock order: host processing lock, this lock, the engine's lock). Notices to listeners are coalesced
-    and delivered on the message thread, except midiLearnStateChanged from setLearnMode, which is called at
-    once on the calling thread; a controller on the audio thread only raises a flag for them.
+    (lock order: host processing lock, this lock, the engine's lock). A host may also restore a map on a
+    thread of its own (loadFromXml from its state chunk). Notices to listeners are coalesced and delivered
+    on the message thread, except midiLearnStateChanged from setLearnMode on the message thread (or with
+    its lock held), which is called at once; a controller on the audio thread only raises a flag for them.
+   Whatever thread changes the map, its getters read the new state as soon as the call returns.
 
     The parameters belong to the ParameterManager and outlive this map. */
 class MidiControl : public RealtimeNotifier
@@ -52,7 +54,8 @@ public:
     void processMidiMessage (const juce::MidiMessage& message);
 
     //==============================================================================
-    /** Switching the mode forgets the chosen parameter and controller and tells every listener at once. */
+    /** Switching the mode forgets the chosen parameter and controller and tells every listener: at once on
+        the message thread, through the asynchronous notice from any other thread. */
     void setLearnMode (bool shouldLearn);
     bool isLearnMode() const;
 
@@ -113,7 +116,8 @@ public:
 
     /** Replaces the map with the root's entries and ends learn mode. A refused root changes nothing and
         gives false. Entries naming no automatable parameter, or a controller that is not an integer
-        0 to 127, are skipped one by one. Message thread. */
+        0 to 127, are skipped one by one. Any thread but the audio thread; the listeners hear of it on the
+        message thread. */
     bool loadFromXml (const juce::XmlElement& root);
 
     /** "MidiControlMap" with one "assign" per occupied slot in controller order. */
@@ -130,6 +134,7 @@ private:
 
     void learnController (int controller);
     void postMapChanged();
+    void postLearnStateChanged();
 
     ParameterManager& parameterManager;
     ListenerArray<Listener> listeners; // message thread only

@@ -223,7 +223,37 @@ TEST_F (BasePluginOldStyleTest, ProgramChangeSetsTheSoundNowAndShowsThePresetOnT
     EXPECT_EQ (plugin->current(), "5:" + plugin->getPresetName (5) + " (not shown)");
 
     pumpMessages();
-    EXPECT_EQ (plugin->current(), "5:" + plugin->getPresetName (5));
+    EXPECT_FALSE (plugin->current().endsWith ("(not shown)")) << plugin->current();
+}
+
+TEST_F (BasePluginOldStyleTest, ShowingAPresetRenamesNoneWhenAnotherThreadMovesTheCurrentOneMeanwhile)
+{
+    auto plugin = makePlugin();
+    const auto namesBefore = plugin->names (BasePluginOldStyle::numBankPresets);
+
+    // A host restores a state that makes preset 0 current, on its own thread, while this one shows preset
+    // 5: here it lands when the number parameter takes the 5.
+    struct Restore : public Parameter::Listener
+    {
+        explicit Restore (BasePluginOldStyle& p)
+            : plugin (p)
+        {
+        }
+        void parameterChanged (Parameter* number) override
+        {
+            if (number->getValueInt() == 5)
+                plugin.setCurrentPresetIndex (0, true);
+        }
+        BasePluginOldStyle& plugin;
+    } restore (*plugin);
+    auto& number = plugin->parameter (BasePluginOldStyle::currentPresetNumberId);
+    number.addListener (&restore);
+    plugin->setCurrentPresetIndex (5, true);
+    number.removeListener (&restore);
+    pumpMessages();
+
+    EXPECT_EQ (plugin->names (BasePluginOldStyle::numBankPresets), namesBefore);
+    EXPECT_FALSE (plugin->current().endsWith ("(not shown)")) << plugin->current();
 }
 
 TEST_F (BasePluginOldStyleTest, CopyPasteAndRenamingThroughTheNameParameter)

@@ -6,14 +6,24 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace
 {
 struct CountingListener : public MidiControl::Listener
 {
-    void midiControlMapChanged (MidiControl*) override { ++mapChanges; }
-    void midiLearnStateChanged (MidiControl*) override { ++learnChanges; }
-    void parameterMovedByMidi (MidiControl*) override { ++moves; }
+    void midiControlMapChanged (MidiControl*) override { count (mapChanges); }
+    void midiLearnStateChanged (MidiControl*) override { count (learnChanges); }
+    void parameterMovedByMidi (MidiControl*) override { count (moves); }
+
+    void count (int& calls)
+    {
+        ++calls;
+        offMessageThread = offMessageThread || !juce::MessageManager::existsAndIsCurrentThread();
+    }
+
     int mapChanges = 0, learnChanges = 0, moves = 0;
+    bool offMessageThread = false; // listeners repaint: any call elsewhere races the message thread
 };
 
 /** Cutoff, Resonance and Env Mod are automatable, Gate Level is not. */
@@ -204,6 +214,31 @@ TEST_F (MidiControlTest, LearnModeSwitchesTellAtOnceResetAndGateLearning)
     EXPECT_EQ (listener.learnChanges, 1);
     pumpMessages();
     EXPECT_EQ (listener.mapChanges, 1);
+}
+
+TEST_F (MidiControlTest, AMapLoadedOnAHostThreadEndsLearningAtOnceAndTellsTheMessageThread)
+{
+    map.setLearnMode (true);
+    map.setLearnParameter (cutoff);
+    pumpMessages();
+    listener = {};
+
+    // A host restores its state, map included, on a thread of its own.
+    bool loaded = false, stillLearning = true;
+    std::thread host (
+        [&]
+        {
+            loaded =
+                load ("<MidiControlMap name='Kelvanor'><assign CC='3' param='Cutoff'/></MidiControlMap>");
+            stillLearning = map.isLearnMode();
+        });
+    host.join();
+    EXPECT_TRUE (loaded && !stillLearning) << "learn mode ends before the load returns";
+    EXPECT_EQ (pairs (map), "3:Cutoff");
+    EXPECT_EQ (listener.learnChanges, 0) << "listeners repaint: not on the host's thread";
+    EXPECT_TRUE (
+        runMessageLoopUntil ([&] { return listener.learnChanges == 1 && listener.mapChanges == 1; }));
+    EXPECT_FALSE (listener.offMessageThread);
 }
 
 TEST_F (MidiControlTest, MapRoundTripsThroughAFileAndUnreadableFilesChangeNothing)
