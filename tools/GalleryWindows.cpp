@@ -163,6 +163,19 @@ std::vector<GalleryScene> windowScenes()
                            return showAlert (&Zeb::AlertWindow::createSaveQuestionBox, "Preset changed",
                                              "The preset has been changed. What should happen to it?");
                        }});
+    scenes.push_back ({"alert-overwrite-question", false,
+                       []
+                       {
+                           DefaultLookAndFeel lf;
+                           GalleryEditor editor (lf, 520, 240);
+                           auto alert = Zeb::AlertWindow::createYesNoQuestion (
+                               "Save pattern",
+                               "The file 'Acid Walk.klptr' already exists. Do you want to replace it?",
+                               nullptr);
+                           editor.addChildComponent (*alert);
+                           alert->show();
+                           return editor.render();
+                       }});
     scenes.push_back (
         {"alert-long-message", false,
          []
