@@ -45,8 +45,12 @@ protected:
     std::unique_ptr<Zeb::AlertWindow> open (Factory create,
                                             const juce::String& message = "Overwrite the file?")
     {
+        return shown (std::unique_ptr<Zeb::AlertWindow> (create ("Question", message, &answers)));
+    }
+    /** The window shown in the editor. */
+    std::unique_ptr<Zeb::AlertWindow> shown (std::unique_ptr<Zeb::AlertWindow> w)
+    {
         editor.setLookAndFeel (&lf);
-        std::unique_ptr<Zeb::AlertWindow> w (create ("Question", message, &answers));
         editor.addChildComponent (*w);
         w->show();
         return w;
@@ -161,9 +165,8 @@ TEST_F (AlertWindowBehaviour, AQuestionForAFunctionAnswersYesOnlyForYesAndNoWhen
     for (const auto [button, yes] : {Press{0, true}, Press{1, false}, Press{-1, false}})
     {
         juce::Array<bool> heard;
-        auto w = Zeb::AlertWindow::createYesNoQuestion ("T", "M", [&] (bool answer) { heard.add (answer); });
-        editor.addChildComponent (*w);
-        w->show();
+        auto w = shown (
+            Zeb::AlertWindow::createYesNoQuestion ("T", "M", [&] (bool answer) { heard.add (answer); }));
         w->buttonClicked (button < 0 ? static_cast<juce::Button*> (&w->getCloseButton())
                                      : w->getButton (button));
         EXPECT_FALSE (w->isShowing()) << button;
@@ -173,10 +176,8 @@ TEST_F (AlertWindowBehaviour, AQuestionForAFunctionAnswersYesOnlyForYesAndNoWhen
 
 TEST_F (AlertWindowBehaviour, WithoutACallerItOnlyHides)
 {
-    editor.setLookAndFeel (&lf);
-    std::unique_ptr<Zeb::AlertWindow> w (Zeb::AlertWindow::createMessageBox ("T", "M", nullptr));
-    editor.addChildComponent (*w);
-    w->show();
+    auto w =
+        shown (std::unique_ptr<Zeb::AlertWindow> (Zeb::AlertWindow::createMessageBox ("T", "M", nullptr)));
     EXPECT_TRUE (w->keyPressed (juce::KeyPress (juce::KeyPress::returnKey)));
     EXPECT_FALSE (w->isVisible());
 }
@@ -193,10 +194,8 @@ TEST_F (AlertWindowBehaviour, TheCallerMayDeleteTheWindowWhileAnswered)
             window.reset();
         }
     } deleter;
-    editor.setLookAndFeel (&lf);
-    deleter.window.reset (Zeb::AlertWindow::createYesNoBox ("T", "M", &deleter));
-    editor.addChildComponent (*deleter.window);
-    deleter.window->show();
+    deleter.window =
+        shown (std::unique_ptr<Zeb::AlertWindow> (Zeb::AlertWindow::createYesNoBox ("T", "M", &deleter)));
     EXPECT_TRUE (deleter.window->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey)));
     EXPECT_EQ (deleter.calls, 1);
     EXPECT_EQ (editor.getNumChildComponents(), 0);

@@ -58,10 +58,23 @@ void expectReplacedOnlyAfterYes (FileChooserPolicy& policy, const juce::File& ex
     EXPECT_FALSE (policy.isOpen());
 }
 
-std::string caseName (const char* chooser, bool typedExtension)
+/** Names each case after its chooser (the names in the order of the enum) and how the name was typed. */
+template <typename Chooser>
+auto caseNames (std::vector<const char*> choosers)
 {
-    return testName (juce::String (chooser) + (typedExtension ? " typed with extension" : " typed bare"));
+    return [choosers] (const ::testing::TestParamInfo<std::tuple<Chooser, bool>>& info)
+    {
+        return testName (juce::String (choosers[(size_t) std::get<0> (info.param)]) +
+                         (std::get<1> (info.param) ? " typed with extension" : " typed bare"));
+    };
 }
+
+/** Every chooser opened while it lives is the editor's own window. */
+struct ChoosersInTheEditor
+{
+    ChoosersInTheEditor() { FileChooserPolicy::setMode (FileChooserPolicy::Mode::editorWindow); }
+    ~ChoosersInTheEditor() { FileChooserPolicy::setMode (FileChooserPolicy::Mode::automatic); }
+};
 
 //==============================================================================
 enum class ProductChooser
@@ -76,18 +89,6 @@ class ProductSaveChooser : public KelvanorEditorTest::EditorFixture,
                            public ::testing::WithParamInterface<std::tuple<ProductChooser, bool>>
 {
 protected:
-    void SetUp() override
-    {
-        FileChooserPolicy::setMode (FileChooserPolicy::Mode::editorWindow);
-        EditorFixture::SetUp();
-    }
-
-    void TearDown() override
-    {
-        EditorFixture::TearDown();
-        FileChooserPolicy::setMode (FileChooserPolicy::Mode::automatic);
-    }
-
     /** Opens the chooser the way the user does; the file it saves, by its extension. */
     FileChooserPolicy& open (ProductChooser kind, juce::String& extension)
     {
@@ -107,6 +108,8 @@ protected:
         click (bank ? browser.getSaveBankButton() : browser.getSavePresetButton());
         return browser.getChooser();
     }
+
+    const ChoosersInTheEditor choosers;
 };
 
 TEST_P (ProductSaveChooser, ReplacesAnExistingFileOnlyAfterYes)
@@ -117,18 +120,12 @@ TEST_P (ProductSaveChooser, ReplacesAnExistingFileOnlyAfterYes)
     expectReplacedOnlyAfterYes (policy, folder.getChildFile ("old" + extension), typedExtension);
 }
 
-std::string productCaseName (const ::testing::TestParamInfo<std::tuple<ProductChooser, bool>>& info)
-{
-    static const char* const names[] = {"pattern", "pattern bank", "preset", "preset bank"};
-    return caseName (names[(int) std::get<0> (info.param)], std::get<1> (info.param));
-}
-
 INSTANTIATE_TEST_SUITE_P (
     Choosers, ProductSaveChooser,
     ::testing::Combine (::testing::Values (ProductChooser::pattern, ProductChooser::patternBank,
                                            ProductChooser::preset, ProductChooser::presetBank),
                         ::testing::Bool()),
-    productCaseName);
+    caseNames<ProductChooser> ({"pattern", "pattern bank", "preset", "preset bank"}));
 
 //==============================================================================
 enum class FrameworkChooser
@@ -142,17 +139,8 @@ class FrameworkSaveChooser : public EditorTest::PlainEditorTest,
                              public ::testing::WithParamInterface<std::tuple<FrameworkChooser, bool>>
 {
 protected:
-    void SetUp() override
-    {
-        FileChooserPolicy::setMode (FileChooserPolicy::Mode::editorWindow);
-        start (false); // the plain start-up, whose options show the host parameters page
-    }
-
-    void TearDown() override
-    {
-        PlainEditorTest::TearDown();
-        FileChooserPolicy::setMode (FileChooserPolicy::Mode::automatic);
-    }
+    // The plain start-up, whose options show the host parameters page.
+    void SetUp() override { start (false); }
 
     /** Shows the options page holding the component, as the user does before clicking its button. */
     void showPageOf (juce::Component& page)
@@ -174,20 +162,18 @@ protected:
             editor().getPresetSaveFlow().savePresetAs ("Presets");
             return editor().getPresetSaveFlow().getChooserPolicy();
         }
-        if (kind == FrameworkChooser::midiMap)
+        const auto saveMap = [&] (auto& page) -> FileChooserPolicy&
         {
-            auto& page = editor().getMidiControlPage();
             showPageOf (page);
             extension = page.getMapFileExtension();
             page.buttonClicked (&page.getSaveButton());
             return page.getChooser();
-        }
-        auto& page = editor().getHostParametersPage();
-        showPageOf (page);
-        extension = page.getMapFileExtension();
-        page.buttonClicked (&page.getSaveButton());
-        return page.getChooser();
+        };
+        return kind == FrameworkChooser::midiMap ? saveMap (editor().getMidiControlPage())
+                                                 : saveMap (editor().getHostParametersPage());
     }
+
+    const ChoosersInTheEditor choosers;
 };
 
 TEST_P (FrameworkSaveChooser, ReplacesAnExistingFileOnlyAfterYes)
@@ -200,16 +186,10 @@ TEST_P (FrameworkSaveChooser, ReplacesAnExistingFileOnlyAfterYes)
                                 typedExtension);
 }
 
-std::string frameworkCaseName (const ::testing::TestParamInfo<std::tuple<FrameworkChooser, bool>>& info)
-{
-    static const char* const names[] = {"MIDI map", "host map", "preset file"};
-    return caseName (names[(int) std::get<0> (info.param)], std::get<1> (info.param));
-}
-
 INSTANTIATE_TEST_SUITE_P (Choosers, FrameworkSaveChooser,
                           ::testing::Combine (::testing::Values (FrameworkChooser::midiMap,
                                                                  FrameworkChooser::hostMap,
                                                                  FrameworkChooser::presetFile),
                                               ::testing::Bool()),
-                          frameworkCaseName);
+                          caseNames<FrameworkChooser> ({"MIDI map", "host map", "preset file"}));
 } // namespace

@@ -4,8 +4,13 @@
 #include "XvfbDisplay.h"
 #include "tools/HostEditor.h"
 
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <utility>
+
+/** The Cutoff parameter's index. */
+constexpr int cutoffParameter = 2;
 
 /** Where the first control of the embedded skin that matches lies in the editor: its "pos", and its "size"
     or, without one, the size of one frame of its image. Empty when no control matches. */
@@ -56,8 +61,72 @@ inline juce::Rectangle<int> skinControlNamed (const juce::String& name)
                               { return e.getStringAttribute ("name") == name; });
 }
 
+//==============================================================================
+/** The chunk effGetChunk hands out for that index (0: the whole state, 1: the current program), as a host
+    keeps it; empty when there is none. */
+inline juce::MemoryBlock chunkAt (HostedPlugin& plugin, int index)
+{
+    void* data = nullptr;
+    const auto size = plugin.dispatch (effGetChunk, index, 0, &data);
+    return size > 0 && data != nullptr ? juce::MemoryBlock (data, (size_t) size) : juce::MemoryBlock();
+}
+
+/** The document a chunk holds: "VC2!", the text's length, the text. Null for anything else. */
+inline std::unique_ptr<juce::XmlElement> chunkDocument (const juce::MemoryBlock& chunk)
+{
+    if (chunk.getSize() < 8 || std::memcmp (chunk.getData(), "VC2!", 4) != 0)
+        return nullptr;
+    const auto* bytes = static_cast<const char*> (chunk.getData());
+    const auto length =
+        std::min<size_t> (chunk.getSize() - 8, (size_t) juce::ByteOrder::littleEndianInt (bytes + 4));
+    return juce::XmlDocument::parse (juce::String::fromUTF8 (bytes + 8, (int) length));
+}
+
+//==============================================================================
+/** How far two captures of one area may differ and still count as the same picture. */
+struct PictureTolerance
+{
+    int colour = 0; // a pixel differs when its red, green and blue differences add up to more
+    int pixels = 0; // how many pixels may differ
+};
+
+/** Anti-aliasing depends on how a repaint was split: a few pixels of it may come out otherwise. */
+constexpr PictureTolerance antiAliased{48, 8};
+
+/** How many pixels of two pictures differ by more than the colour tolerance; -1 when either is missing or
+    their sizes differ, so that a failed capture never passes for a picture. */
+inline int differingPixels (const juce::Image& a, const juce::Image& b, int colourTolerance = 0)
+{
+    if (!a.isValid() || !b.isValid() || a.getBounds() != b.getBounds())
+        return -1;
+    int differing = 0;
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+        {
+            const auto p = a.getPixelAt (x, y), q = b.getPixelAt (x, y);
+            differing += std::abs (p.getRed() - q.getRed()) + std::abs (p.getGreen() - q.getGreen()) +
+                             std::abs (p.getBlue() - q.getBlue()) >
+                         colourTolerance;
+        }
+    return differing;
+}
+
+inline bool samePicture (const juce::Image& a, const juce::Image& b, PictureTolerance tolerance = {})
+{
+    const int differing = differingPixels (a, b, tolerance.colour);
+    return differing >= 0 && differing <= tolerance.pixels;
+}
+
+/** Both pictures there, of one size, and different beyond the tolerance. */
+inline bool otherPicture (const juce::Image& a, const juce::Image& b, PictureTolerance tolerance = {})
+{
+    return differingPixels (a, b, tolerance.colour) > tolerance.pixels;
+}
+
+//==============================================================================
 /** The plug-in with its editor open in a window of the host's own, drawn once, in a settings folder of its
-    own. Skips without a private X server or without XTest to send the user's input. */
+    own, with the ways a user clicks and looks at it. Skips without a private X server or without XTest to
+    send the user's input. Every wait is for a state, with a deadline generous enough for a loaded machine. */
 class KelvanorEditorInHostWindow : public ::testing::Test
 {
 protected:
@@ -73,7 +142,11 @@ protected:
         session = std::make_unique<HostEditorSession> (*plugin, *window);
         ASSERT_TRUE (session->open());
         ASSERT_GE (session->waitForFirstPaint (HostEditorSession::defaultTimeoutSeconds), 0.0);
+        editorOpened();
     }
+
+    /** What a test's own fixture does once the editor has drawn. */
+    virtual void editorOpened() {}
 
     void TearDown() override
     {
@@ -82,9 +155,73 @@ protected:
         plugin.reset();
     }
 
-    /** Idles the host until the condition holds; false after a deadline generous enough for a loaded
-        machine. */
+    /** Idles the host until the condition holds; false after the deadline. */
     bool idleUntil (const std::function<bool()>& condition) { return session->idleUntil (condition); }
+
+    /** A click at a point of the editor, and the host idles a moment after it. */
+    void click (juce::Point<int> where)
+    {
+        ASSERT_TRUE (window->click (where));
+        session->idle (0.05);
+    }
+
+    /** A click in the middle of a control. */
+    void clickOn (juce::Rectangle<int> control)
+    {
+        ASSERT_FALSE (control.isEmpty()) << "no such control";
+        click (control.getCentre());
+    }
+
+    /** A click in the middle of the skin's control of that name. */
+    void press (const juce::String& control)
+    {
+        SCOPED_TRACE (control);
+        clickOn (skinControlNamed (control));
+    }
+
+    /** What the window shows in that area; an invalid image when it cannot be read. */
+    juce::Image captureOf (juce::Rectangle<int> area) const
+    {
+        return window->capture().getClippedImage (area);
+    }
+
+    bool shows (juce::Rectangle<int> area, const juce::Image& picture, PictureTolerance tolerance = {}) const
+    {
+        return samePicture (captureOf (area), picture, tolerance);
+    }
+
+    bool waitUntilShows (juce::Rectangle<int> area, const juce::Image& picture,
+                         PictureTolerance tolerance = {})
+    {
+        return idleUntil ([&] { return shows (area, picture, tolerance); });
+    }
+
+    /** Waits until the area shows another picture than the one before. */
+    bool waitUntilChanges (juce::Rectangle<int> area, const juce::Image& before,
+                           PictureTolerance tolerance = {})
+    {
+        return idleUntil ([&] { return otherPicture (captureOf (area), before, tolerance); });
+    }
+
+    /** The area's picture once two captures in a row agree, so that nothing half-drawn becomes a reference;
+        an invalid image when it never settles. */
+    juce::Image settledCaptureOf (juce::Rectangle<int> area, PictureTolerance tolerance = {})
+    {
+        auto settled = captureOf (area);
+        const bool same = idleUntil (
+            [&]
+            {
+                const auto before = std::exchange (settled, captureOf (area));
+                return samePicture (before, settled, tolerance);
+            });
+        return same ? settled : juce::Image();
+    }
+
+    /** The document of a chunk effGetChunk hands out now (0: the whole state, 1: the current program). */
+    std::unique_ptr<juce::XmlElement> chunkDocumentAt (int index)
+    {
+        return chunkDocument (chunkAt (*plugin, index));
+    }
 
     ScopedPluginHome home;
     std::unique_ptr<HostedPlugin> plugin;

@@ -5,19 +5,13 @@
 
 namespace
 {
-constexpr int cutoffIndex = 2;
-
 /** The editor open with MIDI learn on while a thread of the host's restores states and changes programs, as
     a host reloading a project or undoing does. The plug-in's message thread paints all the while. */
 class HostThreadsEndToEnd : public KelvanorEditorInHostWindow
 {
 protected:
-    void SetUp() override
+    void editorOpened() override
     {
-        KelvanorEditorInHostWindow::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-
         learnKey = skinControlNamed ("MidiLearnButton");
         const auto panel = skinControlNamed ("MainPanel");
         const auto editor = session->getEditorRect();
@@ -31,31 +25,6 @@ protected:
         ASSERT_TRUE (learnKeyOff.isValid() && statusBarOff.isValid());
     }
 
-    juce::Image captureOf (juce::Rectangle<int> area) const
-    {
-        return window->capture().getClippedImage (area);
-    }
-
-    bool shows (juce::Rectangle<int> area, const juce::Image& expected) const
-    {
-        const auto now = captureOf (area);
-        if (!now.isValid() || now.getBounds() != expected.getBounds())
-            return false;
-        for (int y = 0; y < now.getHeight(); ++y)
-            for (int x = 0; x < now.getWidth(); ++x)
-                if (now.getPixelAt (x, y) != expected.getPixelAt (x, y))
-                    return false;
-        return true;
-    }
-
-    /** The current program's chunk (effGetChunk with index 1), as a host keeps it for one program. */
-    juce::MemoryBlock getProgramChunk()
-    {
-        void* data = nullptr;
-        const auto size = plugin->dispatch (effGetChunk, 1, 0, &data);
-        return size > 0 && data != nullptr ? juce::MemoryBlock (data, (size_t) size) : juce::MemoryBlock();
-    }
-
     void setProgramChunk (juce::MemoryBlock chunk)
     {
         plugin->dispatch (effSetChunk, 1, (VstIntPtr) chunk.getSize(), chunk.getData());
@@ -64,9 +33,9 @@ protected:
     /** A click on LEARN, then the wait until the status bar tells of learning. */
     void switchLearnOn()
     {
-        ASSERT_TRUE (window->click (learnKey.getCentre()));
+        clickOn (learnKey);
         ASSERT_TRUE (window->movePointerAway());
-        ASSERT_TRUE (idleUntil ([&] { return !shows (statusBar, statusBarOff); })) << "LEARN did not turn on";
+        ASSERT_TRUE (waitUntilChanges (statusBar, statusBarOff)) << "LEARN did not turn on";
     }
 
     juce::Rectangle<int> learnKey, statusBar;
@@ -76,12 +45,12 @@ protected:
 TEST_F (HostThreadsEndToEnd, StatesAndProgramsSetOnAHostThreadWhileLearningAreExactAtOnceAndShownAfter)
 {
     // Two states, one saved with learn off and one with learn on: restoring either ends learn mode.
-    plugin->setParameter (cutoffIndex, 0.2f);
+    plugin->setParameter (cutoffParameter, 0.2f);
     const auto savedLearningOff = plugin->getChunk();
     switchLearnOn();
-    plugin->setParameter (cutoffIndex, 0.8f);
+    plugin->setParameter (cutoffParameter, 0.8f);
     const auto savedLearningOn = plugin->getChunk();
-    const auto savedProgram = getProgramChunk();
+    const auto savedProgram = chunkAt (*plugin, 1);
     ASSERT_FALSE (savedLearningOff.isEmpty() || savedProgram.isEmpty());
     ASSERT_NE (savedLearningOff, savedLearningOn);
 
@@ -110,7 +79,7 @@ TEST_F (HostThreadsEndToEnd, StatesAndProgramsSetOnAHostThreadWhileLearningAreEx
                     plugin->addMidiEvent (juce::MidiMessage::programChange (1, (round + i) % 40), 1);
                     plugin->process (plugin->getBlockSize());
                     restore (i % 2 == 0 ? savedLearningOff : savedLearningOn);
-                    plugin->setParameter (cutoffIndex, (float) i / 16.0f);
+                    plugin->setParameter (cutoffParameter, (float) i / 16.0f);
                     plugin->setProgram (i % 3);
                     setProgramChunk (savedProgram);
                 }

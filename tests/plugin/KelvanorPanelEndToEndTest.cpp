@@ -2,66 +2,42 @@
 
 #include <X11/keysym.h>
 
-#include <algorithm>
-#include <functional>
-
 namespace
 {
-constexpr int cutoffIndex = 2;
-
-/** Where the control of the embedded skin that fires that event lies in the editor. */
-juce::Rectangle<int> skinControlFiring (const juce::String& event)
-{
-    return skinControlBounds (
-        [event] (const juce::XmlElement& e)
-        {
-            if (const auto* actions = e.getChildByName ("actions"))
-                for (const auto* action : actions->getChildIterator())
-                    if (action->getStringAttribute ("event") == event)
-                        return true;
-            return false;
-        });
-}
-
-/** The "PluginState" document of a chunk: "VC2!", the text length, the text. */
-std::unique_ptr<juce::XmlElement> stateOf (const juce::MemoryBlock& chunk)
-{
-    if (chunk.getSize() < 8 || std::memcmp (chunk.getData(), "VC2!", 4) != 0)
-        return nullptr;
-    const auto* bytes = static_cast<const char*> (chunk.getData());
-    const auto length =
-        std::min<size_t> (chunk.getSize() - 8, (size_t) juce::ByteOrder::littleEndianInt (bytes + 4));
-    return juce::XmlDocument::parse (juce::String::fromUTF8 (bytes + 8, (int) length));
-}
-
-/** The edited pattern of a state, as the sequencer stored it. */
-const juce::XmlElement* editedPattern (const juce::XmlElement& state)
-{
-    const auto* sequencer = state.getChildByName ("InternalSequencer");
-    if (sequencer == nullptr)
-        return nullptr;
-    int edited = 0;
-    if (const auto* edition = sequencer->getChildByName ("EditionState"))
-        if (const auto* e = edition->getChildByName ("EditedPattern"))
-            edited = e->getIntAttribute ("value");
-    const auto* patterns = sequencer->getChildByName ("PatternsState");
-    const auto* bank = patterns != nullptr ? patterns->getChildByName ("PatternBank") : nullptr;
-    return bank != nullptr ? bank->getChildElement (edited) : nullptr;
-}
-
 /** The editor in a host window, with the panel's own ways to click, wait and look. */
 class PanelEndToEnd : public KelvanorEditorInHostWindow
 {
 protected:
-    void clickOn (juce::Rectangle<int> control)
+    void editorOpened() override { ASSERT_FALSE (knob.isEmpty()); }
+
+    /** The pattern being edited, as the state holds it now: a copy; null when the state holds none. */
+    std::unique_ptr<juce::XmlElement> editedPattern()
     {
-        ASSERT_FALSE (control.isEmpty());
-        ASSERT_TRUE (window->click (control.getCentre()));
+        const auto state = chunkDocumentAt (0);
+        const auto* sequencer = state != nullptr ? state->getChildByName ("InternalSequencer") : nullptr;
+        if (sequencer == nullptr)
+            return nullptr;
+        int edited = 0;
+        if (const auto* edition = sequencer->getChildByName ("EditionState"))
+            if (const auto* e = edition->getChildByName ("EditedPattern"))
+                edited = e->getIntAttribute ("value");
+        const auto* patterns = sequencer->getChildByName ("PatternsState");
+        const auto* bank = patterns != nullptr ? patterns->getChildByName ("PatternBank") : nullptr;
+        const auto* pattern = bank != nullptr ? bank->getChildElement (edited) : nullptr;
+        return pattern != nullptr ? std::make_unique<juce::XmlElement> (*pattern) : nullptr;
+    }
+
+    /** The note of the edited pattern's first step; -1 when there is none. */
+    int firstStepNote()
+    {
+        const auto pattern = editedPattern();
+        const auto* step = pattern != nullptr ? pattern->getChildElement (0) : nullptr;
+        return step != nullptr ? step->getIntAttribute ("note", -1) : -1;
     }
 
     bool isWriting()
     {
-        const auto state = stateOf (plugin->getChunk());
+        const auto state = chunkDocumentAt (0);
         const auto* sequencer = state != nullptr ? state->getChildByName ("InternalSequencer") : nullptr;
         const auto* write = sequencer != nullptr ? sequencer->getChildByName ("PattWriteMode") : nullptr;
         return write != nullptr && write->getStringAttribute ("state") == "on";
@@ -73,7 +49,7 @@ protected:
     void clickLeavingTheKeysWithTheHost (juce::Rectangle<int> control)
     {
         const int losses = window->getFocusLossCount();
-        clickOn (control);
+        ASSERT_NO_FATAL_FAILURE (clickOn (control));
         ASSERT_TRUE (
             idleUntil ([&] { return window->getFocusLossCount() > losses && window->holdsKeyboardFocus(); }))
             << "a control that takes no text keeps no keys from the host";
@@ -82,31 +58,23 @@ protected:
     /** Clicks the write mode button and waits until the sequencer has turned to the state asked for. */
     void setWriting (bool shouldWrite)
     {
-        clickLeavingTheKeysWithTheHost (skinControlFiring ("Toggle Pattern Write Mode"));
+        ASSERT_NO_FATAL_FAILURE (clickLeavingTheKeysWithTheHost (skinControlBounds (
+            [] (const juce::XmlElement& e)
+            {
+                const auto* actions = e.getChildByName ("actions");
+                return actions != nullptr &&
+                       actions->getChildByAttribute ("event", "Toggle Pattern Write Mode") != nullptr;
+            })));
         ASSERT_TRUE (idleUntil ([&] { return isWriting() == shouldWrite; }))
             << "write mode did not turn " << (shouldWrite ? "on" : "off");
     }
 
-    juce::Image captureOf (juce::Rectangle<int> area) const
-    {
-        return window->capture().getClippedImage (area);
-    }
-
-    static int differingPixels (const juce::Image& a, const juce::Image& b)
-    {
-        int differing = 0;
-        for (int y = 0; y < juce::jmin (a.getHeight(), b.getHeight()); ++y)
-            for (int x = 0; x < juce::jmin (a.getWidth(), b.getWidth()); ++x)
-                differing += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
-        return differing;
-    }
+    const juce::Rectangle<int> knob = skinControlNamed ("CutoffKnob");
 };
 
 TEST_F (PanelEndToEnd, ADragOnAKnobChangesItsParameterAndTheHostHearsTheAutomation)
 {
-    const auto knob = skinControlNamed ("CutoffKnob");
-    ASSERT_FALSE (knob.isEmpty());
-    plugin->setParameter (cutoffIndex, 0.3f);
+    plugin->setParameter (cutoffParameter, 0.3f);
     plugin->clearRecordings();
 
     ASSERT_TRUE (window->drag (knob.getCentre(), knob.getCentre().translated (0, -60)));
@@ -118,9 +86,9 @@ TEST_F (PanelEndToEnd, ADragOnAKnobChangesItsParameterAndTheHostHearsTheAutomati
         [&]
         {
             plugin->process (plugin->getBlockSize()); // automation reaches the host's recording with a block
-            value = plugin->getParameter (cutoffIndex);
+            value = plugin->getParameter (cutoffParameter);
             automation = plugin->getAutomation();
-            return value > 0.35f && !automation.empty() && automation.back().index == cutoffIndex &&
+            return value > 0.35f && !automation.empty() && automation.back().index == cutoffParameter &&
                    automation.back().value == value;
         }))
         << "the parameter is at " << value << " and the host heard " << automation.size() << " changes";
@@ -128,30 +96,20 @@ TEST_F (PanelEndToEnd, ADragOnAKnobChangesItsParameterAndTheHostHearsTheAutomati
 
 TEST_F (PanelEndToEnd, ANoteKeyInEditModeSetsTheEditedStepsNote)
 {
-    const auto before = stateOf (plugin->getChunk());
-    ASSERT_NE (before, nullptr);
-    const auto* pattern = editedPattern (*before);
-    ASSERT_NE (pattern, nullptr);
-    ASSERT_NE (pattern->getChildElement (0)->getIntAttribute ("note"), 4);
+    const int noteBefore = firstStepNote();
+    ASSERT_GE (noteBefore, 0) << "no first step in the state's edited pattern";
+    ASSERT_NE (noteBefore, 4);
 
     setWriting (true);
     clickOn (skinControlNamed ("NoteEButton"));
-    juce::String edited;
-    EXPECT_TRUE (idleUntil (
-        [&]
-        {
-            const auto state = stateOf (plugin->getChunk());
-            const auto* p = state != nullptr ? editedPattern (*state) : nullptr;
-            edited = p != nullptr ? p->toString() : "<no pattern in the state>";
-            return p != nullptr && p->getChildElement (0)->getIntAttribute ("note") == 4;
-        }))
-        << edited;
+    EXPECT_TRUE (idleUntil ([&] { return firstStepNote() == 4; }))
+        << "the first step's note is " << firstStepNote();
 }
 
 TEST_F (PanelEndToEnd, AClickOnAKnobLeavesTheKeyboardWithTheHost)
 {
     ASSERT_TRUE (window->holdsKeyboardFocus());
-    clickLeavingTheKeysWithTheHost (skinControlNamed ("CutoffKnob"));
+    clickLeavingTheKeysWithTheHost (knob);
 }
 
 TEST_F (PanelEndToEnd, TheStepLightsRunWhileTheHostPlaysWithTheEditorOpen)
@@ -165,23 +123,20 @@ TEST_F (PanelEndToEnd, TheStepLightsRunWhileTheHostPlaysWithTheEditorOpen)
     plugin->getTransport().rewind();
     session->setRendersAudio (true);
     const auto earlier = captureOf (stepRow);
-    EXPECT_TRUE (idleUntil ([&] { return differingPixels (earlier, captureOf (stepRow)) > 0; }))
-        << "the lit step moved on";
+    EXPECT_TRUE (waitUntilChanges (stepRow, earlier)) << "the lit step moved on";
     session->setRendersAudio (false);
 }
 
 TEST_F (PanelEndToEnd, AParameterSetByTheHostMovesItsKnob)
 {
-    const auto knob = skinControlNamed ("CutoffKnob");
-    ASSERT_FALSE (knob.isEmpty());
     const auto beside = knob.translated (0, knob.getHeight() + 40).withHeight (8);
 
     // Each value far from the one shown before, so the knob has a different picture to show.
     const auto moveFar = [&]
     {
         const auto before = captureOf (knob);
-        plugin->setParameter (cutoffIndex, plugin->getParameter (cutoffIndex) < 0.5f ? 0.9f : 0.1f);
-        return idleUntil ([&] { return differingPixels (before, captureOf (knob)) > knob.getWidth(); });
+        plugin->setParameter (cutoffParameter, plugin->getParameter (cutoffParameter) < 0.5f ? 0.9f : 0.1f);
+        return waitUntilChanges (knob, before, {0, knob.getWidth()});
     };
     ASSERT_TRUE (moveFar()) << "the knob's picture follows the host";
 
@@ -189,20 +144,26 @@ TEST_F (PanelEndToEnd, AParameterSetByTheHostMovesItsKnob)
     const auto besideBefore = captureOf (beside);
     ASSERT_TRUE (besideBefore.isValid());
     ASSERT_TRUE (moveFar()) << "the knob's picture follows the host back";
-    EXPECT_EQ (differingPixels (besideBefore, captureOf (beside)), 0);
+    EXPECT_TRUE (shows (beside, besideBefore));
 }
 
 //==============================================================================
+struct NameEditEnding
+{
+    const char* name;
+    unsigned long key; // the X key symbol that ends the edit; 0: a click elsewhere on the panel
+    bool commits;
+
+    friend std::ostream& operator<< (std::ostream& out, const NameEditEnding& e) { return out << e.name; }
+};
+
 /** The pattern name display in edit mode, clicked, typed into with real key events and ended one way. */
-class PatternNameTyping : public PanelEndToEnd
+class PatternNameEditEnds : public PanelEndToEnd, public ::testing::WithParamInterface<NameEditEnding>
 {
 protected:
-    void SetUp() override
+    void editorOpened() override
     {
-        PanelEndToEnd::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        nameDisplay = skinControlNamed ("PatternNameDisplay");
+        ASSERT_NO_FATAL_FAILURE (PanelEndToEnd::editorOpened());
         ASSERT_FALSE (nameDisplay.isEmpty());
         originalName = editedPatternName();
         // The name takes typing only while the pattern is being written.
@@ -211,8 +172,7 @@ protected:
 
     juce::String editedPatternName()
     {
-        const auto state = stateOf (plugin->getChunk());
-        const auto* pattern = state != nullptr ? editedPattern (*state) : nullptr;
+        const auto pattern = editedPattern();
         return pattern != nullptr ? pattern->getStringAttribute ("name") : "<no pattern in the state>";
     }
 
@@ -232,42 +192,18 @@ protected:
         ASSERT_TRUE (window->typeText (typed));
     }
 
-    juce::Rectangle<int> nameDisplay;
-    juce::String originalName;
-};
-
-enum class Ending
-{
-    returnKey,
-    escapeKey,
-    clickElsewhere
-};
-
-struct NameEditEnding
-{
-    const char* name;
-    Ending ending;
-    bool commits;
-
-    friend std::ostream& operator<< (std::ostream& out, const NameEditEnding& e) { return out << e.name; }
-};
-
-class PatternNameEditEnds : public PatternNameTyping, public ::testing::WithParamInterface<NameEditEnding>
-{
-protected:
     void endTheEdit()
     {
-        switch (GetParam().ending)
-        {
-            case Ending::returnKey: ASSERT_TRUE (window->pressKey (XK_Return)); break;
-            case Ending::escapeKey: ASSERT_TRUE (window->pressKey (XK_Escape)); break;
-            case Ending::clickElsewhere: ASSERT_TRUE (window->click (emptyPanelPoint())); break;
-        }
+        // Elsewhere: a point of the sequencer section with nothing printed on it, right of the shift keys,
+        // left of the octave keys.
+        if (GetParam().key == 0)
+            ASSERT_TRUE (window->click ({650, 585}));
+        else
+            ASSERT_TRUE (window->pressKey (GetParam().key));
     }
 
-    /** A point of the sequencer section with nothing printed on it: right of the shift keys, left of the
-        octave keys. */
-    static juce::Point<int> emptyPanelPoint() { return {650, 585}; }
+    const juce::Rectangle<int> nameDisplay = skinControlNamed ("PatternNameDisplay");
+    juce::String originalName;
 };
 
 TEST_P (PatternNameEditEnds, TheTypedNameReachesThePatternOnlyWhenTheEditCommits)
@@ -295,8 +231,8 @@ TEST_P (PatternNameEditEnds, TheTypedNameReachesThePatternOnlyWhenTheEditCommits
 }
 
 INSTANTIATE_TEST_SUITE_P (Endings, PatternNameEditEnds,
-                          ::testing::Values (NameEditEnding{"Return", Ending::returnKey, true},
-                                             NameEditEnding{"Escape", Ending::escapeKey, false},
-                                             NameEditEnding{"ClickElsewhere", Ending::clickElsewhere, true}),
+                          ::testing::Values (NameEditEnding{"Return", XK_Return, true},
+                                             NameEditEnding{"Escape", XK_Escape, false},
+                                             NameEditEnding{"ClickElsewhere", 0, true}),
                           [] (const auto& instance) { return std::string (instance.param.name); });
 } // namespace

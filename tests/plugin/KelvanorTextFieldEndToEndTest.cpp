@@ -1,13 +1,10 @@
 #include "KelvanorEditorInHostWindow.h"
+#include "KelvanorEditorLayout.h"
 
 #include <X11/keysym.h>
 
-#include <cstring>
-
 namespace
 {
-constexpr int statusBarHeight = 16;
-
 /** A PATH with nothing on it while it lives: the plug-in finds no desktop chooser (zenity, kdialog) and
     shows its own inside the editor, as on a fresh machine. */
 class ScopedEmptyPath
@@ -21,8 +18,8 @@ private:
     TemporaryFolder folder;
 };
 
-/** The editor's own file chooser as it lies over the editor: a 560 x 380 content area in a window
-    centred over the panel (the status bar left out); the browser above a row with Save and Cancel. */
+/** The editor's own file chooser as it lies over the editor: a 560 x 380 content area in a window over the
+    panel; the browser above a row with Save and Cancel. */
 struct ChooserLayout
 {
     // Content 560 x 380 plus frame 3, title bar 31, margins 6 and 9.
@@ -30,11 +27,12 @@ struct ChooserLayout
     static constexpr int contentX = 9, contentY = 37, contentWidth = 560, contentHeight = 383;
 
     explicit ChooserLayout (juce::Rectangle<int> editor)
-        : origin (editor.getWidth() / 2 - width / 2, (editor.getHeight() - statusBarHeight) / 2 - height / 2)
+        : origin (originOfWindowOverPanel (editor, width, height))
     {
     }
 
     juce::Rectangle<int> area() const { return {origin.x, origin.y, width, height}; }
+    juce::Rectangle<int> titleBar() const { return area().withHeight (31); }
     /** The folder box at the browser's top, left of its "up" button. */
     juce::Rectangle<int> pathBox() const
     {
@@ -45,10 +43,11 @@ struct ChooserLayout
     {
         return {origin.x + contentX + 8 + 50, origin.y + contentY + contentHeight - 30 - 30 + 4, 494, 22};
     }
-    /** "Save": left of "Cancel" at the bottom right, both 80 x 22, 6 apart. */
-    juce::Point<int> saveButton() const
+    /** "Save" within its edges: left of "Cancel" at the bottom right, both 80 x 22, 6 apart. */
+    juce::Rectangle<int> saveButton() const
     {
-        return origin.translated (contentX + contentWidth - 80 - 6 - 40, contentY + contentHeight - 11);
+        return juce::Rectangle<int> (70, 16).withCentre (
+            origin.translated (contentX + contentWidth - 80 - 6 - 40, contentY + contentHeight - 11));
     }
 
     juce::Point<int> origin;
@@ -74,56 +73,18 @@ protected:
     }
 
     juce::File homeFolder() const { return juce::File::getSpecialLocation (juce::File::userHomeDirectory); }
+    ChooserLayout chooser() const { return ChooserLayout (session->getEditorRect()); }
+    PresetBrowserLayout browser() const { return PresetBrowserLayout (session->getEditorRect()); }
 
-    void click (juce::Point<int> where)
-    {
-        ASSERT_TRUE (window->click (where));
-        session->idle (0.05);
-    }
-
-    void press (const juce::String& control)
-    {
-        const auto bounds = skinControlNamed (control);
-        ASSERT_FALSE (bounds.isEmpty()) << control;
-        click (bounds.getCentre());
-    }
-
-    juce::Image captureOf (juce::Rectangle<int> area) const
-    {
-        return window->capture().getClippedImage (area);
-    }
-
-    static bool samePicture (const juce::Image& a, const juce::Image& b)
-    {
-        if (!a.isValid() || a.getBounds() != b.getBounds())
-            return false;
-        for (int y = 0; y < a.getHeight(); ++y)
-            for (int x = 0; x < a.getWidth(); ++x)
-                if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                    return false;
-        return true;
-    }
-
-    /** Runs the action and waits until the chooser's title bar has appeared over what was there. */
+    /** Runs the action and waits until the chooser's title bar has appeared over what was there and the
+        chooser has been drawn once and then left alone. */
     void openChooser (const std::function<void()>& action)
     {
-        const ChooserLayout chooser (session->getEditorRect());
-        const auto titleBar = chooser.area().withHeight (31);
-        const auto before = captureOf (titleBar);
+        const auto before = captureOf (chooser().titleBar());
         action();
-        ASSERT_TRUE (idleUntil ([&] { return !samePicture (captureOf (titleBar), before); }))
-            << "no chooser opened";
-        // Drawn once and then left alone: the window has settled.
-        auto settled = captureOf (chooser.area());
-        ASSERT_TRUE (idleUntil (
-            [&]
-            {
-                const auto now = captureOf (chooser.area());
-                const bool same = samePicture (now, settled);
-                settled = now;
-                return same;
-            }));
-        greySave = captureOf (saveButtonArea (chooser));
+        ASSERT_TRUE (waitUntilChanges (chooser().titleBar(), before)) << "no chooser opened";
+        ASSERT_TRUE (settledCaptureOf (chooser().area()).isValid());
+        greySave = captureOf (chooser().saveButton());
     }
 
     /** Clicks a text field, waits until it shows that it has the keyboard (its caret or its selected text
@@ -133,70 +94,19 @@ protected:
     {
         const auto before = captureOf (field);
         click (field.getCentre());
-        ASSERT_TRUE (idleUntil ([&] { return !samePicture (captureOf (field), before); }))
-            << "the clicked field did not take the keyboard";
+        ASSERT_TRUE (waitUntilChanges (field, before)) << "the clicked field did not take the keyboard";
         ASSERT_TRUE (window->movePointerAway());
         ASSERT_TRUE (window->typeText (text));
     }
 
-    /** Clicks "Save" once it has turned from grey: the chooser enables it when it has heard the typed name,
-        after the keys. */
-    void clickSave (const ChooserLayout& chooser)
+    /** Types the name into the chooser's file name field and clicks "Save" once it has turned from grey:
+        the chooser enables it when it has heard the typed name, after the keys. */
+    void saveAs (const juce::String& name)
     {
-        ASSERT_TRUE (
-            idleUntil ([&] { return !samePicture (captureOf (saveButtonArea (chooser)), greySave); }))
+        ASSERT_NO_FATAL_FAILURE (typeInto (chooser().fileNameField(), name));
+        ASSERT_TRUE (waitUntilChanges (chooser().saveButton(), greySave))
             << "Save stays grey: the typed name did not reach the chooser";
-        click (chooser.saveButton());
-    }
-
-    static juce::Rectangle<int> saveButtonArea (const ChooserLayout& chooser)
-    {
-        return juce::Rectangle<int> (70, 16).withCentre (chooser.saveButton());
-    }
-
-    /** The name in the current program's chunk: "VC2!", the text length, the "Preset" document. */
-    juce::String currentPresetName()
-    {
-        void* data = nullptr;
-        const auto size = plugin->dispatch (effGetChunk, 1, 0, &data);
-        const auto* bytes = static_cast<const char*> (data);
-        if (bytes == nullptr || size < 8 || std::memcmp (bytes, "VC2!", 4) != 0)
-            return {};
-        const auto length = juce::jmin ((int) size - 8, (int) juce::ByteOrder::littleEndianInt (bytes + 4));
-        const auto preset = juce::XmlDocument::parse (juce::String::fromUTF8 (bytes + 8, length));
-        return preset != nullptr ? preset->getStringAttribute ("name") : juce::String();
-    }
-
-    /** The preset browser, 639 x 350, centred over the panel like the chooser. */
-    juce::Point<int> presetBrowserOrigin() const
-    {
-        const auto editor = session->getEditorRect();
-        return {editor.getWidth() / 2 - 639 / 2, (editor.getHeight() - statusBarHeight) / 2 - 350 / 2};
-    }
-
-    /** The preset browser's "Save" of a single preset, in the row of file buttons at its bottom right:
-        "Preset", Load, Save, "Bank", Load, Save, 6 apart, 6 in from the content's right edge. Buttons are as
-        wide as their text in the panel's face plus their height (20), labels their text plus 20. */
-    juce::Point<int> presetSaveButton() const
-    {
-        const auto browser = presetBrowserOrigin();
-        const auto font = panelFont();
-        const int save = font.getStringWidth ("Save") + 20, load = font.getStringWidth ("Load") + 20,
-                  bank = font.getStringWidth ("Bank") + 20;
-        // Content: x 9, 621 wide; its bottom at 338, where the 20-pixel row ends.
-        const int rowRight = 9 + 621 - 6;
-        return browser.translated (rowRight - save - 6 - load - 6 - bank - 6 - save / 2, 338 - 10);
-    }
-
-    static juce::Font panelFont()
-    {
-        static const auto typeface = []
-        {
-            juce::MemoryBlock data;
-            juce::File (KELVANOR_RESOURCES_DIR).getChildFile ("tahoma.ttf").loadFileAsData (data);
-            return juce::Typeface::createSystemTypefaceFor (data.getData(), data.getSize());
-        }();
-        return juce::Font (typeface).withHeight (13.0f);
+        clickOn (chooser().saveButton());
     }
 
     std::unique_ptr<ScopedEmptyPath> path;
@@ -216,9 +126,7 @@ TEST_F (TextFieldEndToEnd, ANameTypedIntoThePatternChooserSavesThePatternFile)
             // The menu's first row, "Save pattern", opens below the key beside it.
             click (saveKey.getBottomLeft().translated (20, 4 + 8));
         }));
-    const ChooserLayout chooser (session->getEditorRect());
-    ASSERT_NO_FATAL_FAILURE (typeInto (chooser.fileNameField(), "abc"));
-    ASSERT_NO_FATAL_FAILURE (clickSave (chooser));
+    ASSERT_NO_FATAL_FAILURE (saveAs ("abc"));
 
     EXPECT_TRUE (idleUntil ([&] { return homeFolder().getChildFile ("abc.klptr").existsAsFile(); }))
         << "the typed name did not reach the chooser's file field";
@@ -228,43 +136,42 @@ TEST_F (TextFieldEndToEnd, AFolderTypedIntoTheChoosersPathBoxIsWhereThePresetIsS
 {
     const auto folder = homeFolder().getChildFile ("presets");
     ASSERT_TRUE (folder.createDirectory());
-    const auto saved = folder.getChildFile ("Deep Acid.klprs");
 
     press ("PresetBrowseButton");
-    ASSERT_NO_FATAL_FAILURE (openChooser ([&] { click (presetSaveButton()); }));
-    const ChooserLayout chooser (session->getEditorRect());
+    ASSERT_NO_FATAL_FAILURE (openChooser ([&] { click (browser().presetSaveButton()); }));
     // The box selects its whole text when clicked: the typed path replaces it.
-    ASSERT_NO_FATAL_FAILURE (typeInto (chooser.pathBox(), folder.getFullPathName()));
+    ASSERT_NO_FATAL_FAILURE (typeInto (chooser().pathBox(), folder.getFullPathName()));
     ASSERT_TRUE (window->pressKey (XK_Return));
-    ASSERT_NO_FATAL_FAILURE (typeInto (chooser.fileNameField(), "Deep Acid"));
-    ASSERT_NO_FATAL_FAILURE (clickSave (chooser));
+    ASSERT_NO_FATAL_FAILURE (saveAs ("Deep Acid"));
 
-    EXPECT_TRUE (idleUntil ([&] { return saved.existsAsFile(); }))
+    EXPECT_TRUE (idleUntil ([&] { return folder.getChildFile ("Deep Acid.klprs").existsAsFile(); }))
         << "no preset file in " << folder.getFullPathName();
 }
 
 TEST_F (TextFieldEndToEnd, ANameTypedIntoThePresetBrowsersListRenamesThePreset)
 {
-    // The first row of the list of presets: right of the toolbar (24 + 5) and the group column (241), below
-    // the title bar, in a frame of 3 and a margin of 6, the list's inset 4; rows 20 high.
-    const auto firstPreset =
-        presetBrowserOrigin().translated (3 + 6 + 24 + 5 + 241 + 4 + 60, 31 + 6 + 4 + 10);
+    const auto firstPreset = browser().presetRow (0);
     const auto row = juce::Rectangle<int> (100, 16).withCentre (firstPreset);
     const auto panel = captureOf (row);
     press ("PresetBrowseButton");
-    ASSERT_TRUE (idleUntil ([&] { return !samePicture (captureOf (row), panel); }))
-        << "the browser did not open";
+    ASSERT_TRUE (waitUntilChanges (row, panel)) << "the browser did not open";
 
     // A double click on the current preset's row renames it; the field selects the whole name.
     const auto listed = captureOf (row);
     click (firstPreset);
     click (firstPreset);
-    ASSERT_TRUE (idleUntil ([&] { return !samePicture (captureOf (row), listed); })) << "no rename began";
+    ASSERT_TRUE (waitUntilChanges (row, listed)) << "no rename began";
     ASSERT_TRUE (window->movePointerAway());
     ASSERT_TRUE (window->typeText ("Rubber Duck"));
     ASSERT_TRUE (window->pressKey (XK_Return));
 
-    EXPECT_TRUE (idleUntil ([&] { return currentPresetName() == "Rubber Duck"; }))
-        << "the preset is called " << currentPresetName();
+    // The name in the current program's chunk.
+    const auto presetName = [this]
+    {
+        const auto preset = chunkDocumentAt (1);
+        return preset != nullptr ? preset->getStringAttribute ("name") : juce::String();
+    };
+    EXPECT_TRUE (idleUntil ([&] { return presetName() == "Rubber Duck"; }))
+        << "the preset is called " << presetName();
 }
 } // namespace

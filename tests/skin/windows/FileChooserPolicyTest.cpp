@@ -83,10 +83,7 @@ TEST_F (FileChooserPolicyWindow, AnOwnerThatGoesCancelsTheChooser)
     EXPECT_TRUE (answers.isEmpty());
     EXPECT_EQ (editor.getNumChildComponents(), 1);
 }
-} // namespace
 
-namespace
-{
 //==============================================================================
 /** An editor stand-in that asks its yes/no questions in a plain window and remembers the last one. */
 class AskingDesktop : public TestDesktop
