@@ -45,11 +45,6 @@ juce::MemoryBlock jpegByJuce (int width, int height)
     return block;
 }
 
-juce::MemoryBlock cut (const juce::MemoryBlock& whole, size_t size)
-{
-    return juce::MemoryBlock (whole.getData(), size);
-}
-
 juce::MemoryBlock withByte (const juce::MemoryBlock& whole, size_t at, juce::uint8 value)
 {
     auto bytes = whole;
@@ -155,14 +150,6 @@ TEST (ImageReaders, RefuseDamagedPngFilesAndImagesBeyondTheLimits)
     const auto whole = encodePng (makeStrip (1, 8, 8));
     const auto idat = PngBytes::findChunk (whole, "IDAT"), ihdr = PngBytes::findChunk (whole, "IHDR");
 
-    const auto changed = [&whole] (const PngBytes::Chunk& chunk, size_t at, juce::uint8 flip, bool fix = true)
-    {
-        auto bytes = whole;
-        static_cast<juce::uint8*> (bytes.getData())[chunk.dataOffset + at] ^= flip;
-        if (fix)
-            PngBytes::fixChecksum (bytes, chunk);
-        return bytes;
-    };
     const auto withSides = [&whole, &ihdr] (juce::uint32 width, juce::uint32 height)
     {
         auto bytes = whole;
@@ -174,12 +161,12 @@ TEST (ImageReaders, RefuseDamagedPngFilesAndImagesBeyondTheLimits)
 
     expectRefused (PngReader::decode, whole,
                    {
-                       {"zlib check broken", changed (idat, idat.length - 1, 0x5a)},
-                       {"zlib header broken", changed (idat, 0, 0xff)},
-                       {"deflate data broken", changed (idat, 3, 0xff)},
-                       {"image data checksum wrong", changed (idat, 3, 0xff, false)},
-                       {"header checksum wrong", changed (ihdr, 3, 1, false)},
-                       {"unknown colour type", changed (ihdr, 9, 7)},
+                       {"zlib check broken", PngBytes::flipped (whole, idat, idat.length - 1, 0x5a)},
+                       {"zlib header broken", PngBytes::flipped (whole, idat, 0, 0xff)},
+                       {"deflate data broken", PngBytes::flipped (whole, idat, 3, 0xff)},
+                       {"image data checksum wrong", PngBytes::flipped (whole, idat, 3, 0xff, false)},
+                       {"header checksum wrong", PngBytes::flipped (whole, ihdr, 3, 1, false)},
+                       {"unknown colour type", PngBytes::flipped (whole, ihdr, 9, 7)},
                        {"taller than its data", withSides (8, 64)},
                        {"zero width", withSides (0, 8)},
                        {"a side beyond libpng's range", withSides (1u << 30, 8)},
