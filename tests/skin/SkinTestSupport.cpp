@@ -233,23 +233,4 @@ void SourceTest::embed (std::map<juce::String, juce::Image> images)
             return found != images.end() ? found->second : juce::Image();
         });
 }
-
-juce::File UserSkinTest::skinFile() const
-{
-    return plugin.getSkinsFolder().getChildFile (skinName + SkinSource::skinFileExtension);
-}
-
-void UserSkinTest::writeSkin (const juce::MemoryBlock& skinXml, const ImageFiles& images)
-{
-    writeUserSkin (plugin.getSkinsFolder(), skinName, skinEntries (skinXml, images));
-}
-
-std::unique_ptr<GFXPanel> UserSkinTest::buildSkin()
-{
-    SkinSource userSkin (plugin, skinName);
-    userSkin.setKeyboardState (&plugin.keyboardState);
-    auto panel = userSkin.createEditorPanel();
-    EXPECT_EQ (userSkin.getLoadingMode(), SkinSource::idle);
-    return panel;
-}
 } // namespace SkinTest

@@ -107,10 +107,9 @@ juce::String textInputWithFont (const juce::String& text, const juce::String& he
 /** Controls that show the images, so many to each image. */
 juce::String controlsShowing (const ImageFiles& images, int controlsPerImage = 1);
 
-/** Runs the function and expects it within what building a hostile skin may cost at most: 20 s and 1 GB
-    above the resident memory before. A build in the release build takes well under a second and a few
-    hundred megabytes; the time leaves room for the sanitizers on a machine busy with others. The images it
-    leaves in JUCE's image cache are released after. */
+/** Runs the function and expects it within what building a hostile skin may cost: 20 s (room for the
+    sanitizers on a busy machine), and 1 GB above the resident memory before. A release build takes well under
+    a second and a few hundred megabytes. The images it leaves in JUCE's image cache are released after. */
 void expectAffordable (const std::function<void()>& run, const std::string& label);
 
 //==============================================================================
@@ -202,11 +201,25 @@ protected:
 class UserSkinTest : public SourceTest
 {
 protected:
-    juce::File skinFile() const;
-    /** Writes the skin of that description and images. */
-    void writeSkin (const juce::MemoryBlock& skinXml, const ImageFiles& images = {});
+    juce::File skinFile() const
+    {
+        return plugin.getSkinsFolder().getChildFile (skinName + SkinSource::skinFileExtension);
+    }
+
+    void writeSkin (const juce::MemoryBlock& skinXml, const ImageFiles& images = {})
+    {
+        writeUserSkin (plugin.getSkinsFolder(), skinName, skinEntries (skinXml, images));
+    }
+
     /** The skin's main panel, or null when the skin is refused; the source is idle after either. */
-    std::unique_ptr<GFXPanel> buildSkin();
+    std::unique_ptr<GFXPanel> buildSkin()
+    {
+        SkinSource userSkin (plugin, skinName);
+        userSkin.setKeyboardState (&plugin.keyboardState);
+        auto panel = userSkin.createEditorPanel();
+        EXPECT_EQ (userSkin.getLoadingMode(), SkinSource::idle);
+        return panel;
+    }
 
     const juce::String skinName = "Hostile";
 };
