@@ -45,6 +45,23 @@ void fixChecksum (juce::MemoryBlock& png, const Chunk& chunk)
            (juce::uint32) crc32 (0L, typeAndData, (uInt) chunk.length + 4));
 }
 
+juce::MemoryBlock flipped (const juce::MemoryBlock& png, const Chunk& chunk, size_t at, juce::uint8 bits,
+                           bool fixChecksum)
+{
+    auto bytes = png;
+    static_cast<juce::uint8*> (bytes.getData())[chunk.dataOffset + at] ^= bits;
+    if (fixChecksum)
+        PngBytes::fixChecksum (bytes, chunk);
+    return bytes;
+}
+
+juce::MemoryBlock cutInsideData (const juce::MemoryBlock& png, double keptFraction)
+{
+    const auto data = findChunk (png, "IDAT");
+    return juce::MemoryBlock (png.getData(),
+                              data.dataOffset + (size_t) ((double) data.length * keptFraction));
+}
+
 juce::MemoryBlock writeWithLibpng (int width, int height, juce::uint32 format, int paletteSize)
 {
     png_image image{};
@@ -71,15 +88,14 @@ juce::MemoryBlock writeWithLibpng (int width, int height, juce::uint32 format, i
 
 namespace
 {
-void appendChunk (juce::MemoryOutputStream& out, const char* type, const void* data, size_t length)
+void appendChunk (juce::MemoryBlock& png, const char* type, const void* data, size_t length)
 {
-    juce::MemoryBlock chunk;
-    chunk.append (type, 4);
-    chunk.append (data, length);
-    out.writeIntBigEndian ((int) length);
-    out.write (chunk.getData(), chunk.getSize());
-    out.writeIntBigEndian (
-        (int) crc32 (0L, static_cast<const Bytef*> (chunk.getData()), (uInt) chunk.getSize()));
+    const Chunk chunk{type, png.getSize() + 8, length};
+    png.setSize (chunk.dataOffset + length + 4);
+    put32 (png, chunk.dataOffset - 8, (juce::uint32) length);
+    png.copyFrom (type, (int) chunk.dataOffset - 4, 4);
+    png.copyFrom (data, (int) chunk.dataOffset, length);
+    fixChecksum (png, chunk);
 }
 } // namespace
 
@@ -98,28 +114,16 @@ juce::MemoryBlock writeFlat (int width, int height, juce::Colour colour)
         rows.setSize (size);
     }
 
-    juce::MemoryBlock png;
-    juce::MemoryOutputStream out (png, false);
-    out.write ("\x89PNG\r\n\x1a\n", 8);
-    const juce::uint8 header[] = {(juce::uint8) (width >> 24),
-                                  (juce::uint8) (width >> 16),
-                                  (juce::uint8) (width >> 8),
-                                  (juce::uint8) width,
-                                  (juce::uint8) (height >> 24),
-                                  (juce::uint8) (height >> 16),
-                                  (juce::uint8) (height >> 8),
-                                  (juce::uint8) height,
-                                  8,
-                                  3,
-                                  0,
-                                  0,
-                                  0};
-    appendChunk (out, "IHDR", header, sizeof (header));
+    juce::MemoryBlock png ("\x89PNG\r\n\x1a\n", 8), header (13, true);
+    put32 (header, 0, (juce::uint32) width);
+    put32 (header, 4, (juce::uint32) height);
+    header[8] = 8; // bits per palette index
+    header[9] = 3; // colour type: palette
+    appendChunk (png, "IHDR", header.getData(), header.getSize());
     const juce::uint8 palette[] = {colour.getRed(), colour.getGreen(), colour.getBlue()};
-    appendChunk (out, "PLTE", palette, sizeof (palette));
-    appendChunk (out, "IDAT", rows.getData(), rows.getSize());
-    appendChunk (out, "IEND", nullptr, 0);
-    out.flush();
+    appendChunk (png, "PLTE", palette, sizeof (palette));
+    appendChunk (png, "IDAT", rows.getData(), rows.getSize());
+    appendChunk (png, "IEND", nullptr, 0);
     return png;
 }
 } // namespace PngBytes

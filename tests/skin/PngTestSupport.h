@@ -23,6 +23,11 @@ Chunk findChunk (const juce::MemoryBlock& png, const std::string& type);
 void put32 (juce::MemoryBlock& png, size_t offset, juce::uint32 value);
 /** Writes the chunk's checksum for its type and data as they are now. */
 void fixChecksum (juce::MemoryBlock& png, const Chunk& chunk);
+/** A copy with these bits of one byte of the chunk's data flipped, and its checksum fixed when asked. */
+juce::MemoryBlock flipped (const juce::MemoryBlock& png, const Chunk& chunk, size_t at, juce::uint8 bits,
+                           bool fixChecksum = true);
+/** A copy cut inside its image data, of which it keeps that fraction: it claims its size all the same. */
+juce::MemoryBlock cutInsideData (const juce::MemoryBlock& png, double keptFraction);
 
 /** An image of the libpng "simplified" format (PNG_FORMAT_...) written by libpng itself, with a fixed
     pattern of pixels; colour-mapped formats get a palette of paletteSize entries. */

@@ -9,24 +9,6 @@ namespace
 {
 using namespace SkinTest;
 
-struct ToolRun
-{
-    int exitCode;
-    juce::String output;
-};
-
-ToolRun renderSkin (const juce::File& skin, const juce::String& scale, const juce::File& picture)
-{
-    juce::ChildProcess tool;
-    if (!tool.start (juce::StringArray{KELVANOR_SKIN_RENDER_PATH, "--skin", skin.getFullPathName(), "--scale",
-                                       scale, picture.getFullPathName()},
-                     juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
-        return {-1, "could not start the renderer"};
-    const auto output = tool.readAllProcessOutput();
-    tool.waitForProcessToFinish (60000);
-    return {(int) tool.getExitCode(), output};
-}
-
 TEST (SkinRenderTool, RefusesAMainPanelItCannotDrawAtTheScaleAskedFor)
 {
     const juce::String tooLarge = "larger than " + juce::String (GFXPanel::maxSkinPanelPixels) + " pixels";
@@ -50,24 +32,30 @@ TEST (SkinRenderTool, RefusesAMainPanelItCannotDrawAtTheScaleAskedFor)
         TemporaryFolder folder;
         writeUserSkin (
             folder.getFolder(), "Panel",
-            {{"skin.xml", textBlock (skinDocument ("<size width='" + juce::String (c.width) + "' height='" +
-                                                       juce::String (c.height) + "'/>",
-                                                   "Kelvanor"))}});
+            skinEntries (textBlock (skinDocument ("<size width='" + juce::String (c.width) + "' height='" +
+                                                      juce::String (c.height) + "'/>",
+                                                  "Kelvanor"))));
         const auto picture = folder.getChildFile ("panel.png");
 
         const auto start = juce::Time::getMillisecondCounterHiRes();
-        const auto run = renderSkin (folder.getChildFile ("Panel.zebskin"), c.scale, picture);
+        juce::ChildProcess tool;
+        ASSERT_TRUE (tool.start (juce::StringArray{KELVANOR_SKIN_RENDER_PATH, "--skin",
+                                                   folder.getChildFile ("Panel.zebskin").getFullPathName(),
+                                                   "--scale", c.scale, picture.getFullPathName()},
+                                 juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr));
+        const auto output = tool.readAllProcessOutput();
+        tool.waitForProcessToFinish (60000);
         EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, 20000.0) << c.what;
         if (c.message.isEmpty())
         {
-            EXPECT_EQ (run.exitCode, 0) << c.what << ": " << run.output;
+            EXPECT_EQ (tool.getExitCode(), 0u) << c.what << ": " << output;
             const auto image = juce::ImageFileFormat::loadFrom (picture);
             EXPECT_EQ (image.getBounds(), juce::Rectangle<int> (c.width / 2, c.height / 2)) << c.what;
         }
         else
         {
-            EXPECT_EQ (run.exitCode, 1) << c.what << ": " << run.output;
-            EXPECT_EQ (run.output.trim(), "kelvanor_skin_render: " + c.message) << c.what;
+            EXPECT_EQ (tool.getExitCode(), 1u) << c.what << ": " << output;
+            EXPECT_EQ (output.trim(), "kelvanor_skin_render: " + c.message) << c.what;
             EXPECT_FALSE (picture.exists()) << c.what;
         }
     }

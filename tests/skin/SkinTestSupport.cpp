@@ -100,12 +100,30 @@ juce::String skinDocument (const juce::String& mainPanelBody, const juce::String
 }
 
 //==============================================================================
+juce::MemoryBlock cut (const juce::MemoryBlock& whole, size_t size)
+{
+    return juce::MemoryBlock (whole.getData(), size);
+}
+
+Entries skinEntries (const juce::MemoryBlock& skinXml, const ImageFiles& images)
+{
+    Entries entries{{"skin.xml", skinXml}};
+    entries.insert (entries.end(), images.begin(), images.end());
+    return entries;
+}
+
+juce::MemoryBlock userSkinArchive (const juce::String& name, const juce::MemoryBlock& skinEntry,
+                                   const juce::String* md5Text)
+{
+    const auto digest = md5Text != nullptr ? *md5Text : SkinSource::digestOf (skinEntry);
+    return makeZip ({{name + ".md5", textBlock (digest)}, {name + ".skin", skinEntry}});
+}
+
 juce::MemoryBlock writeUserSkin (const juce::File& folder, const juce::String& name,
                                  const Entries& innerEntries, const juce::String* md5Text)
 {
     const auto skinEntry = makeZip (innerEntries);
-    const auto digest = md5Text != nullptr ? *md5Text : SkinSource::digestOf (skinEntry);
-    const auto outer = makeZip ({{name + ".md5", textBlock (digest)}, {name + ".skin", skinEntry}});
+    const auto outer = userSkinArchive (name, skinEntry, md5Text);
     folder.createDirectory();
     folder.getChildFile (name + SkinSource::skinFileExtension)
         .replaceWithData (outer.getData(), outer.getSize());
@@ -113,8 +131,27 @@ juce::MemoryBlock writeUserSkin (const juce::File& folder, const juce::String& n
 }
 
 //==============================================================================
+juce::String textInputWithFont (const juce::String& text, const juce::String& height,
+                                const juce::String& kerning)
+{
+    return "<TextInput name='" + text + "'><font name='Sans' height='" + height + "' extraKerning='" +
+           kerning + "'/>";
+}
+
+juce::String controlsShowing (const ImageFiles& images, int controlsPerImage)
+{
+    juce::String controls;
+    for (const auto& image : images)
+        controls << juce::String::repeatedString (
+            "<Animation name='a'><gfx resource='" + image.first + "'/></Animation>", controlsPerImage);
+    return controls;
+}
+
 namespace
 {
+constexpr double secondsPerHostileSkin = 20.0;
+constexpr juce::int64 bytesPerHostileSkin = (juce::int64) 1 << 30;
+
 /** A "VmRSS" or "VmHWM" line of the process's status, in bytes. */
 juce::int64 memoryFigure (const char* name)
 {
@@ -126,10 +163,10 @@ juce::int64 memoryFigure (const char* name)
 }
 } // namespace
 
-Cost costOf (const std::function<void()>& run)
+void expectAffordable (const std::function<void()>& run, const std::string& label)
 {
     // Resets the peak to the present size; where the kernel refuses, the peak of the whole process counts,
-    // which can only make a limit stricter.
+    // which can only make the limit stricter.
     if (auto* clear = std::fopen ("/proc/self/clear_refs", "w"))
     {
         std::fputs ("5", clear);
@@ -138,9 +175,11 @@ Cost costOf (const std::function<void()>& run)
     const auto before = memoryFigure ("VmRSS:");
     const auto start = juce::Time::getMillisecondCounterHiRes();
     run();
-    Cost cost{(juce::Time::getMillisecondCounterHiRes() - start) / 1000.0, memoryFigure ("VmHWM:") - before};
+    const auto seconds = (juce::Time::getMillisecondCounterHiRes() - start) / 1000.0;
+    const auto peakBytes = memoryFigure ("VmHWM:") - before;
+    EXPECT_LT (seconds, secondsPerHostileSkin) << label;
+    EXPECT_LT (peakBytes, bytesPerHostileSkin) << label;
     juce::ImageCache::releaseUnusedImages();
-    return cost;
 }
 
 //==============================================================================

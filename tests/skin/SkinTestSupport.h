@@ -7,6 +7,7 @@
 #include "framework/XmlHelpers.h"
 #include "skin/controller/GUIController.h"
 #include "skin/displays/GFXDisplay.h"
+#include "skin/panel/GFXPanel.h"
 #include "skin/source/SkinSource.h"
 
 #include <functional>
@@ -76,27 +77,40 @@ using ::Entries;
 using ::makeZip;
 using ::textBlock;
 
+/** Image files by their names in a skin's archive. */
+using ImageFiles = std::map<juce::String, juce::MemoryBlock>;
+
+/** The first bytes of a file. */
+juce::MemoryBlock cut (const juce::MemoryBlock& whole, size_t size);
+
+/** A skin's inner entries: "skin.xml" of that text, then the images. */
+Entries skinEntries (const juce::MemoryBlock& skinXml, const ImageFiles& images = {});
+
+/** A ".zebskin" archive's bytes: "<name>.skin" holding that entry and "<name>.md5" with the given text (by
+    default the entry's digest). */
+juce::MemoryBlock userSkinArchive (const juce::String& name, const juce::MemoryBlock& skinEntry,
+                                   const juce::String* md5Text = nullptr);
+
 /** "<name>.zebskin" in the folder, holding "<name>.skin" (a zip of the inner entries) and "<name>.md5"
     with the given text (by default the digest of the ".skin" entry). Returns the ".skin" entry's bytes. */
 juce::MemoryBlock writeUserSkin (const juce::File& folder, const juce::String& name,
                                  const Entries& innerEntries, const juce::String* md5Text = nullptr);
 
 //==============================================================================
-// What a hostile input costs
+// Hostile skins: the shapes that cost without end before they were bounded, and what they may cost
 
-struct Cost
-{
-    double seconds = 0.0;
-    juce::int64 peakBytes = 0; // how far the resident memory rose above what it was before
-};
+/** A text input of that name (the text it shows), in a font of that height and extra kerning; its position
+    and size, then its closing tag, follow. */
+juce::String textInputWithFont (const juce::String& text, const juce::String& height,
+                                const juce::String& kerning);
 
-/** Runs the function and measures it. The images it leaves in JUCE's image cache are released after. */
-Cost costOf (const std::function<void()>& run);
+/** Controls that show the images, so many to each image. */
+juce::String controlsShowing (const ImageFiles& images, int controlsPerImage = 1);
 
-/** What building a hostile skin may cost at most. A build in the release build takes well under a second
-    and a few hundred megabytes; the time leaves room for the sanitizers on a machine busy with others. */
-inline constexpr double secondsPerHostileSkin = 20.0;
-inline constexpr juce::int64 bytesPerHostileSkin = (juce::int64) 1 << 30;
+/** Runs the function and expects it within what building a hostile skin may cost: 20 s (room for the
+    sanitizers on a busy machine), and 1 GB above the resident memory before. A release build takes well under
+    a second and a few hundred megabytes. The images it leaves in JUCE's image cache are released after. */
+void expectAffordable (const std::function<void()>& run, const std::string& label);
 
 //==============================================================================
 // Recording listeners
@@ -181,5 +195,32 @@ protected:
 
     Plugin plugin;
     SkinSource source{plugin, {}};
+};
+
+/** A user skin of the test's own in the skins folder, and the panel built from it as the editor builds it. */
+class UserSkinTest : public SourceTest
+{
+protected:
+    juce::File skinFile() const
+    {
+        return plugin.getSkinsFolder().getChildFile (skinName + SkinSource::skinFileExtension);
+    }
+
+    void writeSkin (const juce::MemoryBlock& skinXml, const ImageFiles& images = {})
+    {
+        writeUserSkin (plugin.getSkinsFolder(), skinName, skinEntries (skinXml, images));
+    }
+
+    /** The skin's main panel, or null when the skin is refused; the source is idle after either. */
+    std::unique_ptr<GFXPanel> buildSkin()
+    {
+        SkinSource userSkin (plugin, skinName);
+        userSkin.setKeyboardState (&plugin.keyboardState);
+        auto panel = userSkin.createEditorPanel();
+        EXPECT_EQ (userSkin.getLoadingMode(), SkinSource::idle);
+        return panel;
+    }
+
+    const juce::String skinName = "Hostile";
 };
 } // namespace SkinTest
