@@ -10,6 +10,7 @@
 #include <atomic>
 #include <juce_core/juce_core.h>
 #include <memory>
+#include <optional>
 
 /** The processor level that keeps the product's preset bank: 128 presets in named groups, held in memory
     as the normalised values of the presetable parameters (ids 0 to 32).
@@ -389,6 +390,8 @@ private:
         set and they changed; they rename nothing. */
     void showPreset (int index, const juce::String& name, bool notify);
     void showCurrentPreset();
+    /** The name of the preset at the index, read under the bank's lock; none for an index out of range. */
+    std::optional<juce::String> findPresetName (int index) const;
     void installBank (BankImage& image);
     bool loadFactoryBank();
 

@@ -60,19 +60,13 @@ const PresetBankEntry* BasePluginOldStyle::getCurrentEntry() const
 
 void BasePluginOldStyle::setCurrentPresetIndex (int index, bool notify)
 {
-    juce::String name;
-    {
-        const juce::ScopedLock sl (presetsLock);
-        const auto* entry = presets[index];
-        if (entry == nullptr)
-            return;
-
-        name = entry->getName();
-    }
+    const auto name = findPresetName (index);
+    if (!name.has_value())
+        return;
 
     // The index first, so a listener of either parameter already sees the new current preset.
     currentPresetIndex.store (index);
-    showPreset (index, name, notify);
+    showPreset (index, *name, notify);
 }
 
 void BasePluginOldStyle::showPreset (int index, const juce::String& name, bool notify)
@@ -105,17 +99,8 @@ void BasePluginOldStyle::showPreset (int index, const juce::String& name, bool n
 void BasePluginOldStyle::showCurrentPreset()
 {
     const int index = getCurrentPresetIndex();
-    juce::String name;
-    {
-        const juce::ScopedLock sl (presetsLock);
-        const auto* entry = presets[index];
-        if (entry == nullptr)
-            return;
-
-        name = entry->getName();
-    }
-
-    showPreset (index, name, true);
+    if (const auto name = findPresetName (index))
+        showPreset (index, *name, true);
 }
 
 void BasePluginOldStyle::loadCurrentPreset()
@@ -164,11 +149,17 @@ void BasePluginOldStyle::selectPreviousPreset()
     selectPreset (getCurrentPresetIndex() - 1);
 }
 
-juce::String BasePluginOldStyle::getPresetName (int index) const
+std::optional<juce::String> BasePluginOldStyle::findPresetName (int index) const
 {
     const juce::ScopedLock sl (presetsLock);
-    const auto* entry = presets[index];
-    return entry != nullptr ? entry->getName() : juce::String();
+    if (const auto* entry = presets[index])
+        return entry->getName();
+    return std::nullopt;
+}
+
+juce::String BasePluginOldStyle::getPresetName (int index) const
+{
+    return findPresetName (index).value_or (juce::String());
 }
 
 void BasePluginOldStyle::setPresetName (int index, const juce::String& name)
