@@ -4,7 +4,6 @@
 #include "XvfbDisplay.h"
 #include "tools/HostEditor.h"
 
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -69,17 +68,6 @@ inline juce::MemoryBlock chunkAt (HostedPlugin& plugin, int index)
     void* data = nullptr;
     const auto size = plugin.dispatch (effGetChunk, index, 0, &data);
     return size > 0 && data != nullptr ? juce::MemoryBlock (data, (size_t) size) : juce::MemoryBlock();
-}
-
-/** The document a chunk holds: "VC2!", the text's length, the text. Null for anything else. */
-inline std::unique_ptr<juce::XmlElement> chunkDocument (const juce::MemoryBlock& chunk)
-{
-    if (chunk.getSize() < 8 || std::memcmp (chunk.getData(), "VC2!", 4) != 0)
-        return nullptr;
-    const auto* bytes = static_cast<const char*> (chunk.getData());
-    const auto length =
-        std::min<size_t> (chunk.getSize() - 8, (size_t) juce::ByteOrder::littleEndianInt (bytes + 4));
-    return juce::XmlDocument::parse (juce::String::fromUTF8 (bytes + 8, (int) length));
 }
 
 //==============================================================================

@@ -2,8 +2,6 @@
 
 #include "tools/PluginLibrary.h"
 
-#include <cstring>
-
 namespace
 {
 juce::StringArray parameterNames()
@@ -16,18 +14,6 @@ juce::StringArray parameterNames()
         "Arpe Range Zero,Arpe Range Add 1,Arpe Range Add 2,Arpe Multiplier,Arpe Repeater,Gate Threshold,"
         "Accent Threshold,Slide Threshold",
         ",", "");
-}
-
-/** The state element inside a chunk: "VC2!", the text length, the text. */
-std::unique_ptr<juce::XmlElement> chunkXml (const juce::MemoryBlock& chunk)
-{
-    if (chunk.getSize() < 8 || std::memcmp (chunk.getData(), "VC2!", 4) != 0)
-        return nullptr;
-
-    const auto* bytes = static_cast<const char*> (chunk.getData());
-    const auto length =
-        std::min<size_t> (chunk.getSize() - 8, (size_t) juce::ByteOrder::littleEndianInt (bytes + 4));
-    return juce::XmlDocument::parse (juce::String::fromUTF8 (bytes + 8, (int) length));
 }
 
 /** Same elements, attributes and order; step levels may differ by the six-decimal cut of each write. */
@@ -165,8 +151,8 @@ TEST (KelvanorPlugin, ChunkRestoresIntoASecondInstance)
     ASSERT_NE (second->getChunk(), chunk);
     second->setChunk (chunk); // the wrapper answers 0 whether or not it took the chunk
 
-    const auto original = chunkXml (chunk);
-    const auto restored = chunkXml (second->getChunk());
+    const auto original = chunkDocument (chunk);
+    const auto restored = chunkDocument (second->getChunk());
     ASSERT_NE (original, nullptr);
     ASSERT_NE (restored, nullptr);
     expectSameState (*restored, *original);

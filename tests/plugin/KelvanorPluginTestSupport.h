@@ -8,8 +8,20 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
+
+/** The document a chunk holds: "VC2!", the text's length, the text. Null for anything else. */
+inline std::unique_ptr<juce::XmlElement> chunkDocument (const juce::MemoryBlock& chunk)
+{
+    if (chunk.getSize() < 8 || std::memcmp (chunk.getData(), "VC2!", 4) != 0)
+        return nullptr;
+    const auto* bytes = static_cast<const char*> (chunk.getData());
+    const auto length =
+        std::min<size_t> (chunk.getSize() - 8, (size_t) juce::ByteOrder::littleEndianInt (bytes + 4));
+    return juce::XmlDocument::parse (juce::String::fromUTF8 (bytes + 8, (int) length));
+}
 
 inline juce::File kelvanorPluginFile()
 {
