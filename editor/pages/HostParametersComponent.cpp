@@ -98,8 +98,7 @@ void HostParametersComponent::buttonClicked (juce::Button* b)
         request.patterns = BasePlugin::makeFileWildcard (getMapFileExtension());
         request.saving = true;
         request.fileToWrite = [this] (const juce::File& chosen) { return withMapFileExtension (chosen); };
-        chooser.launch (request, [this] (const juce::File& file)
-                        { processor.saveHostParametersMap (withMapFileExtension (file)); });
+        chooser.launch (request, [this] (const juce::File& file) { processor.saveHostParametersMap (file); });
     }
     else if (b == &clearButton)
     {

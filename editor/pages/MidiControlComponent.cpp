@@ -185,8 +185,7 @@ void MidiControlComponent::buttonClicked (juce::Button* b)
         request.patterns = BasePlugin::makeFileWildcard (getMapFileExtension());
         request.saving = true;
         request.fileToWrite = [this] (const juce::File& chosen) { return withMapFileExtension (chosen); };
-        chooser.launch (request,
-                        [this] (const juce::File& file) { map.saveToFile (withMapFileExtension (file)); });
+        chooser.launch (request, [this] (const juce::File& file) { map.saveToFile (file); });
     }
     else if (b == &midiLearnButton)
     {
