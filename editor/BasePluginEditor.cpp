@@ -319,7 +319,7 @@ void BasePluginEditor::requestSkinChange (const juce::String& name)
     statusBar->showText (EditorStatusTexts::loadingSkin, EditorStatusTexts::skinNoticePriority);
 }
 
-bool BasePluginEditor::applySkin (const juce::String& name)
+bool BasePluginEditor::applySkin (const juce::String& name, juce::String* why)
 {
     std::unique_ptr<GFXPanel> panel;
     {
@@ -327,10 +327,20 @@ bool BasePluginEditor::applySkin (const juce::String& name)
         source.setKeyboardState (&plugin.getKeyboardState());
         panel = source.createEditorPanel();
     }
-    // As the skin renderer does: a panel of no size would leave the editor a status bar alone, and one of
-    // too many pixels would overflow JUCE's image arithmetic in the window's repaint.
-    if (panel == nullptr || !GFXPanel::isShowableSize (panel->getWidth(), panel->getHeight()))
+    if (panel == nullptr)
         return false;
+
+    // As the skin renderer does: a panel of no size would leave the editor a status bar alone, one of too
+    // many pixels would overflow JUCE's image arithmetic in the window's repaint, and X refuses a window
+    // too long a side (the status bar's rows counted).
+    if (const auto problem = GFXPanel::findSizeProblem (panel->getWidth(), panel->getHeight(),
+                                                        getRowsBelowPanel(), getWindowScale());
+        problem != GFXPanel::SizeProblem::none)
+    {
+        if (why != nullptr)
+            *why = EditorStatusTexts::panelSizeProblem (problem);
+        return false;
+    }
 
     // The old panel's controls go with it: forget every pointer into it first.
     midiLearnButton = nullptr;
@@ -366,15 +376,30 @@ bool BasePluginEditor::applySkin (const juce::String& name)
     return true;
 }
 
-juce::String BasePluginEditor::skinNotLoadedText (const juce::String& name)
+juce::String BasePluginEditor::skinNotLoadedText (const juce::String& name, const juce::String& why)
 {
-    return "The skin '" + name + "' could not be loaded.";
+    return "The skin '" + name + "' could not be loaded" + (why.isEmpty() ? juce::String() : ": " + why) +
+           ".";
+}
+
+int BasePluginEditor::getRowsBelowPanel()
+{
+    return statusBar != nullptr && hasStatusBar() ? statusBar->getHeight() : 0;
+}
+
+float BasePluginEditor::getWindowScale() const
+{
+    const auto* window = getTopLevelComponent();
+    auto scale = window->getDesktopScaleFactor();
+    if (const auto* peer = window->getPeer())
+        scale *= (float) peer->getPlatformScaleFactor();
+    return scale;
 }
 
 void BasePluginEditor::setEditorSize (int width, int newContentHeight)
 {
     contentHeight = newContentHeight;
-    const int total = contentHeight + (statusBar != nullptr && hasStatusBar() ? statusBar->getHeight() : 0);
+    const int total = contentHeight + getRowsBelowPanel();
     setBounds (getX(), getY(), width, total);
     layoutStatusBar();
 
@@ -431,8 +456,9 @@ void BasePluginEditor::timerUpdate()
     int expected = 1;
     if (skinChangePending.compare_exchange_strong (expected, 0))
     {
+        juce::String why;
         const bool applied =
-            SkinSource::isSkinValid (plugin, requestedSkinName) && applySkin (requestedSkinName);
+            SkinSource::isSkinValid (plugin, requestedSkinName) && applySkin (requestedSkinName, &why);
         if (!applied)
         {
             // The request hid the panel: a skin that fails must not leave the editor blank.
@@ -440,7 +466,7 @@ void BasePluginEditor::timerUpdate()
                 skinPanel->setVisible (true);
             if (guiPage != nullptr)
                 guiPage->setCurrentSkinName (currentSkinName, false);
-            statusBar->showText (skinNotLoadedText (requestedSkinName),
+            statusBar->showText (skinNotLoadedText (requestedSkinName, why),
                                  EditorStatusTexts::skinNoticePriority);
         }
     }

@@ -124,16 +124,24 @@ public:
         the panel that was showing is shown again and the status bar says so (skinNotLoadedText). */
     void requestSkinChange (const juce::String& name);
     /** Builds the skin's panel and puts it in place of the current one; a skin that cannot be built, or
-        whose main panel cannot be shown (GFXPanel::isShowableSize), leaves everything as it was and gives
-        false. The empty name is the built-in skin. */
-    bool applySkin (const juce::String& name);
-    /** The lasting notice of a requested skin that could not be applied. */
-    static juce::String skinNotLoadedText (const juce::String& name);
+        whose main panel cannot be shown (GFXPanel::findSizeProblem, for the editor's window: the panel with
+        the rows below it at the window's scale), leaves everything as it was and gives false. Then why
+        receives the reason when it is the panel's size (EditorStatusTexts::panelSizeProblem), else nothing.
+        The empty name is the built-in skin. */
+    bool applySkin (const juce::String& name, juce::String* why = nullptr);
+    /** The lasting notice of a requested skin that could not be applied, with why when it is known. */
+    static juce::String skinNotLoadedText (const juce::String& name, const juce::String& why = {});
     bool isSkinChangePending() const noexcept { return skinChangePending.load() != 0; }
 
     void setEditorSize (int width, int contentHeight);
     void layoutStatusBar();
     int getContentHeight() const noexcept { return contentHeight; }
+    /** The rows of the editor's window below the panel: the status bar's height, none without one. */
+    int getRowsBelowPanel();
+    /** The X window's pixels per pixel of the editor: JUCE's desktop scale of the window the editor shows in
+        (1 unless someone sets one), times what the window's peer adds for its display (1 for a plug-in on
+        Linux). */
+    float getWindowScale() const;
 
     /** The first direct child of that name, else the first match depth first in child order; null. */
     static juce::Component* findControlByName (juce::Component* root, const juce::String& name);

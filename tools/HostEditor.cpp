@@ -245,6 +245,24 @@ int HostEditorWindow::getNumEmbeddedWindows() const
     return (int) numChildren;
 }
 
+juce::Rectangle<int> HostEditorWindow::getEmbeddedWindowBounds() const
+{
+    if (!isValid())
+        return {};
+    auto* d = asDisplay (display);
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned int numChildren = 0;
+    if (XQueryTree (d, (::Window) reinterpret_cast<juce::pointer_sized_uint> (getEditorParent()), &root,
+                    &parent, &children, &numChildren) == 0)
+        return {};
+    XWindowAttributes attributes{};
+    const bool found = numChildren > 0 && XGetWindowAttributes (d, children[0], &attributes) != 0;
+    if (children != nullptr)
+        XFree (children);
+    return found ? juce::Rectangle<int> (attributes.x, attributes.y, attributes.width, attributes.height)
+                 : juce::Rectangle<int>();
+}
+
 bool HostEditorWindow::isViewable() const
 {
     XWindowAttributes attributes{};

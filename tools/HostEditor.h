@@ -75,6 +75,9 @@ public:
     /** How many windows the server has inside getEditorParent(): the plug-in's editor window while it is
         embedded there. */
     int getNumEmbeddedWindows() const;
+    /** Where the first window embedded into getEditorParent() lies in it, at the size the server has
+        given it; empty when there is none. */
+    juce::Rectangle<int> getEmbeddedWindowBounds() const;
 
     /** Resizes the window and returns once it has the size (a window manager may take a moment). */
     void setSize (int width, int height);

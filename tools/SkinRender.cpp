@@ -7,6 +7,7 @@
 // of the skins folder: the real application-data folders are never touched.
 
 #include "engine/Kelvanor.h"
+#include "skin/lookandfeel/DefaultLookAndFeel.h"
 #include "skin/panel/GFXPanel.h"
 #include "skin/source/SkinSource.h"
 
@@ -29,27 +30,34 @@ int fail (const juce::String& message)
 }
 
 /** The panel's picture at that scale as a PNG file. The panel's size is checked as the editor checks it,
-    and the picture's size after scaling, as the snapshot rounds it: a small panel scaled down may have
-    none left, which libpng refuses by aborting. */
+    for the editor's window at that scale with its status bar below the panel (the rows of the look and
+    feel's status bar), and the picture's size after scaling, as the snapshot rounds it: a small panel
+    scaled down may have none left, which libpng refuses by aborting. */
 int write (GFXPanel& panel, float scale, const juce::File& output)
 {
     const auto tooLarge = " is larger than " + juce::String (GFXPanel::maxSkinPanelPixels) + " pixels";
-    if (panel.getBounds().isEmpty())
-        return fail ("the skin's main panel has no size");
-    if (!GFXPanel::isShowableSize (panel.getWidth(), panel.getHeight()))
-        return fail ("the skin's main panel" + tooLarge);
+    const auto atScale = "at scale " + juce::String (scale) + " ";
+    const auto window = (scale == 1.0f ? juce::String() : atScale) +
+                        "the editor's window would be more than " + juce::String (GFXPanel::maxWindowSide) +
+                        " pixels ";
+    using Problem = GFXPanel::SizeProblem;
+    switch (GFXPanel::findSizeProblem (panel.getWidth(), panel.getHeight(),
+                                       DefaultLookAndFeel().getStatusBarHeight(), scale))
+    {
+        case Problem::noSize: return fail ("the skin's main panel has no size");
+        case Problem::tooManyPixels: return fail ("the skin's main panel" + tooLarge);
+        case Problem::noSizeAtScale: return fail (atScale + "the panel's picture has no size");
+        case Problem::tooManyPixelsAtScale: return fail (atScale + "the panel's picture" + tooLarge);
+        case Problem::windowTooWide: return fail (window + "wide");
+        case Problem::windowTooHigh: return fail (window + "high, its status bar included");
+        case Problem::none: break;
+    }
 
     const int width = juce::roundToInt (scale * (float) panel.getWidth());
     const int height = juce::roundToInt (scale * (float) panel.getHeight());
-    const auto atScale = "at scale " + juce::String (scale) + " the panel's picture";
-    if (width < 1 || height < 1)
-        return fail (atScale + " has no size");
-    if (!GFXPanel::isShowableSize (width, height))
-        return fail (atScale + tooLarge);
-
     const auto image = panel.createComponentSnapshot (panel.getLocalBounds(), true, scale);
     if (image.getWidth() != width || image.getHeight() != height)
-        return fail (atScale + " could not be drawn");
+        return fail (atScale + "the panel's picture could not be drawn");
 
     output.deleteFile();
     juce::FileOutputStream out (output);

@@ -178,9 +178,44 @@ void GFXPanel::boundSkinNumbers (juce::XmlElement& root)
     }
 }
 
-bool GFXPanel::isShowableSize (int width, int height) noexcept
+namespace
 {
-    return width > 0 && height > 0 && (juce::int64) width * height <= maxSkinPanelPixels;
+/** So many pixels at the scale, rounded as JUCE rounds a scaled window's and a snapshot's size; a count
+    beyond every limit where that would leave the int range. */
+juce::int64 scaledPixels (juce::int64 pixels, float scale) noexcept
+{
+    constexpr juce::int64 beyondEveryLimit = 1 << 30;
+    if (!((double) scale * (double) pixels < (double) beyondEveryLimit))
+        return beyondEveryLimit;
+    return juce::roundToInt (scale * (float) pixels);
+}
+} // namespace
+
+GFXPanel::SizeProblem GFXPanel::findSizeProblem (int width, int height, int rowsBelow, float scale) noexcept
+{
+    if (width < 1 || height < 1)
+        return SizeProblem::noSize;
+    if ((juce::int64) width * height > maxSkinPanelPixels)
+        return SizeProblem::tooManyPixels;
+
+    if (!(scale > 0.0f && std::isfinite (scale)))
+        return SizeProblem::noSizeAtScale;
+    const auto scaledWidth = scaledPixels (width, scale), scaledHeight = scaledPixels (height, scale);
+    if (scaledWidth < 1 || scaledHeight < 1)
+        return SizeProblem::noSizeAtScale;
+    if (scaledWidth * scaledHeight > maxSkinPanelPixels)
+        return SizeProblem::tooManyPixelsAtScale;
+
+    if (scaledWidth > maxWindowSide)
+        return SizeProblem::windowTooWide;
+    if (scaledPixels ((juce::int64) height + juce::jmax (0, rowsBelow), scale) > maxWindowSide)
+        return SizeProblem::windowTooHigh;
+    return SizeProblem::none;
+}
+
+bool GFXPanel::isShowableSize (int width, int height, int rowsBelow, float scale) noexcept
+{
+    return findSizeProblem (width, height, rowsBelow, scale) == SizeProblem::none;
 }
 
 bool GFXPanel::readSkinBool (const juce::String& text) noexcept

@@ -92,10 +92,33 @@ public:
         renderer's picture of the panel are images of that size, and must fit in memory with room to spare.
         (Two sides of maxSkinCoordinate make 4 GB of pixels.) */
     static constexpr juce::int64 maxSkinPanelPixels = SkinSource::maxImagePixels;
+    /** The longest side of a window: X keeps a window's width and height within 16 signed bits and refuses
+        a larger one (BadAlloc on X_ConfigureWindow), which ends a host that keeps Xlib's default error
+        handler; a VST 2.4 host reads the editor's size as 16-bit signed numbers too. */
+    static constexpr int maxWindowSide = 32767;
 
-    /** Whether a main panel of that size, or a picture of one, can be shown: at least a pixel each way and
-        no more than maxSkinPanelPixels. A skin whose main panel cannot be shown is refused. */
-    static bool isShowableSize (int width, int height) noexcept;
+    /** What keeps a main panel from being shown, the first that findSizeProblem finds in this order. */
+    enum class SizeProblem
+    {
+        none,
+        noSize,               // not a pixel one way or the other
+        tooManyPixels,        // more than maxSkinPanelPixels
+        noSizeAtScale,        // at the scale, not a pixel one way or the other
+        tooManyPixelsAtScale, // at the scale, more than maxSkinPanelPixels
+        windowTooWide,        // at the scale, a window wider than maxWindowSide
+        windowTooHigh         // at the scale, the rows below counted, a window higher than maxWindowSide
+    };
+
+    /** The one check of a main panel's size, for the editor's window and the renderer's picture alike. The
+        panel is width x height pixels; its window has rowsBelow rows of its own under it (the editor's
+        status bar), and shows both at scale times their size (the window's, or the picture's, pixels per
+        pixel of the panel; sizes round as JUCE rounds a scaled window and snapshot). The panel may cover
+        maxSkinPanelPixels, at its own size and at the scale; its window, maxWindowSide a side. */
+    static SizeProblem findSizeProblem (int width, int height, int rowsBelow, float scale) noexcept;
+
+    /** Whether a main panel of that size can be shown (findSizeProblem finds nothing). A skin whose main
+        panel cannot be shown is refused. */
+    static bool isShowableSize (int width, int height, int rowsBelow, float scale) noexcept;
 
     /** Brings every number of the element and of all elements below it that a control reads into
         -limit..limit of its kind, rewriting only the numbers beyond it. A number reads as the control reads

@@ -40,9 +40,15 @@ namespace
 void writeUserSkin (const juce::File& skinsFolder, const juce::String& name, int width, int height,
                     const juce::String& application)
 {
+    writeUserSkin (skinsFolder, name, juce::String (width), juce::String (height), application);
+}
+
+void writeUserSkin (const juce::File& skinsFolder, const juce::String& name, const juce::String& width,
+                    const juce::String& height, const juce::String& application)
+{
     const juce::String xml =
-        "<PluginEditor application='" + application + "'><Panel name='MainPanel'><size width='" +
-        juce::String (width) + "' height='" + juce::String (height) +
+        "<PluginEditor application='" + application + "'><Panel name='MainPanel'><size width='" + width +
+        "' height='" + height +
         "'/><controls>"
         "<MultiStateButton name='MidiLearnButton'><pos left='10' top='10'/><size width='20' height='20'/>"
         "</MultiStateButton>"

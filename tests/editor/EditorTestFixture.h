@@ -70,6 +70,9 @@ public:
     "Cutoff Knob" linked to "Cutoff", written as "<name>.zebskin" into the folder. */
 void writeUserSkin (const juce::File& skinsFolder, const juce::String& name, int width, int height,
                     const juce::String& application = productName);
+/** The same with the size as the skin's text gives it, any number a skin may hold. */
+void writeUserSkin (const juce::File& skinsFolder, const juce::String& name, const juce::String& width,
+                    const juce::String& height, const juce::String& application = productName);
 
 /** A temporary folder standing for the application-data folders, for the fixture's whole life. */
 class DataFolders

@@ -1,6 +1,8 @@
 #include "skin/panel/GFXPanel.h"
 #include "SkinTestSupport.h"
 
+#include <limits>
+
 namespace
 {
 using namespace SkinTest;
@@ -180,5 +182,53 @@ TEST (GFXPanelBoolean, TheFirstNonBlankCharacterDecides)
                           Case{"1", true}, Case{"\t1", true}, Case{"false", false}, Case{"0", false},
                           Case{"", false}, Case{"on", false}, Case{"x true", false}})
         EXPECT_EQ (GFXPanel::readSkinBool (c.text), c.value) << "'" << c.text << "'";
+}
+
+// The one check of a main panel's size, which the editor asks for its window and the renderer for its
+// picture: pixels within the budget at the panel's size and at the scale, and a window within what X allows.
+TEST (GFXPanelSize, APanelIsShowableWithinItsPixelsAndAWindowXAllowsAtTheScale)
+{
+    using Problem = GFXPanel::SizeProblem;
+    constexpr int side = GFXPanel::maxWindowSide, coordinate = GFXPanel::maxSkinCoordinate;
+    const auto nan = std::numeric_limits<float>::quiet_NaN();
+    const struct
+    {
+        const char* what;
+        int width, height, rowsBelow;
+        float scale;
+        Problem problem;
+    } cases[] = {
+        {"a small panel", 300, 200, 16, 1.0f, Problem::none},
+        {"no width", 0, 200, 16, 1.0f, Problem::noSize},
+        {"a negative height", 300, -1, 16, 1.0f, Problem::noSize},
+        {"the most pixels", 4096, 4096, 0, 1.0f, Problem::none},
+        {"a row more than that", 4097, 4096, 0, 1.0f, Problem::tooManyPixels},
+        {"two sides of the largest coordinate", coordinate, coordinate, 0, 1.0f, Problem::tooManyPixels},
+        {"scaled to nothing", 3, 1, 0, 0.5f, Problem::noSizeAtScale},
+        {"no scale", 300, 200, 0, 0.0f, Problem::noSizeAtScale},
+        {"a scale that is no number", 300, 200, 0, nan, Problem::noSizeAtScale},
+        {"too many pixels only once scaled", 2048, 2048, 0, 8.0f, Problem::tooManyPixelsAtScale},
+        {"the widest window", side, 16, 16, 1.0f, Problem::none},
+        {"a window one wider", side + 1, 16, 16, 1.0f, Problem::windowTooWide},
+        {"the largest coordinate wide", coordinate, 16, 16, 1.0f, Problem::windowTooWide},
+        {"the largest coordinate high", 16, coordinate, 16, 1.0f, Problem::windowTooHigh},
+        {"the highest window, the status bar counted", 16, side - 16, 16, 1.0f, Problem::none},
+        {"a window one higher for the status bar", 16, side - 15, 16, 1.0f, Problem::windowTooHigh},
+        {"the same panel without rows below it", 16, side - 15, 0, 1.0f, Problem::none},
+        {"rows below it beyond the int range", 16, 16, std::numeric_limits<int>::max(), 1.0f,
+         Problem::windowTooHigh},
+        {"a window too high only at twice the size", 16, 16384, 16, 2.0f, Problem::windowTooHigh},
+        {"a window too wide only at twice the size", 16384, 16, 16, 2.0f, Problem::windowTooWide},
+        {"the highest window at twice the size", 16, 16367, 16, 2.0f, Problem::none},
+        {"a window that fits only at half the size", 16, coordinate, 16, 0.5f, Problem::none},
+        {"a huge scale", 16, 16, 16, 1.0e30f, Problem::tooManyPixelsAtScale},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ (GFXPanel::findSizeProblem (c.width, c.height, c.rowsBelow, c.scale), c.problem) << c.what;
+        EXPECT_EQ (GFXPanel::isShowableSize (c.width, c.height, c.rowsBelow, c.scale),
+                   c.problem == Problem::none)
+            << c.what;
+    }
 }
 } // namespace

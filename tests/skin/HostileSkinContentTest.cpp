@@ -333,7 +333,7 @@ protected:
             if (panel != nullptr)
             {
                 checkAndPaint (*panel, label);
-                if (GFXPanel::isShowableSize (panel->getWidth(), panel->getHeight()))
+                if (GFXPanel::isShowableSize (panel->getWidth(), panel->getHeight(), 0, 1.0f))
                     panel->createComponentSnapshot (panel->getLocalBounds());
             }
         }

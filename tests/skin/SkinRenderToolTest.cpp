@@ -12,37 +12,48 @@ using namespace SkinTest;
 TEST (SkinRenderTool, RefusesAMainPanelItCannotDrawAtTheScaleAskedFor)
 {
     const juce::String tooLarge = "larger than " + juce::String (GFXPanel::maxSkinPanelPixels) + " pixels";
+    const juce::String window = "the editor's window would be more than 32767 pixels ";
+    const juce::String high = window + "high, its status bar included";
     const struct
     {
         const char* what;
-        int width, height;
-        const char* scale;
+        juce::String width, height;
+        float scale;
         juce::String message; // empty: a picture of the scaled size is written
     } cases[] = {
-        {"a small panel", 64, 40, "0.5", {}},
-        {"a panel scaled to nothing", 3, 1, "0.5", "at scale 0.5 the panel's picture has no size"},
-        {"a panel of no width", 0, 40, "1", "the skin's main panel has no size"},
-        {"a panel of more pixels than memory holds", GFXPanel::maxSkinCoordinate, GFXPanel::maxSkinCoordinate,
-         "1", "the skin's main panel is " + tooLarge},
-        {"a panel too large only once scaled", 2048, 2048, "8",
+        {"a small panel", "64", "40", 0.5f, {}},
+        {"a panel scaled to nothing", "3", "1", 0.5f, "at scale 0.5 the panel's picture has no size"},
+        {"a panel of no width", "0", "40", 1.0f, "the skin's main panel has no size"},
+        {"a panel of more pixels than memory holds", juce::String (GFXPanel::maxSkinCoordinate),
+         juce::String (GFXPanel::maxSkinCoordinate), 1.0f, "the skin's main panel is " + tooLarge},
+        {"a panel too large only once scaled", "2048", "2048", 8.0f,
          "at scale 8 the panel's picture is " + tooLarge},
+        // The editor's window is the panel with the 16 rows of the status bar below it, at most 32767 pixels
+        // a side on X: the renderer refuses what the editor refuses.
+        {"a panel higher than an X window", "16", "32768", 1.0f, high},
+        {"a panel wider than an X window", "32768", "16", 1.0f, window + "wide"},
+        {"a panel whose window is higher than an X window", "16", "32752", 1.0f, high},
+        {"a panel's height beyond the int range, bounded to one higher than an X window", "16", "4294967296",
+         1.0f, high},
+        {"the highest panel whose window X allows", "16", "32751", 1.0f, {}},
+        {"a panel whose window is higher than an X window only once scaled", "16", "16384", 2.0f,
+         "at scale 2 " + high},
     };
     for (const auto& c : cases)
     {
         TemporaryFolder folder;
-        writeUserSkin (
-            folder.getFolder(), "Panel",
-            skinEntries (textBlock (skinDocument ("<size width='" + juce::String (c.width) + "' height='" +
-                                                      juce::String (c.height) + "'/>",
-                                                  "Kelvanor"))));
+        writeUserSkin (folder.getFolder(), "Panel",
+                       skinEntries (textBlock (skinDocument (
+                           "<size width='" + c.width + "' height='" + c.height + "'/>", "Kelvanor"))));
         const auto picture = folder.getChildFile ("panel.png");
 
         const auto start = juce::Time::getMillisecondCounterHiRes();
         juce::ChildProcess tool;
-        ASSERT_TRUE (tool.start (juce::StringArray{KELVANOR_SKIN_RENDER_PATH, "--skin",
-                                                   folder.getChildFile ("Panel.zebskin").getFullPathName(),
-                                                   "--scale", c.scale, picture.getFullPathName()},
-                                 juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr));
+        ASSERT_TRUE (
+            tool.start (juce::StringArray{KELVANOR_SKIN_RENDER_PATH, "--skin",
+                                          folder.getChildFile ("Panel.zebskin").getFullPathName(), "--scale",
+                                          juce::String (c.scale), picture.getFullPathName()},
+                        juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr));
         const auto output = tool.readAllProcessOutput();
         tool.waitForProcessToFinish (60000);
         EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, 20000.0) << c.what;
@@ -50,7 +61,10 @@ TEST (SkinRenderTool, RefusesAMainPanelItCannotDrawAtTheScaleAskedFor)
         {
             EXPECT_EQ (tool.getExitCode(), 0u) << c.what << ": " << output;
             const auto image = juce::ImageFileFormat::loadFrom (picture);
-            EXPECT_EQ (image.getBounds(), juce::Rectangle<int> (c.width / 2, c.height / 2)) << c.what;
+            EXPECT_EQ (image.getBounds(),
+                       juce::Rectangle<int> (juce::roundToInt (c.scale * c.width.getFloatValue()),
+                                             juce::roundToInt (c.scale * c.height.getFloatValue())))
+                << c.what;
         }
         else
         {
