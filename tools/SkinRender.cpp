@@ -30,27 +30,34 @@ int fail (const juce::String& message)
 }
 
 /** The panel's picture at that scale as a PNG file. The panel's size is checked as the editor checks it,
-    for the editor's window at that scale with its status bar below the panel (the rows of the look and
-    feel's status bar), and the picture's size after scaling, as the snapshot rounds it: a small panel
-    scaled down may have none left, which libpng refuses by aborting. */
+    for the editor's window with its status bar below the panel (the rows of the look and feel's status
+    bar), so that a skin the tool refuses is one the plug-in refuses; then the picture's size after
+    scaling, as the snapshot rounds it: a small panel scaled down may have none left, which libpng refuses
+    by aborting, and a picture is no window, so only its pixels count at the scale. */
 int write (GFXPanel& panel, float scale, const juce::File& output)
 {
     const auto tooLarge = " is larger than " + juce::String (GFXPanel::maxSkinPanelPixels) + " pixels";
-    const auto atScale = "at scale " + juce::String (scale) + " ";
-    const auto window = (scale == 1.0f ? juce::String() : atScale) +
-                        "the editor's window would be more than " + juce::String (GFXPanel::maxWindowSide) +
-                        " pixels ";
+    const auto window =
+        "the editor's window would be more than " + juce::String (GFXPanel::maxWindowSide) + " pixels ";
+    const int rowsBelow = DefaultLookAndFeel().getStatusBarHeight();
     using Problem = GFXPanel::SizeProblem;
-    switch (GFXPanel::findSizeProblem (panel.getWidth(), panel.getHeight(),
-                                       DefaultLookAndFeel().getStatusBarHeight(), scale))
+    switch (GFXPanel::findSizeProblem (panel.getWidth(), panel.getHeight(), rowsBelow, 1.0f))
     {
         case Problem::noSize: return fail ("the skin's main panel has no size");
         case Problem::tooManyPixels: return fail ("the skin's main panel" + tooLarge);
-        case Problem::noSizeAtScale: return fail (atScale + "the panel's picture has no size");
-        case Problem::tooManyPixelsAtScale: return fail (atScale + "the panel's picture" + tooLarge);
         case Problem::windowTooWide: return fail (window + "wide");
         case Problem::windowTooHigh: return fail (window + "high, its status bar included");
+        case Problem::noSizeAtScale:
+        case Problem::tooManyPixelsAtScale:
         case Problem::none: break;
+    }
+
+    const auto atScale = "at scale " + juce::String (scale) + " ";
+    switch (GFXPanel::findSizeProblem (panel.getWidth(), panel.getHeight(), rowsBelow, scale))
+    {
+        case Problem::noSizeAtScale: return fail (atScale + "the panel's picture has no size");
+        case Problem::tooManyPixelsAtScale: return fail (atScale + "the panel's picture" + tooLarge);
+        default: break;
     }
 
     const int width = juce::roundToInt (scale * (float) panel.getWidth());
