@@ -570,7 +570,7 @@ void OldStylePresetBrowserWindow::loadPreset (const juce::File& file)
 void OldStylePresetBrowserWindow::savePreset (const juce::File& chosen)
 {
     const auto file = withExtension (chosen, processor.getPresetFileExtension());
-    const auto xml = processor.createPresetXml (processor.getCurrentPresetIndex());
+    const auto xml = processor.createCurrentPresetXml(); // with the changes not yet stored
     // Written through a temporary file: a failed write leaves an existing file as it was.
     if (xml == nullptr || !xml->writeTo (file))
     {

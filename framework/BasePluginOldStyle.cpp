@@ -227,7 +227,7 @@ void BasePluginOldStyle::applyCurrentProgramStateXml (const juce::XmlElement& xm
 
 std::unique_ptr<juce::XmlElement> BasePluginOldStyle::createCurrentProgramStateXml()
 {
-    return createPresetXml (getCurrentPresetIndex());
+    return createCurrentPresetXml();
 }
 
 //==============================================================================

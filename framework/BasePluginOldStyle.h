@@ -115,6 +115,10 @@ public:
     virtual std::unique_ptr<juce::XmlElement> createPresetXml (int index) const;
     /** "Preset" with one "param" per value, values written with at most 6 decimals; null for null. */
     virtual std::unique_ptr<juce::XmlElement> createPresetXml (const PresetBankEntry* entry) const;
+    /** The current preset as the panel plays it: its name with the values of parameters 0 to 32 as they
+        are now, stored or not, in the same element as createPresetXml. The bank is left as it is. What a
+        saved single preset and the host's current-program chunk hold. */
+    std::unique_ptr<juce::XmlElement> createCurrentPresetXml() const;
 
     virtual bool isPresetGroupXml (const juce::XmlElement& xml) const;
     virtual bool isPresetBankXml (const juce::XmlElement& xml) const;
@@ -142,6 +146,7 @@ public:
     std::unique_ptr<juce::XmlElement> createStateXml() override;
     /** A valid "Preset" replaces the current preset, which is then loaded. */
     void applyCurrentProgramStateXml (const juce::XmlElement& xml) override;
+    /** createCurrentPresetXml: a host saving the current program keeps the sound it hears. */
     std::unique_ptr<juce::XmlElement> createCurrentProgramStateXml() override;
 
     void readUserSettings (const juce::XmlElement& root) override;
@@ -382,6 +387,8 @@ private:
         BasePluginOldStyle& owner;
     };
 
+    /** The normalised values of parameters 0 to 32 as they are now: what a store, a copy or a save takes. */
+    std::array<float, numPresetableParameters> getPresetableValues() const;
     void readParameterValues (const juce::XmlElement& xml, int firstId, int endId);
     std::unique_ptr<juce::XmlElement> createParameterValuesXml (const juce::String& tag, int firstId,
                                                                 int endId) const;

@@ -177,13 +177,18 @@ void BasePluginOldStyle::setPresetName (int index, const juce::String& name)
         showPreset (index, name, true);
 }
 
-void BasePluginOldStyle::storePreset (int index)
+std::array<float, BasePluginOldStyle::numPresetableParameters> BasePluginOldStyle::getPresetableValues() const
 {
     std::array<float, numPresetableParameters> values{};
     const auto& manager = getParameterManager();
     for (int id = 0; id < numPresetableParameters; ++id)
         values[(size_t) id] = manager.getParameterNormalised (id);
+    return values;
+}
 
+void BasePluginOldStyle::storePreset (int index)
+{
+    const auto values = getPresetableValues();
     {
         const juce::ScopedLock sl (presetsLock);
         if (auto* entry = presets[index])
@@ -198,9 +203,9 @@ void BasePluginOldStyle::copyCurrentPreset()
 {
     copyBuffer->setName (getPresetName (getCurrentPresetIndex()) + "_copy");
 
-    const auto& manager = getParameterManager();
+    const auto values = getPresetableValues();
     for (int id = 0; id < numPresetableParameters; ++id)
-        copyBuffer->setValue (id, manager.getParameterNormalised (id));
+        copyBuffer->setValue (id, values[(size_t) id]);
 
     copyBufferFull = true;
 }
@@ -560,6 +565,22 @@ std::unique_ptr<juce::XmlElement> BasePluginOldStyle::createPresetXml (const Pre
     }
 
     return xml;
+}
+
+std::unique_ptr<juce::XmlElement> BasePluginOldStyle::createCurrentPresetXml() const
+{
+    const auto name = findPresetName (getCurrentPresetIndex());
+    if (!name.has_value())
+        return nullptr;
+
+    // The parameters, not the bank entry: with presets stored on demand the entry still holds the values
+    // of the last store, and a saved preset or program is to keep the sound the user hears.
+    PresetBankEntry played (numPresetableParameters, -1);
+    played.setName (*name);
+    const auto values = getPresetableValues();
+    for (int id = 0; id < numPresetableParameters; ++id)
+        played.setValue (id, values[(size_t) id]);
+    return createPresetXml (&played);
 }
 
 bool BasePluginOldStyle::loadPresetBankFromXml (const juce::XmlElement& xml)

@@ -306,6 +306,24 @@ TEST_F (PresetBrowserTest, ASavedBankLoadsBackAndACorruptOneChangesNothing)
     }
 }
 
+TEST_F (PresetBrowserTest, PresetSaveWritesWhatThePanelPlaysAndStoresNothing)
+{
+    TemporaryFolder folder;
+    const auto file = folder.getChildFile ("played.klprs");
+    for (const int storing : {BasePluginOldStyle::onDemandStoring, BasePluginOldStyle::automaticStoring})
+    {
+        plugin().setPresetStoringMode (storing);
+        harness.set (2, 0.3f + 0.3f * (float) storing); // a change the panel plays
+        const auto bank = plugin().createPresetBankXml()->toString();
+        choose (window.getSavePresetButton(), file);
+        EXPECT_EQ (plugin().createPresetBankXml()->toString(), bank) << "storing mode " << storing;
+        plugin().storePreset (plugin().getCurrentPresetIndex());
+        EXPECT_EQ (juce::parseXML (file)->toString(),
+                   plugin().createPresetXml (plugin().getCurrentPresetIndex())->toString())
+            << "storing mode " << storing << ": the file holds what a store keeps";
+    }
+}
+
 TEST_F (PresetBrowserTest, AFailingSaveSaysSoAndChangesNothing)
 {
     TemporaryFolder folder;

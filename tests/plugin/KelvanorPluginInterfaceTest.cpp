@@ -37,6 +37,14 @@ void expectSameState (const juce::XmlElement& a, const juce::XmlElement& b, cons
         expectSameState (*a.getChildElement (i), *b.getChildElement (i), here);
 }
 
+/** The current-program chunk (effGetChunk with index 1), as a host saving "the current program" takes it. */
+juce::MemoryBlock getProgramChunk (HostedPlugin& plugin)
+{
+    void* data = nullptr;
+    const auto size = plugin.dispatch (effGetChunk, 1, 0, &data);
+    return size > 0 && data != nullptr ? juce::MemoryBlock (data, (size_t) size) : juce::MemoryBlock();
+}
+
 VstIntPtr refusingHost (AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
     // No VST 2 host: version 0, and nothing else either.
@@ -158,6 +166,21 @@ TEST (KelvanorPlugin, ChunkRestoresIntoASecondInstance)
     expectSameState (*restored, *original);
     EXPECT_FLOAT_EQ (second->getParameter (2), 0.125f);
     EXPECT_FLOAT_EQ (second->getParameter (34), 0.25f);
+}
+
+TEST (KelvanorPlugin, ProgramChunkHoldsTheSoundPlayedAndLoadsItIntoASecondInstance)
+{
+    ScopedPluginHome home; // presets stored on demand: the changes below are not stored
+    const auto first = openKelvanor();
+    first->setParameter (2, 0.61f);
+    first->setParameter (5, 0.2f);
+    auto chunk = getProgramChunk (*first);
+
+    const auto second = openKelvanor();
+    second->dispatch (effSetChunk, 1, (VstIntPtr) chunk.getSize(), chunk.getData());
+    for (int slot = 0; slot < 33; ++slot)
+        EXPECT_NEAR (second->getParameter (slot), first->getParameter (slot), 1.0e-6) << slot;
+    EXPECT_EQ (getProgramChunk (*second), chunk) << "the same preset, its name too";
 }
 
 TEST (KelvanorPlugin, ClosesTwoInstancesInEitherOrder)
