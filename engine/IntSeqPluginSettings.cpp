@@ -211,9 +211,10 @@ std::unique_ptr<juce::XmlElement> IntSeqPlugin::createSequencerStateXml()
     xml->addChildElement (createStateElement ("IntSync", isInternalSyncOn()).release());
     xml->addChildElement (createStateElement ("HostMode", isHostModeOn()).release());
     xml->addChildElement (createStateElement ("NoteOff", isNoteOffModeOn()).release());
-    // Host mode edits patterns as write mode does, and is stored as such.
-    xml->addChildElement (createStateElement ("PattWriteMode", isEditing()).release());
-    xml->addChildElement (createStateElement ("AutoFollow", isAutoFollowActive()).release());
+    // The switches themselves, not what they amount to with the others: a restored instance lights and
+    // unlights each one as the saved instance did when another switch changes.
+    xml->addChildElement (createStateElement ("PattWriteMode", isWriteModeOn()).release());
+    xml->addChildElement (createStateElement ("AutoFollow", isAutoFollowOn()).release());
 
     if (auto patterns = createPatternsStateXml())
         xml->addChildElement (patterns.release());

@@ -333,6 +333,8 @@ public:
     /** False, with nothing changed, when no earlier seed is left. */
     bool previousRandomPattern() override;
     void acceptRandomPattern() override;
+    /** The last accepted pattern, which is then forgotten; at the end the pattern the randomizer started
+        from, which stays. */
     void undoRandomPattern() override;
     void updateRandomizerState() override;
 

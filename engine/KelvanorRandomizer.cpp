@@ -97,7 +97,9 @@ void Kelvanor::undoRandomPattern()
         patterns[(size_t) edited] = backups.back();
     }
 
-    backups.pop_back();
+    // The pattern the randomizer started from stays: UNDO brings it back however often it was drawn over.
+    if (backups.size() > 1)
+        backups.pop_back();
 }
 
 void Kelvanor::updateRandomizerState()

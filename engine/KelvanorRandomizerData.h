@@ -16,7 +16,7 @@ struct Kelvanor::RandomizerData
 
     std::deque<juce::uint32> seedHistory; // seeds of the patterns before the current one, oldest first
     juce::uint32 currentSeed = 0;         // 0 = nothing drawn yet
-    std::deque<Pattern> backups;          // the pattern on entry, then every accepted draw
+    std::deque<Pattern> backups;          // the pattern on entry, which UNDO keeps, then every accepted draw
 
     RandomizerNoteSet allowedNotes;
     RandomizerNoteSet customNotes; // the user's own set while a chord replaces it

@@ -101,6 +101,24 @@ TEST (KelvanorActions, EventsDoNothingWithTheSequencerOff)
     EXPECT_EQ (h.parameter (IntSeqPlugin::patternNumberId), 1.0f);
 }
 
+// A fresh instance plays pattern 1-01 of bank 1: its key and the bank's key are lit from the start, as
+// pressing the bank key again would light them.
+TEST (KelvanorActions, PlayModeLightsAreLitAtStartUp)
+{
+    PanelHarness h;
+    using Ids = std::vector<int>;
+    EXPECT_EQ (h.chain(), std::tuple (0, 0, 0, 0, 0));
+    for (const int id : {noteStateId, noteBlinkingId})
+        EXPECT_EQ (h.onAmong (id, 13), Ids{0}) << id;
+    for (const int id : {gateStateId, gateBlinkingId})
+        EXPECT_EQ (h.onAmong (id, 3), Ids{0}) << id;
+    EXPECT_TRUE (h.onAmong (firstStepStateId, 16).empty());
+
+    const auto atStartUp = h.snapshot();
+    h.fire (pressGate);
+    EXPECT_EQ (h.snapshot(), atStartUp);
+}
+
 TEST (KelvanorActions, PlayModeKeysChooseTheChainAndTheBank)
 {
     PanelHarness h;

@@ -198,22 +198,45 @@ TEST (KelvanorRandomizer, DrawsOnlyWhatIsSwitchedOn)
     }
 }
 
+// Undo brings back the last accepted pattern, then the one accepted before, down to the pattern the
+// randomizer started from, which stays to be brought back again until the randomizer is left.
 TEST (KelvanorRandomizer, AcceptUndoAndFlatten)
 {
     RandomizerHarness h;
     const auto original = h.editedValues();
 
+    for (int round = 0; round < 2; ++round)
+    {
+        h.fire (Seq::nextEvent);
+        h.fire (Seq::undoEvent);
+        EXPECT_EQ (h.editedValues(), original) << "round " << round;
+    }
+
     h.fire (Seq::nextEvent);
     const auto accepted = h.editedValues();
     h.fire (Seq::acceptEvent);
     h.fire (Seq::nextEvent);
+    const auto accepted2 = h.editedValues();
+    h.fire (Seq::acceptEvent);
+    h.fire (Seq::nextEvent);
 
-    h.fire (Seq::undoEvent);
-    EXPECT_EQ (h.editedValues(), accepted);
+    for (const auto* expected : {&accepted2, &accepted, &original, &original})
+    {
+        h.fire (Seq::undoEvent);
+        EXPECT_EQ (h.editedValues(), *expected);
+    }
+    h.fire (Seq::nextEvent);
     h.fire (Seq::undoEvent);
     EXPECT_EQ (h.editedValues(), original);
+
+    // Leaving the randomizer ends the history: the pattern it is entered with next is the one undo keeps.
+    h.fire (Seq::nextEvent);
+    const auto kept = h.editedValues();
+    h.fire (Seq::toggleRandomizerEvent);
+    h.fire (Seq::toggleRandomizerEvent);
+    h.fire (Seq::nextEvent);
     h.fire (Seq::undoEvent);
-    EXPECT_EQ (h.editedValues(), original);
+    EXPECT_EQ (h.editedValues(), kept);
 
     // Flatten turns the drawn levels into flags by the thresholds, undoably.
     h.set (Kelvanor::gateThresholdId, 0.5f);

@@ -151,30 +151,71 @@ TEST (KelvanorState, RoundTripIntoAFreshInstance)
                std::tuple (17, 6, 1, 4, 2, 2, 17));
 }
 
-// Host mode edits: its state is stored as pattern write mode. A state without patterns keeps them, and the
-// mode lights follow the state even where the modes stay.
-TEST (KelvanorState, HostModeRoundTripAndStateWithoutPatterns)
+// Each switch comes back as it was saved, whatever the others made of it: write mode and auto follow are
+// stored as switches, not as the editing and following they amount to while the other switches stand.
+TEST (KelvanorState, RestoresEverySwitchAsSaved)
 {
-    StateHarness a;
-    a.fire (IntSeqPlugin::toggleHostModeEvent);
-    a.fire (IntSeqPlugin::toggleInternalSyncEvent);
-    a.processor->setPatternName (50, "Saved");
-    const auto state = a.processor->createStateXml();
-    EXPECT_EQ (state->getChildByName ("InternalSequencer")
-                   ->getChildByName ("PattWriteMode")
-                   ->getStringAttribute ("state"),
-               "on");
+    struct SwitchCase
+    {
+        const char* name;
+        std::vector<int> events;
+    };
+    const SwitchCase cases[] = {
+        {"follow on, write off", {}},
+        {"follow off, write off",
+         {Seq::togglePatternWriteModeEvent, Seq::toggleAutoFollowModeEvent,
+          Seq::togglePatternWriteModeEvent}},
+        {"host on, write off", {Seq::toggleHostModeEvent}},
+        {"host on, follow off", {Seq::toggleHostModeEvent, Seq::toggleAutoFollowModeEvent}},
+        {"write on, follow off", {Seq::togglePatternWriteModeEvent, Seq::toggleAutoFollowModeEvent}},
+        {"write on, sequencer off", {Seq::togglePatternWriteModeEvent, Seq::toggleInternalSequencerEvent}}};
 
+    const auto switches = [] (const Kelvanor& p)
+    {
+        return std::vector<bool>{p.isInternalSequencerOn(), p.isInternalSyncOn(), p.isHostModeOn(),
+                                 p.isNoteOffModeOn(),       p.isWriteModeOn(),    p.isAutoFollowOn()};
+    };
+    // What the panel shows: the sequencer's states and the keys' lights.
+    const auto shown = [] (const StateHarness& h)
+    {
+        std::vector<float> values;
+        for (int id = Kelvanor::selfResetStateId; id <= Kelvanor::stepValuesEditionStateId; ++id)
+            values.push_back (h.parameter (id));
+        for (int id = Seq::internalSequencerStateId; id <= Seq::lastSequencerParameterId; ++id)
+            values.push_back (h.parameter (id));
+        return values;
+    };
+
+    for (const auto& c : cases)
+    {
+        StateHarness a;
+        for (const int uid : c.events)
+            a.fire (uid);
+
+        juce::MemoryBlock block;
+        a.processor->getStateInformation (block);
+        StateHarness b;
+        b.processor->setStateInformation (block.getData(), (int) block.getSize());
+
+        EXPECT_EQ (switches (*b.processor), switches (*a.processor)) << c.name;
+        EXPECT_EQ (shown (b), shown (a)) << c.name;
+
+        // Where a switch came back wrong, the panel shows it once another one changes.
+        for (auto* h : {&a, &b})
+            h->fire (Seq::toggleHostModeEvent);
+        EXPECT_EQ (shown (b), shown (a)) << c.name << ", host mode turned over";
+    }
+}
+
+// A state without patterns keeps them, and the mode lights follow the state even where the modes stay.
+TEST (KelvanorState, StateWithoutPatternsKeepsThemAndRefreshesTheLights)
+{
     StateHarness b;
     auto& p = *b.processor;
-    p.applyStateXml (*state);
-    EXPECT_TRUE (p.isHostModeOn() && p.isInternalSyncOn() && p.isWriteModeOn());
-    EXPECT_EQ (p.getPatternName (50), "Saved");
-    EXPECT_EQ (b.parameter (IntSeqPlugin::hostModeStateId), 1.0f);
-
     p.setPatternName (3, "Kept");
     p.getParameterManager().setParameterBool (IntSeqPlugin::hostModeStateId, false); // a stale light
     b.applyState ("<internalsequencer><HostMode state='on'/><IntSeq state='on'/></internalsequencer>");
+    EXPECT_TRUE (p.isHostModeOn());
     EXPECT_EQ (b.parameter (IntSeqPlugin::hostModeStateId), 1.0f);
     EXPECT_EQ (p.getPatternName (3), "Kept");
 }
