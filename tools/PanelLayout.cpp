@@ -464,6 +464,8 @@ Design makeDesign()
     number.resource = {};
     number.bounds.setWidth (4 * patternFirst.width);
     number.writeSize = true;
+    // The bank and slot read as the keys choose a pattern: GATE, ACCENT or SLIDE, then one of eight keys.
+    number.attributes.push_back ({"slotMax", "8"});
     number.addChildren = [] (juce::XmlElement& element)
     {
         auto* gfx = element.createNewChildElement ("gfx");

@@ -1,9 +1,11 @@
 // The built-in panel as a musician meets it, read against the layout its artwork is drawn from: what the
-// two-state switches say at each end and what they play, and where the pattern file menus open.
+// two-state switches say at each end and what they play, how the pattern display names the pattern the keys
+// chose, and where the pattern file menus open.
 
 #include "KelvanorEditorFixture.h"
 #include "engine/KelvanorCore.h"
 #include "skin/controls/GFXSwitch.h"
+#include "skin/displays/PatternNumberDisplay.h"
 #include "tools/PanelLayout.h"
 
 namespace
@@ -35,6 +37,21 @@ juce::MouseEvent pressAt (juce::Component& c, juce::Point<float> at)
 bool reads (const juce::String& legend, const juce::String& text)
 {
     return legend.isNotEmpty() && text.startsWithIgnoreCase (legend);
+}
+
+/** The pattern display's four places as read: a blank, a digit, or the sign a place has beyond its digits. */
+juce::String shownPattern (const PatternNumberDisplay& display)
+{
+    const juce::StringArray signs[] = {{"P."}, {"C", "D", "E", "F", "G", "A", "B", "-"}, {"#", "-"}, {}};
+    juce::String text;
+    for (int place = 0; place < 4; ++place)
+    {
+        const int frame = display.getDigit (place)->getShownFrame();
+        text << (frame == 0    ? juce::String (" ")
+                 : frame <= 10 ? juce::String (frame - 1)
+                               : signs[place][frame - 11]);
+    }
+    return text;
 }
 
 /** The editor shown as a host's window shows it. */
@@ -137,6 +154,37 @@ INSTANTIATE_TEST_SUITE_P (TwoStateParameters, PanelSwitches, ::testing::ValuesIn
                           [] (const auto& row) { return std::string (row.param.second); });
 
 //==============================================================================
+TEST_F (ShownEditor, PatternDisplayNamesThePatternTheKeysChoose)
+{
+    const auto* display = editor().getPatternNumberDisplay();
+    ASSERT_NE (display, nullptr);
+    const auto press = [this] (const char* event) { fire (processor().getEventsMap().getEventId (event)); };
+
+    // Play mode: GATE, ACCENT and SLIDE choose a bank of eight keys, the white keys its patterns.
+    struct Step
+    {
+        std::vector<const char*> events;
+        const char* expected;
+    };
+    const Step steps[] = {
+        {{"Press Gate", "Press Note C"}, "1-01"},
+        {{"Press Gate", "Press Note C1"}, "1-08"},
+        {{"Press Accent", "Press Note C"}, "2-01"},
+        {{"Press Slide", "Press Note C1"}, "3-08"},
+        {{"Toggle Pattern Write Mode"}, "3-08"},                      // writes the chosen pattern
+        {{"Toggle Pattern Write Mode", "Toggle Host Mode"}, "P.B-2"}, // the note 35 that selects pattern 23
+        {{"Toggle Internal Sequencer"}, "    "},
+    };
+    for (const auto& step : steps)
+    {
+        for (const auto* event : step.events)
+            press (event);
+        EXPECT_EQ (shownPattern (*display), juce::String (step.expected))
+            << "after "
+            << juce::StringArray (step.events.data(), (int) step.events.size()).joinIntoString (", ");
+    }
+}
+
 TEST_F (ShownEditor, LoadAndSaveOpenTheirMenusBesideTheKeyPressed)
 {
     processor().setInternalSequencer (true);
