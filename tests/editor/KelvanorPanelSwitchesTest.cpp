@@ -161,30 +161,22 @@ TEST_F (ShownEditor, PatternDisplayNamesThePatternTheKeysChoose)
 {
     const auto* display = editor().getPatternNumberDisplay();
     ASSERT_NE (display, nullptr);
-    const auto press = [this] (const char* event) { fire (processor().getEventsMap().getEventId (event)); };
 
     // Play mode: GATE, ACCENT and SLIDE choose a bank of eight keys, the white keys its patterns.
-    struct Step
-    {
-        std::vector<const char*> events;
-        const char* expected;
+    const std::pair<const char*, const char*> steps[] = {
+        {"Press Gate,Press Note C", "1-01"},
+        {"Press Gate,Press Note C1", "1-08"},
+        {"Press Accent,Press Note C", "2-01"},
+        {"Press Slide,Press Note C1", "3-08"},
+        {"Toggle Pattern Write Mode", "3-08"},                   // writes the chosen pattern
+        {"Toggle Pattern Write Mode,Toggle Host Mode", "P.B-2"}, // the note 35 that selects pattern 23
+        {"Toggle Internal Sequencer", "    "},
     };
-    const Step steps[] = {
-        {{"Press Gate", "Press Note C"}, "1-01"},
-        {{"Press Gate", "Press Note C1"}, "1-08"},
-        {{"Press Accent", "Press Note C"}, "2-01"},
-        {{"Press Slide", "Press Note C1"}, "3-08"},
-        {{"Toggle Pattern Write Mode"}, "3-08"},                      // writes the chosen pattern
-        {{"Toggle Pattern Write Mode", "Toggle Host Mode"}, "P.B-2"}, // the note 35 that selects pattern 23
-        {{"Toggle Internal Sequencer"}, "    "},
-    };
-    for (const auto& step : steps)
+    for (const auto& [events, expected] : steps)
     {
-        for (const auto* event : step.events)
-            press (event);
-        EXPECT_EQ (shownPattern (*display), juce::String (step.expected))
-            << "after "
-            << juce::StringArray (step.events.data(), (int) step.events.size()).joinIntoString (", ");
+        for (const auto& event : juce::StringArray::fromTokens (events, ",", {}))
+            fire (processor().getEventsMap().getEventId (event));
+        EXPECT_EQ (shownPattern (*display), juce::String (expected)) << "after " << events;
     }
 }
 
