@@ -166,13 +166,13 @@ void IntSeqPluginEditor::showSequencerState (int id, bool on, bool isChange)
 
         case IntSeqPlugin::lengthModeStateId:
             setControlBlinking (lengthButton, on);
-            if (isChange && on)
-                getStatusBar().showText ("Set pattern length.", noticePriority);
+            if (isChange)
+                showNoticeWhileOn ("Set pattern length.", on);
             break;
 
         case IntSeqPlugin::clipboardStateId:
-            if (isChange && on)
-                getStatusBar().showText ("Pattern has been copied to clipboard.", noticePriority);
+            if (isChange)
+                showNoticeWhileOn ("Pattern has been copied to clipboard.", on);
             break;
 
         case IntSeqPlugin::nativeModeReadyStateId:
@@ -195,6 +195,15 @@ void IntSeqPluginEditor::showSequencerState (int id, bool on, bool isChange)
 
         default: break;
     }
+}
+
+void IntSeqPluginEditor::showNoticeWhileOn (const juce::String& notice, bool on)
+{
+    auto& bar = getStatusBar();
+    if (on)
+        bar.showText (notice, noticePriority);
+    else if (bar.getText() == notice) // a text shown since then stays
+        bar.clearText (noticePriority);
 }
 
 void IntSeqPluginEditor::parameterChanged (Parameter* parameter)

@@ -92,6 +92,9 @@ private:
     void findSequencerControls();
     /** What one state parameter shows; notices go to the status bar only for changes, not for refreshes. */
     void showSequencerState (int id, bool on, bool isChange);
+    /** A mode's notice: shown when the mode goes on, taken away when it goes off unless another text has
+        replaced it. */
+    void showNoticeWhileOn (const juce::String& notice, bool on);
     void openMenu (PopupMenuEx& menu, GFXButton* anchor);
     void choosePatternFile (bool saving, bool bank);
     void runPatternFileAction (bool saving, bool bank, const juce::File& chosen);

@@ -393,13 +393,14 @@ Design makeDesign()
              "ON");
     b.knob ("DistPreampKnob", col (632, 272, 4, 1), row1, knobDistortion, "PREAMP", "Distortion Preamp");
     b.knob ("DistClipKnob", col (632, 272, 4, 2), row1, knobDistortion, "CLIP", "Distortion Clip");
-    b.knob ("DistWetnessKnob", col (632, 272, 4, 3), row1, knobDistortion, "MIX", "Distortion Wetness");
+    // "Brightness" blends the three tone filters with the dry signal, and "Wetness" sets how sharply those
+    // filters peak: the legends say what each does, and the filters' knobs share the lower row.
+    b.knob ("DistBrightnessKnob", col (632, 272, 4, 3), row1, knobDistortion, "MIX", "Distortion Brightness");
     b.slide ("DistRouteSwitch", col (632, 272, 4, 0) + 8, row2 + 18, "ROUTE", "Distortion Route", "POST",
              "PRE");
     b.knob ("DistSizeKnob", col (632, 272, 4, 1), row2, knobDistortion, "SIZE", "Distortion Size");
     b.knob ("DistDensityKnob", col (632, 272, 4, 2), row2, knobDistortion, "DENSITY", "Distortion Density");
-    b.knob ("DistBrightnessKnob", col (632, 272, 4, 3), row2, knobDistortion, "BRIGHT",
-            "Distortion Brightness");
+    b.knob ("DistWetnessKnob", col (632, 272, 4, 3), row2, knobDistortion, "PEAK", "Distortion Wetness");
 
     b.section ("OUTPUT", {912, top, 176, bottom - top}, Palette::output);
     b.knob ("VolumeKnob", 972, row1, knobOutput, "VOLUME", "Main Volume");
@@ -464,6 +465,8 @@ Design makeDesign()
     number.resource = {};
     number.bounds.setWidth (4 * patternFirst.width);
     number.writeSize = true;
+    // The bank and slot read as the keys choose a pattern: GATE, ACCENT or SLIDE, then one of eight keys.
+    number.attributes.push_back ({"slotMax", "8"});
     number.addChildren = [] (juce::XmlElement& element)
     {
         auto* gfx = element.createNewChildElement ("gfx");

@@ -33,7 +33,7 @@ public:
         nothing. */
     void valueChanged() override;
 
-    /** The frame shown now (frame 0 while the control or a parent is disabled). */
+    /** The frame shown now; each kind says what it shows while it or a parent is disabled. */
     virtual int getShownFrame() const = 0;
 
 protected:

@@ -12,9 +12,16 @@ GFXKnob::GFXKnob (const juce::String& name)
 
 int GFXKnob::getShownFrame() const
 {
-    if (!isEnabled())
-        return 0;
     return FilmStrip::knobFrame (framesNum, (float) getValue(), (float) getMinimum(), (float) getMaximum());
+}
+
+void GFXKnob::paint (juce::Graphics& g)
+{
+    if (!hasImage())
+        return paintStandBy (g);
+    // The pointer stays where the value is, also while the knob takes no changes.
+    g.setOpacity (isEnabled() ? 1.0f : ControlFrames::disabledKnobOpacity);
+    drawFrame (g, getShownFrame(), getLocalBounds());
 }
 
 juce::String GFXKnob::getUnconnectedValueText() const

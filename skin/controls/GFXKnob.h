@@ -3,8 +3,8 @@
 #include "skin/controls/FilmStripSlider.h"
 
 /** A rotary film-strip knob: dragged vertically, it shows the frame of its value's place in its range and
-    writes the value into its parameter (normalised). Without an image it draws the stand-by picture with
-    its value and its parameter's name.
+    writes the value into its parameter (normalised); disabled, it shows that frame dimmed. Without an image
+    it draws the stand-by picture with its value and its parameter's name.
 
     Message thread only. */
 class GFXKnob : public FilmStripSlider
@@ -14,6 +14,8 @@ public:
     explicit GFXKnob (const juce::String& name);
 
     int getShownFrame() const override;
+    /** The shown frame, at ControlFrames::disabledKnobOpacity while the knob or a parent is disabled. */
+    void paint (juce::Graphics& g) override;
 
 protected:
     /** The classic "%f" of the value: six decimals. */

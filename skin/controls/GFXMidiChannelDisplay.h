@@ -11,6 +11,7 @@ public:
     /** Range 0..1 without interval, value 0. */
     explicit GFXMidiChannelDisplay (const juce::String& name);
 
+    /** The disabled picture while disabled. */
     int getShownFrame() const override;
 
     /** 0 for all channels, else 1 to 16. */

@@ -31,6 +31,7 @@ public:
         value itself. Nothing is written back. */
     void updateFromParameter (Parameter* source) override;
 
+    /** Frame 0 while disabled. */
     int getShownFrame() const override;
     int getStyle() const noexcept { return style; }
     bool isTwoPosition() const noexcept { return framesNum == 2; }

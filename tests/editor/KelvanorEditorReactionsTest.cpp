@@ -187,6 +187,7 @@ TEST_F (EditorReactions, ModeNoticesReachTheStatusBarOnlyWhenTheModeChanges)
         {IntSeqPlugin::lengthModeStateId, 1.0f, "Set pattern length."},
         {IntSeqPlugin::clipboardStateId, 1.0f, "Pattern has been copied to clipboard."},
     };
+    const juce::String later = "Could not load '/x.klp'.";
     for (const auto& n : notices)
     {
         statusBar().clearText (-1);
@@ -194,7 +195,13 @@ TEST_F (EditorReactions, ModeNoticesReachTheStatusBarOnlyWhenTheModeChanges)
         EXPECT_TRUE (statusBar().getText().isEmpty());
         setParameter (n.id, n.value);
         EXPECT_EQ (statusBar().getText(), n.text);
+        // The notice goes with its mode, but a text shown after it stays.
         setParameter (n.id, 0.0f);
+        EXPECT_TRUE (statusBar().getText().isEmpty()) << n.text << " outlived its mode";
+        setParameter (n.id, n.value);
+        statusBar().showText (later, 4);
+        setParameter (n.id, 0.0f);
+        EXPECT_EQ (statusBar().getText(), later) << "the end of '" << n.text << "' took it away";
     }
 
     // Leaving the randomizer takes its notice away.

@@ -1,10 +1,15 @@
 // The built-in panel as a musician meets it, read against the layout its artwork is drawn from: what the
-// two-state switches say at each end and what they play, and where the pattern file menus open.
+// two-state switches say at each end and what they play, what the distortion's knobs do, how the pattern
+// display names the pattern the keys chose, and where the pattern file menus open.
 
 #include "KelvanorEditorFixture.h"
 #include "engine/KelvanorCore.h"
 #include "skin/controls/GFXSwitch.h"
+#include "skin/displays/PatternNumberDisplay.h"
 #include "tools/PanelLayout.h"
+
+#include <cmath>
+#include <map>
 
 namespace
 {
@@ -35,6 +40,21 @@ juce::MouseEvent pressAt (juce::Component& c, juce::Point<float> at)
 bool reads (const juce::String& legend, const juce::String& text)
 {
     return legend.isNotEmpty() && text.startsWithIgnoreCase (legend);
+}
+
+/** The pattern display's four places as read: a blank, a digit, or the sign a place has beyond its digits. */
+juce::String shownPattern (const PatternNumberDisplay& display)
+{
+    const juce::StringArray signs[] = {{"P."}, {"C", "D", "E", "F", "G", "A", "B", "-"}, {"#", "-"}, {}};
+    juce::String text;
+    for (int place = 0; place < 4; ++place)
+    {
+        const int frame = display.getDigit (place)->getShownFrame();
+        text << (frame == 0    ? juce::String (" ")
+                 : frame <= 10 ? juce::String (frame - 1)
+                               : signs[place][frame - 11]);
+    }
+    return text;
 }
 
 /** The editor shown as a host's window shows it. */
@@ -137,6 +157,82 @@ INSTANTIATE_TEST_SUITE_P (TwoStateParameters, PanelSwitches, ::testing::ValuesIn
                           [] (const auto& row) { return std::string (row.param.second); });
 
 //==============================================================================
+TEST_F (ShownEditor, PatternDisplayNamesThePatternTheKeysChoose)
+{
+    const auto* display = editor().getPatternNumberDisplay();
+    ASSERT_NE (display, nullptr);
+
+    // Play mode: GATE, ACCENT and SLIDE choose a bank of eight keys, the white keys its patterns.
+    const std::pair<const char*, const char*> steps[] = {
+        {"Press Gate,Press Note C", "1-01"},
+        {"Press Gate,Press Note C1", "1-08"},
+        {"Press Accent,Press Note C", "2-01"},
+        {"Press Slide,Press Note C1", "3-08"},
+        {"Toggle Pattern Write Mode", "3-08"},                   // writes the chosen pattern
+        {"Toggle Pattern Write Mode,Toggle Host Mode", "P.B-2"}, // the note 35 that selects pattern 23
+        {"Toggle Internal Sequencer", "    "},
+    };
+    for (const auto& [events, expected] : steps)
+    {
+        for (const auto& event : juce::StringArray::fromTokens (events, ",", {}))
+            fire (processor().getEventsMap().getEventId (event));
+        EXPECT_EQ (shownPattern (*display), juce::String (expected)) << "after " << events;
+    }
+}
+
+/** The knobs of the distortion's tone filters share the row of the one printed SIZE; MIX blends those
+    filters with the dry signal. */
+class DistortionKnobs : public EditorFixture
+{
+};
+
+TEST_F (DistortionKnobs, MixAtZeroLeavesTheToneRowUnheardAndAtOneEachOfItsKnobsIsHeard)
+{
+    const auto design = PanelLayout::makeDesign();
+    std::map<juce::String, const PanelLayout::Control*> knobs; // the distortion's, by legend
+    for (const auto& c : design.controls)
+        if (c.tag == "Knob" && c.name.startsWith ("Dist"))
+            knobs[c.label] = &c;
+    ASSERT_TRUE (knobs.count ("MIX") == 1 && knobs.count ("SIZE") == 1);
+
+    const auto idOf = [this] (const PanelLayout::Control* c)
+    { return processor().getParameterManager().getParameterIdByName (c->parameter); };
+    const auto render = [&] (float mix, const PanelLayout::Control* tone, float toneValue)
+    {
+        // The default preset's sound, distorted.
+        KelvanorCore core;
+        core.setSampleRate (44100.0f);
+        for (int id = 0; id < KelvanorCore::numParameters; ++id)
+            core.setParameter (id, parameterValue (id));
+        core.setParameter (KelvanorCore::distortionStateId, 1.0f);
+        core.setParameter (idOf (knobs["MIX"]), mix);
+        core.setParameter (idOf (tone), toneValue);
+        core.noteOn (36, 0.8f);
+        std::vector<double> out (8192);
+        core.renderSamples (out.data(), (int) out.size());
+        return out;
+    };
+    // How loud the change of the tone knob from 0.1 to 0.9 is against the sound, in dB.
+    const auto changeLevel = [&] (float mix, const PanelLayout::Control* tone)
+    {
+        const auto a = render (mix, tone, 0.1f), b = render (mix, tone, 0.9f);
+        double change = 0.0, sound = 0.0;
+        for (size_t i = 0; i < a.size(); ++i)
+            change += (a[i] - b[i]) * (a[i] - b[i]), sound += a[i] * a[i];
+        return 10.0 * std::log10 (change / sound + 1.0e-30);
+    };
+
+    int toneKnobs = 0;
+    for (const auto& [legend, tone] : knobs)
+        if (tone->bounds.getY() == knobs["SIZE"]->bounds.getY())
+        {
+            ++toneKnobs;
+            EXPECT_LT (changeLevel (0.0f, tone), -200.0) << legend << " is heard with MIX at 0";
+            EXPECT_GT (changeLevel (1.0f, tone), -40.0) << legend << " is not heard with MIX at 1";
+        }
+    EXPECT_EQ (toneKnobs, 3);
+}
+
 TEST_F (ShownEditor, LoadAndSaveOpenTheirMenusBesideTheKeyPressed)
 {
     processor().setInternalSequencer (true);
