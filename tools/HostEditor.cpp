@@ -328,6 +328,22 @@ bool HostEditorWindow::click (juce::Point<int> position)
     return true;
 }
 
+bool HostEditorWindow::clickWithControl (juce::Point<int> position)
+{
+    if (!isValid() || !hasXTest)
+        return false;
+    auto* d = asDisplay (display);
+    const KeyCode control = XKeysymToKeycode (d, XK_Control_L);
+    if (control == 0)
+        return false;
+    // The button events carry the modifier state the server has when they arrive: the key is down first.
+    XTestFakeKeyEvent (d, control, True, CurrentTime);
+    const bool clicked = click (position);
+    XTestFakeKeyEvent (d, control, False, CurrentTime);
+    flush();
+    return clicked;
+}
+
 bool HostEditorWindow::drag (juce::Point<int> from, juce::Point<int> to, int steps)
 {
     if (!isValid() || !hasXTest)

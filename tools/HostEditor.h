@@ -91,6 +91,9 @@ public:
 
     /** A left click at a point of the window: move, press, release. False without XTest. */
     bool click (juce::Point<int> position);
+    /** The same click with the left Control key held down around it, as a user Ctrl-clicks. False without
+        XTest or without a Control key in the keyboard map. */
+    bool clickWithControl (juce::Point<int> position);
     /** Press at one point, move in steps to another, release. False without XTest. */
     bool drag (juce::Point<int> from, juce::Point<int> to, int steps = 8);
 

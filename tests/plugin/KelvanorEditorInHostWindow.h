@@ -146,25 +146,25 @@ protected:
     /** Idles the host until the condition holds; false after the deadline. */
     bool idleUntil (const std::function<bool()>& condition) { return session->idleUntil (condition); }
 
-    /** A click at a point of the editor, and the host idles a moment after it. */
-    void click (juce::Point<int> where)
+    /** A click at a point of the editor, Ctrl held when asked, and the host idles a moment after it. */
+    void click (juce::Point<int> where, bool withControl = false)
     {
-        ASSERT_TRUE (window->click (where));
+        ASSERT_TRUE (withControl ? window->clickWithControl (where) : window->click (where));
         session->idle (0.05);
     }
 
     /** A click in the middle of a control. */
-    void clickOn (juce::Rectangle<int> control)
+    void clickOn (juce::Rectangle<int> control, bool withControl = false)
     {
         ASSERT_FALSE (control.isEmpty()) << "no such control";
-        click (control.getCentre());
+        click (control.getCentre(), withControl);
     }
 
     /** A click in the middle of the skin's control of that name. */
-    void press (const juce::String& control)
+    void press (const juce::String& control, bool withControl = false)
     {
         SCOPED_TRACE (control);
-        clickOn (skinControlNamed (control));
+        clickOn (skinControlNamed (control), withControl);
     }
 
     /** What the window shows in that area; an invalid image when it cannot be read. */
@@ -203,6 +203,14 @@ protected:
                 return samePicture (before, settled, tolerance);
             });
         return same ? settled : juce::Image();
+    }
+
+    /** The current preset's index in the state now; -1 when the state holds none. */
+    int currentPreset()
+    {
+        const auto state = chunkDocumentAt (0);
+        const auto* presets = state != nullptr ? state->getChildByName ("PresetsState") : nullptr;
+        return presets != nullptr ? presets->getIntAttribute ("currentPreset", -1) : -1;
     }
 
     /** The document of a chunk effGetChunk hands out now (0: the whole state, 1: the current program). */

@@ -2,8 +2,85 @@
 
 #include <X11/keysym.h>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 namespace
 {
+/** Something read from a state, as "attribute=value" pairs so that a failure says what it is. */
+using Reading = std::function<juce::String (const juce::XmlElement&)>;
+/** What a reading holds where the state has no element: never a state's value. */
+constexpr auto noElement = "<no element>";
+
+/** The element at a path from the state's root, of tags or child indices separated by '/'; null when the
+    state has none there. */
+const juce::XmlElement* elementAt (const juce::XmlElement& state, const juce::String& path)
+{
+    const auto* e = &state;
+    for (const auto& part : juce::StringArray::fromTokens (path, "/", ""))
+        if (e != nullptr)
+            e = part.containsOnly ("0123456789") ? e->getChildElement (part.getIntValue())
+                                                 : e->getChildByName (part);
+    return e;
+}
+
+/** The named attributes of the element at the path. */
+Reading attributes (const juce::String& path, const char* names)
+{
+    return [=] (const auto& state)
+    {
+        const auto* e = elementAt (state, path);
+        juce::StringArray pairs;
+        for (const auto& name : juce::StringArray::fromTokens (names, false))
+            pairs.add (name + "=" + (e != nullptr ? e->getStringAttribute (name, "<none>") : noElement));
+        return pairs.joinIntoString (" ");
+    };
+}
+
+/** An attribute of each child of the element at the path, in order. */
+Reading ofEachChild (const juce::String& path, const char* name)
+{
+    return [=] (const auto& state)
+    {
+        juce::String values = name;
+        const auto* e = elementAt (state, path);
+        if (e == nullptr)
+            values << " " << noElement;
+        else
+            for (const auto* child : e->getChildIterator())
+                values << " " << child->getStringAttribute (name);
+        return values;
+    };
+}
+
+/** The element at the path as the state holds it, or only its children. */
+Reading xmlOf (const juce::String& path, bool withAttributes = true)
+{
+    return [=] (const auto& state)
+    {
+        const auto* e = elementAt (state, path);
+        if (e == nullptr)
+            return juce::String (noElement);
+        auto copy = *e;
+        if (!withAttributes)
+            copy.removeAllAttributes();
+        return copy.toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
+    };
+}
+
+/** A gesture on the panel: a click on a control, Ctrl held or not, or a drag when dy is not 0 (upwards
+    when negative). Or, with a reading, what the state must give once the gestures before it are handled:
+    the same as (or, with same false, other than) the reference reading of the state before them all. */
+struct Action
+{
+    const char* control = nullptr;
+    bool withControl = false;
+    int dy = 0;
+    Reading now{}, reference{};
+    bool same = true;
+};
+
 /** The editor in a host window, with the panel's own ways to click, wait and look. */
 class PanelEndToEnd : public KelvanorEditorInHostWindow
 {
@@ -67,6 +144,32 @@ protected:
             })));
         ASSERT_TRUE (idleUntil ([&] { return isWriting() == shouldWrite; }))
             << "write mode did not turn " << (shouldWrite ? "on" : "off");
+    }
+
+    /** Returns once the editor has handled every gesture made so far, those that change nothing too: it
+        handles them in order, so a SELECT click made after them has its effect last. A preset holds no
+        pattern and no controller map. */
+    void settle()
+    {
+        const int preset = currentPreset();
+        press (preset == 0 ? "PresetNextButton" : "PresetPrevButton");
+        ASSERT_TRUE (idleUntil ([&] { return currentPreset() != preset && currentPreset() >= 0; }));
+    }
+
+    /** Waits until the state gives what the expectation asks; the state before is its reference. */
+    void expectState (const Action& expected, const juce::XmlElement& before)
+    {
+        const auto reference = expected.reference (before);
+        ASSERT_FALSE (reference.contains (noElement)) << reference;
+        juce::String now;
+        EXPECT_TRUE (idleUntil (
+            [&]
+            {
+                const auto state = chunkDocumentAt (0);
+                now = state != nullptr ? expected.now (*state) : noElement;
+                return !now.contains (noElement) && (now == reference) == expected.same;
+            }))
+            << now << (expected.same ? "\n  instead of " : "\n  unchanged from ") << reference;
     }
 
     const juce::Rectangle<int> knob = skinControlNamed ("CutoffKnob");
@@ -235,4 +338,128 @@ INSTANTIATE_TEST_SUITE_P (Endings, PatternNameEditEnds,
                                              NameEditEnding{"Escape", XK_Escape, false},
                                              NameEditEnding{"ClickElsewhere", 0, true}),
                           [] (const auto& instance) { return std::string (instance.param.name); });
+
+/** Where the state keeps the bank's patterns: a pattern's index follows, then a step's. */
+const juce::String patterns = "InternalSequencer/PatternsState/PatternBank/";
+
+const auto click = [] (const char* control, bool ctrl = false) { return Action{control, ctrl}; };
+const auto ctrlClick = [] (const char* control) { return click (control, true); };
+const auto drag = [] (const char* control, int dy) { return Action{control, false, dy}; };
+const auto is = [] (const Reading& r, const juce::String& v) {
+    return Action{nullptr, false, 0, r, [v] (const auto&) { return v; }};
+};
+const auto asBefore = [] (const Reading& r, const Reading& reference = {}) {
+    return Action{nullptr, false, 0, r, reference ? reference : r};
+};
+const auto changed = [] (const Reading& r) { return Action{nullptr, false, 0, r, r, false}; };
+const auto everyStepIs = [] (const char* name, const char* value)
+{
+    return is (ofEachChild (patterns + "0", name),
+               name + juce::String::repeatedString (juce::String (" ") + value, 16));
+};
+const auto chain = attributes ("InternalSequencer/EditionState/ChainPatterns", "first last bank");
+const auto edited = attributes ("InternalSequencer/EditionState/EditedPattern", "value");
+const auto tempo = attributes (patterns + "0", "tempo"), shuffle = attributes (patterns + "0", "shuffle");
+
+struct PanelGesture
+{
+    const char* name;
+    std::vector<Action> actions;
+
+    friend std::ostream& operator<< (std::ostream& out, const PanelGesture& g) { return out << g.name; }
+};
+
+/** A new panel (sequencer stopped, bank 1's first pattern, WRITE dark, FOLLOW lit) worked with real X
+    input, a row of the README manual's gestures each, with the saved state checked between them. */
+class PanelGesturesEndToEnd : public PanelEndToEnd, public ::testing::WithParamInterface<PanelGesture>
+{
+};
+
+TEST_P (PanelGesturesEndToEnd, LeaveTheStateTheManualDescribes)
+{
+    const auto before = chunkDocumentAt (0);
+    ASSERT_NE (before, nullptr);
+    for (const auto& action : GetParam().actions)
+    {
+        const auto control =
+            action.control != nullptr ? skinControlNamed (action.control) : juce::Rectangle<int>();
+        if (action.now != nullptr)
+        {
+            ASSERT_NO_FATAL_FAILURE (settle());
+            expectState (action, *before);
+        }
+        else if (action.dy != 0)
+            ASSERT_TRUE (window->drag (control.getCentre(), control.getCentre().translated (0, action.dy)));
+        else
+            ASSERT_NO_FATAL_FAILURE (clickOn (control, action.withControl)) << action.control;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    Manual, PanelGesturesEndToEnd,
+    ::testing::Values (
+        PanelGesture{"ChainFromAKeyToACtrlClickedOneUntilAPlainClick",
+                     {click ("NoteCButton"), ctrlClick ("NoteEButton"), is (chain, "first=0 last=2 bank=0"),
+                      click ("NoteFButton"), is (chain, "first=3 last=3 bank=0")}},
+        PanelGesture{"CtrlClickLeftOfTheChainRunsItToTheOldFirstKey",
+                     {click ("NoteEButton"), ctrlClick ("NoteGButton"), is (chain, "first=2 last=4 bank=0"),
+                      ctrlClick ("NoteCButton"), is (chain, "first=0 last=2 bank=0")}},
+        PanelGesture{"BankKeyThenNoteKeyChoosesThatBanksPattern",
+                     {click ("AccentButton"), click ("NoteCButton"), is (chain, "first=0 last=0 bank=1"),
+                      is (edited, "value=8")}},
+        PanelGesture{"PatternArrowsMoveOnlyWithFollowDark",
+                     {click ("WriteModeButton"), click ("PattNextButton"), is (edited, "value=0"),
+                      click ("AutoFollowButton"), click ("PattNextButton"), is (edited, "value=1")}},
+        PanelGesture{"LengthKeyALightAndLengthAgainSetTheLength",
+                     {click ("WriteModeButton"), click ("PattLengthButton"), click ("PattLen04Led"),
+                      click ("PattLengthButton"), is (attributes (patterns + "0", "length"), "length=4")}},
+        PanelGesture{
+            "StepKeyThenFlagKeysSetThatStepsFlags",
+            {click ("WriteModeButton"), click ("PattStepNum02Led"), click ("AccentButton"),
+             click ("SlideButton"), click ("OctaveUpButton"),
+             is (attributes (patterns + "0/1", "accent slide octaveUp"), "accent=1 slide=1 octaveUp=1"),
+             asBefore (xmlOf (patterns + "0/0"))}},
+        PanelGesture{"CtrlClickOnANoteKeyGivesEveryStepThatNoteInTheChosenStepsOctave",
+                     {click ("WriteModeButton"), click ("PattStepNum03Led"), ctrlClick ("NoteGButton"),
+                      everyStepIs ("note", "7"), everyStepIs ("octaveUp", "1")}},
+        PanelGesture{"CopyThenPasteIntoAnotherPatternCopiesItsStepsAndName",
+                     {click ("WriteModeButton"), click ("PattCopyButton"), click ("AutoFollowButton"),
+                      click ("PattNextButton"), click ("PattPasteButton"),
+                      asBefore (xmlOf (patterns + "1", false), xmlOf (patterns + "0", false)),
+                      asBefore (attributes (patterns + "1", "name"), [] (const auto& s)
+                                { return attributes (patterns + "0", "name") (s) + " copy"; })}},
+        PanelGesture{"ClearThenUndoGivesThePatternBack",
+                     {click ("WriteModeButton"), click ("PattClearButton"), changed (xmlOf (patterns + "0")),
+                      click ("PattUndoButton"), asBefore (xmlOf (patterns + "0"))}},
+        PanelGesture{"TempoMovesOnlyWithClockAndWriteLit",
+                     {click ("InternalSyncButton"), drag ("TempoKnob", -30), is (tempo, "tempo=120.0"),
+                      click ("WriteModeButton"), drag ("TempoKnob", -30), changed (tempo)}},
+        PanelGesture{"TempoStaysWithoutClock",
+                     {click ("WriteModeButton"), drag ("TempoKnob", -30), is (tempo, "tempo=120.0")}},
+        PanelGesture{"ShuffleMovesOnlyWithWriteLit",
+                     {drag ("ShuffleKnob", -30), is (shuffle, "shuffle=0"), click ("WriteModeButton"),
+                      drag ("ShuffleKnob", -30), changed (shuffle)}},
+        PanelGesture{"RandomizerDrawThenUndoGivesThePatternBack",
+                     {click ("WriteModeButton"), click ("PattRandModeButton"), click ("PattNextButton"),
+                      changed (xmlOf (patterns + "0")), click ("PattUndoButton"),
+                      asBefore (xmlOf (patterns + "0"))}}),
+    [] (const auto& instance) { return std::string (instance.param.name); });
+
+TEST_F (PanelEndToEnd, LearnPairsAMovedKnobWithTheNextControllerWhichThenMovesIt)
+{
+    press ("MidiLearnButton");
+    ASSERT_TRUE (window->drag (knob.getCentre(), knob.getCentre().translated (0, -40)));
+    ASSERT_NO_FATAL_FAILURE (settle());
+    const auto controller74 = [&] (int value)
+    {
+        plugin->addMidiEvent (juce::MidiMessage::controllerEvent (1, 74, value), 0);
+        plugin->process (plugin->getBlockSize());
+    };
+    const auto before = chunkDocumentAt (0);
+    ASSERT_NE (before, nullptr);
+    controller74 (100);
+    expectState (is (attributes ("MidiControlMap/assign", "CC param"), "CC=74 param=Cutoff"), *before);
+    controller74 (20);
+    EXPECT_NEAR (plugin->getParameter (cutoffParameter), 20.0f / 127.0f, 1.0e-3f);
+}
 } // namespace
