@@ -278,22 +278,18 @@ void IntSeqPluginEditor::choosePatternFile (bool saving, bool bank)
         chooser.launch (request, std::move (callback));
 }
 
-void IntSeqPluginEditor::runPatternFileAction (bool saving, bool bank, const juce::File& chosen)
+void IntSeqPluginEditor::runPatternFileAction (bool saving, bool bank, const juce::File& file)
 {
-    if (chosen == juce::File())
+    if (file == juce::File())
         return;
-    processor.setRecentlyUsedDirectory (chosen.getParentDirectory());
+    processor.setRecentlyUsedDirectory (file.getParentDirectory());
 
     const int edited = processor.getEditedPattern();
     bool done = false;
-    juce::File file = chosen;
 
+    // A save's file comes from the chooser with its extension already added (choosePatternFile).
     if (saving)
-    {
-        file = withExtension (chosen, bank ? processor.getPatternBankFileExtension()
-                                           : processor.getPatternFileExtension());
         done = bank ? processor.savePatternBankFile (file) : processor.savePatternFile (file, edited);
-    }
     else
     {
         done = bank ? processor.loadPatternBankFile (file) : processor.loadPatternFile (file, edited);

@@ -97,7 +97,7 @@ private:
     void showNoticeWhileOn (const juce::String& notice, bool on);
     void openMenu (PopupMenuEx& menu, GFXButton* anchor);
     void choosePatternFile (bool saving, bool bank);
-    void runPatternFileAction (bool saving, bool bank, const juce::File& chosen);
+    void runPatternFileAction (bool saving, bool bank, const juce::File& file);
 
     IntSeqPlugin& processor;
 

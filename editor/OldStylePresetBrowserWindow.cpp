@@ -567,9 +567,8 @@ void OldStylePresetBrowserWindow::loadPreset (const juce::File& file)
     browser->updateColumns();
 }
 
-void OldStylePresetBrowserWindow::savePreset (const juce::File& chosen)
+void OldStylePresetBrowserWindow::savePreset (const juce::File& file)
 {
-    const auto file = withExtension (chosen, processor.getPresetFileExtension());
     const auto xml = processor.createCurrentPresetXml(); // with the changes not yet stored
     // Written through a temporary file: a failed write leaves an existing file as it was.
     if (xml == nullptr || !xml->writeTo (file))
@@ -592,9 +591,8 @@ void OldStylePresetBrowserWindow::loadBank (const juce::File& file)
     showCurrentPreset();
 }
 
-void OldStylePresetBrowserWindow::saveBank (const juce::File& chosen)
+void OldStylePresetBrowserWindow::saveBank (const juce::File& file)
 {
-    const auto file = withExtension (chosen, processor.getPresetBankFileExtension());
     const auto xml = processor.createPresetBankXml();
     if (xml == nullptr || !xml->writeTo (file))
     {

@@ -181,6 +181,7 @@ public:
 
 private:
     void loadPreset (const juce::File&);
+    /** The saves write the file the chooser hands them, which already has its extension (ask). */
     void savePreset (const juce::File&);
     void loadBank (const juce::File&);
     void saveBank (const juce::File&);

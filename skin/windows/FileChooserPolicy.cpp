@@ -108,7 +108,7 @@ void FileChooserPolicy::chosen (const juce::File& choice, bool chooserAsked)
         return;
     }
 
-    const auto target = request.fileToWrite != nullptr ? request.fileToWrite (choice) : choice;
+    const auto target = request.handedFile (choice);
     if (target.existsAsFile() && !(chooserAsked && target == choice))
         askToReplace (target);
     else

@@ -33,6 +33,12 @@ public:
         /** For a save: the file written for the chosen one (the owner's extension added). Empty: the chosen
             file itself. */
         std::function<juce::File (const juce::File&)> fileToWrite;
+
+        /** What the callback receives for that choice: for a save, the file to write. */
+        juce::File handedFile (const juce::File& choice) const
+        {
+            return saving && fileToWrite != nullptr ? fileToWrite (choice) : choice;
+        }
     };
 
     /** Called with the chosen file (for a save, the file to write); not called when the user cancels. */

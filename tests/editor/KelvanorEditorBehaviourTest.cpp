@@ -226,7 +226,7 @@ protected:
             {
                 requests.push_back (request);
                 if (answer != juce::File())
-                    done (answer);
+                    done (request.handedFile (answer));
             });
     }
 

@@ -13,7 +13,8 @@ using Bank = std::vector<juce::StringArray>;              // the preset names of
 constexpr int beforeRow = 2, afterRow = 18, ontoRow = 10; // pointer offsets inside a 20-pixel row
 
 /** The window on a real processor with the factory bank ("_Clean" 13, "_Distorted" 23, "_Arpeggiators" 4,
-    "Not used" 88), as the editor shows it; file prompts are recorded and answered by the test. */
+    "Not used" 88), as the editor shows it; file prompts are recorded and answered by the test with what a
+   chooser hands for the choice. */
 class PresetBrowserTest : public ::testing::Test
 {
 protected:
@@ -94,12 +95,13 @@ protected:
         pumpMessages();
     }
 
-    /** Presses the button and answers its prompt with the file. */
+    /** Presses the button and answers its prompt with the file, as a chooser hands it (a save's with its
+        extension). */
     void choose (juce::Button& b, const juce::File& file)
     {
         press (b);
         ASSERT_FALSE (prompts.empty());
-        prompts.back().second (file);
+        prompts.back().second (prompts.back().first.handedFile (file));
         pumpMessages();
     }
 
