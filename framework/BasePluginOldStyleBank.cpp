@@ -23,6 +23,14 @@ juce::String readName (const juce::XmlElement& xml, const juce::String& fallback
     return name.isEmpty() ? fallback : name;
 }
 
+/** The entry takes the values, one per presetable parameter, in identifier order. */
+template <size_t numValues>
+void setValues (PresetBankEntry& entry, const std::array<float, numValues>& values)
+{
+    for (size_t id = 0; id < numValues; ++id)
+        entry.setValue ((int) id, values[id]);
+}
+
 /** A slot of a cleared bank: the default values, named after its place. */
 void resetSlot (PresetBankEntry& entry, const PresetBankEntry& defaults, int index)
 {
@@ -192,8 +200,7 @@ void BasePluginOldStyle::storePreset (int index)
     {
         const juce::ScopedLock sl (presetsLock);
         if (auto* entry = presets[index])
-            for (int id = 0; id < numPresetableParameters; ++id)
-                entry->setValue (id, values[(size_t) id]);
+            setValues (*entry, values);
     }
 
     publishBankSnapshot();
@@ -203,9 +210,7 @@ void BasePluginOldStyle::copyCurrentPreset()
 {
     copyBuffer->setName (getPresetName (getCurrentPresetIndex()) + "_copy");
 
-    const auto values = getPresetableValues();
-    for (int id = 0; id < numPresetableParameters; ++id)
-        copyBuffer->setValue (id, values[(size_t) id]);
+    setValues (*copyBuffer, getPresetableValues());
 
     copyBufferFull = true;
 }
@@ -577,9 +582,7 @@ std::unique_ptr<juce::XmlElement> BasePluginOldStyle::createCurrentPresetXml() c
     // of the last store, and a saved preset or program is to keep the sound the user hears.
     PresetBankEntry played (numPresetableParameters, -1);
     played.setName (*name);
-    const auto values = getPresetableValues();
-    for (int id = 0; id < numPresetableParameters; ++id)
-        played.setValue (id, values[(size_t) id]);
+    setValues (played, getPresetableValues());
     return createPresetXml (&played);
 }
 
