@@ -17,11 +17,10 @@ int GFXKnob::getShownFrame() const
 
 void GFXKnob::paint (juce::Graphics& g)
 {
-    if (!hasImage())
-        return paintStandBy (g);
-    // The pointer stays where the value is, also while the knob takes no changes.
+    // The pointer stays where the value is, also while the knob takes no changes. The stand-by picture
+    // sets its own colours, which replace the opacity.
     g.setOpacity (isEnabled() ? 1.0f : ControlFrames::disabledKnobOpacity);
-    drawFrame (g, getShownFrame(), getLocalBounds());
+    FilmStripSlider::paint (g);
 }
 
 juce::String GFXKnob::getUnconnectedValueText() const
