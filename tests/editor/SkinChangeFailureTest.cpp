@@ -1,4 +1,5 @@
 #include "EditorTestFixture.h"
+#include "PictureComparison.h"
 #include "XvfbDisplay.h"
 #include "editor/EditorStatusTexts.h"
 #include "editor/pages/GUISettingsComponent.h"
@@ -244,17 +245,6 @@ protected:
                 return samePicture (before, now);
             });
         return settled ? now : juce::Image();
-    }
-
-    static bool samePicture (const juce::Image& a, const juce::Image& b)
-    {
-        if (!a.isValid() || !b.isValid() || a.getBounds() != b.getBounds())
-            return false;
-        for (int y = 0; y < a.getHeight(); ++y)
-            for (int x = 0; x < a.getWidth(); ++x)
-                if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                    return false;
-        return true;
     }
 
     std::unique_ptr<ScopedXErrorCounter> errors; // made first, gone last
