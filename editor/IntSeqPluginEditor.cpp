@@ -33,14 +33,6 @@ void setControlEnabled (juce::Component* control, bool enabled)
     if (control != nullptr)
         control->setEnabled (enabled);
 }
-
-/** The chosen name with the extension added unless it already ends in it (letter case aside). */
-juce::File withExtension (const juce::File& chosen, const juce::String& extension)
-{
-    if (extension.isEmpty() || chosen.hasFileExtension (extension))
-        return chosen;
-    return juce::File (chosen.getFullPathName() + extension);
-}
 } // namespace
 
 IntSeqPluginEditor::IntSeqPluginEditor (IntSeqPlugin& p)
@@ -253,10 +245,8 @@ void IntSeqPluginEditor::choosePatternFile (bool saving, bool bank)
     {
         request.title = bank ? "Save pattern bank" : "Save current pattern";
         request.patterns = bank ? processor.getPatternBankFileWildcard() : processor.getPatternFileWildcard();
-        const auto extension =
+        request.savedExtension =
             bank ? processor.getPatternBankFileExtension() : processor.getPatternFileExtension();
-        request.fileToWrite = [extension] (const juce::File& chosen)
-        { return withExtension (chosen, extension); };
     }
     else
     {

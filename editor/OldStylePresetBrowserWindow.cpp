@@ -527,9 +527,7 @@ void OldStylePresetBrowserWindow::ask (const juce::String& dialogTitle, const ju
     request.patterns = patterns;
     request.saving = saving;
     request.folders = false; // presets and banks are files: a chooser must let the user pick one
-    if (saving)
-        request.fileToWrite = [savedExtension] (const juce::File& chosen)
-        { return withExtension (chosen, savedExtension); };
+    request.savedExtension = savedExtension;
 
     juce::Component::SafePointer<OldStylePresetBrowserWindow> self (this);
     auto callback = [self, onChosen] (const juce::File& file)
@@ -548,12 +546,6 @@ void OldStylePresetBrowserWindow::reportFailure (const juce::String& text)
 {
     if (statusBar != nullptr)
         statusBar->showTemporaryText (text, failurePriority);
-}
-
-juce::File OldStylePresetBrowserWindow::withExtension (const juce::File& chosen,
-                                                       const juce::String& extension)
-{
-    return chosen.hasFileExtension (extension) ? chosen : chosen.withFileExtension (extension);
 }
 
 void OldStylePresetBrowserWindow::loadPreset (const juce::File& file)

@@ -176,9 +176,6 @@ public:
     const ComponentRow& getToolbarRow() const noexcept { return toolbarRow; }
     const ComponentRow& getFileRow() const noexcept { return fileRow; }
 
-    /** The file a save writes: the chosen one, given the extension when it lacks it. */
-    static juce::File withExtension (const juce::File& chosen, const juce::String& extension);
-
 private:
     void loadPreset (const juce::File&);
     /** The saves write the file the chooser hands them, which already has its extension (ask). */

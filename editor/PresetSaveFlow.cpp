@@ -45,23 +45,6 @@ bool PresetSaveFlow::hasNewPresetName (PresetCollection* collection) const
     return plugin.getNewPresetName (collection).trim().isNotEmpty();
 }
 
-juce::File PresetSaveFlow::withPresetExtension (const juce::File& chosen, const juce::String& extension,
-                                                bool& changed)
-{
-    changed = false;
-    const juce::String wanted = extension.toLowerCase();
-    if (wanted.isEmpty() || chosen == juce::File())
-        return chosen;
-
-    // Appended rather than swapped in: "Bass.v2" stays "Bass.v2" + extension, nothing of the name is lost.
-    const juce::String name = chosen.getFileName();
-    const juce::String stem =
-        name.endsWithIgnoreCase (wanted) ? name.dropLastCharacters (wanted.length()) : name;
-    const juce::File result = chosen.getSiblingFile (stem + wanted);
-    changed = result.getFullPathName() != chosen.getFullPathName();
-    return result;
-}
-
 //==============================================================================
 void PresetSaveFlow::savePreset (const juce::String& collectionName)
 {
@@ -113,11 +96,7 @@ void PresetSaveFlow::promptForFile (const juce::String& collectionName, PresetCo
     policyRequest.patterns = request.pattern;
     policyRequest.saving = true;
     // The chooser asks before replacing the file written, so fileChosen adds nothing and asks nothing more.
-    policyRequest.fileToWrite = [extension = collection->getExtension()] (const juce::File& chosen)
-    {
-        bool added = false;
-        return withPresetExtension (chosen, extension, added);
-    };
+    policyRequest.savedExtension = collection->getExtension();
     chooserPolicy.launch (policyRequest, std::move (onChosen));
 }
 
@@ -127,8 +106,8 @@ void PresetSaveFlow::fileChosen (const juce::String& collectionName, const juce:
     if (collection == nullptr || chosen == juce::File() || chosen.isDirectory())
         return;
 
-    bool extensionAdded = false;
-    const juce::File result = withPresetExtension (chosen, collection->getExtension(), extensionAdded);
+    const juce::File result = FileChooserPolicy::withExtension (chosen, collection->getExtension());
+    const bool extensionAdded = result.getFullPathName() != chosen.getFullPathName();
 
     // A name made only of the extension is no name: ask again rather than write a nameless file.
     const juce::String extension = collection->getExtension().toLowerCase();

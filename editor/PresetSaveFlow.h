@@ -57,12 +57,6 @@ public:
     /** The answer to one of this flow's questions; false for any other alert. */
     bool handleAlertClosed (Zeb::AlertWindow* alert, int result);
 
-    /** The chosen file as it is written: the collection's extension (lower-case) added when it lacks it,
-        a differently cased one written lower-case. changed tells whether the path differs from the
-        choice. */
-    static juce::File withPresetExtension (const juce::File& chosen, const juce::String& extension,
-                                           bool& changed);
-
     Zeb::AlertWindow* getOverwriteQuestion() const noexcept { return overwriteQuestion.get(); }
     Zeb::AlertWindow* getSaveQuestion() const noexcept { return saveQuestion.get(); }
     FileChooserPolicy& getChooserPolicy() noexcept { return chooserPolicy; }

@@ -17,10 +17,6 @@ public:
     virtual void setMapFileWildcard (const juce::String& wildcard) { mapFileWildcard = wildcard; }
     const juce::String& getMapFileWildcard() const noexcept { return mapFileWildcard; }
 
-    /** The name a chosen file is saved under: whatever extension the user typed, or none, becomes the map
-        extension. A file is returned unchanged while no extension is set. */
-    juce::File withMapFileExtension (const juce::File& chosen) const;
-
 private:
     juce::String mapFileExtension;
     juce::String mapFileWildcard;

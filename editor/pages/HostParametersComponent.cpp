@@ -97,7 +97,7 @@ void HostParametersComponent::buttonClicked (juce::Button* b)
         request.title = "Save Host Parameters Map file as";
         request.patterns = BasePlugin::makeFileWildcard (getMapFileExtension());
         request.saving = true;
-        request.fileToWrite = [this] (const juce::File& chosen) { return withMapFileExtension (chosen); };
+        request.savedExtension = getMapFileExtension();
         chooser.launch (request, [this] (const juce::File& file) { processor.saveHostParametersMap (file); });
     }
     else if (b == &clearButton)

@@ -184,7 +184,7 @@ void MidiControlComponent::buttonClicked (juce::Button* b)
         request.title = "Save Midi Control file as";
         request.patterns = BasePlugin::makeFileWildcard (getMapFileExtension());
         request.saving = true;
-        request.fileToWrite = [this] (const juce::File& chosen) { return withMapFileExtension (chosen); };
+        request.savedExtension = getMapFileExtension();
         chooser.launch (request, [this] (const juce::File& file) { map.saveToFile (file); });
     }
     else if (b == &midiLearnButton)

@@ -54,6 +54,17 @@ juce::Component* FileChooserPolicy::findParent() const
     return owner != nullptr ? owner->getTopLevelComponent() : nullptr;
 }
 
+juce::File FileChooserPolicy::withExtension (const juce::File& chosen, const juce::String& extension)
+{
+    const auto wanted = extension.toLowerCase();
+    if (wanted.isEmpty() || chosen == juce::File())
+        return chosen;
+    // Appended, never swapped for the name's last ".part": nothing the user typed is lost.
+    const auto name = chosen.getFileName();
+    const auto stem = name.endsWithIgnoreCase (wanted) ? name.dropLastCharacters (wanted.length()) : name;
+    return chosen.getSiblingFile (stem + wanted);
+}
+
 juce::String FileChooserPolicy::overwriteMessage (const juce::File& file)
 {
     return "The file '" + file.getFileName() + "' already exists. Do you want to replace it?";

@@ -17,7 +17,7 @@
     (the desktop's yes/no window, with the file's name) comes first: yes answers that file, no leaves it
     untouched and the chooser open. Desktop choosers are told to ask themselves about the name they were
     given (zenity --confirm-overwrite, kdialog's save dialog asks by itself); the editor asks only when the
-    file written differs from that name (an extension added).
+    file written differs from that name (an extension added, or lower-cased).
 */
 class FileChooserPolicy
 {
@@ -30,16 +30,22 @@ public:
         bool saving = false;
         bool folders = false; // choose a folder instead of a file
 
-        /** For a save: the file written for the chosen one (the owner's extension added). Empty: the chosen
-            file itself. */
-        std::function<juce::File (const juce::File&)> fileToWrite;
+        /** For a save: the extension (with its dot) of the file written, added as withExtension adds it.
+            Empty: the chosen file itself. */
+        juce::String savedExtension;
 
         /** What the callback receives for that choice: for a save, the file to write. */
         juce::File handedFile (const juce::File& choice) const
         {
-            return saving && fileToWrite != nullptr ? fileToWrite (choice) : choice;
+            return saving ? withExtension (choice, savedExtension) : choice;
         }
     };
+
+    /** The file a save writes for the chosen one: the whole name typed, with the extension (lower-case)
+        after it. A dot in the name belongs to the name ("Bass.v2" writes "Bass.v2.klprs"); a name that
+        already ends in the extension, whatever its letter case, ends in it lower-case, so that patterns
+        which mind letter case (the preset folder's scan) find it again. */
+    static juce::File withExtension (const juce::File& chosen, const juce::String& extension);
 
     /** Called with the chosen file (for a save, the file to write); not called when the user cancels. */
     using Callback = std::function<void (const juce::File&)>;

@@ -87,25 +87,6 @@ TEST_F (PresetSaveFlowTest, TheNewPresetFileLiesBesideTheCurrentOneWithALowerCas
     EXPECT_EQ (flow().makePresetFile (nullptr), juce::File());
 }
 
-TEST_F (PresetSaveFlowTest, ChosenNamesGetTheExtensionLowerCase)
-{
-    struct Case
-    {
-        const char* chosen;
-        const char* written;
-        bool changed;
-    };
-    for (const auto& c : {Case{"a", "a.pspreset", true}, Case{"a.pspreset", "a.pspreset", false},
-                          Case{"a.PSPreset", "a.pspreset", true}, Case{"a.v2", "a.v2.pspreset", true},
-                          Case{"a.pspreset.txt", "a.pspreset.txt.pspreset", true}})
-    {
-        bool changed = false;
-        const auto result = PresetSaveFlow::withPresetExtension (presetFile (c.chosen), ".PSpreset", changed);
-        EXPECT_EQ (result, presetFile (c.written)) << c.chosen;
-        EXPECT_EQ (changed, c.changed) << c.chosen;
-    }
-}
-
 TEST_F (PresetSaveFlowTest, SaveOverAnExistingFileAsksAndOnlyYesWrites)
 {
     writePreset ("New Bass.pspreset", 0.2f);

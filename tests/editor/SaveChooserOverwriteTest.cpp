@@ -23,50 +23,103 @@ void answer (Zeb::AlertWindow& question, int result)
     FAIL() << "no button for result " << result;
 }
 
-/** A save in the editor's own chooser (open, showing its start folder) onto "old" + extension, which exists,
-    with the name typed with or without its extension: the file stays byte-identical through the question
-    and a "No", after which the chooser is still open for another name; "Yes" replaces it. */
-void expectReplacedOnlyAfterYes (FileChooserPolicy& policy, const juce::File& existing, bool typedExtension)
+/** Types the name into the editor's own chooser (open) in the folder, presses OK and gives the question
+    asked then, if any. */
+Zeb::AlertWindow* typeAndSave (FileChooserPolicy& policy, const juce::File& folder, const juce::String& name)
 {
-    ASSERT_TRUE (existing.replaceWithText (oldContent));
     auto* window = policy.getBrowserWindow();
-    ASSERT_NE (window, nullptr) << "no chooser in the editor";
-    window->getBrowser().setRoot (existing.getParentDirectory());
-    window->getBrowser().setFileName (typedExtension ? existing.getFileName()
-                                                     : existing.getFileNameWithoutExtension());
-    const auto askedAfterSave = [&]
+    if (window == nullptr)
     {
-        window->buttonClicked (&window->getOkButton());
-        pumpMessages();
-        return dynamic_cast<Zeb::AlertWindow*> (policy.getOverwriteQuestion());
-    };
-
-    auto* question = askedAfterSave();
-    EXPECT_EQ (existing.loadFileAsString(), oldContent) << "replaced before anybody was asked";
-    ASSERT_NE (question, nullptr) << "nobody was asked";
-    EXPECT_TRUE (question->isShowing());
-    EXPECT_TRUE (question->getMessage().contains ("'" + existing.getFileName() + "'"))
-        << question->getMessage();
-    ASSERT_NO_FATAL_FAILURE (answer (*question, Zeb::AlertWindow::noResult));
-    EXPECT_EQ (existing.loadFileAsString(), oldContent);
-    ASSERT_TRUE (policy.isOpen() && window->isShowing()) << "the chooser closed on no";
-
-    question = askedAfterSave();
-    ASSERT_NE (question, nullptr);
-    ASSERT_NO_FATAL_FAILURE (answer (*question, Zeb::AlertWindow::yesResult));
-    EXPECT_NE (existing.loadFileAsString(), oldContent) << "yes did not replace the file";
-    EXPECT_FALSE (policy.isOpen());
+        ADD_FAILURE() << "no chooser in the editor";
+        return nullptr;
+    }
+    window->getBrowser().setRoot (folder);
+    window->getBrowser().setFileName (name);
+    window->buttonClicked (&window->getOkButton());
+    pumpMessages();
+    return dynamic_cast<Zeb::AlertWindow*> (policy.getOverwriteQuestion());
 }
 
-/** Names each case after its chooser (the names in the order of the enum) and how the name was typed. */
-template <typename Chooser>
-auto caseNames (std::vector<const char*> choosers)
+/** A name typed into a save's chooser and the file written for it: "%e" stands for the save's extension,
+    "%E" for it upper-case and "%x" for another save's extension. */
+struct TypedName
 {
-    return [choosers] (const ::testing::TestParamInfo<std::tuple<Chooser, bool>>& info)
+    const char* typed;
+    const char* written;
+};
+
+const TypedName typedNames[] = {
+    {"Bass", "Bass%e"},   {"Bass.v2", "Bass.v2%e"},       {"Bass v1.2", "Bass v1.2%e"},
+    {"p1%x", "p1%x%e"},   {".hidden", ".hidden%e"},       {"Bass%e", "Bass%e"},
+    {"Bass%E", "Bass%e"}, {"Bass%e.txt", "Bass%e.txt%e"},
+};
+
+/** Opens a save's chooser the way the user does and gives the extension of the files it saves. */
+using OpenSave = std::function<FileChooserPolicy&(juce::String& extension)>;
+
+/** Saves each typed name of the table twice, each row in a folder of its own under folder. The first save
+    writes the table's file and nothing else. The second finds that file and asks about it by its name; the
+    file stays byte-identical through the question and a "No", after which the chooser is still open for
+    another name; "Yes" replaces it. */
+void expectTypedNamesWritten (const OpenSave& open, const juce::File& folder)
+{
+    for (const auto& row : typedNames)
     {
-        return testName (juce::String (choosers[(size_t) std::get<0> (info.param)]) +
-                         (std::get<1> (info.param) ? " typed with extension" : " typed bare"));
-    };
+        const auto rowFolder = folder.getChildFile ("row " + juce::String (&row - typedNames));
+        ASSERT_TRUE (rowFolder.createDirectory());
+        for (const bool existing : {false, true})
+        {
+            juce::String extension;
+            auto& policy = open (extension);
+            const auto expand = [&] (const char* text)
+            {
+                return juce::String (text)
+                    .replace ("%e", extension)
+                    .replace ("%E", extension.toUpperCase())
+                    .replace ("%x", extension == ".klprs" ? ".klptr" : ".klprs");
+            };
+            const auto typed = expand (row.typed);
+            const auto written = rowFolder.getChildFile (expand (row.written));
+            SCOPED_TRACE ((existing ? "onto the file written, typed " : "typed ") + typed);
+            if (existing)
+            {
+                ASSERT_TRUE (written.replaceWithText (oldContent));
+            }
+
+            auto* question = typeAndSave (policy, rowFolder, typed);
+            if (existing)
+            {
+                EXPECT_EQ (written.loadFileAsString(), oldContent) << "replaced before anybody was asked";
+                ASSERT_NE (question, nullptr) << "nobody was asked";
+                EXPECT_TRUE (question->isShowing());
+                EXPECT_TRUE (question->getMessage().contains ("'" + written.getFileName() + "'"))
+                    << question->getMessage();
+                ASSERT_NO_FATAL_FAILURE (answer (*question, Zeb::AlertWindow::noResult));
+                EXPECT_EQ (written.loadFileAsString(), oldContent);
+                ASSERT_TRUE (policy.isOpen() && policy.getBrowserWindow()->isShowing())
+                    << "the chooser closed on no";
+
+                question = typeAndSave (policy, rowFolder, typed);
+                ASSERT_NE (question, nullptr);
+                ASSERT_NO_FATAL_FAILURE (answer (*question, Zeb::AlertWindow::yesResult));
+                EXPECT_NE (written.loadFileAsString(), oldContent) << "yes did not replace the file";
+            }
+            EXPECT_EQ (question == nullptr, !existing);
+            EXPECT_FALSE (policy.isOpen());
+            juce::StringArray files;
+            for (const auto& f : rowFolder.findChildFiles (juce::File::findFilesAndDirectories, false))
+                files.add (f.getFileName());
+            EXPECT_EQ (files.joinIntoString (" | "), written.getFileName()) << "the files in the folder";
+        }
+    }
+}
+
+/** Names each case after its chooser (the names in the order of the enum). */
+template <typename Chooser>
+auto chooserNames (std::vector<const char*> choosers)
+{
+    return [choosers] (const ::testing::TestParamInfo<Chooser>& info)
+    { return testName (choosers[(size_t) info.param]); };
 }
 
 /** Every chooser opened while it lives is the editor's own window. */
@@ -86,7 +139,7 @@ enum class ProductChooser
 };
 
 class ProductSaveChooser : public KelvanorEditorTest::EditorFixture,
-                           public ::testing::WithParamInterface<std::tuple<ProductChooser, bool>>
+                           public ::testing::WithParamInterface<ProductChooser>
 {
 protected:
     /** Opens the chooser the way the user does; the file it saves, by its extension. */
@@ -112,20 +165,18 @@ protected:
     const ChoosersInTheEditor choosers;
 };
 
-TEST_P (ProductSaveChooser, ReplacesAnExistingFileOnlyAfterYes)
+TEST_P (ProductSaveChooser, WritesTheWholeTypedNameAndReplacesAFileOnlyAfterYes)
 {
-    const auto [kind, typedExtension] = GetParam();
-    juce::String extension;
-    auto& policy = open (kind, extension);
-    expectReplacedOnlyAfterYes (policy, folder.getChildFile ("old" + extension), typedExtension);
+    expectTypedNamesWritten ([this] (juce::String& extension) -> FileChooserPolicy&
+                             { return open (GetParam(), extension); },
+                             folder.getFolder());
 }
 
-INSTANTIATE_TEST_SUITE_P (
-    Choosers, ProductSaveChooser,
-    ::testing::Combine (::testing::Values (ProductChooser::pattern, ProductChooser::patternBank,
-                                           ProductChooser::preset, ProductChooser::presetBank),
-                        ::testing::Bool()),
-    caseNames<ProductChooser> ({"pattern", "pattern bank", "preset", "preset bank"}));
+INSTANTIATE_TEST_SUITE_P (Choosers, ProductSaveChooser,
+                          ::testing::Values (ProductChooser::pattern, ProductChooser::patternBank,
+                                             ProductChooser::preset, ProductChooser::presetBank),
+                          chooserNames<ProductChooser> ({"pattern", "pattern bank", "preset",
+                                                         "preset bank"}));
 
 //==============================================================================
 enum class FrameworkChooser
@@ -136,7 +187,7 @@ enum class FrameworkChooser
 };
 
 class FrameworkSaveChooser : public EditorTest::PlainEditorTest,
-                             public ::testing::WithParamInterface<std::tuple<FrameworkChooser, bool>>
+                             public ::testing::WithParamInterface<FrameworkChooser>
 {
 protected:
     // The plain start-up, whose options show the host parameters page.
@@ -176,20 +227,15 @@ protected:
     const ChoosersInTheEditor choosers;
 };
 
-TEST_P (FrameworkSaveChooser, ReplacesAnExistingFileOnlyAfterYes)
+TEST_P (FrameworkSaveChooser, WritesTheWholeTypedNameAndReplacesAFileOnlyAfterYes)
 {
-    const auto [kind, typedExtension] = GetParam();
-    juce::String extension;
-    auto& policy = open (kind, extension);
-    ASSERT_FALSE (HasFatalFailure());
-    expectReplacedOnlyAfterYes (policy, folders.getPresetFolder().getChildFile ("old" + extension),
-                                typedExtension);
+    expectTypedNamesWritten ([this] (juce::String& extension) -> FileChooserPolicy&
+                             { return open (GetParam(), extension); },
+                             folders.getPresetFolder());
 }
 
 INSTANTIATE_TEST_SUITE_P (Choosers, FrameworkSaveChooser,
-                          ::testing::Combine (::testing::Values (FrameworkChooser::midiMap,
-                                                                 FrameworkChooser::hostMap,
-                                                                 FrameworkChooser::presetFile),
-                                              ::testing::Bool()),
-                          caseNames<FrameworkChooser> ({"MIDI map", "host map", "preset file"}));
+                          ::testing::Values (FrameworkChooser::midiMap, FrameworkChooser::hostMap,
+                                             FrameworkChooser::presetFile),
+                          chooserNames<FrameworkChooser> ({"MIDI map", "host map", "preset file"}));
 } // namespace

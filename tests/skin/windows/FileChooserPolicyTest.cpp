@@ -175,7 +175,7 @@ protected:
         request.initialLocation = folder.getFolder();
         request.patterns = "*.kmap";
         request.saving = true;
-        request.fileToWrite = [] (const juce::File& f) { return f.withFileExtension (".kmap"); };
+        request.savedExtension = ".kmap";
         return policy.launch (request, [this] (const juce::File& f) { answers.add (f); });
     }
 
