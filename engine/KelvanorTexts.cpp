@@ -76,9 +76,7 @@ juce::String Kelvanor::getParameterTextById (int id)
                                               : fixed (milliseconds, 1) + " ms";
             }
 
-            // The part of a step the gate is held, as played: 4 % to 96 %, not the knob's travel.
-            case stepLengthId: return juce::String ((int) (raw * 92.0 + 4.0)) + "%";
-
+            case stepLengthId:
             case distortionWetnessId:
             case distortionBrightnessId: return juce::String ((int) (raw * 100.0)) + "%";
 

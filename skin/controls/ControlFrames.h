@@ -27,10 +27,6 @@ int animationShownFrame (int frame, int framesNum, bool blinking, bool blinkOn) 
 float animationDotDiameter (int frame, int framesNum) noexcept;
 
 //==============================================================================
-/** A disabled knob shows its value's frame at this opacity over the panel: it still says what the value
-    is, and that the knob does not take it now. */
-constexpr float disabledKnobOpacity = 0.4f;
-
 /** The bender's slider runs -1..1 and its parameter 0..1. */
 inline float benderValueOfNormalised (float normalised) noexcept
 {

@@ -12,15 +12,9 @@ GFXKnob::GFXKnob (const juce::String& name)
 
 int GFXKnob::getShownFrame() const
 {
+    if (!isEnabled())
+        return 0;
     return FilmStrip::knobFrame (framesNum, (float) getValue(), (float) getMinimum(), (float) getMaximum());
-}
-
-void GFXKnob::paint (juce::Graphics& g)
-{
-    // The pointer stays where the value is, also while the knob takes no changes. The stand-by picture
-    // sets its own colours, which replace the opacity.
-    g.setOpacity (isEnabled() ? 1.0f : ControlFrames::disabledKnobOpacity);
-    FilmStripSlider::paint (g);
 }
 
 juce::String GFXKnob::getUnconnectedValueText() const

@@ -3,8 +3,8 @@
 #include "skin/controls/FilmStripSlider.h"
 
 /** A rotary film-strip knob: dragged vertically, it shows the frame of its value's place in its range and
-    writes the value into its parameter (normalised); disabled, it shows that frame dimmed. Without an image
-    it draws the stand-by picture with its value and its parameter's name.
+    writes the value into its parameter (normalised); disabled, it shows frame 0. Without an image it draws
+    the stand-by picture with its value and its parameter's name.
 
     Message thread only. */
 class GFXKnob : public FilmStripSlider
@@ -13,9 +13,8 @@ public:
     /** Range 0..1 without interval, value 0, vertical drag, no text box. */
     explicit GFXKnob (const juce::String& name);
 
+    /** Frame 0 while disabled. */
     int getShownFrame() const override;
-    /** The shown frame, at ControlFrames::disabledKnobOpacity while the knob or a parent is disabled. */
-    void paint (juce::Graphics& g) override;
 
 protected:
     /** The classic "%f" of the value: six decimals. */
