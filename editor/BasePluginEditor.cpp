@@ -338,7 +338,7 @@ bool BasePluginEditor::applySkin (const juce::String& name, juce::String* why)
         problem != GFXPanel::SizeProblem::none)
     {
         if (why != nullptr)
-            *why = EditorStatusTexts::panelSizeProblem (problem);
+            *why = GFXPanel::describeSizeProblem (problem);
         return false;
     }
 

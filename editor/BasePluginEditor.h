@@ -126,7 +126,7 @@ public:
     /** Builds the skin's panel and puts it in place of the current one; a skin that cannot be built, or
         whose main panel cannot be shown (GFXPanel::findSizeProblem, for the editor's window: the panel with
         the rows below it at the window's scale), leaves everything as it was and gives false. Then why
-        receives the reason when it is the panel's size (EditorStatusTexts::panelSizeProblem), else nothing.
+        receives the reason when it is the panel's size (GFXPanel::describeSizeProblem), else nothing.
         The empty name is the built-in skin. */
     bool applySkin (const juce::String& name, juce::String* why = nullptr);
     /** The lasting notice of a requested skin that could not be applied, with why when it is known. */

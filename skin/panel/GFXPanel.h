@@ -120,6 +120,10 @@ public:
         panel cannot be shown is refused. */
     static bool isShowableSize (int width, int height, int rowsBelow, float scale) noexcept;
 
+    /** Why a main panel of that size problem cannot be shown, as the editor's notice and the skin renderer
+        say it; empty for none. */
+    static juce::String describeSizeProblem (SizeProblem problem);
+
     /** Brings every number of the element and of all elements below it that a control reads into
         -limit..limit of its kind, rewriting only the numbers beyond it. A number reads as the control reads
         it: a whole number as its leading digits after blanks and an optional minus (text that is none

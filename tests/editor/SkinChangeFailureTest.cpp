@@ -40,7 +40,7 @@ struct FailingSkin
     /** What the status bar says once the change has failed. */
     juce::String notice() const
     {
-        return BasePluginEditor::skinNotLoadedText (name, EditorStatusTexts::panelSizeProblem (problem));
+        return BasePluginEditor::skinNotLoadedText (name, GFXPanel::describeSizeProblem (problem));
     }
 };
 
@@ -163,7 +163,7 @@ TEST_F (PlainEditorTest, ASkinWhoseWindowOnlyFitsAtASmallerScaleIsRefusedAtTheWi
     EXPECT_EQ (e.getCurrentSkinName(), "Small");
     EXPECT_EQ (statusBar().getText(),
                BasePluginEditor::skinNotLoadedText (
-                   "HalfTall", EditorStatusTexts::panelSizeProblem (GFXPanel::SizeProblem::windowTooHigh)));
+                   "HalfTall", GFXPanel::describeSizeProblem (GFXPanel::SizeProblem::windowTooHigh)));
 
     chooseSkin (e, "HalfTallest");
     e.timerUpdate();

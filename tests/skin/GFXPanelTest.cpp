@@ -231,4 +231,27 @@ TEST (GFXPanelSize, APanelIsShowableWithinItsPixelsAndAWindowXAllowsAtTheScale)
             << c.what;
     }
 }
+
+// One wording of a size problem, for the editor's notice and the skin renderer's message alike.
+TEST (GFXPanelSize, SaysWhyAMainPanelCannotBeShown)
+{
+    using Problem = GFXPanel::SizeProblem;
+    const struct
+    {
+        Problem problem;
+        const char* expected;
+    } cases[] = {
+        {Problem::none, ""},
+        {Problem::noSize, "its main panel has no size"},
+        {Problem::tooManyPixels, "its main panel has more than 16777216 pixels"},
+        {Problem::noSizeAtScale, "its main panel has no size at the display's scale"},
+        {Problem::tooManyPixelsAtScale,
+         "its main panel has more than 16777216 pixels at the display's scale"},
+        {Problem::windowTooWide, "its window would be wider than 32767 pixels, the most X allows"},
+        {Problem::windowTooHigh,
+         "its window, with the status bar, would be higher than 32767 pixels, the most X allows"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ (GFXPanel::describeSizeProblem (c.problem), c.expected) << (int) c.problem;
+}
 } // namespace
