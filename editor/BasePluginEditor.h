@@ -140,7 +140,7 @@ public:
     int getRowsBelowPanel();
     /** The X window's pixels per pixel of the editor: JUCE's desktop scale of the window the editor shows in
         (1 unless someone sets one), times what the window's peer adds for its display (1 for a plug-in on
-        Linux). */
+        Linux: JUCE gives a plug-in's displays no scale beyond the desktop's). */
     float getWindowScale() const;
 
     /** The first direct child of that name, else the first match depth first in child order; null. */

@@ -112,8 +112,12 @@ public:
     /** The one check of a main panel's size, for the editor's window and the renderer's picture alike. The
         panel is width x height pixels; its window has rowsBelow rows of its own under it (the editor's
         status bar), and shows both at scale times their size (the window's, or the picture's, pixels per
-        pixel of the panel; sizes round as JUCE rounds a scaled window and snapshot). The panel may cover
-        maxSkinPanelPixels, at its own size and at the scale; its window, maxWindowSide a side. */
+        pixel of the panel). The panel may cover maxSkinPanelPixels, at its own size and at the scale; its
+        window, maxWindowSide a side.
+        Sizes at the scale round to the nearest whole pixel, as JUCE 7 rounds a snapshot's sides and a
+        window's at its desktop scale (each side of the bounds a component hands its peer, in float). The
+        peer's own scale would round an embedded window's sides up (getSmallestIntegerContainer), but on
+        Linux JUCE gives a plug-in's displays no scale beyond the desktop's: that scale is 1. */
     static SizeProblem findSizeProblem (int width, int height, int rowsBelow, float scale) noexcept;
 
     /** Whether a main panel of that size can be shown (findSizeProblem finds nothing). A skin whose main

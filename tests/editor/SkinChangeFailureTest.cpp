@@ -85,6 +85,13 @@ std::vector<FailingSkin> failingSkins()
     };
 }
 
+/** JUCE's desktop scale, the editor's window's pixels per pixel of the editor, while it lives. */
+struct ScopedScale
+{
+    explicit ScopedScale (float scale) { juce::Desktop::getInstance().setGlobalScaleFactor (scale); }
+    ~ScopedScale() { juce::Desktop::getInstance().setGlobalScaleFactor (1.0f); }
+};
+
 /** Asks the editor for the skin as a user does: on the GUI page where the page lists it. */
 void chooseSkin (BasePluginEditor& e, const juce::String& name)
 {
@@ -151,11 +158,7 @@ TEST_F (PlainEditorTest, ASkinWhoseWindowOnlyFitsAtASmallerScaleIsRefusedAtTheWi
     auto& e = editor();
     ASSERT_TRUE (e.applySkin ("Small"));
 
-    struct ScopedScale
-    {
-        explicit ScopedScale (float scale) { juce::Desktop::getInstance().setGlobalScaleFactor (scale); }
-        ~ScopedScale() { juce::Desktop::getInstance().setGlobalScaleFactor (1.0f); }
-    } twice (2.0f);
+    const ScopedScale twice (2.0f);
     EXPECT_EQ (e.getWindowScale(), 2.0f);
 
     chooseSkin (e, "HalfTall");
@@ -287,6 +290,28 @@ TEST_F (SkinChangeEndToEnd, ASkinWhoseWindowXWouldRefuseIsRefusedWhileTheEditorS
     EXPECT_EQ (e.getCurrentSkinName(), "Tallest");
     EXPECT_EQ (windowOnServer(), juce::Rectangle<int> (16, 32767));
     EXPECT_EQ (statusBar().getText(), "");
+    EXPECT_EQ (errors->getCount(), 0) << errors->describe();
+}
+
+// JUCE hands X a window's sides at its desktop scale rounded to the nearest pixel, as the size check rounds
+// them: 32,767.2 rows are 32,767, and 32,768.4 are refused.
+TEST_F (SkinChangeEndToEnd, TheWindowsSidesAtTheDesktopScaleRoundAsTheCheckRoundsThem)
+{
+    const auto skins = folders.getSkinsFolder();
+    writeUserSkin (skins, "Small", 300, 200);
+    writeUserSkin (skins, "Tallest", 16, 27306 - 16);
+    writeUserSkin (skins, "Tall", 16, 27307 - 16);
+    start();
+    auto& e = editor();
+    ASSERT_TRUE (e.applySkin ("Small"));
+    const ScopedScale scale (1.2f);
+    show();
+
+    ASSERT_TRUE (changeTo ("Tall"));
+    EXPECT_EQ (e.getCurrentSkinName(), "Small");
+    ASSERT_TRUE (changeTo ("Tallest"));
+    EXPECT_EQ (e.getCurrentSkinName(), "Tallest");
+    EXPECT_EQ (windowOnServer(), juce::Rectangle<int> (19, 32767)); // 16 x 1.2 = 19.2
     EXPECT_EQ (errors->getCount(), 0) << errors->describe();
 }
 } // namespace
