@@ -173,6 +173,58 @@ TEST_F (PlainEditorTest, ASkinWhoseWindowOnlyFitsAtASmallerScaleIsRefusedAtTheWi
     EXPECT_EQ (e.getCurrentSkinName(), "HalfTallest");
 }
 
+// The user's skin applied while the editor is built is checked as a change to it is, the status bar's
+// rows counted at the window's scale. One refused is never put in place: the editor stays as it was built,
+// as with a skin that cannot be read (the built-in skin, here another product's, has no panel to show).
+TEST_F (PlainEditorTest, AFirstSkinWhoseWindowXWouldRefuseIsNeverShown)
+{
+    const struct
+    {
+        const char* name;
+        int height;
+        float scale;
+        bool applied;
+    } cases[] = {
+        {"Tallest", 32751, 1.0f, true},                      // 32,767 rows with the status bar
+        {"TallWithTheBar", 32752, 1.0f, false},              // 32,768
+        {"TallestAtOneAndAHalf", 21828, 1.5f, true},         // 32,766 X rows
+        {"TallWithTheBarAtOneAndAHalf", 21829, 1.5f, false}, // 32,767.5, rounded to 32,768
+    };
+    for (const auto& c : cases)
+    {
+        folders.getSkinsFolder().deleteRecursively();
+        writeUserSkin (folders.getSkinsFolder(), c.name, 16, c.height);
+        const ScopedScale scale (c.scale);
+        start();
+        auto& e = editor();
+        EXPECT_EQ (e.getCurrentSkinName(), c.applied ? c.name : "") << c.name;
+        EXPECT_EQ (e.skinsApplied, c.applied ? 1 : 0) << c.name;
+        EXPECT_EQ (e.getBounds().withZeroOrigin(),
+                   c.applied ? juce::Rectangle<int> (16, c.height + 16) : juce::Rectangle<int> (800, 616))
+            << c.name;
+        plugin.reset();
+    }
+}
+
+// Every size the editor asks for its window is checked: a status bar grown under a panel whose window it
+// would make higher than X allows leaves the window as it was.
+TEST_F (PlainEditorTest, AStatusBarThatWouldMakeTheWindowTooHighLeavesItsSize)
+{
+    struct TallerBar : DefaultLookAndFeel
+    {
+        int getStatusBarHeight() override { return 17; }
+    } tallerBar;
+    writeUserSkin (folders.getSkinsFolder(), "Tallest", 16, 32751);
+    start();
+    auto& e = editor();
+    ASSERT_EQ (e.getBounds().withZeroOrigin(), juce::Rectangle<int> (16, 32767));
+
+    statusBar().setLookAndFeel (&tallerBar);
+    EXPECT_EQ (statusBar().getHeight(), 17);
+    EXPECT_EQ (e.getBounds().withZeroOrigin(), juce::Rectangle<int> (16, 32767));
+    statusBar().setLookAndFeel (nullptr);
+}
+
 //==============================================================================
 /** The editor shown in a window of the host's on the private X server, as the plug-in shows it: the
     processor's editor component, holding the persistent editor, embedded into the host's window, its
