@@ -50,9 +50,11 @@ BasePluginEditor::BasePluginEditor (BasePlugin& p)
     // 3. The tooltip window is made while the editor shows (see visibilityChanged): its own timer polls
     // the mouse for as long as it exists.
 
-    // 4. The status bar.
+    // 4. The status bar. It ran its constructor before it had the editor's look and feel and took no height
+    // then: it takes it here, so that the first skin's window, a user's one too, is checked with its rows.
     statusBar = std::make_unique<StatusBar>();
     addAndMakeVisible (*statusBar);
+    statusBar->sendLookAndFeelChange();
 
     // 5, 6. The about and options windows, hidden until asked for.
     aboutWindow = std::make_unique<AboutWindow> (plugin);
@@ -330,17 +332,8 @@ bool BasePluginEditor::applySkin (const juce::String& name, juce::String* why)
     if (panel == nullptr)
         return false;
 
-    // As the skin renderer does: a panel of no size would leave the editor a status bar alone, one of too
-    // many pixels would overflow JUCE's image arithmetic in the window's repaint, and X refuses a window
-    // too long a side (the status bar's rows counted).
-    if (const auto problem = GFXPanel::findSizeProblem (panel->getWidth(), panel->getHeight(),
-                                                        getRowsBelowPanel(), getWindowScale());
-        problem != GFXPanel::SizeProblem::none)
-    {
-        if (why != nullptr)
-            *why = EditorStatusTexts::panelSizeProblem (problem);
+    if (!fitsWindow (panel->getWidth(), panel->getHeight(), why))
         return false;
-    }
 
     // The old panel's controls go with it: forget every pointer into it first.
     midiLearnButton = nullptr;
@@ -394,6 +387,20 @@ float BasePluginEditor::getWindowScale() const
     if (const auto* peer = window->getPeer())
         scale *= (float) peer->getPlatformScaleFactor();
     return scale;
+}
+
+bool BasePluginEditor::fitsWindow (int panelWidth, int panelHeight, juce::String* why)
+{
+    // As the skin renderer does: a panel of no size would leave the editor a status bar alone, one of too
+    // many pixels would overflow JUCE's image arithmetic in the window's repaint, and X refuses a window
+    // too long a side (the status bar's rows counted).
+    const auto problem =
+        GFXPanel::findSizeProblem (panelWidth, panelHeight, getRowsBelowPanel(), getWindowScale());
+    if (problem == GFXPanel::SizeProblem::none)
+        return true;
+    if (why != nullptr)
+        *why = GFXPanel::describeSizeProblem (problem);
+    return false;
 }
 
 void BasePluginEditor::setEditorSize (int width, int newContentHeight)
@@ -793,7 +800,13 @@ void BasePluginEditor::resized()
 
 void BasePluginEditor::childBoundsChanged (juce::Component* child)
 {
-    // The bar's height follows the look and feel.
-    if (statusBar != nullptr && child == statusBar.get())
+    if (statusBar == nullptr || child != statusBar.get())
+        return;
+
+    // The bar's height follows the look and feel. A window it would make larger than X allows is not
+    // asked for: the window keeps its size, the bar its place under the panel.
+    if (fitsWindow (getWidth(), contentHeight))
         setEditorSize (getWidth(), contentHeight);
+    else
+        layoutStatusBar();
 }

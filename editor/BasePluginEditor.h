@@ -124,9 +124,8 @@ public:
         the panel that was showing is shown again and the status bar says so (skinNotLoadedText). */
     void requestSkinChange (const juce::String& name);
     /** Builds the skin's panel and puts it in place of the current one; a skin that cannot be built, or
-        whose main panel cannot be shown (GFXPanel::findSizeProblem, for the editor's window: the panel with
-        the rows below it at the window's scale), leaves everything as it was and gives false. Then why
-        receives the reason when it is the panel's size (EditorStatusTexts::panelSizeProblem), else nothing.
+        whose main panel cannot be shown (fitsWindow), leaves everything as it was and gives false. Then
+        why receives the reason when it is the panel's size (GFXPanel::describeSizeProblem), else nothing.
         The empty name is the built-in skin. */
     bool applySkin (const juce::String& name, juce::String* why = nullptr);
     /** The lasting notice of a requested skin that could not be applied, with why when it is known. */
@@ -140,8 +139,12 @@ public:
     int getRowsBelowPanel();
     /** The X window's pixels per pixel of the editor: JUCE's desktop scale of the window the editor shows in
         (1 unless someone sets one), times what the window's peer adds for its display (1 for a plug-in on
-        Linux). */
+        Linux: JUCE gives a plug-in's displays no scale beyond the desktop's). */
     float getWindowScale() const;
+    /** Whether a panel of that size can be shown in the editor's window: GFXPanel::findSizeProblem for the
+        panel with the rows below it, at the window's scale. When not, why receives the reason. Every size
+        the editor asks for its window with a skin's panel in it is checked here first. */
+    bool fitsWindow (int panelWidth, int panelHeight, juce::String* why = nullptr);
 
     /** The first direct child of that name, else the first match depth first in child order; null. */
     static juce::Component* findControlByName (juce::Component* root, const juce::String& name);

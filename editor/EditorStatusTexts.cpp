@@ -39,22 +39,4 @@ juce::String skinsNotFound (const juce::String& skinsFolderPath)
 {
     return "Plugin skins not found in directory: '" + skinsFolderPath + "'. Please reinstall to repair.";
 }
-
-juce::String panelSizeProblem (GFXPanel::SizeProblem problem)
-{
-    using Problem = GFXPanel::SizeProblem;
-    const auto pixels = " more than " + juce::String (GFXPanel::maxSkinPanelPixels) + " pixels";
-    const auto window = " than " + juce::String (GFXPanel::maxWindowSide) + " pixels, the most X allows";
-    switch (problem)
-    {
-        case Problem::none: return {};
-        case Problem::noSize: return "its main panel has no size";
-        case Problem::tooManyPixels: return "its main panel has" + pixels;
-        case Problem::noSizeAtScale: return "its main panel has no size at the display's scale";
-        case Problem::tooManyPixelsAtScale: return "its main panel has" + pixels + " at the display's scale";
-        case Problem::windowTooWide: return "its window would be wider" + window;
-        case Problem::windowTooHigh: return "its window, with the status bar, would be higher" + window;
-    }
-    return {};
-}
 } // namespace EditorStatusTexts

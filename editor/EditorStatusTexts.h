@@ -1,7 +1,5 @@
 #pragma once
 
-#include "skin/panel/GFXPanel.h"
-
 #include <juce_core/juce_core.h>
 #include <optional>
 
@@ -36,8 +34,4 @@ juce::String processingMode (int mode, const juce::String& qualityText);
 juce::String defaultMapNotice();
 
 juce::String skinsNotFound (const juce::String& skinsFolderPath);
-
-/** Why a skin whose main panel has that size problem cannot be shown, for the notice that it could not be
-    loaded; empty for none. */
-juce::String panelSizeProblem (GFXPanel::SizeProblem problem);
 } // namespace EditorStatusTexts

@@ -36,28 +36,25 @@ int fail (const juce::String& message)
     by aborting, and a picture is no window, so only its pixels count at the scale. */
 int write (GFXPanel& panel, float scale, const juce::File& output)
 {
-    const auto tooLarge = " is larger than " + juce::String (GFXPanel::maxSkinPanelPixels) + " pixels";
-    const auto window =
-        "the editor's window would be more than " + juce::String (GFXPanel::maxWindowSide) + " pixels ";
     const int rowsBelow = DefaultLookAndFeel().getStatusBarHeight();
     using Problem = GFXPanel::SizeProblem;
-    switch (GFXPanel::findSizeProblem (panel.getWidth(), panel.getHeight(), rowsBelow, 1.0f))
-    {
-        case Problem::noSize: return fail ("the skin's main panel has no size");
-        case Problem::tooManyPixels: return fail ("the skin's main panel" + tooLarge);
-        case Problem::windowTooWide: return fail (window + "wide");
-        case Problem::windowTooHigh: return fail (window + "high, its status bar included");
-        case Problem::noSizeAtScale:
-        case Problem::tooManyPixelsAtScale:
-        case Problem::none: break;
-    }
+    if (const auto problem = GFXPanel::findSizeProblem (panel.getWidth(), panel.getHeight(), rowsBelow, 1.0f);
+        problem != Problem::none)
+        return fail ("the plug-in would refuse the skin: " + GFXPanel::describeSizeProblem (problem));
 
     const auto atScale = "at scale " + juce::String (scale) + " ";
-    switch (GFXPanel::findSizeProblem (panel.getWidth(), panel.getHeight(), rowsBelow, scale))
+    switch (const auto problem =
+                GFXPanel::findSizeProblem (panel.getWidth(), panel.getHeight(), rowsBelow, scale))
     {
-        case Problem::noSizeAtScale: return fail (atScale + "the panel's picture has no size");
-        case Problem::tooManyPixelsAtScale: return fail (atScale + "the panel's picture" + tooLarge);
-        default: break;
+        case Problem::noSizeAtScale:
+        case Problem::tooManyPixelsAtScale:
+            return fail (atScale +
+                         "the panel's picture cannot be drawn: " + GFXPanel::describeSizeProblem (problem));
+        case Problem::none:
+        case Problem::noSize:        // found at the panel's own size above
+        case Problem::tooManyPixels: // the same
+        case Problem::windowTooWide: // a picture is no window
+        case Problem::windowTooHigh: break;
     }
 
     const int width = juce::roundToInt (scale * (float) panel.getWidth());

@@ -218,6 +218,24 @@ bool GFXPanel::isShowableSize (int width, int height, int rowsBelow, float scale
     return findSizeProblem (width, height, rowsBelow, scale) == SizeProblem::none;
 }
 
+juce::String GFXPanel::describeSizeProblem (SizeProblem problem)
+{
+    const auto pixels = " more than " + juce::String (maxSkinPanelPixels) + " pixels";
+    const auto window = " than " + juce::String (maxWindowSide) + " pixels, the most X allows";
+    switch (problem)
+    {
+        case SizeProblem::none: return {};
+        case SizeProblem::noSize: return "its main panel has no size";
+        case SizeProblem::tooManyPixels: return "its main panel has" + pixels;
+        case SizeProblem::noSizeAtScale: return "its main panel has no size at the display's scale";
+        case SizeProblem::tooManyPixelsAtScale:
+            return "its main panel has" + pixels + " at the display's scale";
+        case SizeProblem::windowTooWide: return "its window would be wider" + window;
+        case SizeProblem::windowTooHigh: return "its window, with the status bar, would be higher" + window;
+    }
+    return {};
+}
+
 bool GFXPanel::readSkinBool (const juce::String& text) noexcept
 {
     const auto first = text.trimStart()[0];

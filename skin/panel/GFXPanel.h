@@ -112,13 +112,21 @@ public:
     /** The one check of a main panel's size, for the editor's window and the renderer's picture alike. The
         panel is width x height pixels; its window has rowsBelow rows of its own under it (the editor's
         status bar), and shows both at scale times their size (the window's, or the picture's, pixels per
-        pixel of the panel; sizes round as JUCE rounds a scaled window and snapshot). The panel may cover
-        maxSkinPanelPixels, at its own size and at the scale; its window, maxWindowSide a side. */
+        pixel of the panel). The panel may cover maxSkinPanelPixels, at its own size and at the scale; its
+        window, maxWindowSide a side.
+        Sizes at the scale round to the nearest whole pixel, as JUCE 7 rounds a snapshot's sides and a
+        window's at its desktop scale (each side of the bounds a component hands its peer, in float). The
+        peer's own scale would round an embedded window's sides up (getSmallestIntegerContainer), but on
+        Linux JUCE gives a plug-in's displays no scale beyond the desktop's: that scale is 1. */
     static SizeProblem findSizeProblem (int width, int height, int rowsBelow, float scale) noexcept;
 
     /** Whether a main panel of that size can be shown (findSizeProblem finds nothing). A skin whose main
         panel cannot be shown is refused. */
     static bool isShowableSize (int width, int height, int rowsBelow, float scale) noexcept;
+
+    /** Why a main panel of that size problem cannot be shown, as the editor's notice and the skin renderer
+        say it; empty for none. */
+    static juce::String describeSizeProblem (SizeProblem problem);
 
     /** Brings every number of the element and of all elements below it that a control reads into
         -limit..limit of its kind, rewriting only the numbers beyond it. A number reads as the control reads

@@ -54,25 +54,3 @@ TEST (EditorStatusTexts, Notices)
     EXPECT_EQ (EditorStatusTexts::skinsNotFound ("/x/Skins"),
                "Plugin skins not found in directory: '/x/Skins'. Please reinstall to repair.");
 }
-
-TEST (EditorStatusTexts, WhyASkinsMainPanelCannotBeShown)
-{
-    using Problem = GFXPanel::SizeProblem;
-    const struct
-    {
-        Problem problem;
-        const char* expected;
-    } cases[] = {
-        {Problem::none, ""},
-        {Problem::noSize, "its main panel has no size"},
-        {Problem::tooManyPixels, "its main panel has more than 16777216 pixels"},
-        {Problem::noSizeAtScale, "its main panel has no size at the display's scale"},
-        {Problem::tooManyPixelsAtScale,
-         "its main panel has more than 16777216 pixels at the display's scale"},
-        {Problem::windowTooWide, "its window would be wider than 32767 pixels, the most X allows"},
-        {Problem::windowTooHigh,
-         "its window, with the status bar, would be higher than 32767 pixels, the most X allows"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ (EditorStatusTexts::panelSizeProblem (c.problem), c.expected) << (int) c.problem;
-}

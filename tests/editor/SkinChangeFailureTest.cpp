@@ -40,7 +40,7 @@ struct FailingSkin
     /** What the status bar says once the change has failed. */
     juce::String notice() const
     {
-        return BasePluginEditor::skinNotLoadedText (name, EditorStatusTexts::panelSizeProblem (problem));
+        return BasePluginEditor::skinNotLoadedText (name, GFXPanel::describeSizeProblem (problem));
     }
 };
 
@@ -84,6 +84,13 @@ std::vector<FailingSkin> failingSkins()
          "TallBeyondInt", Problem::windowTooHigh},
     };
 }
+
+/** JUCE's desktop scale, the editor's window's pixels per pixel of the editor, while it lives. */
+struct ScopedScale
+{
+    explicit ScopedScale (float scale) { juce::Desktop::getInstance().setGlobalScaleFactor (scale); }
+    ~ScopedScale() { juce::Desktop::getInstance().setGlobalScaleFactor (1.0f); }
+};
 
 /** Asks the editor for the skin as a user does: on the GUI page where the page lists it. */
 void chooseSkin (BasePluginEditor& e, const juce::String& name)
@@ -151,11 +158,7 @@ TEST_F (PlainEditorTest, ASkinWhoseWindowOnlyFitsAtASmallerScaleIsRefusedAtTheWi
     auto& e = editor();
     ASSERT_TRUE (e.applySkin ("Small"));
 
-    struct ScopedScale
-    {
-        explicit ScopedScale (float scale) { juce::Desktop::getInstance().setGlobalScaleFactor (scale); }
-        ~ScopedScale() { juce::Desktop::getInstance().setGlobalScaleFactor (1.0f); }
-    } twice (2.0f);
+    const ScopedScale twice (2.0f);
     EXPECT_EQ (e.getWindowScale(), 2.0f);
 
     chooseSkin (e, "HalfTall");
@@ -163,11 +166,63 @@ TEST_F (PlainEditorTest, ASkinWhoseWindowOnlyFitsAtASmallerScaleIsRefusedAtTheWi
     EXPECT_EQ (e.getCurrentSkinName(), "Small");
     EXPECT_EQ (statusBar().getText(),
                BasePluginEditor::skinNotLoadedText (
-                   "HalfTall", EditorStatusTexts::panelSizeProblem (GFXPanel::SizeProblem::windowTooHigh)));
+                   "HalfTall", GFXPanel::describeSizeProblem (GFXPanel::SizeProblem::windowTooHigh)));
 
     chooseSkin (e, "HalfTallest");
     e.timerUpdate();
     EXPECT_EQ (e.getCurrentSkinName(), "HalfTallest");
+}
+
+// The user's skin applied while the editor is built is checked as a change to it is, the status bar's
+// rows counted at the window's scale. One refused is never put in place: the editor stays as it was built,
+// as with a skin that cannot be read (the built-in skin, here another product's, has no panel to show).
+TEST_F (PlainEditorTest, AFirstSkinWhoseWindowXWouldRefuseIsNeverShown)
+{
+    const struct
+    {
+        const char* name;
+        int height;
+        float scale;
+        bool applied;
+    } cases[] = {
+        {"Tallest", 32751, 1.0f, true},                      // 32,767 rows with the status bar
+        {"TallWithTheBar", 32752, 1.0f, false},              // 32,768
+        {"TallestAtOneAndAHalf", 21828, 1.5f, true},         // 32,766 X rows
+        {"TallWithTheBarAtOneAndAHalf", 21829, 1.5f, false}, // 32,767.5, rounded to 32,768
+    };
+    for (const auto& c : cases)
+    {
+        folders.getSkinsFolder().deleteRecursively();
+        writeUserSkin (folders.getSkinsFolder(), c.name, 16, c.height);
+        const ScopedScale scale (c.scale);
+        start();
+        auto& e = editor();
+        EXPECT_EQ (e.getCurrentSkinName(), c.applied ? c.name : "") << c.name;
+        EXPECT_EQ (e.skinsApplied, c.applied ? 1 : 0) << c.name;
+        EXPECT_EQ (e.getBounds().withZeroOrigin(),
+                   c.applied ? juce::Rectangle<int> (16, c.height + 16) : juce::Rectangle<int> (800, 616))
+            << c.name;
+        plugin.reset();
+    }
+}
+
+// Every size the editor asks for its window is checked: a status bar grown under a panel whose window it
+// would make higher than X allows leaves the window as it was.
+TEST_F (PlainEditorTest, AStatusBarThatWouldMakeTheWindowTooHighLeavesItsSize)
+{
+    struct TallerBar : DefaultLookAndFeel
+    {
+        int getStatusBarHeight() override { return 17; }
+    } tallerBar;
+    writeUserSkin (folders.getSkinsFolder(), "Tallest", 16, 32751);
+    start();
+    auto& e = editor();
+    ASSERT_EQ (e.getBounds().withZeroOrigin(), juce::Rectangle<int> (16, 32767));
+
+    statusBar().setLookAndFeel (&tallerBar);
+    EXPECT_EQ (statusBar().getHeight(), 17);
+    EXPECT_EQ (e.getBounds().withZeroOrigin(), juce::Rectangle<int> (16, 32767));
+    statusBar().setLookAndFeel (nullptr);
 }
 
 //==============================================================================
@@ -287,6 +342,28 @@ TEST_F (SkinChangeEndToEnd, ASkinWhoseWindowXWouldRefuseIsRefusedWhileTheEditorS
     EXPECT_EQ (e.getCurrentSkinName(), "Tallest");
     EXPECT_EQ (windowOnServer(), juce::Rectangle<int> (16, 32767));
     EXPECT_EQ (statusBar().getText(), "");
+    EXPECT_EQ (errors->getCount(), 0) << errors->describe();
+}
+
+// JUCE hands X a window's sides at its desktop scale rounded to the nearest pixel, as the size check rounds
+// them: 32,767.2 rows are 32,767, and 32,768.4 are refused.
+TEST_F (SkinChangeEndToEnd, TheWindowsSidesAtTheDesktopScaleRoundAsTheCheckRoundsThem)
+{
+    const auto skins = folders.getSkinsFolder();
+    writeUserSkin (skins, "Small", 300, 200);
+    writeUserSkin (skins, "Tallest", 16, 27306 - 16);
+    writeUserSkin (skins, "Tall", 16, 27307 - 16);
+    start();
+    auto& e = editor();
+    ASSERT_TRUE (e.applySkin ("Small"));
+    const ScopedScale scale (1.2f);
+    show();
+
+    ASSERT_TRUE (changeTo ("Tall"));
+    EXPECT_EQ (e.getCurrentSkinName(), "Small");
+    ASSERT_TRUE (changeTo ("Tallest"));
+    EXPECT_EQ (e.getCurrentSkinName(), "Tallest");
+    EXPECT_EQ (windowOnServer(), juce::Rectangle<int> (19, 32767)); // 16 x 1.2 = 19.2
     EXPECT_EQ (errors->getCount(), 0) << errors->describe();
 }
 } // namespace

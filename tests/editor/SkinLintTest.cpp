@@ -1,5 +1,6 @@
 // The built-in skin as the editors meet it: the panel built from the embedded description on a real,
-// fully initialised processor, and the description itself read element by element.
+// fully initialised processor, the description itself read element by element, and every embedded file of
+// it what its generator makes.
 
 #include "TestSupport.h"
 #include "engine/Kelvanor.h"
@@ -15,6 +16,7 @@
 #include "skin/displays/PatternNumberDisplay.h"
 #include "skin/panel/GFXPanel.h"
 #include "skin/source/SkinSource.h"
+#include "tools/PanelSkin.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -392,5 +394,28 @@ TEST_F (SkinLint, ControlsLieInsideThePanelAndOverlapOnlyInDeliberateStacks)
     for (const auto& stack : deliberateStacks)
         for (const auto& name : stack)
             EXPECT_NE (panel->findControl (name), nullptr) << name;
+}
+//==============================================================================
+// The tests of the panel read its layout (tools/PanelLayout.cpp); the plug-in shows the files of resources/.
+// Both are one skin only while those files are what the generator makes of the layout.
+TEST (ShippedSkin, IsWhatItsGeneratorMakes)
+{
+    const char* regenerate =
+        "; regenerate resources/ with\n"
+        "  scripts/build.sh kelvanor_skin_artwork && build/tools/kelvanor_skin_artwork resources";
+    std::set<juce::String> generated;
+    for (const auto& file : PanelSkin::makeFiles())
+    {
+        const auto name = file.path.fromLastOccurrenceOf ("/", false, false);
+        generated.insert (name);
+        const auto shipped = getResourceData (name);
+        EXPECT_TRUE (shipped != nullptr && *shipped == file.bytes)
+            << file.path << " is not as generated" << regenerate;
+    }
+    for (const auto& image : juce::File (KELVANOR_SOURCE_DIR)
+                                 .getChildFile ("resources/skin")
+                                 .findChildFiles (juce::File::findFiles, false))
+        EXPECT_EQ (generated.count (image.getFileName()), 1u)
+            << image.getFileName() << " in resources/skin is not generated" << regenerate;
 }
 } // namespace

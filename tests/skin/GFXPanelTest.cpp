@@ -220,6 +220,12 @@ TEST (GFXPanelSize, APanelIsShowableWithinItsPixelsAndAWindowXAllowsAtTheScale)
         {"a window too high only at twice the size", 16, 16384, 16, 2.0f, Problem::windowTooHigh},
         {"a window too wide only at twice the size", 16384, 16, 16, 2.0f, Problem::windowTooWide},
         {"the highest window at twice the size", 16, 16367, 16, 2.0f, Problem::none},
+        // JUCE rounds a window's sides at its desktop scale to the nearest pixel: 32,767.2 is 32,767.
+        {"a window 32,767.2 pixels high at 1.2 times the size", 16, 27306 - 16, 16, 1.2f, Problem::none},
+        {"a window 32,768.4 pixels high at 1.2 times the size", 16, 27307 - 16, 16, 1.2f,
+         Problem::windowTooHigh},
+        {"a window 32,767.2 pixels wide at 1.2 times the size", 27306, 16, 16, 1.2f, Problem::none},
+        {"a window 32,768.4 pixels wide at 1.2 times the size", 27307, 16, 16, 1.2f, Problem::windowTooWide},
         {"a window that fits only at half the size", 16, coordinate, 16, 0.5f, Problem::none},
         {"a huge scale", 16, 16, 16, 1.0e30f, Problem::tooManyPixelsAtScale},
     };
@@ -230,5 +236,28 @@ TEST (GFXPanelSize, APanelIsShowableWithinItsPixelsAndAWindowXAllowsAtTheScale)
                    c.problem == Problem::none)
             << c.what;
     }
+}
+
+// One wording of a size problem, for the editor's notice and the skin renderer's message alike.
+TEST (GFXPanelSize, SaysWhyAMainPanelCannotBeShown)
+{
+    using Problem = GFXPanel::SizeProblem;
+    const struct
+    {
+        Problem problem;
+        const char* expected;
+    } cases[] = {
+        {Problem::none, ""},
+        {Problem::noSize, "its main panel has no size"},
+        {Problem::tooManyPixels, "its main panel has more than 16777216 pixels"},
+        {Problem::noSizeAtScale, "its main panel has no size at the display's scale"},
+        {Problem::tooManyPixelsAtScale,
+         "its main panel has more than 16777216 pixels at the display's scale"},
+        {Problem::windowTooWide, "its window would be wider than 32767 pixels, the most X allows"},
+        {Problem::windowTooHigh,
+         "its window, with the status bar, would be higher than 32767 pixels, the most X allows"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ (GFXPanel::describeSizeProblem (c.problem), c.expected) << (int) c.problem;
 }
 } // namespace
