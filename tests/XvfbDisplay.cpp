@@ -138,35 +138,72 @@ bool windowManagerWanted()
     return wanted != nullptr && std::strcmp (wanted, "openbox") == 0;
 }
 
-// True once a window manager has announced itself on the server's root window.
-bool windowManagerRuns (const juce::String& displayName)
+// Asks the window manager on the server for the frame it would give a window of ours, and answers true
+// once it has: a window manager that has answered a request handles every later one, a map among them.
+// Its announcement (_NET_SUPPORTING_WM_CHECK on the root window) is no such proof: openbox makes it, and
+// takes over the root's SubstructureRedirect, before the rest of its start-up, and a MapRequest read while
+// it is still starting waits unhandled until some later event wakes it, so a window mapped then is never
+// shown. Hence a request each time until one is answered: the later ones wake it.
+class WindowManagerProbe
 {
-    auto* x11 = juce::X11Symbols::getInstance();
-    if (!x11->loadAllSymbols())
-        return false;
-    auto* d = x11->xOpenDisplay (displayName.toRawUTF8());
-    if (d == nullptr)
-        return false;
-
-    bool found = false;
-    const auto check = x11->xInternAtom (d, "_NET_SUPPORTING_WM_CHECK", True);
-    if (check != None)
+public:
+    explicit WindowManagerProbe (const juce::String& displayName)
     {
+        x11 = juce::X11Symbols::getInstance();
+        if (!x11->loadAllSymbols())
+            return;
+        display = x11->xOpenDisplay (displayName.toRawUTF8());
+        if (display == nullptr)
+            return;
+        XSetWindowAttributes attributes{};
+        window = x11->xCreateWindow (display, DefaultRootWindow (display), 0, 0, 1, 1, 0, CopyFromParent,
+                                     InputOutput, CopyFromParent, 0, &attributes);
+        request = x11->xInternAtom (display, "_NET_REQUEST_FRAME_EXTENTS", False);
+        answer = x11->xInternAtom (display, "_NET_FRAME_EXTENTS", False);
+    }
+
+    ~WindowManagerProbe()
+    {
+        if (display != nullptr)
+            x11->xCloseDisplay (display);
+    }
+
+    bool answered()
+    {
+        if (display == nullptr)
+            return false;
+
         ::Atom type = None;
         int format = 0;
         unsigned long count = 0, remaining = 0;
         unsigned char* data = nullptr;
-        if (x11->xGetWindowProperty (d, DefaultRootWindow (d), check, 0, 1, False, XA_WINDOW, &type, &format,
-                                     &count, &remaining, &data) == Success)
-            found = type == XA_WINDOW && count == 1;
+        const bool found = x11->xGetWindowProperty (display, window, answer, 0, 4, False, XA_CARDINAL, &type,
+                                                    &format, &count, &remaining, &data) == Success &&
+                           type == XA_CARDINAL && count == 4;
         if (data != nullptr)
             x11->xFree (data);
-    }
-    x11->xCloseDisplay (d);
-    return found;
-}
+        if (found)
+            return true;
 
-// Starts openbox on the server with its stock configuration and waits until it manages the screen.
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = request;
+        event.xclient.format = 32;
+        x11->xSendEvent (display, DefaultRootWindow (display), False,
+                         SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        x11->xFlush (display);
+        return false;
+    }
+
+private:
+    juce::X11Symbols* x11 = nullptr;
+    ::Display* display = nullptr;
+    ::Window window = 0;
+    ::Atom request = None, answer = None;
+};
+
+// Starts openbox on the server with its stock configuration and waits until it handles requests.
 pid_t startWindowManager (const juce::String& displayName)
 {
     const std::string display = "DISPLAY=" + displayName.toStdString();
@@ -178,8 +215,9 @@ pid_t startWindowManager (const juce::String& displayName)
     if (pid < 0)
         return -1;
 
+    WindowManagerProbe probe (displayName);
     const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) XvfbDisplay::deadlineMs;
-    while (!windowManagerRuns (displayName))
+    while (!probe.answered())
     {
         if (::waitpid (pid, nullptr, WNOHANG) == pid)
             return -1; // not installed, or it gave up

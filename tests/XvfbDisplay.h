@@ -10,8 +10,9 @@
     a JUCE that looked for a display earlier in the process connects to it instead. The server starts
     with no window manager and without the window-manager atoms, as a bare X server a plug-in may meet in
     a host; with KELVANOR_TEST_WINDOW_MANAGER=openbox in the environment a click-to-focus window manager
-    (openbox, as users have) runs on it too, started after the server and stopped before it. The test
-    lists run the end-to-end tests both ways.
+    (openbox, as users have) runs on it too, started after the server and stopped before it; start() returns
+    once it handles requests, so a window mapped from then on is shown. The test lists run the end-to-end
+    tests both ways.
 */
 class XvfbDisplay
 {
@@ -22,7 +23,7 @@ public:
     /** The display name (":N") of the running server, empty when none runs. */
     static juce::String getName();
 
-    /** True when a window manager runs on the server (it has taken over the root window). */
+    /** True when a window manager runs on the server (it has answered a request). */
     static bool hasWindowManager();
 
     /** How long a test waits for what an X server does for it: generous, since a loaded machine may take

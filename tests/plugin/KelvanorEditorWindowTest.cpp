@@ -54,6 +54,18 @@ int uncoveredPixels (const juce::Image& image)
 }
 } // namespace
 
+// Under a window manager a host's window is shown only once the window manager maps it. Each test runs in
+// a process of its own, so this window is mapped the moment the private display is ready, while the window
+// manager may still be starting: it must be shown all the same.
+TEST (KelvanorEditorWindow, AHostWindowMappedAsSoonAsTheDisplayIsReadyIsShown)
+{
+    KELVANOR_REQUIRE_XVFB();
+    if (!XvfbDisplay::hasWindowManager())
+        GTEST_SKIP() << "a bare X server maps a window at once";
+    const HostEditorWindow window (320, 200);
+    EXPECT_TRUE (window.isValid()) << window.getError();
+}
+
 TEST (KelvanorEditorWindow, OpensAtThePanelSizeAndSurvivesFiftyCyclesAndClosingWhileOpen)
 {
     KELVANOR_REQUIRE_XVFB();
