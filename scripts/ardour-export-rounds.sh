@@ -31,6 +31,7 @@
 #                      waits for the dialog to close instead)
 #   --cancel-export    open the export dialog and cancel it instead of exporting (control run)
 #   --dsp-threads N    Ardour's "processor-usage" (number of DSP threads; default: all cores)
+#   --backend jack     Ardour on JACK (a private jackd with its dummy driver) instead of its Dummy backend
 #   --block N          the Dummy backend's buffer size (default 1024)
 #   --probe            use scripts/ardour-automate-probe.cpp (built here with g++) as the instrument: a bare
 #                      VST of our own without JUCE that answers each controller with audioMasterAutomate from
@@ -60,7 +61,7 @@ set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
-rounds=20 learn=1 editor=1 analysis=1 export=1 dsp_threads="" probe=0 skip="" instrument="" run_mode=plain malloc_check=0 keep=0 plugin=""
+rounds=20 learn=1 editor=1 analysis=1 export=1 dsp_threads="" probe=0 backend=dummy jack_pid="" skip="" instrument="" run_mode=plain malloc_check=0 keep=0 plugin=""
 rate=44100 block=1024 seconds=16
 
 usage() { awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0"; exit "${1:-3}"; }
@@ -79,6 +80,7 @@ while [[ $# -gt 0 ]]; do
         --dsp-threads) dsp_threads="${2:?--dsp-threads needs a number}"; shift ;;
         --block) block="${2:?--block needs a number}"; shift ;;
         --keep) keep=1 ;;
+        --backend) backend="${2:?--backend needs dummy or jack}"; shift ;;
         --probe) probe=1; instrument=AutomateProbe; learn=0; skip="select,browse,options" ;;
         -h | --help) usage 0 ;;
         -*) echo "unknown option $1" >&2; usage ;;
@@ -87,6 +89,7 @@ while [[ $# -gt 0 ]]; do
     shift
 done
 [[ "$rounds" =~ ^[0-9]+$ && "$block" =~ ^[0-9]+$ ]] || { echo "--rounds and --block take numbers" >&2; exit 3; }
+case "$backend" in dummy | jack) ;; *) echo "--backend: dummy or jack" >&2; exit 3 ;; esac
 case "$run_mode" in plain | gdb | asan | valgrind) ;; *) echo "--run: plain, gdb, asan or valgrind" >&2; exit 3 ;; esac
 if [[ $probe -eq 1 ]]; then
     probe_dir=$(mktemp -d /tmp/ardour-automate-probe.XXXXXX)
@@ -127,6 +130,7 @@ cleanup() {
         kill -9 "$ardour_pid" 2>/dev/null
     fi
     [[ -n "$openbox_pid" ]] && kill "$openbox_pid" 2>/dev/null
+    [[ -n "$jack_pid" ]] && kill "$jack_pid" 2>/dev/null
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
     [[ -n "${probe_dir:-}" ]] && rm -rf "$probe_dir"
     wait 2>/dev/null
@@ -165,6 +169,13 @@ scan_env=()
 "${run_env[@]}" "${scan_env[@]}" LD_LIBRARY_PATH="$ardour_lib" timeout -k 5 60 "$ardour_lib/ardour-vst-scanner" -f "$vst/$(basename "$plugin")" \
     >"$work/scan.log" 2>&1
 grep -q 'Found Plugin' "$work/scan.log" || { status=3; echo "Ardour's scanner rejected the plug-in (see $work/scan.log)" >&2; exit 3; }
+engine_state() {
+    if [[ "$backend" == jack ]]; then
+        echo "<State backend=\"JACK\" driver=\"Dummy\" device=\"Dummy\" input-device=\"\" output-device=\"\" sample-rate=\"$rate\" buffer-size=\"$block\" n-periods=\"2\" input-latency=\"0\" output-latency=\"0\" lm-input=\"\" lm-output=\"\" active=\"1\" use-buffered-io=\"0\" midi-option=\"\" lru=\"1\">"
+    else
+        echo "<State backend=\"None (Dummy)\" driver=\"Normal Speed\" device=\"Silence\" input-device=\"\" output-device=\"\" sample-rate=\"$rate\" buffer-size=\"$block\" n-periods=\"0\" input-latency=\"0\" output-latency=\"0\" lm-input=\"\" lm-output=\"\" active=\"1\" use-buffered-io=\"0\" midi-option=\"1 in, 1 out, Silence\" lru=\"1\">"
+    fi
+}
 # Been here before (no welcome wizard); the Dummy backend shown and set up (no Audio/MIDI setup dialog).
 touch "$home/.config/ardour7/.a7" "$home/.config/ardour7/.nevernag" # and no plea for donations after an export
 cat >"$home/.config/ardour7/config" <<EOF
@@ -179,7 +190,7 @@ $([[ -n "$dsp_threads" ]] && echo "    <Option name=\"processor-usage\" value=\"
   <Extra>
     <AudioMIDISetup>
       <EngineStates>
-        <State backend="None (Dummy)" driver="Normal Speed" device="Silence" input-device="" output-device="" sample-rate="$rate" buffer-size="$block" n-periods="0" input-latency="0" output-latency="0" lm-input="" lm-output="" active="1" use-buffered-io="0" midi-option="1 in, 1 out, Silence" lru="1">
+        $(engine_state)
           <MIDIDevices/>
         </State>
       </EngineStates>
@@ -202,6 +213,14 @@ if ! grep -q '^ROUNDS SESSION' "$work/create.log" || [[ ! -s "$midi_file" ]]; th
 fi
 
 # -- Ardour ---------------------------------------------------------------------------------------------
+if [[ "$backend" == jack ]]; then
+    # A server of our own name, so that no other JACK user on the machine is touched.
+    export JACK_DEFAULT_SERVER="ardour-rounds-$$"
+    jackd --no-realtime -d dummy -r "$rate" -p "$block" >"$work/jackd.log" 2>&1 &
+    jack_pid=$!
+    for _ in $(seq 100); do grep -q 'Dummy\|started' "$work/jackd.log" && JACK_NO_START_SERVER=1 jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
+    JACK_NO_START_SERVER=1 jack_lsp >/dev/null 2>&1 || { status=3; echo "jackd did not start (see $work/jackd.log)" >&2; exit 3; }
+fi
 ardour_env=("${run_env[@]}" "GTK_PATH=/etc/ardour7:$ardour_lib" "LD_LIBRARY_PATH=$ardour_lib" ARDOUR_DATA_PATH=/usr/share/ardour7
             ARDOUR_CONFIG_PATH=/etc/ardour7 "ARDOUR_DLL_PATH=$ardour_lib" "VAMP_PATH=$ardour_lib/vamp" UBUNTU_MENUPROXY=)
 [[ $malloc_check -eq 1 ]] && ardour_env+=(LD_PRELOAD=libc_malloc_debug.so.0 MALLOC_CHECK_=3)
@@ -218,7 +237,7 @@ case "$run_mode" in
                  "$ardour_bin" "$session_file") ;;
 esac
 say "== Ardour export rounds: $("${ardour_env[@]}" "$ardour_bin" --version 2>/dev/null | grep -m 1 -i 'ardour.*built'), run=$run_mode$([[ $malloc_check -eq 1 ]] && echo ", MALLOC_CHECK_=3")"
-say "   plug-in $plugin ($(sha256sum "$plugin" | cut -c1-12)), instrument ${instrument:-Kelvanor}, learn=$learn, editor=$editor, analysis=$analysis, export=$export, block=$block, dsp-threads=${dsp_threads:-all}, skip=${skip:-none}, rounds=$rounds"
+say "   plug-in $plugin ($(sha256sum "$plugin" | cut -c1-12)), instrument ${instrument:-Kelvanor}, learn=$learn, editor=$editor, analysis=$analysis, export=$export, block=$block, dsp-threads=${dsp_threads:-all}, backend=$backend, skip=${skip:-none}, rounds=$rounds"
 start_ardour() {  # $@ = the command; Ardour's output goes to $work/ardour.log
     echo "== $*" >>"$work/ardour.log"
     "${ardour_env[@]}" "$@" >>"$work/ardour.log" 2>&1 &
@@ -291,8 +310,22 @@ must() {  # $1 = what is awaited; the rest is wait_for's arguments
 }
 
 main_title="^$session_name - Ardour\$"
+# Ardour's editor window; a message box about the engine on the way (a session made on another backend:
+# "Engine I/O device has changed") is acknowledged.
+main_or_notice() {
+    local w
+    has_window "$main_title" && return 0
+    for w in $(xdotool search --onlyvisible --class Ardour 2>/dev/null); do
+        if [[ -z "$(xprop -id "$w" _NET_WM_NAME 2>/dev/null | sed -n 's/.* = "\(.*\)"$/\1/p')" ]] &&
+            [[ "$(size "$w" | cut -d' ' -f1)" -lt 600 ]] 2>/dev/null; then
+            activate "$w"
+            xdotool key --clearmodifiers Return
+        fi
+    done
+    return 1
+}
 wait_for_main() {
-    must "Ardour's editor window" 120 has_window "$main_title"
+    must "Ardour's editor window" 120 main_or_notice
     main=$(window "$main_title")
     say "   Ardour is up (pid $ardour_pid)"
 }
