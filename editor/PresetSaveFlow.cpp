@@ -97,6 +97,7 @@ void PresetSaveFlow::promptForFile (const juce::String& collectionName, PresetCo
     policyRequest.saving = true;
     // The chooser asks before replacing the file written, so fileChosen adds nothing and asks nothing more.
     policyRequest.savedExtension = collection->getExtension();
+    policyRequest.extensionRule = FileChooserPolicy::ExtensionRule::appendedLowerCase;
     chooserPolicy.launch (policyRequest, std::move (onChosen));
 }
 
@@ -106,7 +107,8 @@ void PresetSaveFlow::fileChosen (const juce::String& collectionName, const juce:
     if (collection == nullptr || chosen == juce::File() || chosen.isDirectory())
         return;
 
-    const juce::File result = FileChooserPolicy::withExtension (chosen, collection->getExtension());
+    const juce::File result = FileChooserPolicy::withExtension (
+        chosen, collection->getExtension(), FileChooserPolicy::ExtensionRule::appendedLowerCase);
     const bool extensionAdded = result.getFullPathName() != chosen.getFullPathName();
 
     // A name made only of the extension is no name: ask again rather than write a nameless file.

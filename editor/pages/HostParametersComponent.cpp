@@ -98,6 +98,7 @@ void HostParametersComponent::buttonClicked (juce::Button* b)
         request.patterns = BasePlugin::makeFileWildcard (getMapFileExtension());
         request.saving = true;
         request.savedExtension = getMapFileExtension();
+        request.extensionRule = FileChooserPolicy::ExtensionRule::replaced;
         chooser.launch (request, [this] (const juce::File& file) { processor.saveHostParametersMap (file); });
     }
     else if (b == &clearButton)

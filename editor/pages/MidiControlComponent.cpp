@@ -185,6 +185,7 @@ void MidiControlComponent::buttonClicked (juce::Button* b)
         request.patterns = BasePlugin::makeFileWildcard (getMapFileExtension());
         request.saving = true;
         request.savedExtension = getMapFileExtension();
+        request.extensionRule = FileChooserPolicy::ExtensionRule::replaced;
         chooser.launch (request, [this] (const juce::File& file) { map.saveToFile (file); });
     }
     else if (b == &midiLearnButton)

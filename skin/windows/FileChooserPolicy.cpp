@@ -54,15 +54,21 @@ juce::Component* FileChooserPolicy::findParent() const
     return owner != nullptr ? owner->getTopLevelComponent() : nullptr;
 }
 
-juce::File FileChooserPolicy::withExtension (const juce::File& chosen, const juce::String& extension)
+juce::File FileChooserPolicy::withExtension (const juce::File& chosen, const juce::String& extension,
+                                             ExtensionRule rule)
 {
-    const auto wanted = extension.toLowerCase();
-    if (wanted.isEmpty() || chosen == juce::File())
+    if (extension.isEmpty() || chosen == juce::File())
         return chosen;
+    if (rule == ExtensionRule::replaced)
+        return chosen.withFileExtension (extension);
+
     // Appended, never swapped for the name's last ".part": nothing the user typed is lost.
+    const bool lowerCase = rule == ExtensionRule::appendedLowerCase;
+    const auto wanted = lowerCase ? extension.toLowerCase() : extension;
     const auto name = chosen.getFileName();
-    const auto stem = name.endsWithIgnoreCase (wanted) ? name.dropLastCharacters (wanted.length()) : name;
-    return chosen.getSiblingFile (stem + wanted);
+    if (!name.endsWithIgnoreCase (wanted))
+        return chosen.getSiblingFile (name + wanted);
+    return lowerCase ? chosen.getSiblingFile (name.dropLastCharacters (wanted.length()) + wanted) : chosen;
 }
 
 juce::String FileChooserPolicy::overwriteMessage (const juce::File& file)

@@ -22,6 +22,14 @@
 class FileChooserPolicy
 {
 public:
+    /** How a save gives the chosen name its extension (withExtension). */
+    enum class ExtensionRule
+    {
+        appended,
+        appendedLowerCase,
+        replaced
+    };
+
     struct Request
     {
         juce::String title;
@@ -30,22 +38,27 @@ public:
         bool saving = false;
         bool folders = false; // choose a folder instead of a file
 
-        /** For a save: the extension (with its dot) of the file written, added as withExtension adds it.
-            Empty: the chosen file itself. */
+        /** For a save: the extension (with its dot) of the file written, given to the chosen name by the
+            rule below (withExtension). Empty: the chosen file itself. */
         juce::String savedExtension;
+        ExtensionRule extensionRule = ExtensionRule::appended;
 
         /** What the callback receives for that choice: for a save, the file to write. */
         juce::File handedFile (const juce::File& choice) const
         {
-            return saving ? withExtension (choice, savedExtension) : choice;
+            return saving ? withExtension (choice, savedExtension, extensionRule) : choice;
         }
     };
 
-    /** The file a save writes for the chosen one: the whole name typed, with the extension (lower-case)
-        after it. A dot in the name belongs to the name ("Bass.v2" writes "Bass.v2.klprs"); a name that
-        already ends in the extension, whatever its letter case, ends in it lower-case, so that patterns
-        which mind letter case (the preset folder's scan) find it again. */
-    static juce::File withExtension (const juce::File& chosen, const juce::String& extension);
+    /** The file a save writes for the chosen one, by the save's rule:
+        - appended: the whole name typed, with the extension after it; a dot in the name belongs to the
+          name ("Bass.v2" writes "Bass.v2.klprs"), and a name that already ends in the extension, whatever
+          its letter case, is written as typed;
+        - appendedLowerCase: the same, but an extension typed in another letter case is written lower-case;
+        - replaced: the name's own extension, if any, gives way to the save's ("Live.Set" writes
+          "Live.klccmap"). */
+    static juce::File withExtension (const juce::File& chosen, const juce::String& extension,
+                                     ExtensionRule rule = ExtensionRule::appended);
 
     /** Called with the chosen file (for a save, the file to write); not called when the user cancels. */
     using Callback = std::function<void (const juce::File&)>;

@@ -40,18 +40,39 @@ Zeb::AlertWindow* typeAndSave (FileChooserPolicy& policy, const juce::File& fold
     return dynamic_cast<Zeb::AlertWindow*> (policy.getOverwriteQuestion());
 }
 
-/** A name typed into a save's chooser and the file written for it: "%e" stands for the save's extension,
-    "%E" for it upper-case and "%x" for another save's extension. */
+using Rule = FileChooserPolicy::ExtensionRule;
+
+/** A name typed into a save's chooser and the file written for it by each rule of giving it the extension
+    (a lower-case save writes what an appending one does unless it says otherwise): "%e" stands for the
+    save's extension, "%E" for it upper-case and "%x" for another save's extension. */
 struct TypedName
 {
     const char* typed;
-    const char* written;
+    const char* appended;
+    const char* appendedLowerCase;
+    const char* replaced;
+
+    const char* written (Rule rule) const
+    {
+        switch (rule)
+        {
+            case Rule::appended: return appended;
+            case Rule::appendedLowerCase: return appendedLowerCase != nullptr ? appendedLowerCase : appended;
+            case Rule::replaced: return replaced;
+        }
+        return nullptr;
+    }
 };
 
 const TypedName typedNames[] = {
-    {"Bass", "Bass%e"},   {"Bass.v2", "Bass.v2%e"},       {"Bass v1.2", "Bass v1.2%e"},
-    {"p1%x", "p1%x%e"},   {".hidden", ".hidden%e"},       {"Bass%e", "Bass%e"},
-    {"Bass%E", "Bass%e"}, {"Bass%e.txt", "Bass%e.txt%e"},
+    {"Bass", "Bass%e", nullptr, "Bass%e"},
+    {"Bass.v2", "Bass.v2%e", nullptr, "Bass%e"},
+    {"Bass v1.2", "Bass v1.2%e", nullptr, "Bass v1%e"},
+    {"p1%x", "p1%x%e", nullptr, "p1%e"},
+    {".hidden", ".hidden%e", nullptr, "%e"},
+    {"Bass%e", "Bass%e", nullptr, "Bass%e"},
+    {"Bass%E", "Bass%E", "Bass%e", "Bass%e"},
+    {"Bass%e.txt", "Bass%e.txt%e", nullptr, "Bass%e%e"},
 };
 
 /** Opens a save's chooser the way the user does and gives the extension of the files it saves. */
@@ -61,7 +82,7 @@ using OpenSave = std::function<FileChooserPolicy&(juce::String& extension)>;
     writes the table's file and nothing else. The second finds that file and asks about it by its name; the
     file stays byte-identical through the question and a "No", after which the chooser is still open for
     another name; "Yes" replaces it. */
-void expectTypedNamesWritten (const OpenSave& open, const juce::File& folder)
+void expectTypedNamesWritten (const OpenSave& open, const juce::File& folder, Rule rule)
 {
     for (const auto& row : typedNames)
     {
@@ -79,7 +100,7 @@ void expectTypedNamesWritten (const OpenSave& open, const juce::File& folder)
                     .replace ("%x", extension == ".klprs" ? ".klptr" : ".klprs");
             };
             const auto typed = expand (row.typed);
-            const auto written = rowFolder.getChildFile (expand (row.written));
+            const auto written = rowFolder.getChildFile (expand (row.written (rule)));
             SCOPED_TRACE ((existing ? "onto the file written, typed " : "typed ") + typed);
             if (existing)
             {
@@ -169,7 +190,7 @@ TEST_P (ProductSaveChooser, WritesTheWholeTypedNameAndReplacesAFileOnlyAfterYes)
 {
     expectTypedNamesWritten ([this] (juce::String& extension) -> FileChooserPolicy&
                              { return open (GetParam(), extension); },
-                             folder.getFolder());
+                             folder.getFolder(), Rule::appended);
 }
 
 INSTANTIATE_TEST_SUITE_P (Choosers, ProductSaveChooser,
@@ -229,9 +250,10 @@ protected:
 
 TEST_P (FrameworkSaveChooser, WritesTheWholeTypedNameAndReplacesAFileOnlyAfterYes)
 {
-    expectTypedNamesWritten ([this] (juce::String& extension) -> FileChooserPolicy&
-                             { return open (GetParam(), extension); },
-                             folders.getPresetFolder());
+    expectTypedNamesWritten (
+        [this] (juce::String& extension) -> FileChooserPolicy& { return open (GetParam(), extension); },
+        folders.getPresetFolder(),
+        GetParam() == FrameworkChooser::presetFile ? Rule::appendedLowerCase : Rule::replaced);
 }
 
 INSTANTIATE_TEST_SUITE_P (Choosers, FrameworkSaveChooser,
