@@ -624,10 +624,6 @@ VstIntPtr HostedPlugin::answerWithoutInstance (VstInt32 opcode, VstIntPtr, void*
 VstIntPtr HostedPlugin::handleHostCall (VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                         float opt)
 {
-    if (auto* interceptor = callInterceptor.load())
-        if (VstIntPtr answer = 0; interceptor->intercept (opcode, index, value, ptr, opt, answer))
-            return answer;
-
     switch (opcode)
     {
         case audioMasterAutomate:

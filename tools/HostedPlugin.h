@@ -161,20 +161,6 @@ public:
 
     void clearRecordings();
 
-    /** A host of a test's own that answers some of the plug-in's calls its own way, on the calling thread,
-        before this one does: as another host would, or to see which thread makes which call. */
-    class CallInterceptor
-    {
-    public:
-        virtual ~CallInterceptor() = default;
-        /** Answers the call into answer and gives true, or gives false to leave it to this host. */
-        virtual bool intercept (VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt,
-                                VstIntPtr& answer) = 0;
-    };
-
-    /** From any thread; null removes it. It must stay alive for as long as the instance is open. */
-    void setCallInterceptor (CallInterceptor* interceptor) { callInterceptor.store (interceptor); }
-
     /** The host's answer to audioMasterCanDo. */
     static int hostCanDo (const char* feature);
 
@@ -229,6 +215,4 @@ private:
     mutable std::mutex recordingLock;
     std::vector<juce::MidiMessage> midiOutput;
     std::vector<AutomationEvent> automation;
-
-    std::atomic<CallInterceptor*> callInterceptor{nullptr};
 };
