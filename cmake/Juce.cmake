@@ -1,4 +1,5 @@
-# JUCE 7 modules from Debian, compiled once into one static position-independent library.
+# JUCE 7 modules from Debian, patched in a copy of the build's own and compiled once into one static
+# position-independent library.
 set(JUCE_MODULES_DIR "/usr/share/juce/modules" CACHE PATH "Folder holding the JUCE module sources")
 if(NOT EXISTS "${JUCE_MODULES_DIR}/juce_core/juce_core.cpp")
     message(FATAL_ERROR "JUCE modules not found in ${JUCE_MODULES_DIR}: run scripts/setup.sh")
@@ -7,6 +8,44 @@ endif()
 set(KELVANOR_JUCE_MODULES
     juce_core juce_events juce_data_structures juce_graphics juce_gui_basics juce_audio_basics
     juce_cryptography)
+
+# What a user's machine may hold must not take the host down inside JUCE either: the patch says what it
+# mends. The copy is made again whenever the patch or the modules change; a patch that no longer applies
+# exactly stops the configure step, since building without it would bring the faults back unnoticed.
+set(KELVANOR_JUCE_PATCH "${CMAKE_CURRENT_LIST_DIR}/juce/system-text.patch")
+set(KELVANOR_JUCE_COPY "${CMAKE_BINARY_DIR}/juce-modules")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    "${KELVANOR_JUCE_PATCH}" "${JUCE_MODULES_DIR}/juce_core/juce_core.h")
+file(SHA256 "${KELVANOR_JUCE_PATCH}" juce_patch_hash)
+file(SHA256 "${JUCE_MODULES_DIR}/juce_core/juce_core.h" juce_version_hash)
+set(juce_copy_stamp "${JUCE_MODULES_DIR} ${juce_version_hash} ${juce_patch_hash}")
+set(juce_copy_stamp_file "${KELVANOR_JUCE_COPY}/.patched")
+set(juce_copy_made_from)
+if(EXISTS "${juce_copy_stamp_file}")
+    file(READ "${juce_copy_stamp_file}" juce_copy_made_from)
+endif()
+if(NOT juce_copy_made_from STREQUAL juce_copy_stamp)
+    find_program(KELVANOR_PATCH_PROGRAM patch)
+    if(NOT KELVANOR_PATCH_PROGRAM)
+        message(FATAL_ERROR "The program 'patch' is missing: run scripts/setup.sh")
+    endif()
+    file(REMOVE_RECURSE "${KELVANOR_JUCE_COPY}")
+    # juce_audio_utils for the on-screen keyboard's sources alone (see juce_midi_keyboard).
+    foreach(module IN LISTS KELVANOR_JUCE_MODULES ITEMS juce_audio_utils)
+        file(COPY "${JUCE_MODULES_DIR}/${module}" DESTINATION "${KELVANOR_JUCE_COPY}")
+    endforeach()
+    execute_process(
+        COMMAND "${KELVANOR_PATCH_PROGRAM}" -p1 --forward --batch --fuzz=0 --no-backup-if-mismatch
+                -d "${KELVANOR_JUCE_COPY}" -i "${KELVANOR_JUCE_PATCH}"
+        RESULT_VARIABLE juce_patch_result OUTPUT_VARIABLE juce_patch_output ERROR_VARIABLE juce_patch_output)
+    if(NOT juce_patch_result EQUAL 0)
+        file(REMOVE_RECURSE "${KELVANOR_JUCE_COPY}")
+        message(FATAL_ERROR "${KELVANOR_JUCE_PATCH} no longer applies to the JUCE modules in "
+                            "${JUCE_MODULES_DIR}:\n${juce_patch_output}\nUpdate the patch to these modules; "
+                            "the build must not go on without it.")
+    endif()
+    file(WRITE "${juce_copy_stamp_file}" "${juce_copy_stamp}")
+endif()
 
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
@@ -18,14 +57,14 @@ find_package(X11 REQUIRED)
 
 set(juce_sources)
 foreach(module IN LISTS KELVANOR_JUCE_MODULES)
-    list(APPEND juce_sources "${JUCE_MODULES_DIR}/${module}/${module}.cpp")
+    list(APPEND juce_sources "${KELVANOR_JUCE_COPY}/${module}/${module}.cpp")
 endforeach()
 
 # The on-screen keyboard of juce_audio_utils, without the rest of that module: see its header.
 list(APPEND juce_sources "${CMAKE_CURRENT_LIST_DIR}/juce_midi_keyboard/juce_midi_keyboard.cpp")
 
 add_library(juce STATIC ${juce_sources})
-target_include_directories(juce SYSTEM PUBLIC "${JUCE_MODULES_DIR}" "${CMAKE_CURRENT_LIST_DIR}" ${X11_INCLUDE_DIR})
+target_include_directories(juce SYSTEM PUBLIC "${KELVANOR_JUCE_COPY}" "${CMAKE_CURRENT_LIST_DIR}" ${X11_INCLUDE_DIR})
 target_compile_definitions(juce PUBLIC
     JUCE_GLOBAL_MODULE_SETTINGS_INCLUDED=1
     JUCE_STANDALONE_APPLICATION=0
