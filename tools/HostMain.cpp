@@ -8,6 +8,8 @@
 #include "tools/WavFileWriter.h"
 
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
 #include <iostream>
 #include <optional>
 
@@ -791,13 +793,26 @@ int run (const Options& options)
     plugin.close();
     return exitCode;
 }
+
+/** The argument as text. A file's path that is not UTF-8 (a plug-in installed in a folder named in Latin-1,
+    say) has no juce::String that names it: an existing file is named through a descriptor of it, as a
+    host that opens the library by its bytes would find it. */
+juce::String argumentText (const char* argument)
+{
+    const auto text = juce::String::fromUTF8 (argument);
+    if (std::strcmp (text.toRawUTF8(), argument) == 0)
+        return text;
+
+    const int descriptor = ::open (argument, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    return descriptor < 0 ? text : "/proc/self/fd/" + juce::String (descriptor);
+}
 } // namespace
 
 int main (int argc, char** argv)
 {
     juce::StringArray args;
     for (int i = 1; i < argc; ++i)
-        args.add (juce::String::fromUTF8 (argv[i]));
+        args.add (argumentText (argv[i]));
 
     Options options;
     bool showHelp = false;
