@@ -102,6 +102,9 @@ Load load (const World& world)
     if (child == 0)
     {
         ::setpgid (0, 0);
+        // A load that copies an endless file would fill the disk before the deadline.
+        const rlimit fileSize{64ul << 20, 64ul << 20};
+        ::setrlimit (RLIMIT_FSIZE, &fileSize);
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
         // A load that reads an endless file would take this machine's memory before the deadline.
         const rlimit memory{4ul << 30, 4ul << 30};
