@@ -313,7 +313,8 @@ public:
         never overwrites what the user wrote, and the move is reported; when no name is free it stays
         where it is and the settings are not saved over it. */
     void loadUserSettings();
-    /** Writes the user settings file; a file that cannot be written is left as it was. */
+    /** Writes the user settings file; a file that cannot be written is left as it was, and the loss is
+        reported (unless loading already said the settings are not saved over an unreadable file). */
     void saveUserSettings();
 
     /** Problems the user should hear of, such as a settings file that could not be read: each goes to the
@@ -406,6 +407,13 @@ protected:
     /** Deletes the persistent editor; the product does it first in its destructor, before the members
         the editor uses are gone. */
     void deleteGuiController();
+
+    /** Creates a folder for the user's files (the user data folder, the settings file's folder) and the
+        folders missing on the way to it, but only when the parent of the user's application-data folder
+        (the home folder for ~/.config) exists: a home folder whose name could not be read names one that
+        is not there, and creating it would put the settings in a tree nobody looks at. True when the
+        folder exists afterwards. */
+    bool createUserFolder (const juce::File& folder) const;
 
     /** Set by the sequencer layer's constructor: initialise runs as a virtual chain, and the layers build
         the whole user settings document. Written only during construction. */

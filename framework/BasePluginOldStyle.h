@@ -307,9 +307,10 @@ public:
     juce::String getMidiCCMapFileExtension() const;
     juce::String getMidiCCMapFileWildcards() const;
 
-    /** First-run preparation, called by the product's constructor: creates the user data folder and moves
-        a settings file left in the plug-in module's folder (or the given folder) into it, unless a
-        settings file is already there. */
+    /** First-run preparation, called by the product's constructor: creates the user data folder (see
+        createUserFolder) and moves a settings file left in the plug-in module's folder (or the
+        given folder) into it, unless a settings file is already there. Only a regular file the settings
+        reader would take moves; the old file is deleted once the copy is in place. */
     void initialiseSettings (const juce::File& moduleFolder = {});
 
 protected:

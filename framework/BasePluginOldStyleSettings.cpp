@@ -1,6 +1,8 @@
 #include "framework/BasePluginOldStyle.h"
 
+#include "framework/BoundedFileReader.h"
 #include "framework/XmlHelpers.h"
+#include "vst/BoundedXml.h"
 
 //==============================================================================
 void BasePluginOldStyle::readUserSettings (const juce::XmlElement& root)
@@ -182,9 +184,9 @@ void BasePluginOldStyle::setPresetChangingMode (int mode)
 //==============================================================================
 void BasePluginOldStyle::initialiseSettings (const juce::File& moduleFolder)
 {
-    const auto userFolder = getUserDataDirectory();
-    if (!userFolder.isDirectory())
-        userFolder.createDirectory();
+    // Without the folder nothing can move into it; the save at close says the settings were lost.
+    if (!createUserFolder (getUserDataDirectory()))
+        return;
 
     const auto folder = moduleFolder != juce::File() ? moduleFolder : getPluginFile().getParentDirectory();
     if (folder == juce::File())
@@ -198,6 +200,10 @@ void BasePluginOldStyle::initialiseSettings (const juce::File& moduleFolder)
     if (oldFile == settingsFile || !oldFile.existsAsFile() || settingsFile.exists())
         return;
 
-    if (oldFile.copyFileTo (settingsFile))
+    // Only what the settings reader would take moves: a FIFO there never ends and a link to a device or a
+    // huge file would fill the disk. The copy lands whole or not at all, and only then the old file goes.
+    juce::MemoryBlock bytes;
+    if (BoundedFileReader::readBytes (oldFile, bytes, BoundedXml::maxBytes) &&
+        XmlHelpers::writeToFile (bytes, settingsFile))
         oldFile.deleteFile();
 }

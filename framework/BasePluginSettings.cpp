@@ -73,6 +73,15 @@ juce::File BasePlugin::getCommonDataDirectory() const
     return getApplicationDataFolder (false).getChildFile ("Zeb Group").getChildFile (getProductName());
 }
 
+bool BasePlugin::createUserFolder (const juce::File& folder) const
+{
+    if (folder.isDirectory())
+        return true;
+
+    return getApplicationDataFolder (true).getParentDirectory().isDirectory() &&
+           folder.createDirectory().wasOk();
+}
+
 juce::File BasePlugin::getUserSettingsFile() const
 {
     return getUserDataDirectory().getChildFile (getProductName() + ".ini");
@@ -215,12 +224,19 @@ void BasePlugin::saveUserSettings()
         userSettingsWritten (root.get());
     }
 
+    // When the load could not move an unreadable file aside it has already said the settings are not
+    // saved over it.
     if (root != nullptr && userSettingsWritable)
     {
-        // A plain product has nobody else to create the folder; a failed write leaves the old file intact.
+        // A plain product has nobody else to create the folder; a failed write leaves the old file intact,
+        // but the session's changes are lost, which the user must hear of.
         const auto file = getUserSettingsFile();
-        file.getParentDirectory().createDirectory();
-        XmlHelpers::writeToFile (*root, file);
+        if (!createUserFolder (file.getParentDirectory()))
+            reportProblem ("The settings could not be saved to " + file.getFullPathName() +
+                           ": its folder could not be created. The changes of this session are lost.");
+        else if (!XmlHelpers::writeToFile (*root, file))
+            reportProblem ("The settings could not be saved to " + file.getFullPathName() +
+                           ": the file could not be written. The changes of this session are lost.");
     }
 
     if (shouldLoadStateDump())

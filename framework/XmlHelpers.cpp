@@ -3,6 +3,16 @@
 #include "framework/BoundedFileReader.h"
 #include "vst/BoundedXml.h"
 
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace XmlHelpers
 {
 bool tagIs (const juce::XmlElement& element, juce::StringRef tag)
@@ -69,25 +79,109 @@ std::unique_ptr<juce::XmlElement> parse (const juce::File& file)
     return BoundedXml::parse (bytes.getData(), bytes.getSize());
 }
 
-bool writeToFile (const juce::XmlElement& element, const juce::File& file)
+namespace
 {
-    // Replacing goes through delete-then-move, which would take an empty folder of that name with it.
-    if (file.isDirectory())
+// As many links as the kernel itself follows in one path before it calls the chain a loop.
+constexpr int maxLinkHops = 40;
+
+/** The file a write to the given path replaces: the path itself, or for a symbolic link the end of its
+    chain of links, so that a link kept in a dotfiles repository stays a link and its target gets the text.
+    A link naming nothing yet names the file to create, when that file's folder exists (as a shell's
+    redirection does). None when the chain loops or is too long, or when something other than a regular
+    file stands at the place: a folder, a FIFO or a device (/dev/null) is never replaced by a file. */
+std::optional<juce::File> findWriteTarget (const juce::File& file)
+{
+    std::string path = file.getFullPathName().toStdString();
+    bool followed = false;
+
+    for (int hops = 0;; ++hops)
+    {
+        struct stat info
+        {
+        };
+        if (::lstat (path.c_str(), &info) != 0)
+        {
+            if (errno != ENOENT)
+                return std::nullopt;
+            break;
+        }
+
+        if (!S_ISLNK (info.st_mode))
+        {
+            if (!S_ISREG (info.st_mode))
+                return std::nullopt;
+            break;
+        }
+
+        if (hops == maxLinkHops)
+            return std::nullopt;
+
+        char target[PATH_MAX];
+        const auto length = ::readlink (path.c_str(), target, sizeof (target));
+        if (length <= 0 || (size_t) length == sizeof (target))
+            return std::nullopt;
+
+        // A relative target counts from the link's own folder.
+        const std::string text (target, (size_t) length);
+        path = text.front() == '/' ? text : path.substr (0, path.rfind ('/') + 1) + text;
+        followed = true;
+    }
+
+    if (!followed)
+        return file;
+
+    // The target's folder is resolved by the system: juce::File would fold a ".." by name, which is not
+    // where the kernel goes when a folder on the way is itself a link.
+    const auto slash = path.rfind ('/');
+    const auto name = path.substr (slash + 1);
+    if (name.empty() || name == "." || name == "..")
+        return std::nullopt;
+
+    const std::unique_ptr<char, decltype (&std::free)> folder (
+        ::realpath (slash == 0 ? "/" : path.substr (0, slash).c_str(), nullptr), &std::free);
+    if (folder == nullptr)
+        return std::nullopt;
+
+    const auto resolved = std::string (folder.get()) + (folder.get()[1] == 0 ? "" : "/") + name;
+    if (!juce::CharPointer_UTF8::isValidString (resolved.c_str(), (int) resolved.size()))
+        return std::nullopt;
+
+    return juce::File (juce::String::fromUTF8 (resolved.c_str(), (int) resolved.size()));
+}
+
+/** Writes through a temporary file beside the target, then renames it over the target. */
+bool writeReplacing (const juce::File& file, const std::function<void (juce::OutputStream&)>& write)
+{
+    const auto target = findWriteTarget (file);
+    if (!target)
         return false;
 
-    juce::TemporaryFile temporary (file);
+    juce::TemporaryFile temporary (*target);
     {
         juce::FileOutputStream out (temporary.getFile());
         if (!out.openedOk())
             return false;
 
-        // The default format writes the declaration with encoding "UTF-8".
-        element.writeTo (out, juce::XmlElement::TextFormat());
+        write (out);
         out.flush();
         if (out.getStatus().failed())
             return false;
     }
     return temporary.overwriteTargetFileWithTemporary();
+}
+} // namespace
+
+bool writeToFile (const juce::XmlElement& element, const juce::File& file)
+{
+    // The default format writes the declaration with encoding "UTF-8".
+    return writeReplacing (file, [&element] (juce::OutputStream& out)
+                           { element.writeTo (out, juce::XmlElement::TextFormat()); });
+}
+
+bool writeToFile (const juce::MemoryBlock& bytes, const juce::File& file)
+{
+    return writeReplacing (file, [&bytes] (juce::OutputStream& out)
+                           { out.write (bytes.getData(), bytes.getSize()); });
 }
 
 juce::String toSingleLine (const juce::XmlElement& element)

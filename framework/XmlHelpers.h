@@ -41,8 +41,14 @@ std::unique_ptr<juce::XmlElement> parse (const void* data, size_t size);
 std::unique_ptr<juce::XmlElement> parse (const juce::File& file);
 
 /** Writes the element with an XML declaration and encoding "UTF-8". The old file is replaced only after
-    the new text has been written whole, so a failed write never damages it. */
+    the new text has been written whole, so a failed write never damages it. A symbolic link (or a chain
+    of them, up to the system's limit) is written through: its final target gets the text and the link
+    stays a link. False, with nothing changed, when a folder, a FIFO or a device stands at the place, the
+    links loop, or the file (a dangling link's target) has no folder to go in. */
 bool writeToFile (const juce::XmlElement& element, const juce::File& file);
+
+/** The same for bytes already in their stored form (a settings file moved from an older place). */
+bool writeToFile (const juce::MemoryBlock& bytes, const juce::File& file);
 
 /** The element's text on one line, without declaration (the form stored inside host state). */
 juce::String toSingleLine (const juce::XmlElement& element);

@@ -1,10 +1,19 @@
 #include "framework/BasePluginOldStyle.h"
 #include "framework/XmlHelpers.h"
+#include "vst/BoundedXml.h"
 
 #include "TestSupport.h"
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <functional>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -679,22 +688,152 @@ TEST_F (BasePluginOldStyleTest, SavedSettingsChooseTheBankOfTheNextStart)
     }
 }
 
-TEST_F (BasePluginOldStyleTest, FirstRunCreatesTheFolderAndMovesAnOldSettingsFile)
+namespace
 {
-    OldStylePlugin plugin;
+/** Every entry below the folder with what it is: a link's target, a file's text, a folder's mark. */
+juce::String describeTree (const juce::File& folder)
+{
+    juce::StringArray lines;
+    for (const auto& entry : juce::RangedDirectoryIterator (
+             folder, true, "*", juce::File::findFilesAndDirectories, juce::File::FollowSymlinks::no))
+    {
+        const auto f = entry.getFile();
+        lines.add (f.getRelativePathFrom (folder) +
+                   (f.isSymbolicLink() ? " -> " + f.getNativeLinkedTarget()
+                                       : (f.isDirectory() ? "/" : " = " + f.loadFileAsString())));
+    }
+    lines.sort (false);
+    return lines.joinIntoString ("; ");
+}
+
+/** While it lives, a file this process writes cannot grow beyond the size, and a write past it fails
+    instead of ending the process: a copy without a bound must not fill the disk. */
+struct FileSizeLimit
+{
+    explicit FileSizeLimit (rlim_t bytes)
+    {
+        ::getrlimit (RLIMIT_FSIZE, &old);
+        auto lower = old;
+        lower.rlim_cur = std::min (bytes, old.rlim_max);
+        ::setrlimit (RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit (RLIMIT_FSIZE, &old);
+        std::signal (SIGXFSZ, oldHandler);
+    }
+    rlimit old{};
+    void (*const oldHandler) (int) = std::signal (SIGXFSZ, SIG_IGN);
+};
+} // namespace
+
+TEST_F (BasePluginOldStyleTest,
+        FirstRunMovesOnlyARegularOldSettingsFileWithinTheReadersBoundAndNeverOverNewerSettings)
+{
+    const FileSizeLimit limit (4 * BoundedXml::maxBytes);
     const auto moduleFolder = data.getChildFile ("module");
     ASSERT_TRUE (moduleFolder.createDirectory());
     const auto oldFile = moduleFolder.getChildFile ("Kelvanor.ini");
-    ASSERT_TRUE (oldFile.replaceWithText ("old settings"));
+    const auto path = oldFile.getFullPathName().toStdString();
+    const juce::String text ("<UserSettings application='Kelvanor'/>");
+    const auto sparse = [&]
+    {
+        const int fd = ::open (path.c_str(), O_WRONLY | O_CREAT, 0600);
+        const bool ok = fd >= 0 && ::ftruncate (fd, (off_t) BoundedXml::maxBytes + 1) == 0;
+        return ::close (fd) == 0 && ok;
+    };
+    const struct
+    {
+        const char* what;
+        std::function<bool()> put;
+        bool moves;
+    } cases[] = {
+        {"a FIFO", [&] { return ::mkfifo (path.c_str(), 0600) == 0; }, false},
+        {"a link to /dev/zero", [&] { return ::symlink ("/dev/zero", path.c_str()) == 0; }, false},
+        {"a sparse file beyond the bound", sparse, false},
+        {"a regular file", [&] { return oldFile.replaceWithText (text); }, true},
+    };
 
-    plugin.initialiseSettings (moduleFolder);
-    EXPECT_TRUE (plugin.getUserDataDirectory().isDirectory());
-    EXPECT_EQ (plugin.getUserSettingsFile().loadFileAsString(), "old settings");
-    EXPECT_FALSE (oldFile.exists());
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        OldStylePlugin plugin;
+        ASSERT_TRUE (plugin.getUserDataDirectory().deleteRecursively() && c.put());
+
+        auto done = std::async (std::launch::async, [&] { plugin.initialiseSettings (moduleFolder); });
+        for (int waits = 0; done.wait_for (std::chrono::seconds (10)) != std::future_status::ready; ++waits)
+        {
+            ADD_FAILURE() << "the move did not return within 10 s";
+            // A reader waiting for a FIFO's writer returns when one comes and goes; a copy that never
+            // ends cannot be stopped but with the program.
+            if (waits > 0)
+                std::_Exit ((std::fflush (nullptr), EXIT_FAILURE));
+            if (const int fd = ::open (path.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
+                ::close (fd);
+        }
+
+        EXPECT_EQ (oldFile.exists(), !c.moves);
+        EXPECT_EQ (describeTree (plugin.getUserDataDirectory()), c.moves ? "Kelvanor.ini = " + text : "");
+        oldFile.deleteFile();
+    }
 
     // Settings already in place are newer: the old file stays where it is.
     ASSERT_TRUE (oldFile.replaceWithText ("older settings"));
-    plugin.initialiseSettings (moduleFolder);
-    EXPECT_EQ (plugin.getUserSettingsFile().loadFileAsString(), "old settings");
-    EXPECT_TRUE (oldFile.exists());
+    OldStylePlugin().initialiseSettings (moduleFolder);
+    EXPECT_EQ (describeTree (data.getFolder()), "module/; module/Kelvanor.ini = older settings; user/; "
+                                                "user/Zeb Group/; user/Zeb Group/Kelvanor/; "
+                                                "user/Zeb Group/Kelvanor/Kelvanor.ini = " +
+                                                    text);
+}
+
+TEST_F (BasePluginOldStyleTest, SettingsThatCannotBeSavedAreReportedAndNothingElseChanges)
+{
+    const auto zebGroup = data.getChildFile ("user").getChildFile ("Zeb Group");
+    const auto kelvanor = zebGroup.getChildFile ("Kelvanor");
+    const struct
+    {
+        const char* what;
+        const char* applicationData; // below the test's folder
+        std::function<bool()> put;
+    } cases[] = {
+        {"a file of the folder's name", "user",
+         [&] { return zebGroup.createDirectory() && kelvanor.replaceWithText ("mine"); }},
+        {"a dangling link as the folder", "user",
+         [&] {
+             return zebGroup.createDirectory() &&
+                    ::symlink ("gone", kelvanor.getFullPathName().toRawUTF8()) == 0;
+         }},
+        {"the home folder a file", "home/.config", [&] { return data.getChildFile ("home").create(); }},
+        {"a home folder not there (a name that could not be read)", "missing/.config", [] { return true; }},
+        {"a read-only folder", "user",
+         [&] {
+             return kelvanor.createDirectory() && ::chmod (kelvanor.getFullPathName().toRawUTF8(), 0555) == 0;
+         }},
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        // Root writes into a read-only folder.
+        if (juce::String (c.what) == "a read-only folder" && ::geteuid() == 0)
+            continue;
+
+        BasePlugin::overrideApplicationDataFolders (data.getChildFile (c.applicationData), {});
+        ASSERT_TRUE (data.getChildFile ("module").createDirectory() && c.put());
+        const auto before = describeTree (data.getFolder());
+        OldStylePlugin plugin;
+
+        plugin.initialiseSettings (data.getChildFile ("module"));
+        plugin.loadUserSettings();
+        plugin.saveUserSettings();
+
+        EXPECT_EQ (describeTree (data.getFolder()), before);
+        EXPECT_EQ (plugin.getReportedProblems().size(), 1);
+        EXPECT_TRUE (plugin.getReportedProblems()[0].startsWith (
+            "The settings could not be saved to " + plugin.getUserSettingsFile().getFullPathName()));
+
+        ::chmod (kelvanor.getFullPathName().toRawUTF8(), 0755);
+        for (const auto& name : {"user", "home", "missing"})
+            data.getChildFile (name).deleteRecursively();
+    }
 }

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 TEST (XmlHelpers, RefusesCutDocumentsComparesIgnoringCaseAndReadsOnlyFiniteNumbers)
 {
@@ -50,4 +51,52 @@ TEST (XmlHelpers, WritesADeclaredUtf8FileAndKeepsTheOldOneWhenItCannot)
     ASSERT_TRUE (folder.createDirectory());
     EXPECT_FALSE (XmlHelpers::writeToFile (e, folder));
     EXPECT_TRUE (folder.isDirectory());
+}
+
+TEST (XmlHelpers, WritesThroughSymbolicLinksToTheirFinalTargetAndLeavesThemLinks)
+{
+    // Settings kept in a dotfiles repository and linked into the settings folder.
+    TemporaryFolder temporary;
+    const auto repository = temporary.getChildFile ("dotfiles");
+    const auto settings = temporary.getChildFile ("config");
+    ASSERT_TRUE (repository.createDirectory() && settings.createDirectory());
+    ASSERT_TRUE (repository.getChildFile ("Kelvanor.ini").replaceWithText ("old"));
+    const auto link = [&] (const char* name, const juce::String& to)
+    { return ::symlink (to.toRawUTF8(), settings.getChildFile (name).getFullPathName().toRawUTF8()) == 0; };
+    ASSERT_TRUE (link ("file.ini", "../dotfiles/Kelvanor.ini"));
+    ASSERT_TRUE (link ("chain.ini", settings.getChildFile ("file.ini").getFullPathName()));
+    ASSERT_TRUE (link ("dangling.ini", "../dotfiles/New.ini"));
+    ASSERT_TRUE (link ("nowhere.ini", "../missing/New.ini"));
+    ASSERT_TRUE (link ("loop-a.ini", "loop-b.ini") && link ("loop-b.ini", "loop-a.ini"));
+
+    const struct
+    {
+        const char* link;
+        const char* target; // nullptr: the write fails
+    } cases[] = {{"file.ini", "Kelvanor.ini"},
+                 {"chain.ini", "Kelvanor.ini"},
+                 {"dangling.ini", "New.ini"},
+                 {"nowhere.ini", nullptr},
+                 {"loop-a.ini", nullptr}};
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.link);
+        const auto file = settings.getChildFile (c.link);
+        const auto linkText = file.getNativeLinkedTarget();
+        juce::XmlElement e ("UserSettings");
+        e.setAttribute ("written", c.link);
+
+        EXPECT_EQ (XmlHelpers::writeToFile (e, file), c.target != nullptr);
+        EXPECT_EQ (file.getNativeLinkedTarget(), linkText);
+        if (c.target != nullptr)
+        {
+            EXPECT_TRUE (repository.getChildFile (c.target).loadFileAsString().contains (c.link));
+        }
+    }
+
+    // No temporary file was left anywhere, and nothing was created for the failed writes.
+    EXPECT_EQ (repository.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 2);
+    EXPECT_EQ (settings.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 6);
+    EXPECT_FALSE (temporary.getChildFile ("missing").exists());
 }
