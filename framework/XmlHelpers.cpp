@@ -142,11 +142,13 @@ std::optional<juce::File> findWriteTarget (const juce::File& file)
     if (folder == nullptr)
         return std::nullopt;
 
+    // A path that is not UTF-8 has no String naming it: one with replacement characters is another file.
     const auto resolved = std::string (folder.get()) + (folder.get()[1] == 0 ? "" : "/") + name;
-    if (!juce::CharPointer_UTF8::isValidString (resolved.c_str(), (int) resolved.size()))
+    const auto text = juce::String::fromUTF8 (resolved.c_str(), (int) resolved.size());
+    if (text.toStdString() != resolved)
         return std::nullopt;
 
-    return juce::File (juce::String::fromUTF8 (resolved.c_str(), (int) resolved.size()));
+    return juce::File (text);
 }
 
 /** Writes through a temporary file beside the target, then renames it over the target. */
