@@ -96,8 +96,7 @@ void PresetSaveFlow::promptForFile (const juce::String& collectionName, PresetCo
     policyRequest.patterns = request.pattern;
     policyRequest.saving = true;
     // The chooser asks before replacing the file written, so fileChosen adds nothing and asks nothing more.
-    policyRequest.savedExtension = collection->getExtension();
-    policyRequest.extensionRule = FileChooserPolicy::ExtensionRule::appendedLowerCase;
+    policyRequest.savedExtension = collection->getExtension().toLowerCase();
     chooserPolicy.launch (policyRequest, std::move (onChosen));
 }
 
@@ -107,12 +106,12 @@ void PresetSaveFlow::fileChosen (const juce::String& collectionName, const juce:
     if (collection == nullptr || chosen == juce::File() || chosen.isDirectory())
         return;
 
-    const juce::File result = FileChooserPolicy::withExtension (
-        chosen, collection->getExtension(), FileChooserPolicy::ExtensionRule::appendedLowerCase);
+    // Typed in capitals, the extension is kept as typed: it is the collection's all the same.
+    const juce::String extension = collection->getExtension().toLowerCase();
+    const juce::File result = FileChooserPolicy::withExtension (chosen, extension);
     const bool extensionAdded = result.getFullPathName() != chosen.getFullPathName();
 
     // A name made only of the extension is no name: ask again rather than write a nameless file.
-    const juce::String extension = collection->getExtension().toLowerCase();
     if (result.getFileName().dropLastCharacters (extension.length()).trim().isEmpty())
     {
         promptForFile (collectionName, collection);

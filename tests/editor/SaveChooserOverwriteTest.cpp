@@ -42,37 +42,26 @@ Zeb::AlertWindow* typeAndSave (FileChooserPolicy& policy, const juce::File& fold
 
 using Rule = FileChooserPolicy::ExtensionRule;
 
-/** A name typed into a save's chooser and the file written for it by each rule of giving it the extension
-    (a lower-case save writes what an appending one does unless it says otherwise): "%e" stands for the
-    save's extension, "%E" for it upper-case and "%x" for another save's extension. */
+/** A name typed into a save's chooser and the file written for it by each rule of giving it the extension:
+    "%e" stands for the save's extension, "%E" for it upper-case and "%x" for another save's extension. */
 struct TypedName
 {
     const char* typed;
     const char* appended;
-    const char* appendedLowerCase;
     const char* replaced;
 
-    const char* written (Rule rule) const
-    {
-        switch (rule)
-        {
-            case Rule::appended: return appended;
-            case Rule::appendedLowerCase: return appendedLowerCase != nullptr ? appendedLowerCase : appended;
-            case Rule::replaced: return replaced;
-        }
-        return nullptr;
-    }
+    const char* written (Rule rule) const { return rule == Rule::appended ? appended : replaced; }
 };
 
 const TypedName typedNames[] = {
-    {"Bass", "Bass%e", nullptr, "Bass%e"},
-    {"Bass.v2", "Bass.v2%e", nullptr, "Bass%e"},
-    {"Bass v1.2", "Bass v1.2%e", nullptr, "Bass v1%e"},
-    {"p1%x", "p1%x%e", nullptr, "p1%e"},
-    {".hidden", ".hidden%e", nullptr, "%e"},
-    {"Bass%e", "Bass%e", nullptr, "Bass%e"},
-    {"Bass%E", "Bass%E", "Bass%e", "Bass%e"},
-    {"Bass%e.txt", "Bass%e.txt%e", nullptr, "Bass%e%e"},
+    {"Bass", "Bass%e", "Bass%e"},
+    {"Bass.v2", "Bass.v2%e", "Bass%e"},
+    {"Bass v1.2", "Bass v1.2%e", "Bass v1%e"},
+    {"p1%x", "p1%x%e", "p1%e"},
+    {".hidden", ".hidden%e", "%e"},
+    {"Bass%e", "Bass%e", "Bass%e"},
+    {"Bass%E", "Bass%E", "Bass%e"},
+    {"Bass%e.txt", "Bass%e.txt%e", "Bass%e%e"},
 };
 
 /** Opens a save's chooser the way the user does and gives the extension of the files it saves. */
@@ -250,10 +239,10 @@ protected:
 
 TEST_P (FrameworkSaveChooser, WritesTheWholeTypedNameAndReplacesAFileOnlyAfterYes)
 {
-    expectTypedNamesWritten (
-        [this] (juce::String& extension) -> FileChooserPolicy& { return open (GetParam(), extension); },
-        folders.getPresetFolder(),
-        GetParam() == FrameworkChooser::presetFile ? Rule::appendedLowerCase : Rule::replaced);
+    expectTypedNamesWritten ([this] (juce::String& extension) -> FileChooserPolicy&
+                             { return open (GetParam(), extension); },
+                             folders.getPresetFolder(),
+                             GetParam() == FrameworkChooser::presetFile ? Rule::appended : Rule::replaced);
 }
 
 INSTANTIATE_TEST_SUITE_P (Choosers, FrameworkSaveChooser,
