@@ -1,5 +1,7 @@
 #include "editor/PresetSaveFlow.h"
 
+#include "editor/EditorStatusTexts.h"
+#include "editor/StatusBar.h"
 #include "framework/BasePlugin.h"
 
 PresetSaveFlow::PresetSaveFlow (BasePlugin& p, juce::Component& e, Zeb::AlertWindow::Caller& c)
@@ -103,13 +105,17 @@ void PresetSaveFlow::promptForFile (const juce::String& collectionName, PresetCo
 void PresetSaveFlow::fileChosen (const juce::String& collectionName, const juce::File& chosen)
 {
     auto* collection = plugin.getCurrentPresetCollection (collectionName);
-    if (collection == nullptr || chosen == juce::File() || chosen.isDirectory())
+    if (collection == nullptr || chosen == juce::File())
         return;
 
     // Typed in capitals, the extension is kept as typed: it is the collection's all the same.
     const juce::String extension = collection->getExtension().toLowerCase();
     const juce::File result = FileChooserPolicy::withExtension (chosen, extension);
     const bool extensionAdded = result.getFullPathName() != chosen.getFullPathName();
+
+    // A folder chosen names no file; a folder standing where the file goes is a save that fails, and says so.
+    if (extensionAdded && chosen.isDirectory())
+        return;
 
     // A name made only of the extension is no name: ask again rather than write a nameless file.
     if (result.getFileName().dropLastCharacters (extension.length()).trim().isEmpty())
@@ -127,7 +133,9 @@ void PresetSaveFlow::fileChosen (const juce::String& collectionName, const juce:
 
 void PresetSaveFlow::store (PresetCollection* collection, const juce::File& file)
 {
-    plugin.storePresetToFile (collection, file);
+    if (!plugin.storePresetToFile (collection, file) && statusBar != nullptr)
+        statusBar->showTemporaryText (EditorStatusTexts::saveFailed (file, "the preset"),
+                                      EditorStatusTexts::failurePriority);
 }
 
 //==============================================================================
