@@ -55,6 +55,9 @@ BasePluginEditor::BasePluginEditor (BasePlugin& p)
     statusBar = std::make_unique<StatusBar>();
     addAndMakeVisible (*statusBar);
     statusBar->sendLookAndFeelChange();
+    saveFlow.setStatusBar (statusBar.get());
+    midiControlPage->setStatusBar (statusBar.get());
+    hostParametersPage->setStatusBar (statusBar.get());
 
     // 5, 6. The about and options windows, hidden until asked for.
     aboutWindow = std::make_unique<AboutWindow> (plugin);

@@ -39,4 +39,10 @@ juce::String skinsNotFound (const juce::String& skinsFolderPath)
 {
     return "Plugin skins not found in directory: '" + skinsFolderPath + "'. Please reinstall to repair.";
 }
+
+juce::String saveFailed (const juce::File& file, const juce::String& what)
+{
+    const auto quoted = "'" + file.getFullPathName() + "'.";
+    return what.isEmpty() ? "Could not save " + quoted : "Could not save " + what + " to " + quoted;
+}
 } // namespace EditorStatusTexts

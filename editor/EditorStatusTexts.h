@@ -15,6 +15,8 @@ enum Priority
     defaultMapNoticePriority = 4, // lasting
     midiMovedPriority = 5,        // a parameter moved by a MIDI controller (temporary)
     controlMovedPriority = 6,     // a parameter moved or an event fired from a skin control (temporary)
+    failurePriority = 6,          // a file that could not be saved (temporary): a moved control's text
+                                  // showing at that moment must not swallow it
     midiLearnPriority = 7         // lasting while learning
 };
 
@@ -34,4 +36,8 @@ juce::String processingMode (int mode, const juce::String& qualityText);
 juce::String defaultMapNotice();
 
 juce::String skinsNotFound (const juce::String& skinsFolderPath);
+
+/** Every save that fails says so in these words, at failurePriority: "Could not save '<path>'.", or
+    naming what the file was to hold, "Could not save <what> to '<path>'.". */
+juce::String saveFailed (const juce::File& file, const juce::String& what = {});
 } // namespace EditorStatusTexts

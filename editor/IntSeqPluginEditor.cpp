@@ -1,5 +1,6 @@
 #include "editor/IntSeqPluginEditor.h"
 
+#include "editor/EditorStatusTexts.h"
 #include "editor/OptionsWindow.h"
 #include "editor/StatusBar.h"
 #include "skin/controls/GFXButton.h"
@@ -287,10 +288,13 @@ void IntSeqPluginEditor::runPatternFileAction (bool saving, bool bank, const juc
     }
 
     // The processor keeps what it had when a file fails; the user has to hear that nothing happened.
-    if (!done)
-        getStatusBar().showText ((saving ? "Could not save '" : "Could not load '") + file.getFullPathName() +
-                                     "'.",
-                                 noticePriority);
+    if (done)
+        return;
+    if (saving)
+        getStatusBar().showTemporaryText (EditorStatusTexts::saveFailed (file),
+                                          EditorStatusTexts::failurePriority);
+    else
+        getStatusBar().showText ("Could not load '" + file.getFullPathName() + "'.", noticePriority);
 }
 
 void IntSeqPluginEditor::displayTextEdited (GFXDisplay* display)

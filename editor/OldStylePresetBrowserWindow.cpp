@@ -1,7 +1,9 @@
 #include "editor/OldStylePresetBrowserWindow.h"
 
+#include "editor/EditorStatusTexts.h"
 #include "editor/StatusBar.h"
 #include "framework/BasePluginOldStyle.h"
+#include "framework/XmlHelpers.h"
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
 #include "skin/lookandfeel/SkinArtwork.h"
 
@@ -545,7 +547,7 @@ void OldStylePresetBrowserWindow::ask (const juce::String& dialogTitle, const ju
 void OldStylePresetBrowserWindow::reportFailure (const juce::String& text)
 {
     if (statusBar != nullptr)
-        statusBar->showTemporaryText (text, failurePriority);
+        statusBar->showTemporaryText (text, EditorStatusTexts::failurePriority);
 }
 
 void OldStylePresetBrowserWindow::loadPreset (const juce::File& file)
@@ -562,10 +564,11 @@ void OldStylePresetBrowserWindow::loadPreset (const juce::File& file)
 void OldStylePresetBrowserWindow::savePreset (const juce::File& file)
 {
     const auto xml = processor.createCurrentPresetXml(); // with the changes not yet stored
-    // Written through a temporary file: a failed write leaves an existing file as it was.
-    if (xml == nullptr || !xml->writeTo (file))
+    // Written through a temporary file: a failed write leaves an existing file, or a folder of that name, as
+    // it was (juce::XmlElement::writeTo would put the file in place of an empty folder).
+    if (xml == nullptr || !XmlHelpers::writeToFile (*xml, file))
     {
-        reportFailure ("Could not save the preset to " + quoted (file) + ".");
+        reportFailure (EditorStatusTexts::saveFailed (file, "the preset"));
         return;
     }
     processor.setRecentlyUsedDirectory (file.getParentDirectory());
@@ -586,9 +589,9 @@ void OldStylePresetBrowserWindow::loadBank (const juce::File& file)
 void OldStylePresetBrowserWindow::saveBank (const juce::File& file)
 {
     const auto xml = processor.createPresetBankXml();
-    if (xml == nullptr || !xml->writeTo (file))
+    if (xml == nullptr || !XmlHelpers::writeToFile (*xml, file))
     {
-        reportFailure ("Could not save the preset bank to " + quoted (file) + ".");
+        reportFailure (EditorStatusTexts::saveFailed (file, "the preset bank"));
         return;
     }
     processor.setRecentlyUsedDirectory (file.getParentDirectory());

@@ -138,9 +138,6 @@ public:
     /** Asks for a file; calls back with the choice, or never when the user cancels. */
     using FilePrompt = std::function<void (const FileChooserPolicy::Request&, FileChooserPolicy::Callback)>;
 
-    /** Importance of this window's failure messages on the status bar: above a moved control's. */
-    static constexpr int failurePriority = 6;
-
     explicit OldStylePresetBrowserWindow (BasePluginOldStyle& processor);
     ~OldStylePresetBrowserWindow() override;
 

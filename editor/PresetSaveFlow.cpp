@@ -1,5 +1,7 @@
 #include "editor/PresetSaveFlow.h"
 
+#include "editor/EditorStatusTexts.h"
+#include "editor/StatusBar.h"
 #include "framework/BasePlugin.h"
 
 PresetSaveFlow::PresetSaveFlow (BasePlugin& p, juce::Component& e, Zeb::AlertWindow::Caller& c)
@@ -96,23 +98,26 @@ void PresetSaveFlow::promptForFile (const juce::String& collectionName, PresetCo
     policyRequest.patterns = request.pattern;
     policyRequest.saving = true;
     // The chooser asks before replacing the file written, so fileChosen adds nothing and asks nothing more.
-    policyRequest.savedExtension = collection->getExtension();
-    policyRequest.extensionRule = FileChooserPolicy::ExtensionRule::appendedLowerCase;
+    policyRequest.savedExtension = collection->getExtension().toLowerCase();
     chooserPolicy.launch (policyRequest, std::move (onChosen));
 }
 
 void PresetSaveFlow::fileChosen (const juce::String& collectionName, const juce::File& chosen)
 {
     auto* collection = plugin.getCurrentPresetCollection (collectionName);
-    if (collection == nullptr || chosen == juce::File() || chosen.isDirectory())
+    if (collection == nullptr || chosen == juce::File())
         return;
 
-    const juce::File result = FileChooserPolicy::withExtension (
-        chosen, collection->getExtension(), FileChooserPolicy::ExtensionRule::appendedLowerCase);
+    // Typed in capitals, the extension is kept as typed: it is the collection's all the same.
+    const juce::String extension = collection->getExtension().toLowerCase();
+    const juce::File result = FileChooserPolicy::withExtension (chosen, extension);
     const bool extensionAdded = result.getFullPathName() != chosen.getFullPathName();
 
+    // A folder chosen names no file; a folder standing where the file goes is a save that fails, and says so.
+    if (extensionAdded && chosen.isDirectory())
+        return;
+
     // A name made only of the extension is no name: ask again rather than write a nameless file.
-    const juce::String extension = collection->getExtension().toLowerCase();
     if (result.getFileName().dropLastCharacters (extension.length()).trim().isEmpty())
     {
         promptForFile (collectionName, collection);
@@ -128,7 +133,9 @@ void PresetSaveFlow::fileChosen (const juce::String& collectionName, const juce:
 
 void PresetSaveFlow::store (PresetCollection* collection, const juce::File& file)
 {
-    plugin.storePresetToFile (collection, file);
+    if (!plugin.storePresetToFile (collection, file) && statusBar != nullptr)
+        statusBar->showTemporaryText (EditorStatusTexts::saveFailed (file, "the preset"),
+                                      EditorStatusTexts::failurePriority);
 }
 
 //==============================================================================

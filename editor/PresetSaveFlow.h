@@ -8,6 +8,7 @@
 
 class BasePlugin;
 class PresetCollection;
+class StatusBar;
 
 /** The editor's side of saving presets into the processor's preset folder: which file a preset goes to,
     when the user is asked (overwrite, save changes before moving on) and what each answer does. The
@@ -40,6 +41,8 @@ public:
 
     /** An empty function restores the file chooser policy. */
     void setFilePrompt (FilePrompt newPrompt);
+    /** Where a preset that could not be written is reported; null (the default) reports nowhere. */
+    void setStatusBar (StatusBar* bar) noexcept { statusBar = bar; }
 
     /** The new preset's file: the processor's new-preset name with the collection's extension, in the
         folder of the current preset file when that folder exists, else in the collection's folder. */
@@ -76,6 +79,7 @@ private:
     std::unique_ptr<Zeb::AlertWindow> saveQuestion;
     FileChooserPolicy chooserPolicy;
     FilePrompt prompt;
+    StatusBar* statusBar = nullptr;
     std::shared_ptr<bool> alive = std::make_shared<bool> (true); // guards answers of a replaced prompt
 
     JUCE_DECLARE_NON_COPYABLE (PresetSaveFlow)

@@ -443,15 +443,15 @@ void BasePlugin::selectAdjacentPreset (PresetCollection* collection, int directi
     loadCollectionPreset (collection, juce::File (path));
 }
 
-void BasePlugin::storePresetToFile (PresetCollection* collection, const juce::File& file)
+bool BasePlugin::storePresetToFile (PresetCollection* collection, const juce::File& file)
 {
     auto preset = createPresetForFile (collection, file);
     if (preset == nullptr)
-        return;
+        return true;
 
     // A preset that could not be written must not become the current one.
     if (!preset->saveToFile (file, parameterManager))
-        return;
+        return false;
 
     applyPresetExtraData (collection, preset->getExtraData());
     setCurrentPresetModified (collection, false);
@@ -462,6 +462,7 @@ void BasePlugin::storePresetToFile (PresetCollection* collection, const juce::Fi
         collection->addPresetFile (file);
 
     listeners.call ([collection] (Listener& l) { l.currentPresetChanged (collection); });
+    return true;
 }
 
 void BasePlugin::updatePresetFileAuthor (const juce::File& file)

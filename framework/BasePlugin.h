@@ -344,8 +344,9 @@ public:
     // Presets of the preset folder (message thread)
 
     /** Writes the current settings into the file through createPresetForFile and makes it the current
-        preset; nothing when the product makes no preset or the file cannot be written. */
-    void storePresetToFile (PresetCollection* collection, const juce::File& file);
+        preset; nothing when the product makes no preset or the file cannot be written. False only in the
+        latter case: a product without presets has nothing to store, which is no failure. */
+    bool storePresetToFile (PresetCollection* collection, const juce::File& file);
     /** Loads the preset file of the collection and makes it the current preset; nothing for a missing
         file, a folder, or the preset already current. */
     void loadCollectionPreset (PresetCollection* collection, const juce::File& file);

@@ -1,5 +1,7 @@
 #include "editor/pages/HostParametersComponent.h"
 
+#include "editor/EditorStatusTexts.h"
+#include "editor/StatusBar.h"
 #include "framework/BasePlugin.h"
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
 #include "skin/lookandfeel/SkinArtwork.h"
@@ -99,7 +101,14 @@ void HostParametersComponent::buttonClicked (juce::Button* b)
         request.saving = true;
         request.savedExtension = getMapFileExtension();
         request.extensionRule = FileChooserPolicy::ExtensionRule::replaced;
-        chooser.launch (request, [this] (const juce::File& file) { processor.saveHostParametersMap (file); });
+        chooser.launch (request,
+                        [this] (const juce::File& file)
+                        {
+                            if (!processor.saveHostParametersMap (file) && statusBar != nullptr)
+                                statusBar->showTemporaryText (
+                                    EditorStatusTexts::saveFailed (file, "the host parameters map"),
+                                    EditorStatusTexts::failurePriority);
+                        });
     }
     else if (b == &clearButton)
     {

@@ -12,6 +12,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 class BasePlugin;
+class StatusBar;
 
 /** The "Parameters" page: which parameter sits in each host automation slot, one chooser per slot in
     columns, with "Clear all", "Load map", "Save map" and the "Default map" box. Every change goes straight
@@ -36,6 +37,8 @@ public:
     ~HostParametersComponent() override;
 
     void setMapFileWildcard (const juce::String& wildcard) override;
+    /** Where a map that could not be saved is reported; null (the default) reports nowhere. */
+    void setStatusBar (StatusBar* bar) noexcept { statusBar = bar; }
 
     ListComponent& getList() noexcept { return *list; }
     juce::Viewport& getViewport() noexcept { return viewport; }
@@ -63,6 +66,7 @@ private:
     DefaultResourceCheckBox defaultMapBox;
     std::unique_ptr<Zeb::AlertWindow> alert;
     FileChooserPolicy chooser{*this};
+    StatusBar* statusBar = nullptr;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (HostParametersComponent)
 };

@@ -1,5 +1,7 @@
 #include "editor/pages/MidiControlComponent.h"
 
+#include "editor/EditorStatusTexts.h"
+#include "editor/StatusBar.h"
 #include "framework/BasePlugin.h"
 #include "framework/Parameter.h"
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
@@ -186,7 +188,14 @@ void MidiControlComponent::buttonClicked (juce::Button* b)
         request.saving = true;
         request.savedExtension = getMapFileExtension();
         request.extensionRule = FileChooserPolicy::ExtensionRule::replaced;
-        chooser.launch (request, [this] (const juce::File& file) { map.saveToFile (file); });
+        chooser.launch (request,
+                        [this] (const juce::File& file)
+                        {
+                            if (!map.saveToFile (file) && statusBar != nullptr)
+                                statusBar->showTemporaryText (
+                                    EditorStatusTexts::saveFailed (file, "the MIDI control map"),
+                                    EditorStatusTexts::failurePriority);
+                        });
     }
     else if (b == &midiLearnButton)
     {

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+class StatusBar;
+
 /** The "Midi Control" page: the controller assignments of the MIDI control map as a table of columns, with
     "Midi Learn", "Delete Assign", "Clear All", "Load Map", "Save Map" and the "Default map" box.
 
@@ -60,6 +62,8 @@ public:
     ~MidiControlComponent() override;
 
     void setMapFileWildcard (const juce::String& wildcard) override;
+    /** Where a map that could not be saved is reported; null (the default) reports nowhere. */
+    void setStatusBar (StatusBar* bar) noexcept { statusBar = bar; }
 
     void updateDeleteButton();
 
@@ -93,6 +97,7 @@ private:
     ToolbarDrawableButton deleteButton, clearButton, loadButton, saveButton;
     std::unique_ptr<Zeb::AlertWindow> alert;
     FileChooserPolicy chooser{*this};
+    StatusBar* statusBar = nullptr;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiControlComponent)
 };

@@ -63,12 +63,8 @@ juce::File FileChooserPolicy::withExtension (const juce::File& chosen, const juc
         return chosen.withFileExtension (extension);
 
     // Appended, never swapped for the name's last ".part": nothing the user typed is lost.
-    const bool lowerCase = rule == ExtensionRule::appendedLowerCase;
-    const auto wanted = lowerCase ? extension.toLowerCase() : extension;
     const auto name = chosen.getFileName();
-    if (!name.endsWithIgnoreCase (wanted))
-        return chosen.getSiblingFile (name + wanted);
-    return lowerCase ? chosen.getSiblingFile (name.dropLastCharacters (wanted.length()) + wanted) : chosen;
+    return name.endsWithIgnoreCase (extension) ? chosen : chosen.getSiblingFile (name + extension);
 }
 
 juce::String FileChooserPolicy::overwriteMessage (const juce::File& file)

@@ -17,7 +17,7 @@
     (the desktop's yes/no window, with the file's name) comes first: yes answers that file, no leaves it
     untouched and the chooser open. Desktop choosers are told to ask themselves about the name they were
     given (zenity --confirm-overwrite, kdialog's save dialog asks by itself); the editor asks only when the
-    file written differs from that name (an extension added, or lower-cased).
+    file written differs from that name (an extension added or replaced).
 */
 class FileChooserPolicy
 {
@@ -26,7 +26,6 @@ public:
     enum class ExtensionRule
     {
         appended,
-        appendedLowerCase,
         replaced
     };
 
@@ -54,7 +53,6 @@ public:
         - appended: the whole name typed, with the extension after it; a dot in the name belongs to the
           name ("Bass.v2" writes "Bass.v2.klprs"), and a name that already ends in the extension, whatever
           its letter case, is written as typed;
-        - appendedLowerCase: the same, but an extension typed in another letter case is written lower-case;
         - replaced: the name's own extension, if any, gives way to the save's ("Live.Set" writes
           "Live.klccmap"). */
     static juce::File withExtension (const juce::File& chosen, const juce::String& extension,

@@ -2,10 +2,17 @@
 #include "KelvanorEditorFixture.h"
 #include "TestNames.h"
 #include "editor/AlertWindow.h"
+#include "editor/EditorStatusTexts.h"
 #include "editor/OldStylePresetBrowserWindow.h"
 #include "editor/OptionsWindow.h"
 #include "editor/pages/HostParametersComponent.h"
 #include "editor/pages/MidiControlComponent.h"
+
+#include <fcntl.h>
+#include <iostream>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace
 {
@@ -42,37 +49,26 @@ Zeb::AlertWindow* typeAndSave (FileChooserPolicy& policy, const juce::File& fold
 
 using Rule = FileChooserPolicy::ExtensionRule;
 
-/** A name typed into a save's chooser and the file written for it by each rule of giving it the extension
-    (a lower-case save writes what an appending one does unless it says otherwise): "%e" stands for the
-    save's extension, "%E" for it upper-case and "%x" for another save's extension. */
+/** A name typed into a save's chooser and the file written for it by each rule of giving it the extension:
+    "%e" stands for the save's extension, "%E" for it upper-case and "%x" for another save's extension. */
 struct TypedName
 {
     const char* typed;
     const char* appended;
-    const char* appendedLowerCase;
     const char* replaced;
 
-    const char* written (Rule rule) const
-    {
-        switch (rule)
-        {
-            case Rule::appended: return appended;
-            case Rule::appendedLowerCase: return appendedLowerCase != nullptr ? appendedLowerCase : appended;
-            case Rule::replaced: return replaced;
-        }
-        return nullptr;
-    }
+    const char* written (Rule rule) const { return rule == Rule::appended ? appended : replaced; }
 };
 
 const TypedName typedNames[] = {
-    {"Bass", "Bass%e", nullptr, "Bass%e"},
-    {"Bass.v2", "Bass.v2%e", nullptr, "Bass%e"},
-    {"Bass v1.2", "Bass v1.2%e", nullptr, "Bass v1%e"},
-    {"p1%x", "p1%x%e", nullptr, "p1%e"},
-    {".hidden", ".hidden%e", nullptr, "%e"},
-    {"Bass%e", "Bass%e", nullptr, "Bass%e"},
-    {"Bass%E", "Bass%E", "Bass%e", "Bass%e"},
-    {"Bass%e.txt", "Bass%e.txt%e", nullptr, "Bass%e%e"},
+    {"Bass", "Bass%e", "Bass%e"},
+    {"Bass.v2", "Bass.v2%e", "Bass%e"},
+    {"Bass v1.2", "Bass v1.2%e", "Bass v1%e"},
+    {"p1%x", "p1%x%e", "p1%e"},
+    {".hidden", ".hidden%e", "%e"},
+    {"Bass%e", "Bass%e", "Bass%e"},
+    {"Bass%E", "Bass%E", "Bass%e"},
+    {"Bass%e.txt", "Bass%e.txt%e", "Bass%e%e"},
 };
 
 /** Opens a save's chooser the way the user does and gives the extension of the files it saves. */
@@ -135,6 +131,78 @@ void expectTypedNamesWritten (const OpenSave& open, const juce::File& folder, Ru
     }
 }
 
+/** Locks the folder against new files (read-only, or immutable for root, who writes anyway) or unlocks it;
+    false when the file system or a missing capability refuses. */
+bool lock (const juce::File& folder, bool on)
+{
+    if (geteuid() != 0)
+        return folder.setReadOnly (on);
+    const int fd = ::open (folder.getFullPathName().toRawUTF8(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    bool done = ioctl (fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ioctl (fd, FS_IOC_SETFLAGS, &flags) == 0;
+    close (fd);
+    return done;
+}
+
+/** The folder's files and folders below it, each file with its bytes. */
+juce::String contentsOf (const juce::File& folder)
+{
+    juce::StringArray entries;
+    for (const auto& f : folder.findChildFiles (juce::File::findFilesAndDirectories, true))
+        entries.add (f.getRelativePathFrom (folder) + (f.isDirectory() ? "/" : ": " + f.loadFileAsString()));
+    entries.sort (false);
+    return entries.joinIntoString (" | ");
+}
+
+/** A write that fails: the name typed, the file the save would write ("%e" its extension, "%L" a name of
+    256 bytes in 128 characters) and what stands in its way (0 nothing, 1 an earlier file in a locked
+    folder, 2 a folder). */
+const struct
+{
+    const char *cause, *typed, *written;
+    int inTheWay;
+} failingWrites[] = {{"a missing folder", "missing/Bass", "missing/Bass%e", 0},
+                     {"a read-only folder", "Bass%e", "Bass%e", 1},
+                     {"a folder at the file's name", "Bass", "Bass%e", 2},
+                     {"a name over 255 bytes", "%L", "%L%e", 0}};
+
+/** Saves into each failing write, each in a folder of its own: the status bar says so in the save's message
+    ("%p" the file's path), over the text of a control moved just before, and the folder is as it was. */
+void expectFailedWritesReported (const OpenSave& open, StatusBar& bar, const juce::File& folder,
+                                 const char* message)
+{
+    const auto name = juce::String::repeatedString (juce::CharPointer_UTF8 ("\xc3\xa9"), 128);
+    for (const auto& row : failingWrites)
+    {
+        SCOPED_TRACE (row.cause);
+        const auto rowFolder = folder.getChildFile (row.cause);
+        juce::String extension;
+        auto& policy = open (extension);
+        const auto expand = [&] (const char* text)
+        { return juce::String (text).replace ("%e", extension).replace ("%L", name); };
+        const auto written = rowFolder.getChildFile (expand (row.written));
+        ASSERT_TRUE (rowFolder.createDirectory());
+        ASSERT_TRUE (row.inTheWay != 1 || written.replaceWithText (oldContent));
+        ASSERT_TRUE (row.inTheWay != 2 || written.createDirectory());
+        const auto before = contentsOf (rowFolder);
+        if (row.inTheWay == 1 && !lock (rowFolder, true))
+        {
+            std::cout << "[ SKIPPED  ] " << row.cause << ": the folder cannot be locked here\n";
+            policy.cancel();
+            continue;
+        }
+
+        bar.showTemporaryText ("Cutoff: 50%", EditorStatusTexts::controlMovedPriority);
+        if (auto* question = typeAndSave (policy, rowFolder, expand (row.typed)))
+            answer (*question, Zeb::AlertWindow::yesResult);
+        EXPECT_EQ (bar.getText(), juce::String (message).replace ("%p", written.getFullPathName()));
+        EXPECT_EQ (contentsOf (rowFolder), before);
+        EXPECT_TRUE (row.inTheWay != 1 || lock (rowFolder, false));
+    }
+}
+
 /** Names each case after its chooser (the names in the order of the enum). */
 template <typename Chooser>
 auto chooserNames (std::vector<const char*> choosers)
@@ -191,6 +259,16 @@ TEST_P (ProductSaveChooser, WritesTheWholeTypedNameAndReplacesAFileOnlyAfterYes)
     expectTypedNamesWritten ([this] (juce::String& extension) -> FileChooserPolicy&
                              { return open (GetParam(), extension); },
                              folder.getFolder(), Rule::appended);
+}
+
+TEST_P (ProductSaveChooser, AFailedWriteSaysSoAndLeavesTheFolderAsItWas)
+{
+    const char* messages[] = {"Could not save '%p'.", "Could not save '%p'.",
+                              "Could not save the preset to '%p'.",
+                              "Could not save the preset bank to '%p'."};
+    expectFailedWritesReported ([this] (juce::String& extension) -> FileChooserPolicy&
+                                { return open (GetParam(), extension); },
+                                statusBar(), folder.getFolder(), messages[(size_t) GetParam()]);
 }
 
 INSTANTIATE_TEST_SUITE_P (Choosers, ProductSaveChooser,
@@ -250,10 +328,20 @@ protected:
 
 TEST_P (FrameworkSaveChooser, WritesTheWholeTypedNameAndReplacesAFileOnlyAfterYes)
 {
-    expectTypedNamesWritten (
-        [this] (juce::String& extension) -> FileChooserPolicy& { return open (GetParam(), extension); },
-        folders.getPresetFolder(),
-        GetParam() == FrameworkChooser::presetFile ? Rule::appendedLowerCase : Rule::replaced);
+    expectTypedNamesWritten ([this] (juce::String& extension) -> FileChooserPolicy&
+                             { return open (GetParam(), extension); },
+                             folders.getPresetFolder(),
+                             GetParam() == FrameworkChooser::presetFile ? Rule::appended : Rule::replaced);
+}
+
+TEST_P (FrameworkSaveChooser, AFailedWriteSaysSoAndLeavesTheFolderAsItWas)
+{
+    const char* messages[] = {"Could not save the MIDI control map to '%p'.",
+                              "Could not save the host parameters map to '%p'.",
+                              "Could not save the preset to '%p'."};
+    expectFailedWritesReported ([this] (juce::String& extension) -> FileChooserPolicy&
+                                { return open (GetParam(), extension); },
+                                statusBar(), folders.getPresetFolder(), messages[(size_t) GetParam()]);
 }
 
 INSTANTIATE_TEST_SUITE_P (Choosers, FrameworkSaveChooser,
