@@ -29,10 +29,12 @@ using namespace std::chrono_literals;
 // waits for a FIFO's writer or walks looping links never gets there.
 constexpr auto deadline = 60s;
 
+// Most end in the ill-formed sequence: JUCE's lenient decoder stepped over the bytes a lead byte
+// announces without looking, past the end of the text.
 const std::pair<const char*, std::string> illFormedNames[] = {
-    {"LoneContinuationByte", "a\x80z"}, {"OverlongSlash", "a\xC0\xAFz"},      {"ByteFF", "a\xFFz"},
-    {"CutSequence", "a\xE4\xB8"},       {"Utf16Surrogate", "a\xED\xA0\x80z"}, {"Latin1", "B\xE4sse"},
-    {"Windows1252", "\x80uro\x9C"},
+    {"LoneContinuationByte", "a\x80z"}, {"OverlongSlash", "a\xC0\xAF"},      {"ByteFF", "a\xFF"},
+    {"CutSequence", "a\xE4\xB8"},       {"Utf16Surrogate", "a\xED\xA0\x80"}, {"Latin1", "Caf\xE9"},
+    {"Windows1252", "5\x80 Bass"},
 };
 
 /** A private machine for one load under a temporary root: a home, and a copy of the module in a folder. */
@@ -190,19 +192,19 @@ std::vector<Row> rows()
                           { EXPECT_EQ (snapshot (w.fonts()), *fontsBefore); }});
 
         // The settings cannot be kept in a home no String can name; nothing may be made in its stead.
-        table.push_back (
-            {"HomeNamed" + std::string (kind), [bytes] (World& w) { w.home = w.root / (bytes + "home"); },
-             [] (const World& w, const Load&)
-             {
-                 std::set<std::string> beside;
-                 for (const auto& entry : fs::directory_iterator (w.root))
-                     beside.insert (entry.path().filename().string());
-                 EXPECT_EQ (beside, std::set<std::string> (
-                                        {w.home.filename().string(), "plugins", "out.wav", "output.txt"}));
-             }});
+        table.push_back ({"HomeNamed" + std::string (kind), [bytes] (World& w) { w.home = w.root / bytes; },
+                          [] (const World& w, const Load&)
+                          {
+                              std::set<std::string> beside;
+                              for (const auto& entry : fs::directory_iterator (w.root))
+                                  beside.insert (entry.path().filename().string());
+                              EXPECT_EQ (beside,
+                                         std::set<std::string> ({w.home.filename().string(), "plugins",
+                                                                 "out.wav", "output.txt"}));
+                          }});
 
         table.push_back ({"ModuleFolderNamed" + std::string (kind),
-                          [bytes] (World& w) { w.moduleFolder = w.root / (bytes + "plugins"); },
+                          [bytes] (World& w) { w.moduleFolder = w.root / bytes; },
                           [] (const World& w, const Load&)
                           { EXPECT_TRUE (fs::is_regular_file (w.settingsFile())); }});
     }
