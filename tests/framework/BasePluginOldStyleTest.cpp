@@ -4,15 +4,9 @@
 
 #include "TestSupport.h"
 
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <functional>
-#include <future>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -706,31 +700,11 @@ juce::String describeTree (const juce::File& folder)
     return lines.joinIntoString ("; ");
 }
 
-/** While it lives, a file this process writes cannot grow beyond the size, and a write past it fails
-    instead of ending the process: a copy without a bound must not fill the disk. */
-struct FileSizeLimit
-{
-    explicit FileSizeLimit (rlim_t bytes)
-    {
-        ::getrlimit (RLIMIT_FSIZE, &old);
-        auto lower = old;
-        lower.rlim_cur = std::min (bytes, old.rlim_max);
-        ::setrlimit (RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit (RLIMIT_FSIZE, &old);
-        std::signal (SIGXFSZ, oldHandler);
-    }
-    rlimit old{};
-    void (*const oldHandler) (int) = std::signal (SIGXFSZ, SIG_IGN);
-};
 } // namespace
 
 TEST_F (BasePluginOldStyleTest,
         FirstRunMovesOnlyARegularOldSettingsFileWithinTheReadersBoundAndNeverOverNewerSettings)
 {
-    const FileSizeLimit limit (4 * BoundedXml::maxBytes);
     const auto moduleFolder = data.getChildFile ("module");
     ASSERT_TRUE (moduleFolder.createDirectory());
     const auto oldFile = moduleFolder.getChildFile ("Kelvanor.ini");
@@ -748,8 +722,6 @@ TEST_F (BasePluginOldStyleTest,
         std::function<bool()> put;
         bool moves;
     } cases[] = {
-        {"a FIFO", [&] { return ::mkfifo (path.c_str(), 0600) == 0; }, false},
-        {"a link to /dev/zero", [&] { return ::symlink ("/dev/zero", path.c_str()) == 0; }, false},
         {"a sparse file beyond the bound", sparse, false},
         {"a regular file", [&] { return oldFile.replaceWithText (text); }, true},
     };
@@ -760,18 +732,9 @@ TEST_F (BasePluginOldStyleTest,
         OldStylePlugin plugin;
         ASSERT_TRUE (plugin.getUserDataDirectory().deleteRecursively() && c.put());
 
-        auto done = std::async (std::launch::async, [&] { plugin.initialiseSettings (moduleFolder); });
-        for (int waits = 0; done.wait_for (std::chrono::seconds (10)) != std::future_status::ready; ++waits)
-        {
-            ADD_FAILURE() << "the move did not return within 10 s";
-            // A reader waiting for a FIFO's writer returns when one comes and goes; a copy that never
-            // ends cannot be stopped but with the program.
-            if (waits > 0)
-                std::_Exit ((std::fflush (nullptr), EXIT_FAILURE));
-            if (const int fd = ::open (path.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
-                ::close (fd);
-        }
-
+        // A FIFO or an endless file in its place would stall or flood this process: the plug-in's table of
+        // hostile folders loads those in a process of its own.
+        plugin.initialiseSettings (moduleFolder);
         EXPECT_EQ (oldFile.exists(), !c.moves);
         EXPECT_EQ (describeTree (plugin.getUserDataDirectory()), c.moves ? "Kelvanor.ini = " + text : "");
         oldFile.deleteFile();
