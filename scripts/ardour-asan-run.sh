@@ -5,7 +5,7 @@
 #
 #   scripts/ardour-asan-run.sh SHIM_DIR REPORT_DIR PROGRAM [ARGUMENTS...]
 #
-# SHIM_DIR receives the library built from ardour-asan-textdomain.c (without it Ardour hangs at start-up
+# SHIM_DIR receives the library built from ardour-asan-shim.c (without it Ardour hangs at start-up
 # under the runtime; that file says why); REPORT_DIR receives the sanitizer's reports, asan.PID and
 # ubsan.PID, and nothing else. Keep the two apart: whatever appears in REPORT_DIR is a report.
 # The program replaces this script (exec): its process id and exit status are the program's own. An
@@ -22,9 +22,9 @@ shift 2
 runtime=$(gcc -print-file-name=libasan.so)
 [[ "$runtime" == /* && -e "$runtime" ]] || { echo "ardour-asan-run: gcc knows no libasan.so (Debian: libasan8)" >&2; exit 3; }
 mkdir -p "$shim_dir" "$report_dir"
-shim="$shim_dir/ardour-asan-textdomain.so"
-if [[ ! "$shim" -nt "$here/ardour-asan-textdomain.c" ]]; then
-    gcc -std=c11 -O2 -Wall -Wextra -shared -fPIC -o "$shim" "$here/ardour-asan-textdomain.c" -ldl ||
+shim="$shim_dir/ardour-asan-shim.so"
+if [[ ! "$shim" -nt "$here/ardour-asan-shim.c" ]]; then
+    gcc -std=c11 -O2 -Wall -Wextra -shared -fPIC -o "$shim" "$here/ardour-asan-shim.c" -ldl ||
         { echo "ardour-asan-run: could not build the shim" >&2; exit 3; }
 fi
 

@@ -40,7 +40,7 @@
 #                      asan: for an ASan build of the plug-in (e.g. build-address/Kelvanor.so): every Ardour
 #                      process that loads it (the scanner, the one that prepares the session, the one that
 #                      runs the rounds) runs through scripts/ardour-asan-run.sh, which preloads the sanitizer's
-#                      runtime and ardour-asan-textdomain.c's shim; a sanitizer error aborts Ardour, and its
+#                      runtime and ardour-asan-shim.c's shim; a sanitizer error aborts Ardour, and its
 #                      reports are listed at the end;
 #                      valgrind: memcheck (slow: timeouts are multiplied)
 #   --malloc-check     preload glibc's malloc debugging library with MALLOC_CHECK_=3 (not with --run asan)
