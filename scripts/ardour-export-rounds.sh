@@ -566,7 +566,7 @@ dialog_placed() {
 # Ardour destroys the export dialog after it has closed (after its report, when there is one), and has
 # been seen to die right then: a round is over once Ardour has outlived that for a moment.
 outlived_dialog() {
-    if wait_for 1 dead; then died_while "destroying the export dialog"; fi
+    if wait_for 2 dead; then died_while "destroying the export dialog"; fi
 }
 
 # -- Rounds -----------------------------------------------------------------------------------------------
