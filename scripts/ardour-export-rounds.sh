@@ -319,7 +319,7 @@ reap_ardour() {
 # What Ardour said when it ended: glibc's message (as information: the exit tells an abort), a sanitizer's
 # first words, gdb's backtrace of the thread that crashed.
 death_details() {
-    grep -a -m 5 -E '^([a-z_]+\(\)|double free|corrupted|Fatal glibc error)|ERROR: AddressSanitizer|runtime error|^Program (received|terminated) signal' \
+    grep -a -m 5 -E '^([a-z_]+\(\)|double free|corrupted|Fatal glibc error)|ERROR: AddressSanitizer|runtime error| received signal |^Program terminated with signal' \
         "$ardour_log" | sed 's/^/   | /' | tee -a "$work/report.txt"
     if [[ $under_gdb -eq 1 ]]; then
         sed -n '/^== crashing thread/,/^== all threads/p' "$ardour_log" | head -n 40 | sed 's/^/   | /' | tee -a "$work/report.txt"
