@@ -47,7 +47,7 @@
 #   --keep             keep the temporary folder (always kept after an abort or failure)
 #
 # Output: a "ROUND i/N ok|SHORT|ABORT ..." line for every round begun, then Ardour's exit, glibc's message
-# and gdb's backtrace when it died, the sanitizer's reports (--run asan: "sanitizer reports:", empty when
+# and gdb's backtrace when it died, the sanitizer's reports (--run asan: "sanitizer reports: none" when
 # none was written) and a last "RESULT rounds=.. exported=.. abort=yes|no" line, also after an abort.
 # An abort is Ardour killed by a signal (SIGABRT, SIGSEGV, ...; under gdb the signal that stopped Ardour,
 # and the status reported is always Ardour's, never gdb's). It is charged to the round in which Ardour
@@ -59,10 +59,10 @@
 #
 # Measured with Debian's Ardour 7.3.0~ds0-1 (Dummy, 44.1 kHz / 1024): Ardour corrupts its heap in its own
 # export, whatever the instrument. glibc then aborts within a few rounds (free(): invalid next size,
-# double free or corruption, munmap_chunk(): invalid pointer, corrupted size vs. prev_size), mostly in
-# the GUI thread when Session > Export destroys the previous dialog's export profile (under gdb:
-# ~PortExportChannel or the format list, from ~ExportProfileManager), sometimes in the export itself
-# (the WAV file cut short) or at quit. It does so with Kelvanor with and without a learn, with --probe
+# double free or corruption, munmap_chunk() or mremap_chunk(): invalid pointer, corrupted size vs.
+# prev_size), mostly in the GUI thread when Session > Export destroys the previous dialog's export
+# profile (under gdb: ~PortExportChannel or the format list, from ~ExportProfileManager), sometimes in
+# the export itself (the WAV file cut short) or at quit. It does so with Kelvanor with and without a learn, with --probe
 # (host calls from the export thread, from a thread of its own, or none at all), and with Ardour's own
 # "ACE Reasonable Synth" with no plug-in window open, on the Dummy backend and on JACK; not with
 # --cancel-export (80 rounds). One DSP thread or a 256-sample buffer do not avoid it; under valgrind, which
