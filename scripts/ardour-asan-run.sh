@@ -5,9 +5,9 @@
 #
 #   scripts/ardour-asan-run.sh SHIM_DIR REPORT_DIR PROGRAM [ARGUMENTS...]
 #
-# SHIM_DIR receives the library built from ardour-asan-shim.c (without it Ardour hangs at start-up
-# under the runtime; that file says why); REPORT_DIR receives the sanitizer's reports, asan.PID and
-# ubsan.PID, and nothing else. Keep the two apart: whatever appears in REPORT_DIR is a report.
+# SHIM_DIR receives the library built from ardour-asan-shim.c (without it, under the runtime, Ardour
+# hangs at start-up and the scanner at exit; that file says why); REPORT_DIR receives what the sanitizer
+# writes, asan.PID and ubsan.PID, and nothing else: keep the two folders apart.
 # The program replaces this script (exec): its process id and exit status are the program's own. An
 # error the sanitizer finds ends it with SIGABRT, as a crash would, after the report is written.
 # Leak checking is off: Ardour leaves much allocated at exit on purpose. ASAN_OPTIONS and UBSAN_OPTIONS
