@@ -37,22 +37,32 @@
 #                      VST of our own without JUCE that answers each controller with audioMasterAutomate from
 #                      the processing thread (PROBE_* variables, see its source); implies --instrument
 #   --run MODE         plain (default); gdb: Ardour under gdb, a backtrace of every thread on a crash;
-#                      asan: /work/shared/ardour-asan/run-ardour-asan.sh (load an ASan build of the plug-in);
+#                      asan: for an ASan build of the plug-in (e.g. build-address/Kelvanor.so): every Ardour
+#                      process that loads it (the scanner, the one that prepares the session, the one that
+#                      runs the rounds) runs through scripts/ardour-asan-run.sh, which preloads the sanitizer's
+#                      runtime and ardour-asan-shim.c's shim; a sanitizer error aborts Ardour, and its
+#                      reports are listed at the end;
 #                      valgrind: memcheck (slow: timeouts are multiplied)
-#   --malloc-check     preload glibc's malloc debugging library with MALLOC_CHECK_=3
+#   --malloc-check     preload glibc's malloc debugging library with MALLOC_CHECK_=3 (not with --run asan)
 #   --keep             keep the temporary folder (always kept after an abort or failure)
 #
-# Output: "ROUND i/N ok|ABORT ..." lines and a last "RESULT rounds=.. exported=.. abort=yes|no" line.
-# Exit status: 0 all rounds exported and Ardour quit normally; 1 Ardour died (abort, crash) or an export
-# came out short; 2 the GUI could not be driven (a window or state did not appear); 3 usage/environment.
+# Output: a "ROUND i/N ok|SHORT|ABORT ..." line for every round begun, then Ardour's exit, glibc's message
+# and gdb's backtrace when it died, the sanitizer's reports (--run asan: "sanitizer reports: none" when
+# none was written) and a last "RESULT rounds=.. exported=.. abort=yes|no" line, also after an abort.
+# An abort is Ardour killed by a signal (SIGABRT, SIGSEGV, ...; under gdb the signal that stopped Ardour,
+# and the status reported is always Ardour's, never gdb's). It is charged to the round in which Ardour
+# was found dead: each round ends by checking that Ardour outlived the export's report and dialog.
+# Exit status: 0 all rounds exported, Ardour quit normally and no sanitizer report was written; 1 Ardour
+# died or exited with an error, an export came out short or a sanitizer report was written; 2 the GUI
+# could not be driven (a window or state did not appear); 3 usage/environment.
 # Not part of CI: Ardour and a GUI session are far too large for it.
 #
 # Measured with Debian's Ardour 7.3.0~ds0-1 (Dummy, 44.1 kHz / 1024): Ardour corrupts its heap in its own
 # export, whatever the instrument. glibc then aborts within a few rounds (free(): invalid next size,
-# double free or corruption, munmap_chunk(): invalid pointer, corrupted size vs. prev_size), mostly in
-# the GUI thread when Session > Export destroys the previous dialog's export profile (under gdb:
-# ~PortExportChannel or the format list, from ~ExportProfileManager), sometimes in the export itself
-# (the WAV file cut short) or at quit. It does so with Kelvanor with and without a learn, with --probe
+# double free or corruption, munmap_chunk() or mremap_chunk(): invalid pointer, corrupted size vs.
+# prev_size), mostly in the GUI thread when Session > Export destroys the previous dialog's export
+# profile (under gdb: ~PortExportChannel or the format list, from ~ExportProfileManager), sometimes in
+# the export itself (the WAV file cut short) or at quit. It does so with Kelvanor with and without a learn, with --probe
 # (host calls from the export thread, from a thread of its own, or none at all), and with Ardour's own
 # "ACE Reasonable Synth" with no plug-in window open, on the Dummy backend and on JACK; not with
 # --cancel-export (80 rounds). One DSP thread or a 256-sample buffer do not avoid it; under valgrind, which
@@ -107,8 +117,7 @@ done
 ardour_lib=/usr/lib/ardour7
 ardour_bin=$(compgen -G "$ardour_lib/ardour-[0-9]*" | sort -V | tail -n 1)
 [[ -x "$ardour_bin" ]] || { echo "no Ardour 7 binary in $ardour_lib" >&2; exit 3; }
-asan_runner=/work/shared/ardour-asan/run-ardour-asan.sh
-[[ "$run_mode" != asan || -x "$asan_runner" ]] || { echo "missing $asan_runner" >&2; exit 3; }
+[[ "$run_mode" != asan || $malloc_check -eq 0 ]] || { echo "--malloc-check and --run asan exclude each other" >&2; exit 3; }
 skipping() { [[ ",$skip," == *",$1,"* ]]; }
 
 # Ardour and the Dummy backend run at real-time speed at most; valgrind and ASan are far slower.
@@ -120,7 +129,12 @@ work=$(mktemp -d /tmp/ardour-export-rounds.XXXXXX)
 home="$work/home" vst="$work/vst" session_name=rounds
 session_dir="$work/$session_name"
 mkdir -p "$home/.config/ardour7" "$vst"
-xvfb_pid="" openbox_pid="" ardour_pid="" status=0 aborted=0
+xvfb_pid="" openbox_pid="" ardour_pid="" ardour_log="" status=0 aborted=0 exported=0
+# Every Ardour process that may load the plug-in starts through this prefix: an ASan build of it loads
+# only where the sanitizer's runtime came first. The shim is built outside the reports' folder, which
+# then holds nothing but reports.
+launch=()
+[[ "$run_mode" == asan ]] && launch=("$here/ardour-asan-run.sh" "$work/asan-shim" "$work/asan")
 
 say() { echo "$*" | tee -a "$work/report.txt"; }
 
@@ -135,7 +149,7 @@ cleanup() {
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
     [[ -n "${probe_dir:-}" ]] && rm -rf "$probe_dir"
     wait 2>/dev/null
-    if [[ $keep -eq 1 || $status -ne 0 ]]; then echo "files kept in $work (ardour.log, report.txt, screenshots)"; else rm -rf "$work"; fi
+    if [[ $keep -eq 1 || $status -ne 0 ]]; then echo "files kept in $work (ardour.*.log, report.txt, screenshots)"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
 trap 'status=3; exit 3' INT TERM
@@ -164,10 +178,7 @@ cp "$plugin" "$vst/"
 touch -d "@$(($(date +%s) - 60))" "$vst/$(basename "$plugin")"
 run_env=(env -u WAYLAND_DISPLAY HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_CACHE_HOME="$home/.cache"
          LXVST_PATH="$vst" VST_PATH="$vst" LC_ALL=C)
-scan_env=()
-# An ASan build loads only into a process that has the sanitizer's runtime first.
-[[ "$run_mode" == asan ]] && scan_env=(LD_PRELOAD="$(gcc -print-file-name=libasan.so)" ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0)
-"${run_env[@]}" "${scan_env[@]}" LD_LIBRARY_PATH="$ardour_lib" timeout -k 5 60 "$ardour_lib/ardour-vst-scanner" -f "$vst/$(basename "$plugin")" \
+"${run_env[@]}" LD_LIBRARY_PATH="$ardour_lib" timeout -k 5 $((60 * slow)) "${launch[@]}" "$ardour_lib/ardour-vst-scanner" -f "$vst/$(basename "$plugin")" \
     >"$work/scan.log" 2>&1
 grep -q 'Found Plugin' "$work/scan.log" || { status=3; echo "Ardour's scanner rejected the plug-in (see $work/scan.log)" >&2; exit 3; }
 engine_state() {
@@ -229,63 +240,165 @@ session_file="$session_dir/$session_name.ardour"
 case "$run_mode" in
     plain) command=("$ardour_bin" "$session_file") ;;
     gdb)
-        command=(gdb -q -batch -ex "set pagination off" -ex "handle SIGPIPE SIGUSR1 SIGUSR2 SIG32 SIG33 SIG34 SIG35 nostop noprint pass"
-                 -ex run -ex "echo \n== crashing thread\n" -ex bt -ex "echo \n== all threads\n" -ex "thread apply all bt"
-                 -ex "info sharedlibrary" --args "$ardour_bin" "$session_file") ;;
-    asan) command=(env ASAN_OUT="$work/asan" "$asan_runner" "$session_file") ;;
+        # gdb's own exit status tells nothing of Ardour's: it prints Ardour's as an "== ardour exited:" line
+        # first, then, when a signal stopped Ardour, the backtraces (and ends it on quitting).
+        cat >"$work/gdb.commands" <<'EOF'
+set pagination off
+handle SIGPIPE SIGUSR1 SIGUSR2 SIG32 SIG33 SIG34 SIG35 nostop noprint pass
+run
+if !$_isvoid($_exitcode)
+  printf "== ardour exited: status %d\n", $_exitcode
+else
+  if !$_isvoid($_exitsignal)
+    printf "== ardour exited: signal %d\n", $_exitsignal
+  else
+    printf "== ardour exited: signal %d\n", $_siginfo.si_signo
+    echo \n== crashing thread\n
+    bt
+    echo \n== all threads\n
+    thread apply all bt
+    info sharedlibrary
+  end
+end
+EOF
+        command=(gdb -q -batch -x "$work/gdb.commands" --args "$ardour_bin" "$session_file") ;;
+    asan) command=("${launch[@]}" "$ardour_bin" "$session_file") ;;
     valgrind)
         command=(valgrind --tool=memcheck --fair-sched=yes --error-limit=no --num-callers=40 --track-origins=no --log-file="$work/valgrind.%p.log"
                  "$ardour_bin" "$session_file") ;;
 esac
 say "== Ardour export rounds: $("${ardour_env[@]}" "$ardour_bin" --version 2>/dev/null | grep -m 1 -i 'ardour.*built'), run=$run_mode$([[ $malloc_check -eq 1 ]] && echo ", MALLOC_CHECK_=3")"
 say "   plug-in $plugin ($(sha256sum "$plugin" | cut -c1-12)), instrument ${instrument:-Kelvanor}, learn=$learn, editor=$editor, analysis=$analysis, export=$export, block=$block, dsp-threads=${dsp_threads:-all}, backend=$backend, skip=${skip:-none}, rounds=$rounds"
-start_ardour() {  # $@ = the command; Ardour's output goes to $work/ardour.log
-    echo "== $*" >>"$work/ardour.log"
-    "${ardour_env[@]}" "$@" >>"$work/ardour.log" 2>&1 &
+under_gdb=0
+start_ardour() {  # $1 = a name for its log, $work/ardour.NAME.log; the rest = the command
+    ardour_log="$work/ardour.$1.log"
+    shift
+    under_gdb=0
+    [[ "$1" == gdb ]] && under_gdb=1
+    echo "== $*" >"$ardour_log"
+    "${ardour_env[@]}" "$@" >>"$ardour_log" 2>&1 &
     ardour_pid=$!
 }
 
-alive() { kill -0 "$ardour_pid" 2>/dev/null; }
+# A process that has ended but is not yet reaped still answers kill -0.
+running() { [[ -n "$ardour_pid" ]] && kill -0 "$ardour_pid" 2>/dev/null && ! grep -q '^State:[[:space:]]*Z' "/proc/$ardour_pid/status" 2>/dev/null; }
+# Under gdb Ardour has ended (or a signal stopped it for good) once gdb said so; gdb itself may then
+# still be printing backtraces.
+alive() { running && ! { [[ $under_gdb -eq 1 ]] && grep -q '^== ardour exited: ' "$ardour_log"; }; }
 dead() { ! alive; }
 
-# What Ardour said when it died: its exit, glibc's or a sanitizer's message, the backtrace gdb printed.
-report_death() {
-    local code
+# Reaps Ardour and describes how it ended: exit_text ("status N" or "signal N (SIGNAME)") and exit_signal
+# (0 unless a signal ended it). Under gdb the wait status is gdb's; Ardour's is the line gdb printed.
+reap_ardour() {
+    local code line
+    for _ in $(seq 1200); do running || break; sleep 0.1; done # gdb's backtraces
+    running && kill "$ardour_pid"
     wait "$ardour_pid"
     code=$?
     ardour_pid=""
-    aborted=1
-    say "   Ardour exited: $( ((code > 128)) && echo "signal $((code - 128)) ($(kill -l $((code - 128)) 2>/dev/null))" || echo "status $code")"
-    grep -a -m 5 -E 'free\(\)|corrupted|munmap_chunk|double free|malloc\(\)|realloc\(\)|malloc_consolidate|Fatal glibc|AddressSanitizer|Program (received|terminated) signal|Segmentation fault|Aborted' \
-        "$work/ardour.log" | sed 's/^/   | /' | tee -a "$work/report.txt"
-    if [[ "$run_mode" == gdb ]]; then
-        sed -n '/^== crashing thread/,/^== all threads/p' "$work/ardour.log" | head -n 40 | sed 's/^/   | /' | tee -a "$work/report.txt"
+    if [[ $under_gdb -eq 1 ]]; then
+        line=$(sed -n 's/^== ardour exited: //p' "$ardour_log" | tail -n 1)
+        case "$line" in
+            "status "[0-9]*) code=${line#status } ;;
+            "signal "[0-9]*) code=$((128 + ${line#signal })) ;;
+            *)
+                exit_signal=0
+                exit_text="unknown (gdb ended with status $code before it could tell Ardour's)"
+                return ;;
+        esac
     fi
-    [[ -d "$work/asan" ]] && find "$work/asan" -type f -name 'asan*' | sed 's/^/   asan report: /' | tee -a "$work/report.txt"
+    if ((code > 128)); then
+        exit_signal=$((code - 128))
+        exit_text="signal $exit_signal (SIG$(kill -l "$exit_signal" 2>/dev/null))"
+    else
+        exit_signal=0
+        exit_text="status $code"
+    fi
 }
 
-# Waits until "$@" succeeds, Ardour dies or $timeout seconds (scaled by $slow) pass.
+# What Ardour said when it ended: glibc's message (as information: the exit tells an abort), a sanitizer's
+# first words, gdb's backtrace of the thread that crashed.
+death_details() {
+    grep -a -m 5 -E '^([a-z_]+\(\)|double free|corrupted|Fatal glibc error)|ERROR: AddressSanitizer|runtime error| received signal |^Program terminated with signal' \
+        "$ardour_log" | sed 's/^/   | /' | tee -a "$work/report.txt"
+    if [[ $under_gdb -eq 1 ]]; then
+        sed -n '/^== crashing thread/,/^== all threads/p' "$ardour_log" | head -n 40 | sed 's/^/   | /' | tee -a "$work/report.txt"
+    fi
+}
+
+# The closing report, after the quit or an abort: the sanitizer's and valgrind's reports, the RESULT line.
+# Only what the sanitizer wrote as an error counts as a report.
+finish() {
+    local file reports=() notes=()
+    if [[ "$run_mode" == asan ]]; then
+        for file in "$work"/asan/asan.* "$work"/asan/ubsan.*; do
+            [[ -f "$file" ]] || continue
+            if grep -q -E '^==[0-9]+==ERROR|runtime error' "$file"; then reports+=("$file"); else notes+=("$file"); fi
+        done
+        if [[ ${#reports[@]} -eq 0 ]]; then
+            say "   sanitizer reports: none"
+        else
+            say "   sanitizer reports: ${#reports[@]}"
+            for file in "${reports[@]}"; do
+                say "   $file:"
+                grep -h -A 12 -E '^==[0-9]+==ERROR|runtime error' "$file" | sed 's/^/   | /' | head -n 30 | tee -a "$work/report.txt"
+            done
+            status=1
+        fi
+        [[ ${#notes[@]} -eq 0 ]] || say "   sanitizer output without an error (not counted): ${notes[*]}"
+    fi
+    if compgen -G "$work/valgrind.*.log" >/dev/null; then
+        say "   valgrind: $(grep -h 'ERROR SUMMARY' "$work"/valgrind.*.log | tr '\n' ' ')"
+        keep=1
+    fi
+    say "RESULT rounds=$rounds exported=$exported abort=$([[ $aborted -eq 1 ]] && echo yes || echo no)"
+    exit "$status"
+}
+
+# Ardour was found dead while the script waited for something ($1): the round under way is charged with
+# it, and the run ends with the usual closing report.
+round=0
+died_while() {
+    reap_ardour
+    ((exit_signal > 0)) && aborted=1
+    if ((round > 0)); then
+        say "ROUND $round/$rounds ABORT: Ardour ended ($exit_text) while $1"
+    else
+        say "ABORT before the rounds: Ardour ended ($exit_text) while $1"
+    fi
+    death_details
+    status=1
+    finish
+}
+
+# Waits until "$@" succeeds, Ardour dies or $timeout seconds (scaled by $slow) pass: 0, 2 or 1. What
+# Ardour's death brings about (a window gone) is no success, unless its death is what is awaited.
 wait_for() {
     local timeout=$1 deadline
     shift
     echo "$(date +%T.%N | cut -c1-12) wait $*" >>"$work/trace.txt"
     deadline=$(($(date +%s) + timeout * slow))
-    while ! "$@"; do
+    until "$@"; do
         alive || return 2
         (($(date +%s) < deadline)) || return 1
         sleep 0.1
     done
+    [[ "$1" == dead ]] || alive || return 2
 }
 
 window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 has_window() { [[ -n "$(window "$1")" ]]; }
 no_window() { [[ -z "$(window "$1")" ]]; }
+# For waiting on a window by name ($1): it is there once the search finds an id, which is then in $found.
+found=""
+find_window() { found=$(window "$1"); [[ -n "$found" ]]; }
 # xwininfo without a window waits for a click: never call it with an empty id.
 origin() { [[ -n "$1" ]] && timeout 10 xwininfo -int -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x, y }'; }
 size() { [[ -n "$1" ]] && timeout 10 xwininfo -int -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w, h }'; }
 # No --sync: xdotool then waits for a motion that never comes when the pointer is already there.
 click() { xdotool mousemove "$1" "$2" click 1; }
-activate() { xdotool windowactivate --sync "$1" >/dev/null 2>&1; }
+# --sync waits for the window to become active, which a window that has just gone never does.
+activate() { [[ -n "$1" ]] && timeout 5 xdotool windowactivate --sync "$1" >/dev/null 2>&1; }
 # Mean of the three channels of one pixel of the screen.
 brightness() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | awk -F'[(),]' 'NR == 2 { print int(($3 + $4 + $5) / 3) }'; }
 light() { local b; b=$(brightness "$1" "$2"); [[ -n "$b" && $b -gt 170 ]]; }
@@ -301,12 +414,7 @@ must() {  # $1 = what is awaited; the rest is wait_for's arguments
     shift
     wait_for "$@"
     rc=$?
-    if [[ $rc -eq 2 ]]; then
-        say "ABORT while waiting for $what"
-        report_death
-        status=1
-        exit 1
-    fi
+    [[ $rc -eq 2 ]] && died_while "waiting for $what"
     [[ $rc -eq 0 ]] || fail 2 "$what did not happen"
 }
 
@@ -315,7 +423,7 @@ main_title="^$session_name - Ardour\$"
 # "Engine I/O device has changed") is acknowledged.
 main_or_notice() {
     local w
-    has_window "$main_title" && return 0
+    find_window "$main_title" && return 0
     for w in $(xdotool search --onlyvisible --class Ardour 2>/dev/null); do
         if [[ -z "$(xprop -id "$w" _NET_WM_NAME 2>/dev/null | sed -n 's/.* = "\(.*\)"$/\1/p')" ]] &&
             [[ "$(size "$w" | cut -d' ' -f1)" -lt 600 ]] 2>/dev/null; then
@@ -327,7 +435,7 @@ main_or_notice() {
 }
 wait_for_main() {
     must "Ardour's editor window" 120 main_or_notice
-    main=$(window "$main_title")
+    main=$found
     say "   Ardour is up (pid $ardour_pid)"
 }
 
@@ -339,8 +447,8 @@ run_lua() {
     rm -f "$work/lua.done"
     activate "$main"
     xdotool key --clearmodifiers alt+F9
-    must "Ardour's Lua window" 20 has_window ' - Lua - Ardour$'
-    lua=$(window ' - Lua - Ardour$')
+    must "Ardour's Lua window" 20 find_window ' - Lua - Ardour$'
+    lua=$found
     activate "$lua"
     read -r x y < <(origin "$lua")
     click $((x + 200)) $((y + 100))
@@ -357,7 +465,7 @@ run_lua() {
 # -- The track, its region and the session range ---------------------------------------------------------
 # Made in an Ardour process of its own, which saves the session and quits, as a musician's session exists
 # before the evening it is exported: nothing of the import is left in the process that runs the rounds.
-start_ardour "$ardour_bin" "$session_file"
+start_ardour prepare "${launch[@]}" "$ardour_bin" "$session_file"
 wait_for_main
 if [[ -n "$instrument" ]]; then
     match="c.name == \"$instrument\""
@@ -374,10 +482,12 @@ say "   track with the instrument and the controller ramp imported; session rang
 activate "$main"
 xdotool key --clearmodifiers ctrl+q
 must "the preparing Ardour to quit" 60 dead
-wait "$ardour_pid"
-code=$?
-[[ $code -eq 0 ]] || say "   the preparing Ardour ended with status $code (it had saved the session)"
-start_ardour "${command[@]}"
+reap_ardour
+if [[ "$exit_text" != "status 0" ]]; then
+    say "   the preparing Ardour ended with $exit_text (it had saved the session)"
+    death_details
+fi
+start_ardour run "${command[@]}"
 wait_for_main
 
 # -- The plug-in's editor ---------------------------------------------------------------------------------
@@ -392,10 +502,10 @@ if [[ $editor -eq 1 ]]; then
         xdotool mousemove $((mx + 55)) $((my + 169)) click --repeat 2 --delay 80 1
         wait_for 3 has_window ': .* \(by .*\)' && break
     done
-    must "the plug-in's editor window" 10 has_window ': .* \(by .*\)'
-    editor_window=$(window ': .* \(by .*\)')
+    must "the plug-in's editor window" 10 find_window ': .* \(by .*\)'
+    editor_window=$found
     # The plug-in's own X window is the deepest one inside the host's window.
-    read -r ex ey < <(xwininfo -int -tree -id "$editor_window" | awk '/^ +[0-9]+ / { match($0, /^ +/); if (RLENGTH >= depth) { depth = RLENGTH; pos = $NF } }
+    read -r ex ey < <(timeout 10 xwininfo -int -tree -id "$editor_window" | awk '/^ +[0-9]+ / { match($0, /^ +/); if (RLENGTH >= depth) { depth = RLENGTH; pos = $NF } }
         END { split(pos, p, "+"); print p[2], p[3] }')
     [[ -n "$ex" && -n "$ey" ]] || fail 2 "the plug-in's X window was not found"
     # Painted: the OPTIONS key is lighter than the panel's black before its first paint.
@@ -453,10 +563,15 @@ dialog_placed() {
     [[ "$(origin "$dialog")" == "$before" ]]
 }
 
+# Ardour destroys the export dialog after it has closed (after its report, when there is one), and has
+# been seen to die right then: a round is over once Ardour has outlived that for a moment.
+outlived_dialog() {
+    if wait_for 2 dead; then died_while "destroying the export dialog"; fi
+}
+
 # -- Rounds -----------------------------------------------------------------------------------------------
 wav="$session_dir/export/session.wav"
 expected_bytes=$((seconds * rate * 2 * 2 + 44)) # 16-bit stereo WAV
-exported=0
 for round in $(seq "$rounds"); do
     started=$(date +%s.%N)
     if [[ $editor -eq 1 ]] && ! skipping select; then
@@ -488,6 +603,7 @@ for round in $(seq "$rounds"); do
     if [[ $export -eq 0 ]]; then
         click $((dx + dw - 252)) $((dy + dh - 31)) # Cancel
         must "the export dialog to close (round $round)" 20 no_window '^Export$'
+        outlived_dialog
         say "ROUND $round/$rounds ok: export dialog opened and cancelled"
         continue
     fi
@@ -497,9 +613,9 @@ for round in $(seq "$rounds"); do
     fi
     click $((dx + dw - 62)) $((dy + dh - 31)) # Export
     if [[ $analysis -eq 1 ]]; then
-        must "the export report (round $round)" 120 has_window '^Export Report'
+        must "the export report (round $round)" 120 find_window '^Export Report'
         bytes=$(stat -c %s "$wav" 2>/dev/null || echo 0)
-        report=$(window '^Export Report')
+        report=$found
         activate "$report"
         xdotool key --clearmodifiers alt+F4
         must "the export report to close (round $round)" 20 no_window '^Export Report'
@@ -507,6 +623,7 @@ for round in $(seq "$rounds"); do
         must "the export dialog to close after the export (round $round)" 120 no_window '^Export$'
         bytes=$(stat -c %s "$wav" 2>/dev/null || echo 0)
     fi
+    outlived_dialog
     seconds_taken=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
     if [[ "$bytes" -ne "$expected_bytes" ]]; then
         say "ROUND $round/$rounds SHORT export: $bytes bytes, expected $expected_bytes (${seconds_taken} s)"
@@ -518,38 +635,27 @@ for round in $(seq "$rounds"); do
 done
 
 # -- Quit -------------------------------------------------------------------------------------------------
+round=0 # what Ardour does from here on is no round's
 activate "$main"
 xdotool key --clearmodifiers ctrl+s
 sleep 1
 xdotool key --clearmodifiers ctrl+q
 wait_for 60 dead
 if alive; then
-    say "   Ardour did not quit within 60 s; ended"
+    say "   Ardour did not quit within $((60 * slow)) s; ended"
     kill "$ardour_pid"
     wait "$ardour_pid" 2>/dev/null
     ardour_pid=""
+    status=1
 else
-    wait "$ardour_pid"
-    code=$?
-    ardour_pid=""
-    if [[ $code -ne 0 ]]; then
-        say "   Ardour's quit ended with status $code"
-        grep -a -m 5 -E 'free\(\)|corrupted|munmap_chunk|double free|AddressSanitizer|signal' "$work/ardour.log" | sed 's/^/   | /' | tee -a "$work/report.txt"
-        aborted=1
-        status=1
-    else
+    reap_ardour
+    if [[ "$exit_text" == "status 0" ]]; then
         say "   Ardour quit normally"
+    else
+        say "   Ardour's quit ended with $exit_text"
+        death_details
+        ((exit_signal > 0)) && aborted=1
+        status=1
     fi
 fi
-# Sanitizer and valgrind reports, wherever Ardour ended.
-if compgen -G "$work/asan/*" >/dev/null; then
-    say "   sanitizer reports:"
-    grep -h -A 12 -E '^==[0-9]+==ERROR|runtime error' "$work"/asan/* | sed 's/^/   | /' | head -n 60 | tee -a "$work/report.txt"
-    status=1
-fi
-if compgen -G "$work/valgrind.*.log" >/dev/null; then
-    say "   valgrind: $(grep -h 'ERROR SUMMARY' "$work"/valgrind.*.log | tr '\n' ' ')"
-    keep=1
-fi
-say "RESULT rounds=$rounds exported=$exported abort=$([[ $aborted -eq 1 ]] && echo yes || echo no)"
-exit "$status"
+finish
