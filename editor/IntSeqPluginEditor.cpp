@@ -1,6 +1,5 @@
 #include "editor/IntSeqPluginEditor.h"
 
-#include "editor/EditorStatusTexts.h"
 #include "editor/OptionsWindow.h"
 #include "editor/StatusBar.h"
 #include "skin/controls/GFXButton.h"
@@ -291,8 +290,7 @@ void IntSeqPluginEditor::runPatternFileAction (bool saving, bool bank, const juc
     if (done)
         return;
     if (saving)
-        getStatusBar().showTemporaryText (EditorStatusTexts::saveFailed (file),
-                                          EditorStatusTexts::failurePriority);
+        showSaveFailed (&getStatusBar(), file);
     else
         getStatusBar().showText ("Could not load '" + file.getFullPathName() + "'.", noticePriority);
 }

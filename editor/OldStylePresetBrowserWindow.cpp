@@ -568,7 +568,7 @@ void OldStylePresetBrowserWindow::savePreset (const juce::File& file)
     // it was (juce::XmlElement::writeTo would put the file in place of an empty folder).
     if (xml == nullptr || !XmlHelpers::writeToFile (*xml, file))
     {
-        reportFailure (EditorStatusTexts::saveFailed (file, "the preset"));
+        showSaveFailed (statusBar, file, "the preset");
         return;
     }
     processor.setRecentlyUsedDirectory (file.getParentDirectory());
@@ -591,7 +591,7 @@ void OldStylePresetBrowserWindow::saveBank (const juce::File& file)
     const auto xml = processor.createPresetBankXml();
     if (xml == nullptr || !XmlHelpers::writeToFile (*xml, file))
     {
-        reportFailure (EditorStatusTexts::saveFailed (file, "the preset bank"));
+        showSaveFailed (statusBar, file, "the preset bank");
         return;
     }
     processor.setRecentlyUsedDirectory (file.getParentDirectory());

@@ -1,6 +1,5 @@
 #include "editor/PresetSaveFlow.h"
 
-#include "editor/EditorStatusTexts.h"
 #include "editor/StatusBar.h"
 #include "framework/BasePlugin.h"
 
@@ -133,9 +132,8 @@ void PresetSaveFlow::fileChosen (const juce::String& collectionName, const juce:
 
 void PresetSaveFlow::store (PresetCollection* collection, const juce::File& file)
 {
-    if (!plugin.storePresetToFile (collection, file) && statusBar != nullptr)
-        statusBar->showTemporaryText (EditorStatusTexts::saveFailed (file, "the preset"),
-                                      EditorStatusTexts::failurePriority);
+    if (!plugin.storePresetToFile (collection, file))
+        showSaveFailed (statusBar, file, "the preset");
 }
 
 //==============================================================================

@@ -1,5 +1,7 @@
 #include "editor/StatusBar.h"
 
+#include "editor/EditorStatusTexts.h"
+
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
 #include "skin/windows/LookAndFeelColour.h"
 
@@ -71,4 +73,11 @@ void StatusBar::paint (juce::Graphics& g)
     g.setFont (font);
     g.drawText (text, juce::Rectangle<int> (5, 0, getWidth(), getHeight()), juce::Justification::centredLeft,
                 false);
+}
+
+void showSaveFailed (StatusBar* bar, const juce::File& file, const juce::String& what)
+{
+    if (bar != nullptr)
+        bar->showTemporaryText (EditorStatusTexts::saveFailed (file, what),
+                                EditorStatusTexts::failurePriority);
 }

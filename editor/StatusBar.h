@@ -42,3 +42,7 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (StatusBar)
 };
+
+/** How every save that fails says so: EditorStatusTexts::saveFailed's words, for three seconds, at the
+    failure priority. Nothing without a bar (a part of the editor used before the editor gave it one). */
+void showSaveFailed (StatusBar* bar, const juce::File& file, const juce::String& what = {});

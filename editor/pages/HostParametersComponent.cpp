@@ -1,6 +1,5 @@
 #include "editor/pages/HostParametersComponent.h"
 
-#include "editor/EditorStatusTexts.h"
 #include "editor/StatusBar.h"
 #include "framework/BasePlugin.h"
 #include "skin/lookandfeel/DefaultLookAndFeel.h"
@@ -104,10 +103,8 @@ void HostParametersComponent::buttonClicked (juce::Button* b)
         chooser.launch (request,
                         [this] (const juce::File& file)
                         {
-                            if (!processor.saveHostParametersMap (file) && statusBar != nullptr)
-                                statusBar->showTemporaryText (
-                                    EditorStatusTexts::saveFailed (file, "the host parameters map"),
-                                    EditorStatusTexts::failurePriority);
+                            if (!processor.saveHostParametersMap (file))
+                                showSaveFailed (statusBar, file, "the host parameters map");
                         });
     }
     else if (b == &clearButton)

@@ -1,6 +1,5 @@
 #include "editor/pages/MidiControlComponent.h"
 
-#include "editor/EditorStatusTexts.h"
 #include "editor/StatusBar.h"
 #include "framework/BasePlugin.h"
 #include "framework/Parameter.h"
@@ -191,10 +190,8 @@ void MidiControlComponent::buttonClicked (juce::Button* b)
         chooser.launch (request,
                         [this] (const juce::File& file)
                         {
-                            if (!map.saveToFile (file) && statusBar != nullptr)
-                                statusBar->showTemporaryText (
-                                    EditorStatusTexts::saveFailed (file, "the MIDI control map"),
-                                    EditorStatusTexts::failurePriority);
+                            if (!map.saveToFile (file))
+                                showSaveFailed (statusBar, file, "the MIDI control map");
                         });
     }
     else if (b == &midiLearnButton)
