@@ -71,8 +71,13 @@ Load load (const World& world)
 {
     if (!fs::exists (world.module()))
     {
+        // A link of the file itself, where the file system allows, saves a copy of the library per row; a
+        // symbolic link would not do: the plug-in finds its folder through it.
         fs::create_directories (world.moduleFolder);
-        fs::copy_file (KELVANOR_PLUGIN_PATH, world.module());
+        std::error_code linked;
+        fs::create_hard_link (KELVANOR_PLUGIN_PATH, world.module(), linked);
+        if (linked)
+            fs::copy_file (KELVANOR_PLUGIN_PATH, world.module());
     }
     fs::create_directories (world.home);
 
