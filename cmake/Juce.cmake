@@ -9,16 +9,28 @@ set(KELVANOR_JUCE_MODULES
     juce_core juce_events juce_data_structures juce_graphics juce_gui_basics juce_audio_basics
     juce_cryptography)
 
-# What a user's machine may hold must not take the host down inside JUCE either: the patch says what it
-# mends. The copy is made again whenever the patch or the modules change; a patch that no longer applies
-# exactly stops the configure step, since building without it would bring the faults back unnoticed.
-set(KELVANOR_JUCE_PATCH "${CMAKE_CURRENT_LIST_DIR}/juce/system-text.patch")
+# What a user's machine may hold must not take the host down inside JUCE either: each patch in juce/ says
+# what it mends, and they are applied in the order of their names. The copy is made again whenever a patch
+# or any file it is made from changes (a Debian revision may change a file a hunk touches, or only its
+# context): a patch that no longer applies exactly stops the configure step, since building without it
+# would bring the faults back unnoticed.
 set(KELVANOR_JUCE_COPY "${CMAKE_BINARY_DIR}/juce-modules")
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-    "${KELVANOR_JUCE_PATCH}" "${JUCE_MODULES_DIR}/juce_core/juce_core.h")
-file(SHA256 "${KELVANOR_JUCE_PATCH}" juce_patch_hash)
-file(SHA256 "${JUCE_MODULES_DIR}/juce_core/juce_core.h" juce_version_hash)
-set(juce_copy_stamp "${JUCE_MODULES_DIR} ${juce_version_hash} ${juce_patch_hash}")
+# juce_audio_utils for the on-screen keyboard's sources alone (see juce_midi_keyboard).
+set(juce_copied_modules ${KELVANOR_JUCE_MODULES} juce_audio_utils)
+file(GLOB KELVANOR_JUCE_PATCHES CONFIGURE_DEPENDS "${CMAKE_CURRENT_LIST_DIR}/juce/*.patch")
+list(SORT KELVANOR_JUCE_PATCHES)
+set(juce_copy_sources)
+foreach(module IN LISTS juce_copied_modules)
+    file(GLOB_RECURSE module_files LIST_DIRECTORIES false CONFIGURE_DEPENDS "${JUCE_MODULES_DIR}/${module}/*")
+    list(APPEND juce_copy_sources ${module_files})
+endforeach()
+list(SORT juce_copy_sources)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${KELVANOR_JUCE_PATCHES} ${juce_copy_sources})
+set(juce_copy_stamp "${JUCE_MODULES_DIR}\n")
+foreach(input IN LISTS juce_copy_sources KELVANOR_JUCE_PATCHES)
+    file(SHA256 "${input}" input_hash)
+    string(APPEND juce_copy_stamp "${input_hash} ${input}\n")
+endforeach()
 set(juce_copy_stamp_file "${KELVANOR_JUCE_COPY}/.patched")
 set(juce_copy_made_from)
 if(EXISTS "${juce_copy_stamp_file}")
@@ -30,20 +42,21 @@ if(NOT juce_copy_made_from STREQUAL juce_copy_stamp)
         message(FATAL_ERROR "The program 'patch' is missing: run scripts/setup.sh")
     endif()
     file(REMOVE_RECURSE "${KELVANOR_JUCE_COPY}")
-    # juce_audio_utils for the on-screen keyboard's sources alone (see juce_midi_keyboard).
-    foreach(module IN LISTS KELVANOR_JUCE_MODULES ITEMS juce_audio_utils)
+    foreach(module IN LISTS juce_copied_modules)
         file(COPY "${JUCE_MODULES_DIR}/${module}" DESTINATION "${KELVANOR_JUCE_COPY}")
     endforeach()
-    execute_process(
-        COMMAND "${KELVANOR_PATCH_PROGRAM}" -p1 --forward --batch --fuzz=0 --no-backup-if-mismatch
-                -d "${KELVANOR_JUCE_COPY}" -i "${KELVANOR_JUCE_PATCH}"
-        RESULT_VARIABLE juce_patch_result OUTPUT_VARIABLE juce_patch_output ERROR_VARIABLE juce_patch_output)
-    if(NOT juce_patch_result EQUAL 0)
-        file(REMOVE_RECURSE "${KELVANOR_JUCE_COPY}")
-        message(FATAL_ERROR "${KELVANOR_JUCE_PATCH} no longer applies to the JUCE modules in "
-                            "${JUCE_MODULES_DIR}:\n${juce_patch_output}\nUpdate the patch to these modules; "
-                            "the build must not go on without it.")
-    endif()
+    foreach(juce_patch IN LISTS KELVANOR_JUCE_PATCHES)
+        execute_process(
+            COMMAND "${KELVANOR_PATCH_PROGRAM}" -p1 --forward --batch --fuzz=0 --no-backup-if-mismatch
+                    -d "${KELVANOR_JUCE_COPY}" -i "${juce_patch}"
+            RESULT_VARIABLE juce_patch_result OUTPUT_VARIABLE juce_patch_output ERROR_VARIABLE juce_patch_output)
+        if(NOT juce_patch_result EQUAL 0)
+            file(REMOVE_RECURSE "${KELVANOR_JUCE_COPY}")
+            message(FATAL_ERROR "${juce_patch} no longer applies to the JUCE modules in "
+                                "${JUCE_MODULES_DIR}:\n${juce_patch_output}\nUpdate the patch to these modules; "
+                                "the build must not go on without it.")
+        endif()
+    endforeach()
     file(WRITE "${juce_copy_stamp_file}" "${juce_copy_stamp}")
 endif()
 
