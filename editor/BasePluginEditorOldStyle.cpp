@@ -30,6 +30,9 @@ BasePluginEditorOldStyle::BasePluginEditorOldStyle (BasePluginOldStyle& p)
     auto& midiPage = getMidiControlPage();
     midiPage.setMapFileExtension (processor.getMidiCCMapFileExtension());
     midiPage.setMapFileWildcard (processor.getMidiCCMapFileWildcards());
+    midiPage.setRecentFolder ({[this] { return processor.getRecentlyUsedDirectory(); },
+                               [this] (const juce::File& folder)
+                               { processor.setRecentlyUsedDirectory (folder); }});
 
     presetBrowser = std::make_unique<OldStylePresetBrowserWindow> (processor);
     presetBrowser->setStatusBar (&getStatusBar());

@@ -45,4 +45,10 @@ juce::String saveFailed (const juce::File& file, const juce::String& what)
     const auto quoted = "'" + file.getFullPathName() + "'.";
     return what.isEmpty() ? "Could not save " + quoted : "Could not save " + what + " to " + quoted;
 }
+
+juce::String loadFailed (const juce::File& file, const juce::String& what)
+{
+    const auto quoted = "'" + file.getFullPathName() + "'.";
+    return what.isEmpty() ? "Could not load " + quoted : "Could not load " + what + " from " + quoted;
+}
 } // namespace EditorStatusTexts

@@ -40,4 +40,8 @@ juce::String skinsNotFound (const juce::String& skinsFolderPath);
 /** Every save that fails says so in these words, at failurePriority: "Could not save '<path>'.", or
     naming what the file was to hold, "Could not save <what> to '<path>'.". */
 juce::String saveFailed (const juce::File& file, const juce::String& what = {});
+
+/** Every load that fails says so in these words: "Could not load '<path>'.", or naming what the file was
+    to hold, "Could not load <what> from '<path>'.". */
+juce::String loadFailed (const juce::File& file, const juce::String& what = {});
 } // namespace EditorStatusTexts

@@ -1,5 +1,6 @@
 #include "editor/IntSeqPluginEditor.h"
 
+#include "editor/EditorStatusTexts.h"
 #include "editor/OptionsWindow.h"
 #include "editor/StatusBar.h"
 #include "skin/controls/GFXButton.h"
@@ -292,7 +293,7 @@ void IntSeqPluginEditor::runPatternFileAction (bool saving, bool bank, const juc
     if (saving)
         showSaveFailed (&getStatusBar(), file);
     else
-        getStatusBar().showText ("Could not load '" + file.getFullPathName() + "'.", noticePriority);
+        getStatusBar().showText (EditorStatusTexts::loadFailed (file), noticePriority);
 }
 
 void IntSeqPluginEditor::displayTextEdited (GFXDisplay* display)

@@ -31,11 +31,6 @@ const juce::SparseSet<int>& draggedRowsOf (ColumnBrowser::ListColumn* source)
     static const juce::SparseSet<int> none;
     return source != nullptr ? source->getDraggedRows() : none;
 }
-
-juce::String quoted (const juce::File& file)
-{
-    return "'" + file.getFullPathName() + "'";
-}
 } // namespace
 
 //==============================================================================
@@ -554,7 +549,7 @@ void OldStylePresetBrowserWindow::loadPreset (const juce::File& file)
 {
     if (!processor.loadPresetFile (file, processor.getCurrentPresetIndex()))
     {
-        reportFailure ("Could not load a preset from " + quoted (file) + ".");
+        reportFailure (EditorStatusTexts::loadFailed (file, "a preset"));
         return;
     }
     processor.setRecentlyUsedDirectory (file.getParentDirectory());
@@ -579,7 +574,7 @@ void OldStylePresetBrowserWindow::loadBank (const juce::File& file)
     // The processor reads the whole file aside first: a bank that does not parse leaves the bank as it was.
     if (!processor.loadPresetBankFile (file))
     {
-        reportFailure ("Could not load a preset bank from " + quoted (file) + ".");
+        reportFailure (EditorStatusTexts::loadFailed (file, "a preset bank"));
         return;
     }
     // The current index may be the same as before, so no parameter notice would refresh the lists.

@@ -81,3 +81,10 @@ void showSaveFailed (StatusBar* bar, const juce::File& file, const juce::String&
         bar->showTemporaryText (EditorStatusTexts::saveFailed (file, what),
                                 EditorStatusTexts::failurePriority);
 }
+
+void showLoadFailed (StatusBar* bar, const juce::File& file, const juce::String& what)
+{
+    if (bar != nullptr)
+        bar->showTemporaryText (EditorStatusTexts::loadFailed (file, what),
+                                EditorStatusTexts::failurePriority);
+}

@@ -46,3 +46,6 @@ private:
 /** How every save that fails says so: EditorStatusTexts::saveFailed's words, for three seconds, at the
     failure priority. Nothing without a bar (a part of the editor used before the editor gave it one). */
 void showSaveFailed (StatusBar* bar, const juce::File& file, const juce::String& what = {});
+
+/** The same for a load that fails, in EditorStatusTexts::loadFailed's words. */
+void showLoadFailed (StatusBar* bar, const juce::File& file, const juce::String& what = {});

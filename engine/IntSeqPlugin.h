@@ -260,15 +260,17 @@ public:
     virtual juce::String getExtraPatternBankFileExtension (int /*index*/) const { return {}; }
     /** ".klptrb" in the product. */
     virtual juce::String getPatternBankFileExtension() const;
-    /** False, with every pattern unchanged, when the file does not parse. */
+    /** False, with every pattern unchanged, when the file does not parse or holds no own pattern under a
+        "PatternBank" root. */
     virtual bool loadPatternBankFile (const juce::File& file);
     virtual bool savePatternBankFile (const juce::File& file);
     /** An embedded bank named NAME.TYPE; false when it is missing or does not parse. */
     virtual bool loadPatternBankByPath (const juce::String& name);
 
     /** A "PatternBank" (any case): its own patterns fill the patterns from 0 in order; other children
-        use no index; patterns beyond the last one read keep their content. */
-    void readPatternBankXml (const juce::XmlElement& xml);
+        use no index; patterns beyond the last one read keep their content. Gives the number of patterns
+        read. */
+    int readPatternBankXml (const juce::XmlElement& xml);
     std::unique_ptr<juce::XmlElement> createPatternBankXml() const;
 
     juce::String getPatternFileWildcard() const;

@@ -46,12 +46,10 @@ juce::String IntSeqPlugin::getPatternBankFileExtension() const
 
 bool IntSeqPlugin::loadPatternBankFile (const juce::File& file)
 {
+    // A file that parses but holds none of our patterns (a preset, the settings, another product's bank)
+    // changed nothing, and the user has to be told so.
     const auto xml = XmlHelpers::parse (file);
-    if (xml == nullptr)
-        return false;
-
-    readPatternBankXml (*xml);
-    return true;
+    return xml != nullptr && readPatternBankXml (*xml) > 0;
 }
 
 bool IntSeqPlugin::savePatternBankFile (const juce::File& file)
@@ -70,10 +68,10 @@ bool IntSeqPlugin::loadPatternBankByPath (const juce::String& name)
     return true;
 }
 
-void IntSeqPlugin::readPatternBankXml (const juce::XmlElement& xml)
+int IntSeqPlugin::readPatternBankXml (const juce::XmlElement& xml)
 {
     if (!XmlHelpers::tagIs (xml, "PatternBank"))
-        return;
+        return 0;
 
     int index = 0;
     const int numPatterns = getNumPatterns();
@@ -87,6 +85,8 @@ void IntSeqPlugin::readPatternBankXml (const juce::XmlElement& xml)
         if (isPatternXml (*child))
             loadPatternFromXml (*child, index++);
     }
+
+    return index;
 }
 
 std::unique_ptr<juce::XmlElement> IntSeqPlugin::createPatternBankXml() const

@@ -174,15 +174,19 @@ void MidiControlComponent::buttonClicked (juce::Button* b)
     }
     else if (b == &loadButton)
     {
-        FileChooserPolicy::Request request;
-        request.title = "Open Midi Control file";
+        auto request = mapRequest ("Open Midi Control file");
         request.patterns = getMapFileWildcard();
-        chooser.launch (request, [this] (const juce::File& file) { map.loadFromFile (file); });
+        chooser.launch (request,
+                        [this] (const juce::File& file)
+                        {
+                            rememberFolderOf (file);
+                            if (!map.loadFromFile (file))
+                                showLoadFailed (statusBar, file, "the MIDI control map");
+                        });
     }
     else if (b == &saveButton)
     {
-        FileChooserPolicy::Request request;
-        request.title = "Save Midi Control file as";
+        auto request = mapRequest ("Save Midi Control file as");
         request.patterns = BasePlugin::makeFileWildcard (getMapFileExtension());
         request.saving = true;
         request.savedExtension = getMapFileExtension();
@@ -190,6 +194,7 @@ void MidiControlComponent::buttonClicked (juce::Button* b)
         chooser.launch (request,
                         [this] (const juce::File& file)
                         {
+                            rememberFolderOf (file);
                             if (!map.saveToFile (file))
                                 showSaveFailed (statusBar, file, "the MIDI control map");
                         });
@@ -198,6 +203,21 @@ void MidiControlComponent::buttonClicked (juce::Button* b)
     {
         map.setLearnMode (midiLearnButton.getToggleState());
     }
+}
+
+FileChooserPolicy::Request MidiControlComponent::mapRequest (const juce::String& title) const
+{
+    FileChooserPolicy::Request request;
+    request.title = title;
+    if (recentFolder.get != nullptr)
+        request.initialLocation = recentFolder.get();
+    return request;
+}
+
+void MidiControlComponent::rememberFolderOf (const juce::File& chosen)
+{
+    if (recentFolder.set != nullptr)
+        recentFolder.set (chosen.getParentDirectory());
 }
 
 void MidiControlComponent::alertWindowClosed (Zeb::AlertWindow* closed, int result)

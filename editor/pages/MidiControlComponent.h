@@ -8,6 +8,7 @@
 #include "skin/windows/ComponentRow.h"
 #include "skin/windows/FileChooserPolicy.h"
 
+#include <functional>
 #include <juce_gui_basics/juce_gui_basics.h>
 #include <memory>
 #include <vector>
@@ -62,8 +63,18 @@ public:
     ~MidiControlComponent() override;
 
     void setMapFileWildcard (const juce::String& wildcard) override;
-    /** Where a map that could not be saved is reported; null (the default) reports nowhere. */
+    /** Where a map that could not be loaded or saved is reported; null (the default) reports nowhere. */
     void setStatusBar (StatusBar* bar) noexcept { statusBar = bar; }
+
+    /** The folder the map choosers open in, and what keeps the folder of a file chosen there: the
+        processor's recently used folder, shared with its other choosers. Unset, they open in the chooser's
+        own start folder and remember nothing. */
+    struct RecentFolder
+    {
+        std::function<juce::File()> get;
+        std::function<void (const juce::File&)> set;
+    };
+    void setRecentFolder (RecentFolder folder) { recentFolder = std::move (folder); }
 
     void updateDeleteButton();
 
@@ -98,6 +109,12 @@ private:
     std::unique_ptr<Zeb::AlertWindow> alert;
     FileChooserPolicy chooser{*this};
     StatusBar* statusBar = nullptr;
+    RecentFolder recentFolder;
+
+    /** A chooser's request in the recent folder. */
+    FileChooserPolicy::Request mapRequest (const juce::String& title) const;
+    /** Remembers the folder of a chosen file. */
+    void rememberFolderOf (const juce::File& chosen);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiControlComponent)
 };

@@ -1,5 +1,6 @@
 #include "KelvanorEditorFixture.h"
 
+#include "editor/pages/MidiControlComponent.h"
 #include "skin/controls/GFXButton.h"
 #include "skin/controls/GFXKnob.h"
 #include "skin/controls/GFXMultiStateButton.h"
@@ -305,6 +306,47 @@ TEST_F (PatternFiles, AFileThatFailsSaysSoAndChangesNothing)
     choose (false, false, garbage);
     EXPECT_TRUE (statusBar().getText().startsWith ("Could not load")) << statusBar().getText();
     EXPECT_EQ (processor().getPatternName (edited), "Kept");
+}
+
+TEST_F (EditorBehaviour, MidiMapChoosersStartInTheRecentFolderAndAFailedLoadSaysSo)
+{
+    const struct InTheEditor
+    {
+        InTheEditor() { FileChooserPolicy::setMode (FileChooserPolicy::Mode::editorWindow); }
+        ~InTheEditor() { FileChooserPolicy::setMode (FileChooserPolicy::Mode::automatic); }
+    } choosers;
+    auto& page = editor().getMidiControlPage();
+    auto* cutoff = processor().getParameterManager().getParameter (2);
+    processor().getMidiControl().assign (7, cutoff, false);
+    const auto recent = [this] { return processor().getRecentlyUsedDirectory().getFullPathName(); };
+    const auto choose = [&] (juce::Button& button, const juce::File& file)
+    {
+        page.buttonClicked (&button);
+        auto* window = page.getChooser().getBrowserWindow();
+        ASSERT_NE (window, nullptr);
+        EXPECT_EQ (window->getBrowser().getRoot().getFullPathName(), recent());
+        window->getBrowser().setRoot (file.getParentDirectory());
+        window->getBrowser().setFileName (file.getFileName());
+        window->buttonClicked (&window->getOkButton());
+        pumpMessages();
+        EXPECT_EQ (recent(), file.getParentDirectory().getFullPathName());
+    };
+    const auto maps = folder.getChildFile ("maps");
+    ASSERT_TRUE (maps.createDirectory());
+    choose (page.getSaveButton(), maps.getChildFile ("Bass.klccmap"));
+
+    // Text that does not parse, and another product's map, each in the other folder than the last file.
+    const char* texts[] = {"CC 7 = Cutoff",
+                           "<MidiControlMap name='Other'><assign CC='1' param='Cutoff'/></MidiControlMap>"};
+    for (const auto* dir : {&folder.getFolder(), &maps})
+    {
+        const auto file = dir->getChildFile ("bad.klccmap");
+        ASSERT_TRUE (file.replaceWithText (texts[dir == &maps]));
+        choose (page.getLoadButton(), file);
+        EXPECT_EQ (statusBar().getText(),
+                   "Could not load the MIDI control map from '" + file.getFullPathName() + "'.");
+        EXPECT_EQ (processor().getMidiControl().getParameterOfController (7), cutoff);
+    }
 }
 
 TEST_F (EditorBehaviour, StepLightsFollowThePlayingSequencer)

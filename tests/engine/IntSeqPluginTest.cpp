@@ -509,7 +509,7 @@ TEST (IntSeqPlugin, UnreadableFilesChangeNothingAndOnePatternRoundTrips)
 {
     KelvanorHarness h;
     auto& p = *h.processor;
-    const auto write = [&h] (const char* name, const char* text)
+    const auto write = [&h] (const char* name, const juce::String& text)
     {
         const auto file = h.folder.getChildFile (name);
         EXPECT_TRUE (file.replaceWithText (text));
@@ -517,13 +517,17 @@ TEST (IntSeqPlugin, UnreadableFilesChangeNothingAndOnePatternRoundTrips)
     };
     const auto broken = write ("broken.klptrb", "<PatternBank><Pattern application='Kelvanor'");
     const auto foreign = write ("foreign.klptr", "<Pattern application='Other' name='X'/>");
-    const auto shortBank = write ("short.klptrb", "<Bank><Pattern application='Kelvanor' name='X'/></Bank>");
 
     EXPECT_FALSE (p.loadPatternBankFile (broken));
     EXPECT_FALSE (p.loadPatternBankFile (h.folder.getChildFile ("missing.klptrb")));
     EXPECT_FALSE (p.loadPatternFile (foreign, 0));
     EXPECT_FALSE (p.loadPatternFile (broken, 0));
-    EXPECT_TRUE (p.loadPatternBankFile (shortBank)); // parses, but is no bank
+    // Parses, but holds none of our patterns under a bank root.
+    for (const auto& text : {juce::String ("<PatternBank/>"), p.createCurrentPresetXml()->toString(),
+                             p.createUserSettingsXml()->toString(),
+                             juce::String ("<PatternBank><Pattern application='Other'/></PatternBank>"),
+                             juce::String ("<Bank><Pattern application='Kelvanor' name='X'/></Bank>")})
+        EXPECT_FALSE (p.loadPatternBankFile (write ("other.klptrb", text))) << text;
     EXPECT_FALSE (p.loadPatternBankByPath ("missing.klptrb"));
     EXPECT_FALSE (p.savePatternFile (h.folder.getChildFile ("out.klptr"), 96));
     for (int i = 0; i < 96; ++i)
