@@ -3,15 +3,17 @@
 #include "framework/BoundedFileReader.h"
 #include "vst/BoundedXml.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
+#include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace XmlHelpers
 {
@@ -84,15 +86,72 @@ namespace
 // As many links as the kernel itself follows in one path before it calls the chain a loop.
 constexpr int maxLinkHops = 40;
 
-/** The file a write to the given path replaces: the path itself, or for a symbolic link the end of its
+// The longest name a folder takes, in bytes.
+constexpr size_t maxNameBytes = NAME_MAX;
+
+/** A file descriptor, closed with the object. */
+class Descriptor
+{
+public:
+    explicit Descriptor (int descriptor)
+        : fd (descriptor)
+    {
+    }
+    ~Descriptor() { close(); }
+    Descriptor (Descriptor&& other) noexcept
+        : fd (std::exchange (other.fd, -1))
+    {
+    }
+    Descriptor (const Descriptor&) = delete;
+    Descriptor& operator= (const Descriptor&) = delete;
+    Descriptor& operator= (Descriptor&&) = delete;
+
+    int get() const noexcept { return fd; }
+
+    /** False when the system reports a failure, such as a write it could not finish. */
+    bool close()
+    {
+        const int closing = std::exchange (fd, -1);
+        return closing < 0 || ::close (closing) == 0;
+    }
+
+private:
+    int fd;
+};
+
+/** Where a save lands: the name in a folder the system opened, so that every later step happens in that
+    folder whatever its path runs through. */
+struct WriteTarget
+{
+    Descriptor folder;
+    std::string name;
+};
+
+/** The rule by which the system refuses to follow links planted in a shared folder (fs.protected_symlinks):
+    in a folder that is sticky and writable by all, like the temporary folder, a link is followed only when
+    it belongs to the user or to the folder's owner. Applied here whatever the system's setting, because
+    these links are read and followed by this code, not by the system. */
+bool mayFollow (const struct stat& link, const struct stat& folder)
+{
+    constexpr auto shared = S_ISVTX | S_IWOTH;
+    return (folder.st_mode & shared) != shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+}
+
+/** A path that is not UTF-8 has no String naming it, and such files are never saved over. */
+bool isUtf8 (const std::string& text)
+{
+    return juce::String::fromUTF8 (text.data(), (int) text.size()).toStdString() == text;
+}
+
+/** The place a write to the given path replaces: the path itself, or for a symbolic link the end of its
     chain of links, so that a link kept in a dotfiles repository stays a link and its target gets the text.
     A link naming nothing yet names the file to create, when that file's folder exists (as a shell's
-    redirection does). None when the chain loops or is too long, or when something other than a regular
-    file stands at the place: a folder, a FIFO or a device (/dev/null) is never replaced by a file. */
-std::optional<juce::File> findWriteTarget (const juce::File& file)
+    redirection does). None when the chain loops or is too long, runs through a link the system would
+    not follow or a link text that is not UTF-8, or when something other than a regular file stands at the
+    place: a folder, a FIFO or a device (/dev/null) is never replaced by a file. */
+std::optional<WriteTarget> findWriteTarget (const juce::File& file)
 {
     std::string path = file.getFullPathName().toStdString();
-    bool followed = false;
 
     for (int hops = 0;; ++hops)
     {
@@ -113,7 +172,13 @@ std::optional<juce::File> findWriteTarget (const juce::File& file)
             break;
         }
 
-        if (hops == maxLinkHops)
+        // The link's folder as the system reaches it, links on the way included.
+        const auto linkFolder = path.substr (0, path.rfind ('/') + 1);
+        struct stat folderInfo
+        {
+        };
+        if (hops == maxLinkHops || ::stat (linkFolder.c_str(), &folderInfo) != 0 ||
+            !mayFollow (info, folderInfo))
             return std::nullopt;
 
         char target[PATH_MAX];
@@ -123,53 +188,109 @@ std::optional<juce::File> findWriteTarget (const juce::File& file)
 
         // A relative target counts from the link's own folder.
         const std::string text (target, (size_t) length);
-        path = text.front() == '/' ? text : path.substr (0, path.rfind ('/') + 1) + text;
-        followed = true;
+        if (!isUtf8 (text))
+            return std::nullopt;
+        path = text.front() == '/' ? text : linkFolder + text;
     }
 
-    if (!followed)
-        return file;
-
-    // The target's folder is resolved by the system: juce::File would fold a ".." by name, which is not
-    // where the kernel goes when a folder on the way is itself a link.
     const auto slash = path.rfind ('/');
-    const auto name = path.substr (slash + 1);
+    auto name = path.substr (slash + 1);
     if (name.empty() || name == "." || name == "..")
         return std::nullopt;
 
-    const std::unique_ptr<char, decltype (&std::free)> folder (
-        ::realpath (slash == 0 ? "/" : path.substr (0, slash).c_str(), nullptr), &std::free);
-    if (folder == nullptr)
+    // The system opens the folder: folding a ".." by name, as juce::File does, is not where the system goes
+    // when a folder on the way is itself a link, and it follows those links by its own rules.
+    Descriptor folder (
+        ::open (slash == 0 ? "/" : path.substr (0, slash).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0)
         return std::nullopt;
 
-    // A path that is not UTF-8 has no String naming it: one with replacement characters is another file.
-    const auto resolved = std::string (folder.get()) + (folder.get()[1] == 0 ? "" : "/") + name;
-    const auto text = juce::String::fromUTF8 (resolved.c_str(), (int) resolved.size());
-    if (text.toStdString() != resolved)
-        return std::nullopt;
-
-    return juce::File (text);
+    return WriteTarget{std::move (folder), std::move (name)};
 }
 
-/** Writes through a temporary file beside the target, then renames it over the target. */
+/** The name of the temporary file written beside the target: the target's name, shortened where needed at
+    a character's boundary, then "_temp" and eight hex digits; never longer than a folder takes, so that
+    every name that can be saved can be saved through it. */
+std::string temporaryName (const std::string& name)
+{
+    const auto suffix =
+        ("_temp" + juce::String::toHexString (juce::Random().nextInt()).paddedLeft ('0', 8)).toStdString();
+    auto kept = std::min (name.size(), maxNameBytes - suffix.size());
+    while (kept > 0 && kept < name.size() && (name[kept] & 0xc0) == 0x80)
+        --kept;
+    return name.substr (0, kept) + suffix;
+}
+
+bool writeAll (int fd, const char* data, size_t size)
+{
+    while (size > 0)
+    {
+        const auto written = ::write (fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= (size_t) written;
+    }
+    return true;
+}
+
+/** Writes the bytes to a new file beside the target and renames it over the target, so that a failed write
+    never damages the old file. A replaced file keeps its permissions (a private file stays private); one
+    the user may not write is not replaced, though its folder would allow it. Root may, as the system lets
+    it. */
+bool replace (const WriteTarget& target, const char* data, size_t size)
+{
+    const int folder = target.folder.get();
+    const auto* name = target.name.c_str();
+    std::optional<mode_t> keptMode;
+
+    struct stat existing
+    {
+    };
+    if (::fstatat (folder, name, &existing, AT_SYMLINK_NOFOLLOW) == 0)
+    {
+        if (!S_ISREG (existing.st_mode) || ::faccessat (folder, name, W_OK, AT_EACCESS) != 0)
+            return false;
+        keptMode = existing.st_mode & 07777;
+    }
+    else if (errno != ENOENT)
+    {
+        return false;
+    }
+
+    // A name nobody else had: never a file or a link planted there.
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
+    {
+        temporary = temporaryName (target.name);
+        fd = ::openat (folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+
+    Descriptor file (fd);
+    const bool replaced = writeAll (file.get(), data, size) &&
+                          (!keptMode || ::fchmod (file.get(), *keptMode) == 0) && file.close() &&
+                          ::renameat (folder, temporary.c_str(), folder, name) == 0;
+    if (!replaced)
+        ::unlinkat (folder, temporary.c_str(), 0);
+    return replaced;
+}
+
 bool writeReplacing (const juce::File& file, const std::function<void (juce::OutputStream&)>& write)
 {
     const auto target = findWriteTarget (file);
     if (!target)
         return false;
 
-    juce::TemporaryFile temporary (*target);
-    {
-        juce::FileOutputStream out (temporary.getFile());
-        if (!out.openedOk())
-            return false;
-
-        write (out);
-        out.flush();
-        if (out.getStatus().failed())
-            return false;
-    }
-    return temporary.overwriteTargetFileWithTemporary();
+    juce::MemoryOutputStream text;
+    write (text);
+    return replace (*target, static_cast<const char*> (text.getData()), text.getDataSize());
 }
 } // namespace
 

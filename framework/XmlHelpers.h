@@ -41,10 +41,13 @@ std::unique_ptr<juce::XmlElement> parse (const void* data, size_t size);
 std::unique_ptr<juce::XmlElement> parse (const juce::File& file);
 
 /** Writes the element with an XML declaration and encoding "UTF-8". The old file is replaced only after
-    the new text has been written whole, so a failed write never damages it. A symbolic link (or a chain
-    of them, up to the system's limit) is written through: its final target gets the text and the link
-    stays a link. False, with nothing changed, when a folder, a FIFO or a device stands at the place, the
-    links loop, or the file (a dangling link's target) has no folder to go in. */
+    the new text has been written whole, so a failed write never damages it, and the new file keeps the old
+    one's permissions. A symbolic link (or a chain of them, up to the system's limit) is written through:
+    its final target gets the text and the link stays a link. False, with nothing changed, when a folder, a
+    FIFO or a device stands at the place, the file is one the user may not write, the links loop, a link
+    is one the system would not follow from a shared folder (planted by another user in the temporary
+    folder, say) or names a path that is not UTF-8, or the file (a dangling link's target) has no folder
+    to go in. */
 bool writeToFile (const juce::XmlElement& element, const juce::File& file);
 
 /** The same for bytes already in their stored form (a settings file moved from an older place). */

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <unistd.h>
 
 namespace
@@ -753,34 +754,53 @@ TEST_F (BasePluginOldStyleTest, SettingsThatCannotBeSavedAreReportedAndNothingEl
 {
     const auto zebGroup = data.getChildFile ("user").getChildFile ("Zeb Group");
     const auto kelvanor = zebGroup.getChildFile ("Kelvanor");
+    const auto settingsFile = kelvanor.getChildFile ("Kelvanor.ini");
+    const auto setMode = [] (const juce::File& f, mode_t mode)
+    { return ::chmod (f.getFullPathName().toRawUTF8(), mode) == 0; };
+    const char* const noFolder = "its folder could not be created";
+    const char* const noFile = "the file could not be written";
     const struct
     {
         const char* what;
         const char* applicationData; // below the test's folder
         std::function<bool()> put;
+        const char* reason;
+        bool asNormalUser = false;    // root writes into anything read-only
+        bool folderAfterLoad = false; // the load moves aside whatever is not settings: a folder made later
     } cases[] = {
         {"a file of the folder's name", "user",
-         [&] { return zebGroup.createDirectory() && kelvanor.replaceWithText ("mine"); }},
+         [&] { return zebGroup.createDirectory() && kelvanor.replaceWithText ("mine"); }, noFolder},
         {"a dangling link as the folder", "user",
          [&] {
              return zebGroup.createDirectory() &&
                     ::symlink ("gone", kelvanor.getFullPathName().toRawUTF8()) == 0;
-         }},
-        {"the home folder a file", "home/.config", [&] { return data.getChildFile ("home").create(); }},
-        {"a home folder not there (a name that could not be read)", "missing/.config", [] { return true; }},
-        {"a read-only folder", "user",
-         [&] {
-             return kelvanor.createDirectory() && ::chmod (kelvanor.getFullPathName().toRawUTF8(), 0555) == 0;
-         }},
+         },
+         noFolder},
+        {"the home folder a file", "home/.config", [&] { return data.getChildFile ("home").create(); },
+         noFolder},
+        {"a home folder not there (a name that could not be read)", "missing/.config", [] { return true; },
+         noFolder},
+        {"a read-only folder", "user", [&] { return kelvanor.createDirectory() && setMode (kelvanor, 0555); },
+         noFile, true},
+        {"a read-only settings file", "user",
+         [&]
+         {
+             return kelvanor.createDirectory() &&
+                    settingsFile.replaceWithText ("<UserSettings application='Kelvanor'/>") &&
+                    setMode (settingsFile, 0444);
+         },
+         noFile, true},
+        {"a folder at the file's name", "user", [&] { return kelvanor.createDirectory(); }, noFile, false,
+         true},
     };
 
+    ASSERT_TRUE (ActingAsNormalUser::giveTo (data.getFolder()));
     for (const auto& c : cases)
     {
         SCOPED_TRACE (c.what);
-        // Root writes into a read-only folder.
-        if (juce::String (c.what) == "a read-only folder" && ::geteuid() == 0)
-            continue;
-
+        std::optional<ActingAsNormalUser> user;
+        if (c.asNormalUser)
+            user.emplace();
         BasePlugin::overrideApplicationDataFolders (data.getChildFile (c.applicationData), {});
         ASSERT_TRUE (data.getChildFile ("module").createDirectory() && c.put());
         const auto before = describeTree (data.getFolder());
@@ -788,14 +808,18 @@ TEST_F (BasePluginOldStyleTest, SettingsThatCannotBeSavedAreReportedAndNothingEl
 
         plugin.initialiseSettings (data.getChildFile ("module"));
         plugin.loadUserSettings();
+        EXPECT_EQ (describeTree (data.getFolder()), before);
+        ASSERT_TRUE (!c.folderAfterLoad || settingsFile.createDirectory());
+        const auto afterLoad = describeTree (data.getFolder());
         plugin.saveUserSettings();
 
-        EXPECT_EQ (describeTree (data.getFolder()), before);
+        EXPECT_EQ (describeTree (data.getFolder()), afterLoad);
         EXPECT_EQ (plugin.getReportedProblems().size(), 1);
-        EXPECT_TRUE (plugin.getReportedProblems()[0].startsWith (
-            "The settings could not be saved to " + plugin.getUserSettingsFile().getFullPathName()));
+        EXPECT_EQ (plugin.getReportedProblems()[0],
+                   "The settings could not be saved to " + plugin.getUserSettingsFile().getFullPathName() +
+                       ": " + c.reason + ". The changes of this session are lost.");
 
-        ::chmod (kelvanor.getFullPathName().toRawUTF8(), 0755);
+        setMode (kelvanor, 0755);
         for (const auto& name : {"user", "home", "missing"})
             data.getChildFile (name).deleteRecursively();
     }

@@ -5,8 +5,10 @@
 
 #include "TestSupport.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sys/resource.h>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -565,20 +567,28 @@ TEST_F (BasePluginTest, SettingsAreWrittenInOrderAndReadBack)
 
 TEST_F (BasePluginTest, ASettingsFileThatCannotBeWrittenKeepsTheOldOne)
 {
-    // The longest name a folder entry may have: the file exists, but no temporary file can be made beside it,
-    // whoever runs the test.
-    plugin.settingsFile = dataFolder.getChildFile (juce::String::repeatedString ("s", 251) + ".ini");
+    plugin.settingsFile = dataFolder.getChildFile ("Settings.ini");
     const juce::String oldText =
         "<UserSettings application='TestSynth'><Presets><Author name='Old'/></Presets></UserSettings>";
-    {
-        juce::FileOutputStream out (plugin.settingsFile);
-        ASSERT_TRUE (out.openedOk());
-        out.writeText (oldText, false, false, nullptr);
-    }
+    ASSERT_TRUE (plugin.settingsFile.replaceWithText (oldText));
     plugin.setAuthorName ("New");
+
+    // A disk that fills up halfway through the new text, for root too: the write fails instead of ending
+    // the process.
+    rlimit limit{};
+    ::getrlimit (RLIMIT_FSIZE, &limit);
+    const auto previous = std::exchange (limit.rlim_cur, 64);
+    const auto previousHandler = std::signal (SIGXFSZ, SIG_IGN);
+    ::setrlimit (RLIMIT_FSIZE, &limit);
     plugin.saveUserSettings();
+    limit.rlim_cur = previous;
+    ::setrlimit (RLIMIT_FSIZE, &limit);
+    std::signal (SIGXFSZ, previousHandler);
+
     EXPECT_EQ (plugin.settingsFile.loadFileAsString(), oldText);
     EXPECT_EQ (dataFolder.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1);
+    EXPECT_TRUE (plugin.getReportedProblems().strings.getLast().endsWith (
+        ": the file could not be written. The changes of this session are lost."));
 }
 
 TEST_F (BasePluginTest, StartUpReadsSettingsTheChosenMapAndTheDumpWhenAskedFor)
