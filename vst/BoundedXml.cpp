@@ -2,6 +2,7 @@
 
 #include "vst/StrictUtf8.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace BoundedXml
@@ -36,9 +37,71 @@ int digitValue (char c, bool hex) noexcept
     return -1;
 }
 
+/** The distinct names of one document, told apart by a 64-bit hash of their bytes in a table twice as
+    large as maxNames, so never more than half full. The hash is seeded once per process: names that a
+    document picks to fall into one run of slots (which would make every look-up walk it) cannot be
+    worked out beforehand, and two names mistaken for one are as unlikely as with a random hash. */
+class NameSet
+{
+public:
+    NameSet()
+        : slots (numSlots, true)
+    {
+    }
+
+    /** False when there was no memory for the table. */
+    bool isValid() const noexcept { return slots != nullptr; }
+
+    /** Adds the name from start to end unless it is there; false once there are more than maxNames. */
+    bool add (const char* start, const char* end) noexcept
+    {
+        const auto hash = hashOf (start, end);
+
+        for (auto i = (size_t) (hash >> (64 - slotBits));; i = (i + 1) & (numSlots - 1))
+        {
+            if (slots[i] == hash)
+                return true;
+
+            if (slots[i] == 0)
+            {
+                slots[i] = hash;
+                bytes += (size_t) (end - start);
+                return ++count <= maxNames;
+            }
+        }
+    }
+
+    int size() const noexcept { return count; }
+    size_t getNumBytes() const noexcept { return bytes; }
+
+private:
+    static constexpr int slotBits = 13;
+    static constexpr size_t numSlots = (size_t) 1 << slotBits;
+    static_assert (numSlots >= 2 * (size_t) maxNames); // never more than about half full
+
+    juce::HeapBlock<juce::uint64> slots; // 0 marks an empty slot
+    int count = 0;
+    size_t bytes = 0;
+
+    static juce::uint64 hashOf (const char* start, const char* end) noexcept
+    {
+        static const auto seed = (juce::uint64) juce::Time::getHighResolutionTicks() * 0x9e3779b97f4a7c15ull;
+
+        auto h = seed ^ 0xcbf29ce484222325ull; // FNV-1a over the bytes
+        for (auto* c = start; c != end; ++c)
+            h = (h ^ (juce::uint8) *c) * 0x100000001b3ull;
+
+        // Murmur3's finaliser, so that every byte reaches the top bits that choose the slot.
+        h = (h ^ (h >> 33)) * 0xff51afd7ed558ccdull;
+        h = (h ^ (h >> 33)) * 0xc4ceb9fe1a85ec53ull;
+        h ^= h >> 33;
+        return h != 0 ? h : 1;
+    }
+};
+
 /** Walks a document the way JUCE's parser does, without recursion and without building anything,
-    counting the open elements. Anything JUCE would read in a way of its own (markup it forgives,
-    a document type declaration) is refused. */
+    counting the open elements and the distinct names. Anything JUCE would read in a way of its own
+    (markup it forgives, a document type declaration) is refused. */
 class Scanner
 {
 public:
@@ -49,6 +112,24 @@ public:
     }
 
     Verdict run (AfterDocument after) noexcept
+    {
+        if (!names.isValid())
+            return Verdict::tooLarge; // no memory to tell its names apart
+
+        const auto verdict = walk (after);
+
+        if (verdict == Verdict::readable)
+            prunePoolBeforeParsing();
+
+        return verdict;
+    }
+
+private:
+    const char* p;
+    const char* const end;
+    NameSet names; // of elements and attributes, which JUCE pools
+
+    Verdict walk (AfterDocument after) noexcept
     {
         if (!skipMisc() || !atStartTag())
             return Verdict::malformed;
@@ -61,7 +142,7 @@ public:
             bool hasContent = false;
 
             if (!skipStartTag (hasContent))
-                return Verdict::malformed;
+                return names.size() > maxNames ? Verdict::tooManyNames : Verdict::malformed;
 
             if (hasContent)
             {
@@ -84,9 +165,22 @@ public:
         return skipMisc() && p == end ? Verdict::readable : Verdict::malformed;
     }
 
-private:
-    const char* p;
-    const char* const end;
+    /** Prunes JUCE's name pool once the documents passed since the last pruning bring a megabyte of
+        names, before it holds those of this one. */
+    void prunePoolBeforeParsing() const
+    {
+        // A pooled name costs its bytes and some 32 more: its string's header and its slot in the pool.
+        constexpr size_t bytesBetweenPrunings = 1024 * 1024;
+        static std::atomic<size_t> bytesSincePruning{0};
+
+        const auto bytes = names.getNumBytes() + 32 * (size_t) names.size();
+
+        if (bytesSincePruning.fetch_add (bytes, std::memory_order_relaxed) + bytes > bytesBetweenPrunings)
+        {
+            bytesSincePruning.store (bytes, std::memory_order_relaxed);
+            juce::StringPool::getGlobalPool().garbageCollect();
+        }
+    }
 
     bool atEnd() const noexcept { return p >= end; }
 
@@ -129,6 +223,13 @@ private:
             ++p;
 
         return p != start;
+    }
+
+    /** A name JUCE pools; false when there is none or it is one too many. */
+    bool skipPooledName() noexcept
+    {
+        const auto* start = p;
+        return skipName() && names.add (start, p);
     }
 
     /** Blanks, comments and processing instructions (the declaration among them). */
@@ -221,7 +322,7 @@ private:
     /** From the name of a start tag to its end; hasContent is false for an empty-element tag. */
     bool skipStartTag (bool& hasContent) noexcept
     {
-        if (!skipName())
+        if (!skipPooledName())
             return false;
 
         for (;;)
@@ -249,7 +350,7 @@ private:
             }
 
             // An attribute: name = "value". JUCE quietly ends the element at a value without quotes.
-            if (!skipName())
+            if (!skipPooledName())
                 return false;
 
             skipSpaces();

@@ -11,10 +11,25 @@
     declaration, only well-formed markup and character references to real characters. Whatever fails
     the check is unreadable and parses to null, as a document with a syntax error always did.
 
+    Nor may a document hold more than maxNames distinct element and attribute names, which JUCE keeps
+    for the whole process.
+
     Framework and GUI code reach it through XmlHelpers::parse. Safe on any thread; a check uses no more
     stack than one call, whatever the input. */
 namespace BoundedXml
 {
+/** Most distinct element and attribute names in one document (names differing in case are distinct;
+    end tags, which JUCE skips unread, do not count). JUCE keeps every name in one sorted array for the
+    whole process, and each new name moves all the names after it: a million names took half a minute.
+    A document of ours uses at most some 50 names, and the plug-in's readers know a few hundred in all.
+
+    JUCE drops the names nothing uses any more from that array only every 30 s, so documents read one
+    after another (a host setting chunk after chunk) would pile their names up there, each new name
+    moving them all, and hold their memory. So the check counts the names of each readable document as
+    soon to be pooled; once those of the documents passed since the last pruning come to more than a
+    megabyte, it has JUCE prune the array before it passes the document. */
+constexpr int maxNames = 4096;
+
 /** Deepest nesting of elements accepted, the document element counting as 1. Real documents nest
     less than ten deep; JUCE's parser at this depth stays well inside a 256 KB thread stack. */
 constexpr int maxDepth = 64;
@@ -29,6 +44,7 @@ enum class Verdict
     tooLarge,
     notUtf8, // ill-formed UTF-8, or a 0 byte
     tooDeep,
+    tooManyNames,
     malformed // broken or unsupported markup, a document type declaration, a bad character reference
 };
 

@@ -3,6 +3,7 @@
 #include "vst/AudioProcessor.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 namespace
 {
@@ -106,4 +107,92 @@ TEST (BoundedXml, ReadsOrdinaryMarkupAsJuceDoesAndRefusesWhatJuceWouldMisreadOrE
     // Only the host state frame leaves what follows the element alone, as its format says.
     EXPECT_NE (fromStateFrame ("<R/>junk"), nullptr);
     EXPECT_EQ (fromStateFrame ("<R n='\xc0\x80'/>"), nullptr);
+}
+
+namespace
+{
+/** before + "0" + after, before + "1" + after, ... count times: numbered names. */
+std::string numbered (const std::string& before, int count, const std::string& after)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text.append (before).append (std::to_string (i)).append (after);
+    return text;
+}
+
+std::string repeated (const std::string& unit, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += unit;
+    return text;
+}
+} // namespace
+
+TEST (BoundedXml, DocumentsWithMoreDistinctNamesThanTheLimitAreRefusedUnparsed)
+{
+    // Element and attribute names count alike, and names differing in case apart; a name used again,
+    // or one in an end tag (JUCE skips it unread), does not count.
+    constexpr int limit = BoundedXml::maxNames;
+    const struct
+    {
+        std::string text;
+        Verdict expected;
+    } cases[] = {
+        {"<R>" + numbered ("<e", limit - 1, "/>") + "</R>", Verdict::readable},
+        {"<R" + numbered (" a", limit - 1, "=''") + "/>", Verdict::readable},
+        {"<R>" + numbered ("<e", limit, "/>") + "</R>", Verdict::tooManyNames},
+        {"<R" + numbered (" a", limit / 2, "=''") + ">" + numbered ("<e", limit / 2, "/>") + "</R>",
+         Verdict::tooManyNames},
+        {"<R>" + numbered ("<n", limit / 2, "/>") + numbered ("<N", limit / 2, "/>") + "</R>",
+         Verdict::tooManyNames},
+        {"<R>" + repeated ("<e a='' b=''/>", 200000) + "</R>", Verdict::readable},
+        {"<R>" + numbered ("<e></x", 2 * limit, ">") + "</R>", Verdict::readable},
+    };
+
+    for (const auto& c : cases)
+    {
+        const auto text = c.text.substr (0, 40);
+        EXPECT_EQ (BoundedXml::check (c.text.data(), c.text.size()), c.expected) << text;
+        EXPECT_EQ (BoundedXml::parse (c.text.data(), c.text.size()) != nullptr,
+                   c.expected == Verdict::readable)
+            << text;
+    }
+}
+
+TEST (BoundedXml, ValuesOfManyReferencesAreReadWhole)
+{
+    std::string value, expected;
+    for (int i = 0; i < 20000; ++i)
+    {
+        value += "&amp;x&#233;&#x10FFFF;&lt;y";
+        expected += "&x\xc3\xa9\xf4\x8f\xbf\xbf<y";
+    }
+
+    const auto text = "<R a='" + value + "'>" + value + "</R>";
+    const auto xml = BoundedXml::parse (text.data(), text.size());
+    ASSERT_NE (xml, nullptr);
+    EXPECT_EQ (xml->getStringAttribute ("a").toStdString(), expected);
+    EXPECT_EQ (xml->getAllSubText().toStdString(), expected);
+}
+
+TEST (BoundedXml, NamesOfDocumentsParsedOneAfterAnotherDoNotPileUp)
+{
+    // 40 documents of 1,000 new names of 500 bytes: JUCE's pool would keep all 20 MB of them for 30 s.
+    const auto allocated = []
+    {
+        const auto info = mallinfo2();
+        return (long long) (info.uordblks + info.hblkhd);
+    };
+    static int documentsParsed = 0;
+    const auto before = allocated();
+
+    for (int document = 0; document < 40; ++document)
+    {
+        const auto prefix = std::string (490, 'n').append (std::to_string (documentsParsed++)).append ("_");
+        const auto text = std::string ("<R").append (numbered (" " + prefix, 1000, "=''")).append ("/>");
+        ASSERT_NE (BoundedXml::parse (text.data(), text.size()), nullptr);
+    }
+
+    EXPECT_LT (allocated() - before, 8 * 1024 * 1024);
 }
