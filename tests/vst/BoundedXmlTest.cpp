@@ -107,3 +107,21 @@ TEST (BoundedXml, ReadsOrdinaryMarkupAsJuceDoesAndRefusesWhatJuceWouldMisreadOrE
     EXPECT_NE (fromStateFrame ("<R/>junk"), nullptr);
     EXPECT_EQ (fromStateFrame ("<R n='\xc0\x80'/>"), nullptr);
 }
+
+// A value of references and plain text reads back as it was written, however a reference is spelt.
+TEST (BoundedXml, AttributeValuesOfReferencesReadBackExactly)
+{
+    juce::String value = juce::String::charToString (0xfeff); // a byte-order mark a decoder might drop
+    for (juce::juce_wchar c = 1; c < 0x800; ++c)
+        value << juce::String::charToString (c) << "plain";
+    juce::XmlElement element ("e");
+    element.setAttribute ("v", value + juce::String::charToString (0x10ffff));
+    const auto read = BoundedXml::parse (element.toString (juce::XmlElement::TextFormat().singleLine()));
+    ASSERT_NE (read, nullptr);
+    EXPECT_TRUE (read->isEquivalentTo (&element, false));
+
+    const auto spelt =
+        BoundedXml::parse (juce::String ("<e v='&#x41;&#X000042;&#0067;&apos;&QUOT;&amp;#65;&lt;'/>"));
+    ASSERT_NE (spelt, nullptr);
+    EXPECT_EQ (spelt->getStringAttribute ("v"), "ABC'\"&#65;<");
+}
