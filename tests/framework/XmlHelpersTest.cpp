@@ -1,6 +1,7 @@
 #include "framework/XmlHelpers.h"
 #include "TestSupport.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -99,4 +100,19 @@ TEST (XmlHelpers, WritesThroughSymbolicLinksToTheirFinalTargetAndLeavesThemLinks
     EXPECT_EQ (repository.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 2);
     EXPECT_EQ (settings.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 6);
     EXPECT_FALSE (temporary.getChildFile ("missing").exists());
+}
+
+// The measure the state's bounds rest on: what JUCE's writer makes of each character, references and all.
+TEST (XmlHelpers, CountsTheBytesAnAttributeValueIsWrittenWith)
+{
+    for (const juce::juce_wchar last : {0x7ff, 0xffff, 0x10ffff})
+        for (juce::juce_wchar c = last < 0x800 ? 1 : last; c <= last; ++c)
+        {
+            juce::XmlElement element ("e");
+            element.setAttribute ("v", juce::String::charToString (c));
+            const auto written =
+                XmlHelpers::toSingleLine (element).getNumBytesAsUTF8() - std::strlen ("<e v=\"\"/>");
+            ASSERT_EQ (XmlHelpers::writtenAttributeBytes (element.getStringAttribute ("v")), written)
+                << (int) c;
+        }
 }
