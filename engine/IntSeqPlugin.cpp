@@ -156,8 +156,9 @@ void IntSeqPlugin::loadDefaultPatterns()
     {
         case factoryPatterns: loadPatternBankByPath ("default" + getPatternBankFileExtension()); break;
         case userDefinedPatterns:
-            if (userPatternsFile.existsAsFile())
-                loadPatternBankFile (userPatternsFile);
+            if (userPatternsFile.existsAsFile() && !loadPatternBankFile (userPatternsFile))
+                reportProblem ("The default pattern bank " + userPatternsFile.getFullPathName() +
+                               " could not be loaded; the patterns start empty.");
             break;
         default: break; // clear patterns: the empty patterns stay
     }

@@ -242,8 +242,11 @@ public:
     /** A "Pattern" naming this product, both compared ignoring case. */
     virtual bool isPatternXml (const juce::XmlElement& xml) const;
     /** True when the element is a pattern this product may read into the index; the product then reads
-        it. */
+        it, unless its name would take the patterns beyond maxPatternNameBytes. */
     virtual bool loadPatternFromXml (const juce::XmlElement& xml, int index);
+    /** Reads the own patterns given, in order, into the patterns from 0: a bank's. False, with every
+        pattern unchanged, when the product cannot hold them all (see maxPatternNameBytes). */
+    virtual bool loadPatternsFromXml (const juce::Array<const juce::XmlElement*>& elements);
     /** A "Pattern" element with "application" for the product to fill; null for an index out of range. */
     virtual std::unique_ptr<juce::XmlElement> createPatternXml (int index) const;
 
@@ -260,8 +263,8 @@ public:
     virtual juce::String getExtraPatternBankFileExtension (int /*index*/) const { return {}; }
     /** ".klptrb" in the product. */
     virtual juce::String getPatternBankFileExtension() const;
-    /** False, with every pattern unchanged, when the file does not parse or holds no own pattern under a
-        "PatternBank" root. */
+    /** False, with every pattern unchanged, when the file does not parse, holds no own pattern under a
+        "PatternBank" root, or its patterns are too large to hold. */
     virtual bool loadPatternBankFile (const juce::File& file);
     virtual bool savePatternBankFile (const juce::File& file);
     /** An embedded bank named NAME.TYPE; false when it is missing or does not parse. */
@@ -269,8 +272,22 @@ public:
 
     /** A "PatternBank" (any case): its own patterns fill the patterns from 0 in order; other children
         use no index; patterns beyond the last one read keep their content. Gives the number of patterns
-        read. */
+        read, or -1 for a bank the product cannot hold, which changes nothing (another element reads none). */
     int readPatternBankXml (const juce::XmlElement& xml);
+
+    /** The most the patterns' names may take in a written state, in bytes: as for the preset bank (see
+        maxBankTextBytes), what an 8 MB pattern bank file of names in any script becomes at most. */
+    static constexpr size_t maxPatternNameBytes = 28 * 1024 * 1024;
+    /** What the patterns' names take in a written state now. */
+    size_t getPatternNameBytes() const;
+
+    /** All of the state but the names the two bounds count: 36 parameters, 128 presets of 33 values with
+        their names' uncounted bytes, 96 patterns of 16 steps, 128 controller assignments and the switches
+        come to less than half a megabyte written. So every state the plug-in can hold, written, is read
+        back. */
+    static constexpr size_t maxFixedStateBytes = 1024 * 1024;
+    static_assert (maxBankTextBytes + maxPatternNameBytes + maxFixedStateBytes <=
+                   juce::AudioProcessor::maxStateTextBytes);
     std::unique_ptr<juce::XmlElement> createPatternBankXml() const;
 
     juce::String getPatternFileWildcard() const;
@@ -288,7 +305,8 @@ public:
     /** Applies an "InternalSequencer" state element child by child; modes switch at once. */
     virtual void readSequencerState (const juce::XmlElement& xml);
     virtual std::unique_ptr<juce::XmlElement> createSequencerStateXml();
-    /** Every "PatternBank" of a "PatternsState" element replaces the patterns. */
+    /** Every "PatternBank" of a "PatternsState" element replaces the patterns; one too large to hold is
+        reported and the patterns kept. */
     virtual void readPatternsState (const juce::XmlElement& xml);
     virtual std::unique_ptr<juce::XmlElement> createPatternsStateXml();
 

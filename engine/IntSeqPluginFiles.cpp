@@ -14,6 +14,21 @@ bool IntSeqPlugin::loadPatternFromXml (const juce::XmlElement& xml, int index)
     return isPatternXml (xml) && juce::isPositiveAndBelow (index, getNumPatterns());
 }
 
+bool IntSeqPlugin::loadPatternsFromXml (const juce::Array<const juce::XmlElement*>& elements)
+{
+    for (int i = 0; i < elements.size(); ++i)
+        loadPatternFromXml (*elements.getUnchecked (i), i);
+    return true;
+}
+
+size_t IntSeqPlugin::getPatternNameBytes() const
+{
+    size_t bytes = 0;
+    for (int i = 0; i < getNumPatterns(); ++i)
+        bytes += XmlHelpers::writtenAttributeBytes (getPatternName (i));
+    return bytes;
+}
+
 std::unique_ptr<juce::XmlElement> IntSeqPlugin::createPatternXml (int index) const
 {
     if (!juce::isPositiveAndBelow (index, getNumPatterns()))
@@ -61,11 +76,7 @@ bool IntSeqPlugin::savePatternBankFile (const juce::File& file)
 bool IntSeqPlugin::loadPatternBankByPath (const juce::String& name)
 {
     const auto xml = XmlHelpers::parse (getResourceAsString (name));
-    if (xml == nullptr)
-        return false;
-
-    readPatternBankXml (*xml);
-    return true;
+    return xml != nullptr && readPatternBankXml (*xml) >= 0;
 }
 
 int IntSeqPlugin::readPatternBankXml (const juce::XmlElement& xml)
@@ -73,20 +84,20 @@ int IntSeqPlugin::readPatternBankXml (const juce::XmlElement& xml)
     if (!XmlHelpers::tagIs (xml, "PatternBank"))
         return 0;
 
-    int index = 0;
+    juce::Array<const juce::XmlElement*> elements;
     const int numPatterns = getNumPatterns();
 
     // Foreign children take no place, so another product's pattern never shifts ours.
     for (const auto* child : xml.getChildIterator())
     {
-        if (index >= numPatterns)
+        if (elements.size() >= numPatterns)
             break;
 
         if (isPatternXml (*child))
-            loadPatternFromXml (*child, index++);
+            elements.add (child);
     }
 
-    return index;
+    return loadPatternsFromXml (elements) ? elements.size() : -1;
 }
 
 std::unique_ptr<juce::XmlElement> IntSeqPlugin::createPatternBankXml() const

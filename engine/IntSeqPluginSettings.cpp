@@ -228,8 +228,11 @@ void IntSeqPlugin::readPatternsState (const juce::XmlElement& xml)
         return;
 
     for (const auto* child : xml.getChildIterator())
-        if (XmlHelpers::tagIs (*child, "PatternBank"))
-            readPatternBankXml (*child);
+        if (XmlHelpers::tagIs (*child, "PatternBank") && readPatternBankXml (*child) < 0)
+            reportProblem ("The patterns of the state the host restored are too large to hold (their names "
+                           "would take more than " +
+                           juce::String (maxPatternNameBytes / (1024 * 1024)) +
+                           " MB in a saved state); the plug-in keeps its patterns.");
 }
 
 std::unique_ptr<juce::XmlElement> IntSeqPlugin::createPatternsStateXml()

@@ -231,6 +231,8 @@ public:
     void selectPreviousPattern() override;
 
     juce::String getPatternName (int index) const override;
+    /** Keeps the name (and shows it again) when the new one would take the patterns beyond
+        maxPatternNameBytes. */
     void setPatternName (int index, const juce::String& name) override;
     int getPatternLength (int index) const override;
     void setPatternLength (int index, int length) override;
@@ -240,6 +242,7 @@ public:
     void setPatternShuffle (int index, int shuffle) override;
 
     void clearPattern() override;
+    /** Like a paste, nothing when the pattern's name would take the patterns beyond maxPatternNameBytes. */
     void undoClearPattern() override;
     void copyPattern() override;
     void pastePattern() override;
@@ -250,6 +253,9 @@ public:
     void updateNativeModeReadyState() override;
 
     bool loadPatternFromXml (const juce::XmlElement& xml, int index) override;
+    /** Reads them all aside, then puts them in place together, or none when their names would take the
+        patterns beyond maxPatternNameBytes. */
+    bool loadPatternsFromXml (const juce::Array<const juce::XmlElement*>& elements) override;
     std::unique_ptr<juce::XmlElement> createPatternXml (int index) const override;
 
     int getNumExtraPatternBankFileExtensions() const override { return 1; }
@@ -506,6 +512,9 @@ private:
 
     // Pattern store
     bool isValidPattern (int index) const noexcept { return index >= 0 && index < numPatterns; }
+    /** Whether the patterns stay within maxPatternNameBytes with the name in place of the index's own.
+        With patternNamesLock held, from the check to the change. */
+    bool patternNameFits (int index, const juce::String& name) const;
     int getAddressablePatterns() const noexcept;
     void updateStepEditStates();
     bool importTextPatternBank (const juce::File& file);

@@ -1,6 +1,7 @@
 #include "engine/Kelvanor.h"
 
 #include "framework/BoundedFileReader.h"
+#include "framework/XmlHelpers.h"
 
 #include <limits>
 
@@ -130,12 +131,24 @@ void Kelvanor::setPatternName (int index, const juce::String& name)
     if (!isValidPattern (index))
         return;
 
+    juce::String kept;
     {
         const juce::ScopedLock sl (patternNamesLock);
-        patterns[(size_t) index].setName (name);
+        if (patternNameFits (index, name))
+            patterns[(size_t) index].setName (name);
+        kept = patterns[(size_t) index].getName();
     }
 
-    IntSeqPlugin::setPatternName (index, name);
+    // Also for a refused name: the name display shows the one kept.
+    IntSeqPlugin::setPatternName (index, kept);
+}
+
+bool Kelvanor::patternNameFits (int index, const juce::String& name) const
+{
+    const juce::ScopedLock sl (patternNamesLock);
+    return getPatternNameBytes() - XmlHelpers::writtenAttributeBytes (patterns[(size_t) index].getName()) +
+               XmlHelpers::writtenAttributeBytes (name) <=
+           maxPatternNameBytes;
 }
 
 int Kelvanor::getPatternLength (int index) const
@@ -210,6 +223,8 @@ void Kelvanor::undoClearPattern()
 
     {
         const juce::ScopedLock sl (patternNamesLock);
+        if (!patternNameFits (clearUndoIndex, clearUndoCopy.getName()))
+            return;
         patterns[(size_t) clearUndoIndex] = clearUndoCopy;
     }
 
@@ -239,9 +254,12 @@ void Kelvanor::pastePattern()
 
     {
         const juce::ScopedLock sl (patternNamesLock);
+        const auto name = clipboard.getName() + " copy";
+        if (!patternNameFits (edited, name))
+            return;
         auto& target = patterns[(size_t) edited];
         target = clipboard;
-        target.setName (clipboard.getName() + " copy");
+        target.setName (name);
     }
 
     IntSeqPlugin::pastePattern();
@@ -288,7 +306,35 @@ bool Kelvanor::loadPatternFromXml (const juce::XmlElement& xml, int index)
     pattern.readXml (xml);
 
     const juce::ScopedLock sl (patternNamesLock);
+    if (!patternNameFits (index, pattern.getName()))
+        return false;
     patterns[(size_t) index] = pattern;
+    return true;
+}
+
+bool Kelvanor::loadPatternsFromXml (const juce::Array<const juce::XmlElement*>& elements)
+{
+    // Whole or not at all: read one by one, a bank could fit its bound at the end and not half way.
+    auto read = std::make_unique<std::array<Pattern, numPatterns>>();
+    const int count = juce::jmin (elements.size(), numPatterns);
+    for (int i = 0; i < count; ++i)
+    {
+        if (!IntSeqPlugin::loadPatternFromXml (*elements.getUnchecked (i), i))
+            return false;
+        (*read)[(size_t) i].readXml (*elements.getUnchecked (i));
+    }
+
+    const juce::ScopedLock sl (patternNamesLock);
+    size_t bytes = 0;
+    for (int i = 0; i < numPatterns; ++i)
+        bytes += XmlHelpers::writtenAttributeBytes (i < count ? (*read)[(size_t) i].getName()
+                                                              : patterns[(size_t) i].getName());
+
+    if (bytes > maxPatternNameBytes)
+        return false;
+
+    for (int i = 0; i < count; ++i)
+        patterns[(size_t) i] = (*read)[(size_t) i];
     return true;
 }
 

@@ -94,6 +94,9 @@ void Kelvanor::undoRandomPattern()
 
     {
         const juce::ScopedLock sl (patternNamesLock);
+        // The pattern may have been renamed since, and the others' names grown meanwhile.
+        if (!patternNameFits (edited, backups.back().getName()))
+            return;
         patterns[(size_t) edited] = backups.back();
     }
 

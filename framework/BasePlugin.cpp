@@ -124,8 +124,13 @@ void BasePlugin::getStateInformation (juce::MemoryBlock& destData)
 
 void BasePlugin::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (const auto xml = getXmlFromBinary (data, sizeInBytes))
+    const auto xml = getXmlFromBinary (data, sizeInBytes);
+
+    if (xml != nullptr && isStateXml (*xml))
         applyStateXml (*xml);
+    else
+        reportProblem ("The state the host restored could not be read (" +
+                       describeUnreadableChunk (sizeInBytes) + "); the plug-in keeps its current state.");
 
     // Also after unreadable data: the editor refreshes from whatever state is current now.
     postNotice (stateRestoredPending, 1);
@@ -141,6 +146,21 @@ void BasePlugin::setCurrentProgramStateInformation (const void* data, int sizeIn
 {
     if (const auto xml = getXmlFromBinary (data, sizeInBytes))
         applyCurrentProgramStateXml (*xml);
+    else
+        reportProblem ("The program the host restored could not be read (" +
+                       describeUnreadableChunk (sizeInBytes) + "); the current preset is kept.");
+}
+
+juce::String BasePlugin::describeUnreadableChunk (int sizeInBytes) const
+{
+    // The frame adds 9 bytes to its text.
+    const auto megabytes = (int) (maxStateTextBytes / (1024 * 1024));
+    if (sizeInBytes > 0 && (size_t) sizeInBytes > maxStateTextBytes + 9)
+        return juce::String (sizeInBytes) + " bytes, more than the " + juce::String (megabytes) +
+               " MB a state may take";
+
+    return juce::String (juce::jmax (0, sizeInBytes)) + " bytes, damaged or not a state of " +
+           getProductName();
 }
 
 bool BasePlugin::isStateXml (const juce::XmlElement& xml) const

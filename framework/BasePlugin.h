@@ -122,9 +122,11 @@ public:
     /** The state element in the host's binary frame, then a stateSaved notice. No chunk is written when
         there is no state element. */
     void getStateInformation (juce::MemoryBlock& destData) override;
-    /** Applies a readable state; listeners get stateRestored also when nothing could be read. */
+    /** Applies a readable state of this product; anything else is reported and changes nothing. Listeners
+        get stateRestored also when nothing could be read. */
     void setStateInformation (const void* data, int sizeInBytes) override;
     void getCurrentProgramStateInformation (juce::MemoryBlock& destData) override;
+    /** Applies a readable program; an unreadable one is reported and changes nothing. */
     void setCurrentProgramStateInformation (const void* data, int sizeInBytes) override;
 
     //==============================================================================
@@ -317,10 +319,11 @@ public:
         reported (unless loading already said the settings are not saved over an unreadable file). */
     void saveUserSettings();
 
-    /** Problems the user should hear of, such as a settings file that could not be read: each goes to the
-        log at once and stays listed for the editor to show. Message thread. */
+    /** Problems the user should hear of, such as a settings file or a host state that could not be read:
+        each goes to the log (standard error) at once and stays listed for the editor to show. Any
+        thread. */
     void reportProblem (const juce::String& text);
-    const juce::StringArray& getReportedProblems() const noexcept { return reportedProblems; }
+    juce::StringArray getReportedProblems() const;
 
     void loadDumpFile();
     void saveDumpFile();
@@ -426,6 +429,8 @@ private:
     bool isCurrentCollection (const PresetCollection* collection) const noexcept;
     int getNumUsableHostParameters() const;
     void postNotice (std::atomic<int>& flag, int value);
+    /** Why a chunk of that size gave no state: too large, or damaged or foreign. */
+    juce::String describeUnreadableChunk (int sizeInBytes) const;
 
     class HostWriteScope;
 
@@ -480,6 +485,7 @@ private:
     const bool hostIsFruityLoops;
 
     juce::StringArray reportedProblems;
+    juce::CriticalSection reportedProblemsLock;
     bool userSettingsWritable = true; // false while an unreadable settings file could not be moved aside
 
     JUCE_DECLARE_NON_COPYABLE (BasePlugin)

@@ -61,9 +61,14 @@ void BasePluginOldStyle::initialise()
 
     if (defaultPresetsMode == clearPresets)
         clearBank();
-    else if (!(defaultPresetsMode == userDefinedPresets && userDefinedPresetsFile.existsAsFile() &&
-               loadPresetBankFile (userDefinedPresetsFile)))
+    else if (defaultPresetsMode != userDefinedPresets || !userDefinedPresetsFile.existsAsFile())
         loadFactoryBank();
+    else if (!loadPresetBankFile (userDefinedPresetsFile))
+    {
+        reportProblem ("The default preset bank " + userDefinedPresetsFile.getFullPathName() +
+                       " could not be loaded; the factory bank is used instead.");
+        loadFactoryBank();
+    }
 
     if (getCurrentPresetIndex() < getNumPresets())
         loadCurrentPreset();
@@ -198,8 +203,11 @@ void BasePluginOldStyle::applyStateXml (const juce::XmlElement& xml)
 void BasePluginOldStyle::readPresetsState (const juce::XmlElement& xml)
 {
     for (const auto* child : xml.getChildIterator())
-        if (isPresetBankXml (*child))
-            loadPresetBankFromXml (*child);
+        if (isPresetBankXml (*child) && !loadPresetBankFromXml (*child))
+            reportProblem ("The preset bank of the state the host restored is too large to hold (its names "
+                           "would take more than " +
+                           juce::String (maxBankTextBytes / (1024 * 1024)) +
+                           " MB in a saved state); the plug-in keeps its bank.");
 
     // The parameters come from "ParametersState": the preset is shown, not loaded.
     setCurrentPresetIndex (xml.getIntAttribute ("currentPreset", 0), true);
@@ -223,6 +231,9 @@ void BasePluginOldStyle::applyCurrentProgramStateXml (const juce::XmlElement& xm
     const int index = getCurrentPresetIndex();
     if (loadPresetFromXml (xml, index))
         loadCurrentPreset();
+    else
+        reportProblem ("The program the host restored is no preset of " + getProductName() +
+                       ", or its name would make the bank too large to save; the current preset is kept.");
 }
 
 std::unique_ptr<juce::XmlElement> BasePluginOldStyle::createCurrentProgramStateXml()

@@ -105,7 +105,8 @@ public:
     /** A "Preset" of this product, both compared ignoring case. */
     virtual bool isPresetXml (const juce::XmlElement& xml) const;
     /** Reads a valid "Preset" into the bank preset at the index; false (and nothing changed) for another
-        element or an index out of range. The preset is not loaded into the parameters. */
+        element, an index out of range or a name that would take the bank beyond maxBankTextBytes. The
+        preset is not loaded into the parameters. */
     virtual bool loadPresetFromXml (const juce::XmlElement& xml, int index);
     /** Reads a valid "Preset" into the entry: its name (default "unnamed") and the values of the params
         naming a parameter whose id lies below the entry's value count; values are clamped into 0..1, a
@@ -123,8 +124,9 @@ public:
     virtual bool isPresetGroupXml (const juce::XmlElement& xml) const;
     virtual bool isPresetBankXml (const juce::XmlElement& xml) const;
     /** A "PresetBank" replaces the whole bank (presets beyond 128 are ignored; presets left over go to a
-        group "Not used"); anything else changes nothing and gives false. The bank is built aside and then
-        put in place, so readers never see half of it. The current preset is not reloaded. */
+        group "Not used"); anything else, or a bank whose names would take more than maxBankTextBytes,
+        changes nothing and gives false. The bank is built aside and then put in place, so readers never
+        see half of it. The current preset is not reloaded. */
     virtual bool loadPresetBankFromXml (const juce::XmlElement& xml);
     virtual std::unique_ptr<juce::XmlElement> createPresetBankXml() const;
 
@@ -140,11 +142,11 @@ public:
         Message thread. */
     void initialise() override;
 
-    /** "ParametersState", "PresetsState" and "MidiControlMap" (or "MidiCCMap") children in document order.
-        Host thread. */
+    /** "ParametersState", "PresetsState" and "MidiControlMap" (or "MidiCCMap") children in document order;
+        a bank too large to take is reported and the bank kept. Host thread. */
     void applyStateXml (const juce::XmlElement& xml) override;
     std::unique_ptr<juce::XmlElement> createStateXml() override;
-    /** A valid "Preset" replaces the current preset, which is then loaded. */
+    /** A valid "Preset" replaces the current preset, which is then loaded; anything else is reported. */
     void applyCurrentProgramStateXml (const juce::XmlElement& xml) override;
     /** createCurrentPresetXml: a host saving the current program keeps the sound it hears. */
     std::unique_ptr<juce::XmlElement> createCurrentProgramStateXml() override;
@@ -184,8 +186,9 @@ public:
     using BasePlugin::selectPreviousPreset;
 
     juce::String getPresetName (int index) const;
-    /** For the current preset also sets 110001 (notifying). */
-    void setPresetName (int index, const juce::String& name);
+    /** For the current preset also sets 110001 (notifying). False, with the name unchanged, out of range
+        or when the name would take the bank beyond maxBankTextBytes; 110001 then shows the kept name. */
+    bool setPresetName (int index, const juce::String& name);
 
     /** The preset takes the normalised values of parameters 0 to 32 as they are now. */
     void storePreset (int index);
@@ -205,13 +208,32 @@ public:
 
     juce::String getBankName() const;
 
+    /** The most the bank's names may take in a written state, as getBankTextBytes counts them: what an
+        8 MB bank file of names in any script becomes at most, a letter of two bytes being written as a
+        reference of up to 7 (&#2047;). A bank whose names would take more is not loaded, and no name or
+        group may take the bank beyond it, so that whatever bank the plug-in holds fits in a state it
+        reads back. */
+    static constexpr size_t maxBankTextBytes = 28 * 1024 * 1024;
+
+    /** What the bank's names take in a written state, in bytes: the bank's own name, each group's name
+        with the markup around it (groups may be added without end), each preset's name beyond its
+        first uncountedPresetNameBytes. */
+    size_t getBankTextBytes() const;
+
+    /** The bytes of a preset's name that getBankTextBytes leaves to the fixed part of the state: a legacy
+        chunk's names (24 Latin-1 letters) and a cleared bank's fit in them, so neither can take a bank
+        beyond its bound. */
+    static constexpr size_t uncountedPresetNameBytes = 144;
+
     /** Names the presets "Preset 0" .. "Preset 127" with the default preset's values, in one group
         "Not used". */
     void clearBank();
 
     int getNumGroups() const;
     juce::String getGroupName (int group) const;
-    void setGroupName (int group, const juce::String& name);
+    /** False, with the name unchanged, out of range or when the name would take the bank beyond
+        maxBankTextBytes. */
+    bool setGroupName (int group, const juce::String& name);
     /** 0 out of range. */
     int getGroupSize (int group) const;
     /** -1 out of range. */
@@ -223,8 +245,9 @@ public:
     /** -1 when no group holds the preset. */
     int getGroupIndexOfPreset (int presetIndex) const;
 
-    /** An empty group "New Group" at that position; nothing unless the index is below the group count. */
-    void insertGroup (int index);
+    /** An empty group "New Group" at that position; false, with nothing inserted, unless the index is
+        below the group count and the group keeps the bank within maxBankTextBytes. */
+    bool insertGroup (int index);
     /** Removes a group that holds no preset; false (and nothing removed) otherwise. */
     bool removeEmptyGroup (int index);
 
@@ -243,10 +266,12 @@ public:
     void removePresetManagerListener (PresetManagerListener* listener);
 
     /** Reads a preset file into the preset at the index, reloading it when it is the current one. False,
-        with the preset unchanged, for a file that cannot be read or holds no valid "Preset". */
+        with the preset unchanged, for a file that cannot be read or holds no valid "Preset" the bank can
+        take. */
     bool loadPresetFile (const juce::File& file, int index);
     /** Replaces the bank from a bank file, reloads the current preset and remembers the file's folder.
-        False, with the bank unchanged, for a file that cannot be read or holds no "PresetBank". */
+        False, with the bank unchanged, for a file that cannot be read or holds no "PresetBank" the plug-in
+        can take (see maxBankTextBytes). */
     bool loadPresetBankFile (const juce::File& file);
 
     /** ".klprs" in the product: "." + prefix + "prs", lower-cased. */
@@ -401,6 +426,9 @@ private:
     /** The name of the preset at the index, read under the bank's lock; none for an index out of range. */
     std::optional<juce::String> findPresetName (int index) const;
     void installBank (BankImage& image);
+    /** The two parts of getBankTextBytes, each read under its own lock. */
+    size_t getGroupsTextBytes() const;
+    size_t getPresetsTextBytes() const;
     bool loadFactoryBank();
 
     /** Index of the preset now at the place of the one that was current; message thread. */
@@ -414,6 +442,9 @@ private:
     juce::CriticalSection presetsLock;
     juce::OwnedArray<PresetBankGroup> groups;
     juce::CriticalSection groupsLock;
+    // Held from the check to the change of anything that makes the bank's names longer, so that two
+    // changes cannot each fit alone and pass the bound together. Taken before either lock above.
+    juce::CriticalSection bankTextLock;
     std::unique_ptr<PresetBankEntry> defaultPreset; // written only during late initialisation
     std::unique_ptr<PresetBankEntry> copyBuffer;    // message thread
     bool copyBufferFull = false;

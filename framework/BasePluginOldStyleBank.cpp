@@ -39,6 +39,24 @@ void resetSlot (PresetBankEntry& entry, const PresetBankEntry& defaults, int ind
 }
 
 const char* const notUsedGroupName = "Not used";
+
+// What a name counts against the bank's bound, as BasePluginOldStyle::getBankTextBytes describes.
+size_t presetNameCost (const juce::String& name)
+{
+    const auto bytes = XmlHelpers::writtenAttributeBytes (name);
+    return bytes > BasePluginOldStyle::uncountedPresetNameBytes
+               ? bytes - BasePluginOldStyle::uncountedPresetNameBytes
+               : 0;
+}
+
+size_t groupCost (const juce::String& name)
+{
+    // "<PresetGroup name=\"" "\">" "</PresetGroup>" around the name. A group counts at least as much as
+    // the one a cleared bank keeps, so that clearing never takes a bank beyond its bound.
+    constexpr size_t markupBytes = 35;
+    static const auto clearedBankGroupBytes = XmlHelpers::writtenAttributeBytes (notUsedGroupName);
+    return markupBytes + juce::jmax (clearedBankGroupBytes, XmlHelpers::writtenAttributeBytes (name));
+}
 } // namespace
 
 struct BasePluginOldStyle::BankImage
@@ -170,19 +188,31 @@ juce::String BasePluginOldStyle::getPresetName (int index) const
     return findPresetName (index).value_or (juce::String());
 }
 
-void BasePluginOldStyle::setPresetName (int index, const juce::String& name)
+bool BasePluginOldStyle::setPresetName (int index, const juce::String& name)
 {
+    juce::String shown;
+    bool renamed = false;
     {
+        const juce::ScopedLock names (bankTextLock);
+        const auto groupsBytes = getGroupsTextBytes();
         const juce::ScopedLock sl (presetsLock);
         auto* entry = presets[index];
         if (entry == nullptr)
-            return;
+            return false;
 
-        entry->setName (name);
+        renamed =
+            getPresetsTextBytes() - presetNameCost (entry->getName()) + presetNameCost (name) + groupsBytes <=
+            maxBankTextBytes;
+        if (renamed)
+            entry->setName (name);
+        shown = entry->getName();
     }
 
+    // A refused name may already stand in 110001, typed there: the kept one replaces it.
     if (index == getCurrentPresetIndex())
-        showPreset (index, name, true);
+        showPreset (index, shown, true);
+
+    return renamed;
 }
 
 std::array<float, BasePluginOldStyle::numPresetableParameters> BasePluginOldStyle::getPresetableValues() const
@@ -247,6 +277,29 @@ juce::String BasePluginOldStyle::getBankName() const
     return bankName;
 }
 
+size_t BasePluginOldStyle::getBankTextBytes() const
+{
+    return getGroupsTextBytes() + getPresetsTextBytes();
+}
+
+size_t BasePluginOldStyle::getGroupsTextBytes() const
+{
+    const juce::ScopedLock sl (groupsLock);
+    auto bytes = XmlHelpers::writtenAttributeBytes (bankName);
+    for (const auto* group : groups)
+        bytes += groupCost (group->getName());
+    return bytes;
+}
+
+size_t BasePluginOldStyle::getPresetsTextBytes() const
+{
+    const juce::ScopedLock sl (presetsLock);
+    size_t bytes = 0;
+    for (const auto* entry : presets)
+        bytes += presetNameCost (entry->getName());
+    return bytes;
+}
+
 void BasePluginOldStyle::clearBank()
 {
     {
@@ -276,11 +329,19 @@ juce::String BasePluginOldStyle::getGroupName (int group) const
     return entry != nullptr ? entry->getName() : juce::String();
 }
 
-void BasePluginOldStyle::setGroupName (int group, const juce::String& name)
+bool BasePluginOldStyle::setGroupName (int group, const juce::String& name)
 {
+    const juce::ScopedLock names (bankTextLock);
+    const auto presetsBytes = getPresetsTextBytes();
     const juce::ScopedLock sl (groupsLock);
-    if (auto* entry = groups[group])
-        entry->setName (name);
+    auto* entry = groups[group];
+    if (entry == nullptr ||
+        getGroupsTextBytes() - groupCost (entry->getName()) + groupCost (name) + presetsBytes >
+            maxBankTextBytes)
+        return false;
+
+    entry->setName (name);
+    return true;
 }
 
 int BasePluginOldStyle::getGroupSize (int group) const
@@ -340,11 +401,18 @@ int BasePluginOldStyle::getGroupIndexOfPreset (int presetIndex) const
     return -1;
 }
 
-void BasePluginOldStyle::insertGroup (int index)
+bool BasePluginOldStyle::insertGroup (int index)
 {
+    const juce::String name ("New Group");
+    const juce::ScopedLock names (bankTextLock);
+    const auto presetsBytes = getPresetsTextBytes();
     const juce::ScopedLock sl (groupsLock);
-    if (juce::isPositiveAndBelow (index, groups.size()))
-        groups.insert (index, new PresetBankGroup ("New Group", 0));
+    if (!juce::isPositiveAndBelow (index, groups.size()) ||
+        getGroupsTextBytes() + groupCost (name) + presetsBytes > maxBankTextBytes)
+        return false;
+
+    groups.insert (index, new PresetBankGroup (name, 0));
+    return true;
 }
 
 bool BasePluginOldStyle::removeEmptyGroup (int index)
@@ -503,10 +571,25 @@ bool BasePluginOldStyle::isPresetBankXml (const juce::XmlElement& xml) const
 
 bool BasePluginOldStyle::loadPresetFromXml (const juce::XmlElement& xml, int index)
 {
-    // The entry is never deleted while this processor lives; the lock is taken again for the write.
-    auto* entry = getBankPreset (index);
-    if (entry == nullptr || !loadPresetFromXml (xml, entry))
-        return false;
+    {
+        const juce::ScopedLock names (bankTextLock);
+        const auto groupsBytes = getGroupsTextBytes();
+
+        // The entry is never deleted while this processor lives; the lock is taken again for the write.
+        PresetBankEntry* entry = nullptr;
+        size_t otherPresetsBytes = 0;
+        {
+            const juce::ScopedLock sl (presetsLock);
+            entry = presets[index];
+            if (entry == nullptr || !isPresetXml (xml))
+                return false;
+            otherPresetsBytes = getPresetsTextBytes() - presetNameCost (entry->getName());
+        }
+
+        if (groupsBytes + otherPresetsBytes + presetNameCost (readName (xml, "unnamed")) > maxBankTextBytes ||
+            !loadPresetFromXml (xml, entry))
+            return false;
+    }
 
     publishBankSnapshot();
     return true;
@@ -627,6 +710,16 @@ bool BasePluginOldStyle::loadPresetBankFromXml (const juce::XmlElement& xml)
     if (nextPreset < numPresets)
         image.groups.add (new PresetBankGroup (notUsedGroupName, numPresets - nextPreset));
 
+    auto imageBytes = XmlHelpers::writtenAttributeBytes (image.name);
+    for (const auto* group : image.groups)
+        imageBytes += groupCost (group->getName());
+    for (const auto& entry : image.presets)
+        imageBytes += presetNameCost (entry->getName());
+
+    if (imageBytes > maxBankTextBytes)
+        return false;
+
+    const juce::ScopedLock names (bankTextLock);
     installBank (image);
     return true;
 }

@@ -100,8 +100,17 @@ bool BasePlugin::isUserSettingsXml (const juce::XmlElement& xml) const
 //==============================================================================
 void BasePlugin::reportProblem (const juce::String& text)
 {
-    reportedProblems.add (text);
+    {
+        const juce::ScopedLock sl (reportedProblemsLock);
+        reportedProblems.add (text);
+    }
     juce::Logger::writeToLog (getProductName() + ": " + text);
+}
+
+juce::StringArray BasePlugin::getReportedProblems() const
+{
+    const juce::ScopedLock sl (reportedProblemsLock);
+    return reportedProblems;
 }
 
 void BasePlugin::loadUserSettings()

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -305,6 +306,40 @@ bool writeToFile (const juce::MemoryBlock& bytes, const juce::File& file)
 {
     return writeReplacing (file, [&bytes] (juce::OutputStream& out)
                            { out.write (bytes.getData(), bytes.getSize()); });
+}
+
+size_t writtenAttributeBytes (const juce::String& text) noexcept
+{
+    // The characters JUCE's writer passes through as they are; it makes a reference of every other one.
+    static constexpr std::string_view plain = " .,;:-()_+=?!$#@[]/|*%~{}'\\";
+    const auto isPlain = [] (juce::uint32 c)
+    {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               (c < 128 && c != 0 && plain.find ((char) c) != plain.npos);
+    };
+
+    size_t bytes = 0;
+    for (auto p = text.getCharPointer(); !p.isEmpty();)
+    {
+        const auto c = (juce::uint32) p.getAndAdvance();
+
+        if (isPlain (c))
+            bytes += 1;
+        else if (c == '&')
+            bytes += 5; // &amp;
+        else if (c == '"')
+            bytes += 6; // &quot;
+        else if (c == '<' || c == '>')
+            bytes += 4; // &lt; &gt;
+        else
+        {
+            size_t digits = 1;
+            for (auto n = c; n >= 10; n /= 10)
+                ++digits;
+            bytes += 3 + digits; // &#N;
+        }
+    }
+    return bytes;
 }
 
 juce::String toSingleLine (const juce::XmlElement& element)

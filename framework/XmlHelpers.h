@@ -53,6 +53,11 @@ bool writeToFile (const juce::XmlElement& element, const juce::File& file);
 /** The same for bytes already in their stored form (a settings file moved from an older place). */
 bool writeToFile (const juce::MemoryBlock& bytes, const juce::File& file);
 
+/** The bytes the text takes as an attribute value of a written document. Everything but ASCII letters,
+    digits, the blank and some punctuation is written as a reference: a quote as &quot; (6 bytes), a
+    letter outside ASCII as &#NNN; (a two-byte letter up to &#2047;, 7 bytes). */
+size_t writtenAttributeBytes (const juce::String& text) noexcept;
+
 /** The element's text on one line, without declaration (the form stored inside host state). */
 juce::String toSingleLine (const juce::XmlElement& element);
 } // namespace XmlHelpers

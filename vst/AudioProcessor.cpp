@@ -276,18 +276,18 @@ void AudioProcessor::editorBeingDeleted (AudioProcessorEditor* editor) noexcept
 //==============================================================================
 void AudioProcessor::copyXmlToBinary (const XmlElement& xml, MemoryBlock& destData)
 {
-    const auto text = xml.toString (XmlElement::TextFormat().singleLine().withoutHeader());
-    const auto textBytes = text.getNumBytesAsUTF8();
+    // Written straight into the block: a state of tens of megabytes is not copied twice more on its way.
+    destData.reset();
+    MemoryOutputStream out (destData, false);
+    out.writeInt ((int) stateFrameMagic); // little-endian, as every integer of the frame
+    out.writeInt (0);                     // the length, known once the text is written
+    xml.writeTo (out, XmlElement::TextFormat().singleLine().withoutHeader());
+    const auto textBytes = out.getPosition() - stateFrameHeaderSize;
+    out.writeByte (0);
+    out.flush();
 
-    destData.setSize (stateFrameHeaderSize + textBytes + 1, false);
-
-    auto* bytes = static_cast<char*> (destData.getData());
-    const auto magic = ByteOrder::swapIfBigEndian (stateFrameMagic);
     const auto length = ByteOrder::swapIfBigEndian ((uint32) textBytes); // never counts the final 0
-    std::memcpy (bytes, &magic, 4);
-    std::memcpy (bytes + 4, &length, 4);
-    std::memcpy (bytes + stateFrameHeaderSize, text.toRawUTF8(), textBytes);
-    bytes[stateFrameHeaderSize + textBytes] = 0;
+    std::memcpy (static_cast<char*> (destData.getData()) + 4, &length, 4);
 }
 
 std::unique_ptr<XmlElement> AudioProcessor::getXmlFromBinary (const void* data, int sizeInBytes)
@@ -314,7 +314,7 @@ std::unique_ptr<XmlElement> AudioProcessor::getXmlFromBinary (const void* data, 
 
     // The bounded reader checks the bytes before any String is made of them: JUCE's conversion writes
     // past its buffer on overlong UTF-8, and its parser's recursion would overflow on deep nesting.
-    return BoundedXml::parse (text, textBytes, BoundedXml::AfterDocument::ignored);
+    return BoundedXml::parse (text, textBytes, BoundedXml::AfterDocument::ignored, maxStateTextBytes);
 }
 
 } // namespace juce

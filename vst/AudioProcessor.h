@@ -161,8 +161,14 @@ public:
         32 bits), the element as one line of UTF-8 without declaration, and a terminating 0. */
     static void copyXmlToBinary (const XmlElement& xml, MemoryBlock& destData);
 
-    /** Reads a frame written by copyXmlToBinary. Null for anything that is not such a frame; a length
-        field beyond the data takes only the bytes present. Never reads outside the given range. */
+    /** The longest text a frame is read with, in bytes. Hosts hand the state over in memory, so the bound
+        is about what parsing it may cost, not about reading it; it lies well above what a processor
+        writes, for each bounds what it holds so that its whole state, written, stays below it. */
+    static constexpr size_t maxStateTextBytes = 64 * 1024 * 1024;
+
+    /** Reads a frame written by copyXmlToBinary. Null for anything that is not such a frame, or with a
+        text beyond maxStateTextBytes; a length field beyond the data takes only the bytes present. Never
+        reads outside the given range. */
     static std::unique_ptr<XmlElement> getXmlFromBinary (const void* data, int sizeInBytes);
 
     //==============================================================================

@@ -423,9 +423,9 @@ private:
 };
 } // namespace
 
-Verdict check (const void* text, size_t size, AfterDocument after) noexcept
+Verdict check (const void* text, size_t size, AfterDocument after, size_t limit) noexcept
 {
-    if (size > maxBytes)
+    if (size > limit)
         return Verdict::tooLarge;
 
     if (text == nullptr)
@@ -437,21 +437,21 @@ Verdict check (const void* text, size_t size, AfterDocument after) noexcept
     return Scanner (static_cast<const char*> (text), size).run (after);
 }
 
-std::unique_ptr<juce::XmlElement> parse (const void* text, size_t size, AfterDocument after)
+std::unique_ptr<juce::XmlElement> parse (const void* text, size_t size, AfterDocument after, size_t limit)
 {
     juce::String decoded;
 
-    if (text == nullptr || size > maxBytes || !StrictUtf8::toString (text, size, decoded))
+    if (text == nullptr || size > limit || !StrictUtf8::toString (text, size, decoded))
         return {};
 
-    return parse (decoded, after);
+    return parse (decoded, after, limit);
 }
 
-std::unique_ptr<juce::XmlElement> parse (const juce::String& text, AfterDocument after)
+std::unique_ptr<juce::XmlElement> parse (const juce::String& text, AfterDocument after, size_t limit)
 {
     const auto* bytes = text.toRawUTF8();
 
-    if (check (bytes, std::strlen (bytes), after) != Verdict::readable)
+    if (check (bytes, std::strlen (bytes), after, limit) != Verdict::readable)
         return {};
 
     return juce::parseXML (text);

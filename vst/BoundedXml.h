@@ -9,7 +9,8 @@
     (recursively, and from files). So before JUCE sees a document, the document is checked here:
     well-formed UTF-8, at most maxBytes long, at most maxDepth elements deep, no document type
     declaration, only well-formed markup and character references to real characters. Whatever fails
-    the check is unreadable and parses to null, as a document with a syntax error always did.
+    the check is unreadable and parses to null, as a document with a syntax error always did. A caller
+    that holds larger documents of its own (the host state) gives its own size limit.
 
     Nor may a document hold more than maxNames distinct element and attribute names, which JUCE keeps
     for the whole process.
@@ -34,8 +35,8 @@ constexpr int maxNames = 4096;
     less than ten deep; JUCE's parser at this depth stays well inside a 256 KB thread stack. */
 constexpr int maxDepth = 64;
 
-/** Largest document accepted, in bytes of UTF-8. The biggest real document, a state chunk with all
-    patterns, is some 200 KB. */
+/** Largest document accepted unless the caller says otherwise, in bytes of UTF-8: the bound of every
+    file. Real files are a few hundred KB at most. */
 constexpr size_t maxBytes = 8 * 1024 * 1024;
 
 enum class Verdict
@@ -57,15 +58,17 @@ enum class AfterDocument
     ignored
 };
 
-/** Checks size bytes of text before any parsing. */
-Verdict check (const void* text, size_t size, AfterDocument after = AfterDocument::mustBeBlank) noexcept;
+/** Checks size bytes of text before any parsing; more than limit bytes are tooLarge. */
+Verdict check (const void* text, size_t size, AfterDocument after = AfterDocument::mustBeBlank,
+               size_t limit = maxBytes) noexcept;
 
 /** Parses size bytes of UTF-8 (a leading byte-order mark allowed); null when the check refuses them
     or JUCE finds an error. */
 std::unique_ptr<juce::XmlElement> parse (const void* text, size_t size,
-                                         AfterDocument after = AfterDocument::mustBeBlank);
+                                         AfterDocument after = AfterDocument::mustBeBlank,
+                                         size_t limit = maxBytes);
 
 /** Parses text already held in a string; the same check applies to its bytes. */
-std::unique_ptr<juce::XmlElement> parse (const juce::String& text,
-                                         AfterDocument after = AfterDocument::mustBeBlank);
+std::unique_ptr<juce::XmlElement>
+parse (const juce::String& text, AfterDocument after = AfterDocument::mustBeBlank, size_t limit = maxBytes);
 } // namespace BoundedXml

@@ -1,4 +1,5 @@
 #include "KelvanorTestHarness.h"
+#include "framework/XmlHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -198,6 +199,36 @@ TEST_F (KelvanorPatternStore, UndoRestoresOnlyTheClearedPatternWhileItIsEdited)
     processor().undoClearPattern();
     processor().undoClearPattern(); // only once
     EXPECT_EQ (xmlOf (3), original);
+}
+
+// Whatever patterns the plug-in holds fit in a state it reads back: no bank, pattern, rename, paste or
+// undo takes the patterns' names beyond their bound, counted as they are written (a quote as &quot;).
+TEST_F (KelvanorPatternStore, NothingTakesThePatternNamesBeyondTheirBound)
+{
+    auto& p = processor();
+    const auto room = IntSeqPlugin::maxPatternNameBytes - p.getPatternNameBytes() + 9; // "Pattern 5"
+    const auto full = juce::String::repeatedString ("\"", (int) room / 6) +
+                      juce::String ("xxxxx").substring (0, (int) room % 6);
+
+    const auto bank = p.createPatternBankXml();
+    bank->getChildElement (0)->setAttribute ("length", 3);
+    bank->getChildElement (5)->setAttribute ("name", full + "x");
+    const auto before = bankText (p);
+    EXPECT_EQ (p.readPatternBankXml (*bank), -1);
+    EXPECT_EQ (bankText (p), before);
+    bank->getChildElement (5)->setAttribute ("name", full);
+    ASSERT_EQ (p.readPatternBankXml (*bank), 96);
+    EXPECT_EQ (p.getPatternLength (0), 3);
+
+    // Full, the patterns take only what needs no more room, and the name display shows the name kept.
+    p.setWriteMode (true);
+    p.selectEditedPattern (2);
+    p.setPatternName (2, "Pattern 2x");
+    EXPECT_EQ (p.getParameterManager().getParameterText (IntSeqPlugin::patternNameId), "Pattern 2");
+    p.copyPattern();
+    p.selectEditedPattern (3);
+    p.pastePattern(); // would be "Pattern 2 copy"
+    EXPECT_EQ (p.getPatternName (2) + "," + p.getPatternName (3), "Pattern 2,Pattern 3");
 }
 
 TEST_F (KelvanorPatternStore, EditedPatternAndStepStayWithinWhatTheModeAddresses)

@@ -546,6 +546,39 @@ TEST_F (BasePluginOldStyleTest, BadBankAndPresetFilesChangeNothing)
 }
 
 //==============================================================================
+// Whatever bank the plug-in holds fits in a state it reads back: no load, rename or new group takes the
+// bank's names beyond their bound, counted as they are written (a quote as &quot;).
+TEST_F (BasePluginOldStyleTest, NothingTakesTheBanksNamesBeyondTheirBound)
+{
+    auto plugin = makePlugin();
+    loadSmallBank (*plugin);
+    const auto bankXml = plugin->createPresetBankXml();
+    const auto room = BasePluginOldStyle::maxBankTextBytes - plugin->getBankTextBytes() + 5; // "Small"
+    const auto full = juce::String::repeatedString ("\"", (int) room / 6) +
+                      juce::String ("xxxxx").substring (0, (int) room % 6);
+
+    bankXml->setAttribute ("name", full + "x");
+    EXPECT_FALSE (plugin->loadPresetBankFromXml (*bankXml));
+    bankXml->setAttribute ("name", full);
+    ASSERT_TRUE (plugin->loadPresetBankFromXml (*bankXml));
+    EXPECT_EQ (plugin->getBankTextBytes(), BasePluginOldStyle::maxBankTextBytes);
+
+    // Full, the bank takes only what needs no more room: a preset name's first 144 bytes are not counted.
+    const auto uncounted = juce::String::repeatedString ("\"", 24);
+    EXPECT_TRUE (plugin->setPresetName (1, uncounted));
+    plugin->setCurrentPresetIndex (2, true);
+    plugin->parameter (BasePluginOldStyle::currentPresetNameId).setValueText (uncounted + "y", true);
+    EXPECT_EQ (plugin->shown(), "2:a2");
+    EXPECT_TRUE (plugin->setGroupName (1, "8 chars."));
+    EXPECT_FALSE (plugin->setGroupName (1, "9 chars.."));
+    EXPECT_FALSE (plugin->insertGroup (0));
+    EXPECT_FALSE (plugin->loadPresetFromXml (
+        *XmlHelpers::parse ("<Preset application='Kelvanor' name='" + uncounted + "z'/>"), 0));
+    EXPECT_EQ (plugin->getBankName() + plugin->names (3) + plugin->groupList(),
+               full + "a0 " + uncounted + " a2A:3 8 chars.:2 C:4 Not used:119");
+}
+
+//==============================================================================
 TEST_F (BasePluginOldStyleTest, ResourcesSettingsAreReadWithTheirCaseRules)
 {
     auto plugin = makePlugin();

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include <fstream>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -213,4 +214,19 @@ TEST (XmlHelpers, SavesAndReplacesEveryNameAFolderTakes)
         }
     }
     EXPECT_EQ (temporary.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 4);
+}
+
+// The measure the state's bounds rest on: what JUCE's writer makes of each character, references and all.
+TEST (XmlHelpers, CountsTheBytesAnAttributeValueIsWrittenWith)
+{
+    for (const juce::juce_wchar last : {0x7ff, 0xffff, 0x10ffff})
+        for (juce::juce_wchar c = last < 0x800 ? 1 : last; c <= last; ++c)
+        {
+            juce::XmlElement element ("e");
+            element.setAttribute ("v", juce::String::charToString (c));
+            const auto written =
+                XmlHelpers::toSingleLine (element).getNumBytesAsUTF8() - std::strlen ("<e v=\"\"/>");
+            ASSERT_EQ (XmlHelpers::writtenAttributeBytes (element.getStringAttribute ("v")), written)
+                << (int) c;
+        }
 }

@@ -160,22 +160,6 @@ TEST (BoundedXml, DocumentsWithMoreDistinctNamesThanTheLimitAreRefusedUnparsed)
     }
 }
 
-TEST (BoundedXml, ValuesOfManyReferencesAreReadWhole)
-{
-    std::string value, expected;
-    for (int i = 0; i < 20000; ++i)
-    {
-        value += "&amp;x&#233;&#x10FFFF;&lt;y";
-        expected += "&x\xc3\xa9\xf4\x8f\xbf\xbf<y";
-    }
-
-    const auto text = "<R a='" + value + "'>" + value + "</R>";
-    const auto xml = BoundedXml::parse (text.data(), text.size());
-    ASSERT_NE (xml, nullptr);
-    EXPECT_EQ (xml->getStringAttribute ("a").toStdString(), expected);
-    EXPECT_EQ (xml->getAllSubText().toStdString(), expected);
-}
-
 TEST (BoundedXml, NamesOfDocumentsParsedOneAfterAnotherDoNotPileUp)
 {
     // 40 documents of 1,000 new names of 500 bytes: JUCE's pool would keep all 20 MB of them for 30 s.
@@ -195,4 +179,22 @@ TEST (BoundedXml, NamesOfDocumentsParsedOneAfterAnotherDoNotPileUp)
     }
 
     EXPECT_LT (allocated() - before, 8 * 1024 * 1024);
+}
+
+// A value of references and plain text reads back as it was written, however a reference is spelt.
+TEST (BoundedXml, AttributeValuesOfReferencesReadBackExactly)
+{
+    juce::String value = juce::String::charToString (0xfeff); // a byte-order mark a decoder might drop
+    for (juce::juce_wchar c = 1; c < 0x800; ++c)
+        value << juce::String::charToString (c) << "plain";
+    juce::XmlElement element ("e");
+    element.setAttribute ("v", value + juce::String::charToString (0x10ffff));
+    const auto read = BoundedXml::parse (element.toString (juce::XmlElement::TextFormat().singleLine()));
+    ASSERT_NE (read, nullptr);
+    EXPECT_TRUE (read->isEquivalentTo (&element, false));
+
+    const auto spelt =
+        BoundedXml::parse (juce::String ("<e v='&#x41;&#X000042;&#0067;&apos;&QUOT;&amp;#65;&lt;'/>"));
+    ASSERT_NE (spelt, nullptr);
+    EXPECT_EQ (spelt->getStringAttribute ("v"), "ABC'\"&#65;<");
 }
