@@ -5,10 +5,11 @@
 /** Strict reading of UTF-8 bytes that come from outside the plug-in: host chunks, files.
 
     JUCE's own check lets overlong forms (C0 80), surrogates and some sequences above U+10FFFF through,
-    and its string constructor sizes its buffer by decoding such bytes but then copies them raw, writing
-    past the buffer. Outside bytes therefore become a juce::String only through toString, which accepts
-    nothing but the shortest-form sequences of the Unicode standard. Safe on any thread; allocates only
-    the resulting string. */
+    and this build's String constructors turn each ill-formed sequence into U+FFFD: a damaged chunk or
+    file would load as text it does not hold, without a word. Outside bytes therefore become a
+    juce::String only through toString, which accepts nothing but the shortest-form sequences of the
+    Unicode standard and refuses the rest, so that the load can say it failed. Safe on any thread;
+    allocates only the resulting string. */
 namespace StrictUtf8
 {
 /** Offset of the first byte of the first ill-formed sequence (an overlong form, a surrogate, a code

@@ -7,10 +7,15 @@
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <vector>
 
 // Names on disk are bytes, not text: other systems and old archives leave names in Latin-1 or
 // Windows-1252 in users' folders. No such name may reach memory it does not own, read as another name
@@ -34,6 +39,15 @@ const IllFormed illFormed[] = {
     {"byte FF", "a\xFFz", "a" + replacement + "z"},
     {"sequence cut at the end", "a\xE4\xB8", "a" + replacement},
     {"sequence cut by an ASCII byte", "a\xE4\xB8z", "a" + replacement + "z"},
+    {"overlong slash in three bytes", "a\xE0\x80\xAFz", "a" + replacement + replacement + replacement + "z"},
+    {"overlong U+07FF in three bytes", "a\xE0\x9F\xBFz", "a" + replacement + replacement + replacement + "z"},
+    {"overlong slash in four bytes", "a\xF0\x80\x80\xAFz",
+     "a" + replacement + replacement + replacement + replacement + "z"},
+    {"overlong U+FFFF in four bytes", "a\xF0\x8F\xBF\xBFz",
+     "a" + replacement + replacement + replacement + replacement + "z"},
+    {"above U+10FFFF", "a\xF4\x90\x80\x80z",
+     "a" + replacement + replacement + replacement + replacement + "z"},
+    {"lead byte F5", "a\xF5\x80\x80\x80z", "a" + replacement + replacement + replacement + replacement + "z"},
     {"UTF-16 surrogate", "a\xED\xA0\x80z", "a" + replacement + replacement + replacement + "z"},
     {"Latin-1 letter", "B\xE4sse", "B" + replacement + "sse"},
     {"Windows-1252 letters", "\x80uro\x9C", replacement + "uro" + replacement},
@@ -44,34 +58,125 @@ std::string bytesOf (const juce::String& s)
     return s.toStdString();
 }
 
-// Well-formed text, up to four bytes a character, comes through unchanged and unaltered in length.
+/** What each way bytes become a String makes of them, as UTF-8. The text ends at its size and has no NUL. */
+std::vector<std::pair<const char*, std::string>> everyWayIn (const std::string& bytes)
+{
+    const auto* raw = bytes.c_str();
+    juce::String appended ("x");
+    appended += raw;
+    return {
+        {"pointer", bytesOf (juce::String (juce::CharPointer_UTF8 (raw)))},
+        {"pointer and maxChars", bytesOf (juce::String (juce::CharPointer_UTF8 (raw), bytes.size() + 1))},
+        {"start and end",
+         bytesOf (juce::String (juce::CharPointer_UTF8 (raw), juce::CharPointer_UTF8 (raw + bytes.size())))},
+        {"std::string", bytesOf (juce::String (bytes))},
+        {"StringRef", bytesOf (juce::String (juce::StringRef (raw)))},
+        {"fromUTF8 with a size", bytesOf (juce::String::fromUTF8 (raw, (int) bytes.size()))},
+        {"operator+=", bytesOf (appended).substr (1)},
+    };
+}
+
+// Well-formed text, up to four bytes a character and at the edges of each range, comes through every way
+// unchanged, with runs of ASCII shorter and longer than a block around it; a limit of characters cuts it
+// between characters.
 TEST (SystemNames, WellFormedTextIsKeptAsItIs)
 {
-    const std::string text = "B\xC3\xA4sse \xE2\x82\xAC \xF0\x9F\x8E\xB9";
-    EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (text.c_str()))), text);
-    EXPECT_EQ (bytesOf (juce::String::fromUTF8 (text.data(), (int) text.size())), text);
+    const std::string edges = "\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF"
+                              "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+    const std::string texts[] = {
+        "B\xC3\xA4sse \xE2\x82\xAC \xF0\x9F\x8E\xB9",
+        edges,
+        "Acid Bass 303 - Squelch Lead " + edges + " from the factory bank, version 2",
+        std::string (40, 'x') + "\xD0\x91\xD0\xB0\xD1\x81" + std::string (17, 'y'),
+    };
+    for (const auto& text : texts)
+        for (const auto& [way, result] : everyWayIn (text))
+            EXPECT_EQ (result, text) << way;
+
+    // Wide text is checked in blocks of sixteen bytes from its first wide character: each length of
+    // sequence across the end of a block.
+    for (size_t offset = 10; offset < 15; ++offset)
+    {
+        const auto text =
+            "\xC3\xA9" + std::string (offset, 'x') + edges + "\xF0\x9F\x8E\xB9" + std::string (9, 'y');
+        for (const auto& [way, result] : everyWayIn (text))
+            EXPECT_EQ (result, text) << way << " " << offset;
+    }
+
+    // A NUL ends the text, wherever it falls.
+    for (size_t offset = 10; offset < 20; ++offset)
+    {
+        const auto text = "\xC3\xA9" + std::string (offset, 'x');
+        const auto bytes = text + std::string (1, '\0') + "\xE2\x82\xAC tail";
+        const auto* raw = bytes.data();
+        EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (raw),
+                                          juce::CharPointer_UTF8 (raw + bytes.size()))),
+                   text);
+        EXPECT_EQ (bytesOf (juce::String (bytes)), text);
+    }
+
+    const std::string text = texts[0];
     EXPECT_EQ (juce::String (juce::CharPointer_UTF8 (text.c_str())).length(), 9);
+    EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (text.c_str()), 3)), "B\xC3\xA4s");
 }
 
 // Every way bytes become a String gives the same well-formed text, each ill-formed sequence one U+FFFD
-// per maximal well-formed prefix.
+// per maximal well-formed prefix, wherever the sequence falls among the blocks the text is checked in.
 TEST (SystemNames, IllFormedBytesBecomeReplacementCharactersWhicheverWayTheyEnter)
 {
+    const std::string tail (21, 't');
     for (const auto& name : illFormed)
-    {
-        SCOPED_TRACE (name.kind);
-        const auto* raw = name.bytes.c_str();
-        juce::String appended ("x");
-        appended += raw;
+        for (const size_t offset : {0, 1, 11, 12, 13, 14, 27, 28, 29, 40})
+        {
+            SCOPED_TRACE (std::string (name.kind) + " after " + std::to_string (offset) + " bytes");
+            const auto head = "\xC3\xA9" + std::string (offset, 'h');
+            for (const auto& [way, result] : everyWayIn (head + name.bytes + tail))
+                EXPECT_EQ (result, head + name.text + tail) << way;
 
-        EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (raw))), name.text);
-        EXPECT_EQ (bytesOf (juce::String::fromUTF8 (raw, (int) name.bytes.size())), name.text);
-        EXPECT_EQ (bytesOf (juce::String (name.bytes)), name.text);
-        EXPECT_EQ (bytesOf (juce::String (juce::StringRef (raw))), name.text);
-        EXPECT_EQ (bytesOf (appended), "x" + name.text);
-        EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (raw), 2)),
-                   juce::String (name.text).substring (0, 2).toStdString());
+            const auto raw = head + name.bytes;
+            EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (raw.c_str()), offset + 3)),
+                       juce::String (juce::CharPointer_UTF8 ((head + name.text).c_str()))
+                           .substring (0, (int) offset + 3)
+                           .toStdString());
+        }
+}
+
+// A buffer of exactly maxChars characters needs no NUL, so nothing past it may be read. Each text sits at
+// the end of a heap block, which the address sanitizer guards, and at the end of a page with no access
+// after it, which traps in any build.
+TEST (SystemNames, TextOfMaxCharsIsReadNoFurtherThanItsLastCharacter)
+{
+    const auto pageSize = (size_t)::sysconf (_SC_PAGESIZE);
+    auto* pages = static_cast<char*> (
+        ::mmap (nullptr, 2 * pageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE (pages, MAP_FAILED);
+    ASSERT_EQ (::mprotect (pages + pageSize, pageSize, PROT_NONE), 0);
+
+    const struct
+    {
+        std::string bytes;
+        size_t maxChars;
+        std::string text;
+    } cases[] = {
+        {"B", 1, "B"},
+        {"Acid Bass 303", 13, "Acid Bass 303"},
+        {std::string (64, 'x'), 64, std::string (64, 'x')},
+        {"B\xC3\xA4sse \xE2\x82\xAC\xF0\x9F\x8E\xB9", 8, "B\xC3\xA4sse \xE2\x82\xAC\xF0\x9F\x8E\xB9"},
+        {"a\xC0\xAFz", 4, "a" + replacement + replacement + "z"},
+        {std::string ("ab\0", 3), 10, "ab"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.bytes);
+        const auto heap = std::make_unique<char[]> (c.bytes.size());
+        std::memcpy (heap.get(), c.bytes.data(), c.bytes.size());
+        auto* atPageEnd = pages + pageSize - c.bytes.size();
+        std::memcpy (atPageEnd, c.bytes.data(), c.bytes.size());
+
+        EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (heap.get()), c.maxChars)), c.text);
+        EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (atPageEnd), c.maxChars)), c.text);
     }
+    ::munmap (pages, 2 * pageSize);
 }
 
 /** A folder holding "Good.<ext>" and, for each ill-formed name, a file "<name>.<ext>" and a folder
