@@ -104,7 +104,7 @@ int loadWithHome (const fs::path& home, const fs::path& out)
 {
     std::vector<std::string> arguments{KELVANOR_HOST_PATH, KELVANOR_PLUGIN_PATH, "--length", "1", "--out",
                                        out.string()};
-    std::vector<std::string> environment{"HOME=" + home.string(), "DISPLAY=:59999"};
+    std::vector<std::string> environment{"HOME=" + home.string()};
     for (char** variable = environ; *variable != nullptr; ++variable)
         if (std::strncmp (*variable, "HOME=", 5) != 0 && std::strncmp (*variable, "DISPLAY=", 8) != 0)
             environment.emplace_back (*variable);
