@@ -4,6 +4,26 @@
 #include "framework/XmlHelpers.h"
 #include "vst/BoundedXml.h"
 
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+namespace
+{
+/** True when the file is this module's own, or a link to it. The module's path as text is its bytes read as
+    UTF-8: a path that is not UTF-8 reads with replacement characters and names another file or none, and
+    what lies beside that is not the module's. */
+bool isThisModule (const juce::File& file)
+{
+    Dl_info info{};
+    struct stat loaded;
+    struct stat named;
+    return dladdr (reinterpret_cast<const void*> (&isThisModule), &info) != 0 && info.dli_fname != nullptr &&
+           ::stat (info.dli_fname, &loaded) == 0 &&
+           ::stat (file.getFullPathName().toRawUTF8(), &named) == 0 && loaded.st_dev == named.st_dev &&
+           loaded.st_ino == named.st_ino;
+}
+} // namespace
+
 //==============================================================================
 void BasePluginOldStyle::readUserSettings (const juce::XmlElement& root)
 {
@@ -186,6 +206,9 @@ void BasePluginOldStyle::initialiseSettings (const juce::File& moduleFolder)
 {
     // Without the folder nothing can move into it; the save at close says the settings were lost.
     if (!createUserFolder (getUserDataDirectory()))
+        return;
+
+    if (moduleFolder == juce::File() && !isThisModule (getPluginFile()))
         return;
 
     const auto folder = moduleFolder != juce::File() ? moduleFolder : getPluginFile().getParentDirectory();

@@ -10,8 +10,11 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <iostream>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -131,7 +134,7 @@ struct ParameterSetting
 
 struct Options
 {
-    juce::File plugin;
+    std::filesystem::path plugin;
     bool info = false;
     double sampleRate = 44100.0;
     int blockSize = 512;
@@ -204,19 +207,28 @@ bool isNormalised (float value)
     return value >= 0.0f && value <= 1.0f;
 }
 
-juce::File fileArgument (const juce::String& text)
+/** A file argument. A path that is not UTF-8 (a MIDI file in a folder named in Latin-1, say) has no
+    juce::String that names it: an existing file is named through a descriptor of it. */
+juce::File fileArgument (const std::string& bytes)
 {
+    const juce::String text (bytes);
+    if (text.toStdString() != bytes)
+        if (const int descriptor = ::open (bytes.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+            descriptor >= 0)
+            return juce::File ("/proc/self/fd/" + juce::String (descriptor));
+
     return juce::File::getCurrentWorkingDirectory().getChildFile (text);
 }
 
 /** Fills options from the command line; answers an error text, empty on success. */
-juce::String parseCommandLine (const juce::StringArray& args, Options& options, bool& showHelp)
+juce::String parseCommandLine (const std::vector<std::string>& arguments, Options& options, bool& showHelp)
 {
-    juce::String pluginPath;
+    std::optional<std::string> pluginPath;
+    const auto count = (int) arguments.size();
 
-    for (int i = 0; i < args.size(); ++i)
+    for (int i = 0; i < count; ++i)
     {
-        const juce::String& arg = args[i];
+        const juce::String arg (arguments[(size_t) i]);
         if (arg == "--help" || arg == "-h")
         {
             showHelp = true;
@@ -225,9 +237,9 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
 
         if (!arg.startsWith ("--"))
         {
-            if (pluginPath.isNotEmpty())
-                return "more than one plug-in given: " + pluginPath + " and " + arg;
-            pluginPath = arg;
+            if (pluginPath)
+                return "more than one plug-in given: " + juce::String (*pluginPath) + " and " + arg;
+            pluginPath = arguments[(size_t) i];
             continue;
         }
 
@@ -258,9 +270,10 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
                 "--click",          "--drag",       "--screenshot"};
             if (!valueOptions.contains (arg))
                 return "unknown option " + arg;
-            if (i + 1 >= args.size())
+            if (i + 1 >= count)
                 return arg + " needs a value";
-            const juce::String value = args[++i];
+            const std::string& valueBytes = arguments[(size_t) ++i];
+            const juce::String value (valueBytes);
             const juce::String bad = "bad value for " + arg + ": " + value;
 
             if (arg == "--rate")
@@ -291,7 +304,7 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
                     options.tail = *seconds;
             }
             else if (arg == "--out")
-                options.audioOut = fileArgument (value);
+                options.audioOut = fileArgument (valueBytes);
             else if (arg == "--format")
             {
                 if (value == "float")
@@ -335,11 +348,11 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
                 options.playingChanges.emplace_back (*seconds, arg == "--play");
             }
             else if (arg == "--midi")
-                options.midiFiles.push_back (fileArgument (value));
+                options.midiFiles.push_back (fileArgument (valueBytes));
             else if (arg == "--notes")
-                options.noteLists.push_back (fileArgument (value));
+                options.noteLists.push_back (fileArgument (valueBytes));
             else if (arg == "--midi-out")
-                options.midiOut = fileArgument (value);
+                options.midiOut = fileArgument (valueBytes);
             else if (arg == "--program-change")
             {
                 const auto program = parseNumber<int> (value);
@@ -355,11 +368,11 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
                 options.program = *program;
             }
             else if (arg == "--load-chunk")
-                options.loadChunk = fileArgument (value);
+                options.loadChunk = fileArgument (valueBytes);
             else if (arg == "--save-chunk")
-                options.saveChunk = fileArgument (value);
+                options.saveChunk = fileArgument (valueBytes);
             else if (arg == "--automation-out")
-                options.automationOut = fileArgument (value);
+                options.automationOut = fileArgument (valueBytes);
             else if (arg == "--param")
             {
                 const auto assignment = parseAssignment (value);
@@ -400,7 +413,7 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
             }
             else if (arg == "--screenshot")
                 options.editorActions.push_back (
-                    {EditorAction::Kind::screenshot, {}, {}, fileArgument (value)});
+                    {EditorAction::Kind::screenshot, {}, {}, fileArgument (valueBytes)});
             else if (arg == "--param-at")
             {
                 const auto seconds = parseNumber<double> (value.upToFirstOccurrenceOf (":", false, false));
@@ -414,12 +427,14 @@ juce::String parseCommandLine (const juce::StringArray& args, Options& options, 
         }
     }
 
-    if (pluginPath.isEmpty())
+    if (!pluginPath || pluginPath->empty())
         return "no plug-in given";
     if (!options.editor && (options.editorCycles > 0 || !options.editorActions.empty() ||
                             options.editorPlay || options.closeWithEditorOpen))
         return "the editor options need --editor";
-    options.plugin = fileArgument (pluginPath);
+    // Loaded by its bytes as they are, as hosts load what they find in their plug-in folders: the plug-in
+    // then finds its own folder, whatever the folder's name.
+    options.plugin = *pluginPath;
     return {};
 }
 
@@ -794,29 +809,15 @@ int run (const Options& options)
     return exitCode;
 }
 
-/** The argument as text. A file's path that is not UTF-8 (a plug-in installed in a folder named in Latin-1,
-    say) has no juce::String that names it: an existing file is named through a descriptor of it, as a
-    host that opens the library by its bytes would find it. */
-juce::String argumentText (const char* argument)
-{
-    const auto text = juce::String::fromUTF8 (argument);
-    if (std::strcmp (text.toRawUTF8(), argument) == 0)
-        return text;
-
-    const int descriptor = ::open (argument, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    return descriptor < 0 ? text : "/proc/self/fd/" + juce::String (descriptor);
-}
 } // namespace
 
 int main (int argc, char** argv)
 {
-    juce::StringArray args;
-    for (int i = 1; i < argc; ++i)
-        args.add (argumentText (argv[i]));
+    const std::vector<std::string> arguments (argv + 1, argv + argc);
 
     Options options;
     bool showHelp = false;
-    if (const juce::String error = parseCommandLine (args, options, showHelp); error.isNotEmpty())
+    if (const juce::String error = parseCommandLine (arguments, options, showHelp); error.isNotEmpty())
     {
         std::cerr << "kelvanor_host: " << error << " (see --help)\n";
         return exitUsage;

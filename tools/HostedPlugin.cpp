@@ -87,7 +87,7 @@ HostedPlugin::~HostedPlugin()
 }
 
 //==============================================================================
-juce::String HostedPlugin::open (const juce::File& pluginFile)
+juce::String HostedPlugin::open (const std::filesystem::path& pluginFile)
 {
     close();
 
@@ -104,7 +104,7 @@ juce::String HostedPlugin::open (const juce::File& pluginFile)
         hostBeingOpened.store (nullptr);
     }
 
-    const juce::String name = pluginFile.getFullPathName();
+    const juce::String name = PluginLibrary::describe (loaded->getPath());
     if (created == nullptr)
         return name + ": the plug-in's entry point returned no effect";
 
@@ -132,7 +132,7 @@ juce::String HostedPlugin::open (const juce::File& pluginFile)
 
     numInputs = effect->numInputs;
     numOutputs = effect->numOutputs;
-    pluginDirectory = pluginFile.getParentDirectory().getFullPathName().toStdString();
+    pluginDirectory = library->getPath().parent_path().native();
 
     capacity = 0;
     reserveBlockCapacity (blockSize);

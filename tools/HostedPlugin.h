@@ -8,6 +8,7 @@
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -47,9 +48,15 @@ public:
     HostedPlugin& operator= (const HostedPlugin&) = delete;
 
     //==============================================================================
-    /** Loads the library, creates the instance and sends effOpen. Answers an empty string on success,
-        otherwise what went wrong (nothing stays loaded then). Closes any instance open before. */
-    juce::String open (const juce::File& pluginFile);
+    /** Loads the library by its path's bytes (see PluginLibrary::open), creates the instance and sends
+        effOpen. Answers an empty string on success, otherwise what went wrong (nothing stays loaded then).
+        Closes any instance open before. */
+    juce::String open (const std::filesystem::path& pluginFile);
+
+    juce::String open (const juce::File& pluginFile)
+    {
+        return open (std::filesystem::path (pluginFile.getFullPathName().toStdString()));
+    }
 
     /** Suspends when resumed, sends effClose and unloads the library. */
     void close();
@@ -182,7 +189,7 @@ private:
     AEffect* effect = nullptr;
     int numInputs = 0;
     int numOutputs = 0;
-    std::string pluginDirectory; // answered to audioMasterGetDirectory
+    std::string pluginDirectory; // answered to audioMasterGetDirectory, the bytes of the library's folder
 
     // Host settings the plug-in can ask for
     double sampleRate = 44100.0;

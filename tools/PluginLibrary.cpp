@@ -1,5 +1,6 @@
 #include "tools/PluginLibrary.h"
 
+#include <cstring>
 #include <dlfcn.h>
 #include <link.h>
 
@@ -23,7 +24,7 @@ bool isDefinedIn (void* handle, void* symbol)
     if (dladdr (symbol, &info) == 0 || info.dli_fname == nullptr || map->l_name == nullptr)
         return false;
 
-    return juce::File (info.dli_fname) == juce::File (map->l_name);
+    return std::strcmp (info.dli_fname, map->l_name) == 0;
 }
 
 PluginLibrary::EntryPoint findEntryPoint (void* handle)
@@ -38,26 +39,46 @@ PluginLibrary::EntryPoint findEntryPoint (void* handle)
 }
 } // namespace
 
-std::unique_ptr<PluginLibrary> PluginLibrary::open (const juce::File& path, juce::String& errorText)
+juce::String PluginLibrary::describe (const std::filesystem::path& path)
 {
-    if (path.isDirectory())
+    return juce::String (path.native());
+}
+
+std::unique_ptr<PluginLibrary> PluginLibrary::open (const std::filesystem::path& given,
+                                                    juce::String& errorText)
+{
+    namespace fs = std::filesystem;
+
+    // A name without a slash would send dlopen through the loader's search path.
+    std::error_code error;
+    const auto path = fs::absolute (given, error).lexically_normal();
+    const auto status = fs::status (path, error);
+
+    if (fs::is_directory (status))
     {
-        errorText = path.getFullPathName() + " is a folder, not a plug-in library";
+        errorText = describe (path) + " is a folder, not a plug-in library";
         return nullptr;
     }
 
-    if (!path.existsAsFile())
+    if (!fs::exists (status))
     {
-        errorText = "no such file: " + path.getFullPathName();
+        errorText = "no such file: " + describe (path);
+        return nullptr;
+    }
+
+    // Opening a FIFO would wait for a writer forever.
+    if (!fs::is_regular_file (status))
+    {
+        errorText = describe (path) + " is not a regular file, not a plug-in library";
         return nullptr;
     }
 
     // RTLD_LOCAL keeps the plug-in's symbols from resolving another plug-in's; RTLD_NOW reports a missing
     // library or symbol here instead of as a crash in the middle of a render.
-    void* const handle = dlopen (path.getFullPathName().toRawUTF8(), RTLD_NOW | RTLD_LOCAL);
+    void* const handle = dlopen (path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr)
     {
-        errorText = "cannot load " + path.getFullPathName() + ": " + lastDlError();
+        errorText = "cannot load " + describe (path) + ": " + lastDlError();
         return nullptr;
     }
 
@@ -65,8 +86,7 @@ std::unique_ptr<PluginLibrary> PluginLibrary::open (const juce::File& path, juce
     if (entryPoint == nullptr)
     {
         dlclose (handle);
-        errorText =
-            path.getFullPathName() + " is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main";
+        errorText = describe (path) + " is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main";
         return nullptr;
     }
 
@@ -74,9 +94,9 @@ std::unique_ptr<PluginLibrary> PluginLibrary::open (const juce::File& path, juce
     return std::unique_ptr<PluginLibrary> (new PluginLibrary (handle, path, entryPoint));
 }
 
-PluginLibrary::PluginLibrary (void* libraryHandle, const juce::File& libraryFile, EntryPoint entry)
+PluginLibrary::PluginLibrary (void* libraryHandle, std::filesystem::path libraryPath, EntryPoint entry)
     : handle (libraryHandle)
-    , file (libraryFile)
+    , path (std::move (libraryPath))
     , entryPoint (entry)
 {
 }

@@ -2,6 +2,10 @@
 
 #include "TestSupport.h"
 
+#include <dlfcn.h>
+#include <filesystem>
+#include <sys/stat.h>
+
 namespace
 {
 TEST (HostedPluginLoad, ReportsWhyALibraryFailsAndKeepsNothingOpen)
@@ -9,6 +13,9 @@ TEST (HostedPluginLoad, ReportsWhyALibraryFailsAndKeepsNothingOpen)
     TemporaryFolder folder;
     const juce::File fake = folder.getChildFile ("Fake.so");
     ASSERT_TRUE (fake.replaceWithText ("not an ELF file"));
+    // Opening it for loading would wait for a writer forever.
+    const juce::File fifo = folder.getChildFile ("Fifo.so");
+    ASSERT_EQ (::mkfifo (fifo.getFullPathName().toRawUTF8(), 0644), 0);
 
     const struct
     {
@@ -16,6 +23,7 @@ TEST (HostedPluginLoad, ReportsWhyALibraryFailsAndKeepsNothingOpen)
         const char* expectedInError;
     } cases[] = {{"/nonexistent/folder/Missing.so", "no such file"},
                  {fake.getFullPathName(), "cannot load"},
+                 {fifo.getFullPathName(), "not a regular file"},
                  {KELVANOR_TEST_NOT_A_PLUGIN_PATH, "exports neither VSTPluginMain nor main"},
                  {KELVANOR_TEST_NULL_ENTRY_PATH, "returned no effect"},
                  {KELVANOR_TEST_BAD_MAGIC_PATH, "not a VST 2.4 effect record"}};
@@ -60,6 +68,27 @@ TEST (HostedPluginLoad, ReadsIdentityCountsAndFlagsThroughEitherEntryName)
         EXPECT_EQ (plugin.canDo ("receiveVstMidiEvent"), 1);
         EXPECT_EQ (plugin.canDo ("bypass"), 0);
     }
+}
+
+// Hosts load what they find in their plug-in folders by the names' bytes: a folder named in Latin-1 holds a
+// plug-in as well, and the plug-in finds itself where it lies.
+TEST (HostedPluginLoad, LoadsALibraryByItsPathsBytes)
+{
+    namespace fs = std::filesystem;
+    struct RemovedAtEnd
+    {
+        fs::path root = fs::temp_directory_path() / ("kelvanor-bytes-" + std::to_string (::getpid()));
+        ~RemovedAtEnd() { fs::remove_all (root); }
+    } folder;
+    const auto path = folder.root / "Caf\xE9" / "Synth.so";
+    fs::create_directories (path.parent_path());
+    fs::copy_file (KELVANOR_TEST_SYNTH_PATH, path);
+
+    HostedPlugin plugin;
+    ASSERT_EQ (plugin.open (path), "");
+    Dl_info info{};
+    ASSERT_NE (dladdr (reinterpret_cast<void*> (plugin.getEffect()->dispatcher), &info), 0);
+    EXPECT_STREQ (info.dli_fname, path.c_str());
 }
 
 TEST (HostedPluginParameters, GiveNamesLabelsAndDisplaysAndGuardIndexes)

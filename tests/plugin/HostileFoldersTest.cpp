@@ -66,6 +66,12 @@ struct Load
     std::string output;
 };
 
+std::string contents (const fs::path& path)
+{
+    std::ifstream in (path);
+    return {std::istreambuf_iterator<char> (in), {}};
+}
+
 /** Renders a tenth of a second through the host, standard output and error kept; killed at the deadline. */
 Load load (const World& world)
 {
@@ -137,8 +143,7 @@ Load load (const World& world)
         ::waitpid (child, &status, 0);
     }
     result.exitCode = WIFEXITED (status) ? WEXITSTATUS (status) : 128 + WTERMSIG (status);
-    std::ifstream in (log);
-    result.output.assign (std::istreambuf_iterator<char> (in), {});
+    result.output = contents (log);
     return result;
 }
 
@@ -164,6 +169,9 @@ void writeFile (const fs::path& path, const std::string& text)
 }
 
 const fs::path fontFile = fs::path (KELVANOR_RESOURCES_DIR) / "DejaVuSansCondensed-Bold.ttf";
+
+// Settings an older version left beside the module.
+const std::string oldSettings = "<UserSettings application=\"Kelvanor\"><Mine/></UserSettings>";
 
 struct Row
 {
@@ -208,10 +216,30 @@ std::vector<Row> rows()
                                                                  "out.wav", "output.txt"}));
                           }});
 
-        table.push_back ({"ModuleFolderNamed" + std::string (kind),
-                          [bytes] (World& w) { w.moduleFolder = w.root / bytes; },
-                          [] (const World& w, const Load&)
-                          { EXPECT_TRUE (fs::is_regular_file (w.settingsFile())); }});
+        // The host loads the module by its path's bytes, as hosts do. The plug-in reads its folder's name
+        // with replacement characters, which name another folder: neither the settings beside the module
+        // nor those in a folder of the name it reads may move, and nothing may be made under that name.
+        const auto readAs = juce::String (bytes).toStdString();
+        table.push_back (
+            {"ModuleFolderNamed" + std::string (kind),
+             [bytes, readAs] (World& w)
+             {
+                 w.moduleFolder = w.root / bytes;
+                 writeFile (w.moduleFolder / "Kelvanor.ini", oldSettings);
+                 writeFile (w.root / readAs / "Kelvanor.ini", oldSettings);
+             },
+             [readAs] (const World& w, const Load&)
+             {
+                 EXPECT_EQ (contents (w.moduleFolder / "Kelvanor.ini"), oldSettings);
+                 EXPECT_EQ (contents (w.root / readAs / "Kelvanor.ini"), oldSettings);
+                 EXPECT_TRUE (fs::is_regular_file (w.settingsFile()));
+                 std::set<std::string> replaced;
+                 for (const auto& path : snapshot (w.root))
+                     if (path.find ("\xEF\xBF\xBD") != std::string::npos)
+                         replaced.insert (path);
+                 EXPECT_EQ (replaced, std::set<std::string> ({(w.root / readAs).string(),
+                                                              (w.root / readAs / "Kelvanor.ini").string()}));
+             }});
     }
 
     table.push_back ({"FontsHoldAFifo", [] (World& w) { makeFifo (w.fonts() / "pipe.ttf"); }});
