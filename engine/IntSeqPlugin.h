@@ -2,6 +2,7 @@
 
 #include "engine/ShuffledClock.h"
 #include "framework/BasePluginOldStyle.h"
+#include "vst/BoundedXml.h"
 
 #include <atomic>
 #include <cmath>
@@ -288,6 +289,11 @@ public:
     static constexpr size_t maxFixedStateBytes = 1024 * 1024;
     static_assert (maxBankTextBytes + maxPatternNameBytes + maxFixedStateBytes <=
                    juce::AudioProcessor::maxStateTextBytes);
+    /** The same for the nodes a reader allocates (see BoundedXml::maxNodes): all of the state but the
+        preset bank's groups, two nodes each, comes to some 29,500 (36 parameters and 128 presets of 33
+        values at 3 each, 96 patterns of 16 steps at 10, 128 controller assignments at 3). */
+    static constexpr int maxFixedStateNodes = 32 * 1024;
+    static_assert (maxFixedStateNodes + 2 * maxGroups <= BoundedXml::maxNodes);
     std::unique_ptr<juce::XmlElement> createPatternBankXml() const;
 
     juce::String getPatternFileWildcard() const;

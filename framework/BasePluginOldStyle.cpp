@@ -204,8 +204,8 @@ void BasePluginOldStyle::readPresetsState (const juce::XmlElement& xml)
 {
     for (const auto* child : xml.getChildIterator())
         if (isPresetBankXml (*child) && !loadPresetBankFromXml (*child))
-            reportProblem ("The preset bank of the state the host restored is too large to hold (its names "
-                           "would take more than " +
+            reportProblem ("The preset bank of the state the host restored is too large to hold (more than " +
+                           juce::String (maxGroups) + " groups, or names that would take more than " +
                            juce::String (maxBankTextBytes / (1024 * 1024)) +
                            " MB in a saved state); the plug-in keeps its bank.");
 

@@ -124,9 +124,10 @@ public:
     virtual bool isPresetGroupXml (const juce::XmlElement& xml) const;
     virtual bool isPresetBankXml (const juce::XmlElement& xml) const;
     /** A "PresetBank" replaces the whole bank (presets beyond 128 are ignored; presets left over go to a
-        group "Not used"); anything else, or a bank whose names would take more than maxBankTextBytes,
-        changes nothing and gives false. The bank is built aside and then put in place, so readers never
-        see half of it. The current preset is not reloaded. */
+        group "Not used"); anything else, or a bank of more than maxGroups groups (that one included) or
+        whose names would take more than maxBankTextBytes, changes nothing and gives false. The bank is
+        built aside and then put in place, so readers never see half of it. The current preset is not
+        reloaded. */
     virtual bool loadPresetBankFromXml (const juce::XmlElement& xml);
     virtual std::unique_ptr<juce::XmlElement> createPresetBankXml() const;
 
@@ -208,6 +209,12 @@ public:
 
     juce::String getBankName() const;
 
+    /** The most groups a bank may have: 128 presets fill at most 128 of them, and this leaves room for
+        hundreds of empty ones. A bank of more is not loaded and no group is added beyond it: each group is
+        two nodes of a written state, which must stay well within BoundedXml::maxNodes to be read back
+        (without this bound the names' bound alone allowed some 680,000 groups). */
+    static constexpr int maxGroups = 1024;
+
     /** The most the bank's names may take in a written state, as getBankTextBytes counts them: what an
         8 MB bank file of names in any script becomes at most, a letter of two bytes being written as a
         reference of up to 7 (&#2047;). A bank whose names would take more is not loaded, and no name or
@@ -246,7 +253,8 @@ public:
     int getGroupIndexOfPreset (int presetIndex) const;
 
     /** An empty group "New Group" at that position; false, with nothing inserted, unless the index is
-        below the group count and the group keeps the bank within maxBankTextBytes. */
+        below the group count, the bank has fewer than maxGroups groups and the group keeps the bank within
+        maxBankTextBytes. */
     bool insertGroup (int index);
     /** Removes a group that holds no preset; false (and nothing removed) otherwise. */
     bool removeEmptyGroup (int index);
@@ -271,7 +279,7 @@ public:
     bool loadPresetFile (const juce::File& file, int index);
     /** Replaces the bank from a bank file, reloads the current preset and remembers the file's folder.
         False, with the bank unchanged, for a file that cannot be read or holds no "PresetBank" the plug-in
-        can take (see maxBankTextBytes). */
+        can take (see maxGroups and maxBankTextBytes). */
     bool loadPresetBankFile (const juce::File& file);
 
     /** ".klprs" in the product: "." + prefix + "prs", lower-cased. */

@@ -407,7 +407,7 @@ bool BasePluginOldStyle::insertGroup (int index)
     const juce::ScopedLock names (bankTextLock);
     const auto presetsBytes = getPresetsTextBytes();
     const juce::ScopedLock sl (groupsLock);
-    if (!juce::isPositiveAndBelow (index, groups.size()) ||
+    if (!juce::isPositiveAndBelow (index, groups.size()) || groups.size() >= maxGroups ||
         getGroupsTextBytes() + groupCost (name) + presetsBytes > maxBankTextBytes)
         return false;
 
@@ -691,6 +691,10 @@ bool BasePluginOldStyle::loadPresetBankFromXml (const juce::XmlElement& xml)
         if (!isPresetGroupXml (*groupXml))
             continue;
 
+        // A chunk may hold a million groups: the reading stops at the bound.
+        if (image.groups.size() >= maxGroups)
+            return false;
+
         auto* group = image.groups.add (
             new PresetBankGroup (readName (*groupXml, "group " + juce::String (image.groups.size() + 1)), 0));
 
@@ -708,7 +712,12 @@ bool BasePluginOldStyle::loadPresetBankFromXml (const juce::XmlElement& xml)
     }
 
     if (nextPreset < numPresets)
+    {
+        if (image.groups.size() >= maxGroups)
+            return false;
+
         image.groups.add (new PresetBankGroup (notUsedGroupName, numPresets - nextPreset));
+    }
 
     auto imageBytes = XmlHelpers::writtenAttributeBytes (image.name);
     for (const auto* group : image.groups)

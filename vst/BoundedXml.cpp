@@ -100,8 +100,8 @@ private:
 };
 
 /** Walks a document the way JUCE's parser does, without recursion and without building anything,
-    counting the open elements and the distinct names. Anything JUCE would read in a way of its own
-    (markup it forgives, a document type declaration) is refused. */
+    counting the open elements, the distinct names and the nodes JUCE would allocate. Anything JUCE would
+    read in a way of its own (markup it forgives, a document type declaration) is refused. */
 class Scanner
 {
 public:
@@ -128,6 +128,23 @@ private:
     const char* p;
     const char* const end;
     NameSet names; // of elements and attributes, which JUCE pools
+    int nodes = 0; // as BoundedXml::maxNodes counts them
+
+    /** False once the document holds more nodes than maxNodes. */
+    bool addNodes (int count) noexcept
+    {
+        nodes += count;
+        return nodes <= maxNodes;
+    }
+
+    /** Why the walk stopped short: a bound passed, or else broken markup. */
+    Verdict refusal() const noexcept
+    {
+        if (names.size() > maxNames)
+            return Verdict::tooManyNames;
+
+        return nodes > maxNodes ? Verdict::tooManyNodes : Verdict::malformed;
+    }
 
     Verdict walk (AfterDocument after) noexcept
     {
@@ -142,7 +159,7 @@ private:
             bool hasContent = false;
 
             if (!skipStartTag (hasContent))
-                return names.size() > maxNames ? Verdict::tooManyNames : Verdict::malformed;
+                return refusal();
 
             if (hasContent)
             {
@@ -153,7 +170,7 @@ private:
                 break; // an empty document element
 
             if (!skipContent (depth))
-                return Verdict::malformed;
+                return refusal();
 
             if (depth == 0)
                 break;
@@ -322,7 +339,7 @@ private:
     /** From the name of a start tag to its end; hasContent is false for an empty-element tag. */
     bool skipStartTag (bool& hasContent) noexcept
     {
-        if (!skipPooledName())
+        if (!skipPooledName() || !addNodes (1))
             return false;
 
         for (;;)
@@ -350,7 +367,7 @@ private:
             }
 
             // An attribute: name = "value". JUCE quietly ends the element at a value without quotes.
-            if (!skipPooledName())
+            if (!skipPooledName() || !addNodes (1))
                 return false;
 
             skipSpaces();
@@ -370,21 +387,29 @@ private:
         or the end tag that closes the document element. */
     bool skipContent (int& depth) noexcept
     {
+        // JUCE makes one text of the characters between two pieces of markup other than comments, when
+        // any of them is not blank; a reference counts as not blank, whatever it stands for.
+        bool inText = false;
+
         for (;;)
         {
             if (atEnd())
                 return false;
 
-            if (*p == '&')
-            {
-                if (!skipReference())
-                    return false;
-                continue;
-            }
-
             if (*p != '<')
             {
-                ++p;
+                if (!inText && !isSpace (*p))
+                {
+                    if (!addNodes (2))
+                        return false;
+                    inText = true;
+                }
+
+                if (*p != '&')
+                    ++p;
+                else if (!skipReference())
+                    return false;
+
                 continue;
             }
 
@@ -393,17 +418,24 @@ private:
                 p += 4;
                 if (!skipPast ("-->"))
                     return false;
+                continue;
             }
-            else if (startsWith ("<![CDATA["))
+
+            inText = false;
+
+            if (startsWith ("<![CDATA["))
             {
                 p += 9;
-                if (!skipPast ("]]>"))
+                if (!skipPast ("]]>") || !addNodes (2))
                     return false;
             }
             else if (startsWith ("<?"))
             {
+                // JUCE reads a text after an instruction by going back to the instruction, where the text
+                // stops again: it would read on for ever. Only markup may follow it, beyond blanks,
+                // comments and further instructions.
                 p += 2;
-                if (!skipPast ("?>"))
+                if (!skipPast ("?>") || !skipMisc() || atEnd() || *p != '<')
                     return false;
             }
             else if (startsWith ("</"))

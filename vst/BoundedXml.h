@@ -13,7 +13,8 @@
     that holds larger documents of its own (the host state) gives its own size limit.
 
     Nor may a document hold more than maxNames distinct element and attribute names, which JUCE keeps
-    for the whole process.
+    for the whole process, or more than maxNodes elements, attributes and texts, which JUCE allocates one
+    by one.
 
     Framework and GUI code reach it through XmlHelpers::parse. Safe on any thread; a check uses no more
     stack than one call, whatever the input. */
@@ -31,6 +32,18 @@ namespace BoundedXml
     megabyte, it has JUCE prune the array before it passes the document. */
 constexpr int maxNames = 4096;
 
+/** Most elements, attributes and texts in one document, counted as JUCE allocates them: one for each
+    element and each attribute, two for each text and each CDATA section (JUCE keeps a text as an element
+    holding it in an attribute); blanks, comments and end tags count nothing. JUCE takes some 60 to 100
+    bytes and a quarter of a microsecond for each: a state chunk of 64 MB of "<e/>", 16 million elements,
+    took 3.5 s and a gigabyte to read. A million take some 0.25 s and 100 MB.
+
+    The largest document of ours is the state, some 29,500 nodes of parameters, presets and patterns and
+    two for each of the preset bank's groups, at most 31,600 (see BasePluginOldStyle::maxGroups). Our
+    files hold fewer: the factory pattern bank 15,000, the skin 2,000. Written as ours are, some 13 bytes a
+    node, even a file of the 8 MB any file may take stays below the bound. */
+constexpr int maxNodes = 1 << 20;
+
 /** Deepest nesting of elements accepted, the document element counting as 1. Real documents nest
     less than ten deep; JUCE's parser at this depth stays well inside a 256 KB thread stack. */
 constexpr int maxDepth = 64;
@@ -46,6 +59,7 @@ enum class Verdict
     notUtf8, // ill-formed UTF-8, or a 0 byte
     tooDeep,
     tooManyNames,
+    tooManyNodes,
     malformed // broken or unsupported markup, a document type declaration, a bad character reference
 };
 

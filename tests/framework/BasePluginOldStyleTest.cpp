@@ -578,6 +578,34 @@ TEST_F (BasePluginOldStyleTest, NothingTakesTheBanksNamesBeyondTheirBound)
                full + "a0 " + uncounted + " a2A:3 8 chars.:2 C:4 Not used:119");
 }
 
+// Nor beyond its bound on groups, "Not used" (added for the presets no group holds) counting as well.
+TEST_F (BasePluginOldStyleTest, NothingTakesTheBankBeyondItsGroups)
+{
+    constexpr int limit = BasePluginOldStyle::maxGroups;
+    auto plugin = makePlugin();
+    loadSmallBank (*plugin);
+    const auto before = plugin->bankText();
+
+    // Empty groups, then one of presets: the bank loads as one of limit groups, or not at all.
+    for (const auto& [emptyGroups, presets, loads] : {std::tuple{limit, 128, false},
+                                                      {limit - 1, 127, false},
+                                                      {limit - 2, 127, true},
+                                                      {limit - 1, 128, true}})
+    {
+        const auto bank = XmlHelpers::parse (
+            "<PresetBank>" + juce::String::repeatedString ("<PresetGroup/>", emptyGroups) + "<PresetGroup>" +
+            juce::String::repeatedString ("<Preset application='Kelvanor'/>", presets) +
+            "</PresetGroup></PresetBank>");
+        EXPECT_EQ (plugin->loadPresetBankFromXml (*bank), loads) << emptyGroups << " " << presets;
+        EXPECT_EQ (plugin->getNumGroups(), loads ? limit : 4);
+        EXPECT_EQ (plugin->bankText() == before, !loads);
+    }
+
+    EXPECT_FALSE (plugin->insertGroup (0));
+    ASSERT_TRUE (plugin->removeEmptyGroup (0));
+    EXPECT_TRUE (plugin->insertGroup (0));
+}
+
 //==============================================================================
 TEST_F (BasePluginOldStyleTest, ResourcesSettingsAreReadWithTheirCaseRules)
 {

@@ -1,5 +1,6 @@
 #include "HostileInput.h"
 #include "KelvanorPluginTestSupport.h"
+#include "framework/BasePluginOldStyle.h"
 #include "framework/BoundedFileReader.h"
 
 #include <fcntl.h>
@@ -38,13 +39,16 @@ juce::String standardErrorOf (const std::function<void()>& call)
 } // namespace
 
 // The largest state the plug-in can come to hold from files, a preset bank and a pattern bank each at the
-// files' bound, is saved by the host and given to a new instance, which saves it again byte for byte.
+// files' bound, the preset bank with as many groups as it may have, is saved by the host and given to a
+// new instance, which saves it again byte for byte.
 TEST (KelvanorLargeSession, TheLargestStateFromFilesComesBackByteForByte)
 {
     ScopedPluginHome home;
     const auto presets = home.folder.getChildFile ("largest.klprsb");
     const auto patterns = home.folder.getChildFile ("largest.klptrb");
-    ASSERT_TRUE (presets.replaceWithText (atFileBound ("<PresetBank name='", "'><PresetGroup/></PresetBank>"),
+    // The presets the groups leave go to one more, "Not used".
+    const auto groups = juce::String::repeatedString ("<PresetGroup/>", BasePluginOldStyle::maxGroups - 1);
+    ASSERT_TRUE (presets.replaceWithText (atFileBound ("<PresetBank name='", "'>" + groups + "</PresetBank>"),
                                           false, false, "\n"));
     // A bank file holds all 96 patterns; those it lacks would keep their names, which count as well.
     const auto others = juce::String::repeatedString ("<Pattern application='Kelvanor' name='P'/>", 95);
@@ -66,6 +70,9 @@ TEST (KelvanorLargeSession, TheLargestStateFromFilesComesBackByteForByte)
     EXPECT_NE (text.find ("<PresetBank name=\"&#1104;&#1104;"), text.npos);
     EXPECT_NE (text.find ("<Pattern application=\"Kelvanor\" name=\"&#1104;&#1104;"), text.npos);
     EXPECT_GT (saved.getSize(), 7 * (BoundedFileReader::maxBytes - 100));
+    const auto lastGroup =
+        "<PresetGroup name=\"group " + std::to_string (BasePluginOldStyle::maxGroups - 1) + "\"/>";
+    EXPECT_NE (text.find (lastGroup + "<PresetGroup name=\"Not used\">"), text.npos);
 
     // A new instance of the session starts from the factory banks and takes the saved state whole.
     ASSERT_TRUE (settings.deleteFile());
@@ -108,6 +115,12 @@ TEST (KelvanorLargeSession, ARefusedChunkIsReportedAndChangesNothing)
         {"a bank whose names are beyond their bound",
          frameOf (text.replace (bankName, juce::String::repeatedString ("&quot;", 5'000'000))),
          "The preset bank of the state the host restored is too large to hold"},
+        {"a bank of more groups than it may have",
+         frameOf (text.replace (
+             "<PresetBank name=\"" + bankName + "\">",
+             "<PresetBank name=\"" + bankName + "\">" +
+                 juce::String::repeatedString ("<PresetGroup/>", BasePluginOldStyle::maxGroups))),
+         "The preset bank of the state the host restored is too large to hold (more than 1024 groups"},
     };
 
     for (const auto& c : cases)

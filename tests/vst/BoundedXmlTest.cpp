@@ -2,6 +2,7 @@
 #include "HostileInput.h"
 #include "vst/AudioProcessor.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <malloc.h>
 
@@ -72,6 +73,10 @@ TEST (BoundedXml, ReadsOrdinaryMarkupAsJuceDoesAndRefusesWhatJuceWouldMisreadOrE
         {"<R><!-- </R>", Verdict::malformed},
         {"<R><![CDATA[</R>", Verdict::malformed},
         {"<R><?pi</R>", Verdict::malformed},
+        // Text after an instruction, which JUCE reads by going back to the instruction, for ever.
+        {"<R>a<?p?>b</R>", Verdict::malformed},
+        {"<R><?p?> <!-- --><?q?>&amp;</R>", Verdict::malformed},
+        {"<R>a<?p?> <!-- --><?q?><e/>b</R>", Verdict::readable},
         // Entities expanded into elements, by themselves or from files.
         {"<!DOCTYPE R [<!ENTITY e \"<a><a>\">]><R>&e;</R>", Verdict::malformed},
         {"<!DOCTYPE R [<!ENTITY a \"&a;&a;\">]><R>&a;</R>", Verdict::malformed},
@@ -158,6 +163,44 @@ TEST (BoundedXml, DocumentsWithMoreDistinctNamesThanTheLimitAreRefusedUnparsed)
                    c.expected == Verdict::readable)
             << text;
     }
+}
+
+TEST (BoundedXml, DocumentsOfMoreNodesThanTheLimitAreRefusedUnparsed)
+{
+    // Units of the nodes JUCE allocates: comments, instructions and blanks none, a text two however
+    // comments break it up, a CDATA section two even when empty. The root is one more.
+    const std::tuple<std::string, std::string, std::string, int> cases[] = {
+        {"<R>", "<e/>", "</R>", 1},
+        {"<R", " a=''", "/>", 1},
+        {"<R>", "t<!---->t<e/> <!-- -->\n", "</R>", 3},
+        {"<R>", "<![CDATA[]]>t<?p?><e/>&amp;", "</R>", 7}};
+
+    for (const auto& [head, unit, tail, unitNodes] : cases)
+        for (const int units :
+             {(BoundedXml::maxNodes - 1) / unitNodes, (BoundedXml::maxNodes - 1) / unitNodes + 1})
+        {
+            const auto text = head + repeated (unit, units) + tail;
+            const int nodes = 1 + units * unitNodes;
+            const bool readable = nodes <= BoundedXml::maxNodes;
+            EXPECT_EQ (BoundedXml::check (text.data(), text.size()),
+                       readable ? Verdict::readable : Verdict::tooManyNodes)
+                << unit;
+            auto xml = BoundedXml::parse (text.data(), text.size());
+            EXPECT_EQ (xml != nullptr, readable) << unit;
+
+            // JUCE makes as many of them, a text being an element holding an attribute.
+            if (xml == nullptr)
+                xml = juce::parseXML (juce::String::fromUTF8 (text.data(), (int) text.size()));
+            ASSERT_NE (xml, nullptr);
+            std::function<int (const juce::XmlElement&)> nodesOf = [&] (const juce::XmlElement& e)
+            {
+                int count = 1 + e.getNumAttributes();
+                for (const auto* child : e.getChildIterator())
+                    count += nodesOf (*child);
+                return count;
+            };
+            EXPECT_EQ (nodesOf (*xml), nodes) << unit;
+        }
 }
 
 TEST (BoundedXml, NamesOfDocumentsParsedOneAfterAnotherDoNotPileUp)
