@@ -17,6 +17,14 @@
 #include <unistd.h>
 #include <vector>
 
+namespace juce
+{
+// The JUCE patch's own: whether text is UTF-8 (the check directory listings make), and a limit on the blocks
+// its checks take, so that each way through them is tested.
+bool juce_isWellFormedUTF8 (const char* text) noexcept;
+int juce_limitStrictUTF8Block (int bytes) noexcept;
+} // namespace juce
+
 // Names on disk are bytes, not text: other systems and old archives leave names in Latin-1 or
 // Windows-1252 in users' folders. No such name may reach memory it does not own, read as another name
 // (an overlong encoding spelling '/'), or be listed where a user could pick it.
@@ -58,12 +66,37 @@ std::string bytesOf (const juce::String& s)
     return s.toStdString();
 }
 
+std::string repeated (const std::string& text, int times)
+{
+    std::string result;
+    for (int i = 0; i < times; ++i)
+        result += text;
+    return result;
+}
+
+/** Runs check once for each size of block this processor checks UTF-8 in (1 being one sequence at a time),
+    then leaves the widest in use. */
+template <class Check>
+void forEachBlockSize (Check check)
+{
+    for (const int bytes : {1, 16, 32, 64})
+        if (juce::juce_limitStrictUTF8Block (bytes) == bytes)
+        {
+            SCOPED_TRACE ("blocks of " + std::to_string (bytes) + " bytes");
+            check();
+        }
+    juce::juce_limitStrictUTF8Block (64);
+}
+
 /** What each way bytes become a String makes of them, as UTF-8. The text ends at its size and has no NUL. */
 std::vector<std::pair<const char*, std::string>> everyWayIn (const std::string& bytes)
 {
     const auto* raw = bytes.c_str();
-    juce::String appended ("x");
+    // Appended to a String that shares its text with another, which must not change.
+    const juce::String prefix ("x");
+    auto appended = prefix;
     appended += raw;
+    EXPECT_EQ (bytesOf (prefix), "x");
     return {
         {"pointer", bytesOf (juce::String (juce::CharPointer_UTF8 (raw)))},
         {"pointer and maxChars", bytesOf (juce::String (juce::CharPointer_UTF8 (raw), bytes.size() + 1))},
@@ -75,6 +108,21 @@ std::vector<std::pair<const char*, std::string>> everyWayIn (const std::string& 
         {"operator+=", bytesOf (appended).substr (1)},
     };
 }
+
+/** Lengths of text before a sequence that put it across the end of each size of block the text is checked
+    in, counted from the text's start, and after runs of ASCII of one to several blocks, which are only
+    copied. */
+std::vector<size_t> offsetsAcrossBlocks (size_t before, size_t after)
+{
+    std::vector<size_t> offsets{0, 1};
+    for (const size_t end : {16, 32, 64, 128, 256, 320, 512})
+        for (auto offset = end - before; offset <= end + after; ++offset)
+            offsets.push_back (offset);
+    return offsets;
+}
+
+// Each text is given with ASCII before it only, and after a wide character.
+const std::string heads[] = {"", "\xC3\xA9"};
 
 // Well-formed text, up to four bytes a character and at the edges of each range, comes through every way
 // unchanged, with runs of ASCII shorter and longer than a block around it; a limit of characters cuts it
@@ -89,31 +137,43 @@ TEST (SystemNames, WellFormedTextIsKeptAsItIs)
         "Acid Bass 303 - Squelch Lead " + edges + " from the factory bank, version 2",
         std::string (40, 'x') + "\xD0\x91\xD0\xB0\xD1\x81" + std::string (17, 'y'),
     };
-    for (const auto& text : texts)
-        for (const auto& [way, result] : everyWayIn (text))
-            EXPECT_EQ (result, text) << way;
+    forEachBlockSize (
+        [&]
+        {
+            for (const auto& text : texts)
+            {
+                EXPECT_TRUE (juce::juce_isWellFormedUTF8 (text.c_str())) << text;
+                for (const auto& [way, result] : everyWayIn (text))
+                    EXPECT_EQ (result, text) << way;
+            }
 
-    // Wide text is checked in blocks of sixteen bytes from its first wide character: each length of
-    // sequence across the end of a block.
-    for (size_t offset = 10; offset < 15; ++offset)
-    {
-        const auto text =
-            "\xC3\xA9" + std::string (offset, 'x') + edges + "\xF0\x9F\x8E\xB9" + std::string (9, 'y');
-        for (const auto& [way, result] : everyWayIn (text))
-            EXPECT_EQ (result, text) << way << " " << offset;
-    }
+            // Each length of sequence across the end of a block.
+            for (const auto& head : heads)
+                for (const auto offset : offsetsAcrossBlocks (28, 0))
+                {
+                    const auto text =
+                        head + std::string (offset, 'x') + edges + "\xF0\x9F\x8E\xB9" + std::string (9, 'y');
+                    // Checked too strictly, text would still come out right through the replacing copy, but
+                    // a listing would leave the file out.
+                    EXPECT_TRUE (juce::juce_isWellFormedUTF8 (text.c_str())) << offset;
+                    for (const auto& [way, result] : everyWayIn (text))
+                        EXPECT_EQ (result, text) << way << " " << offset;
+                }
 
-    // A NUL ends the text, wherever it falls.
-    for (size_t offset = 10; offset < 20; ++offset)
-    {
-        const auto text = "\xC3\xA9" + std::string (offset, 'x');
-        const auto bytes = text + std::string (1, '\0') + "\xE2\x82\xAC tail";
-        const auto* raw = bytes.data();
-        EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (raw),
-                                          juce::CharPointer_UTF8 (raw + bytes.size()))),
-                   text);
-        EXPECT_EQ (bytesOf (juce::String (bytes)), text);
-    }
+            // A NUL ends the text, wherever it falls.
+            for (const auto& head : heads)
+                for (const auto offset : offsetsAcrossBlocks (3, 1))
+                {
+                    const auto text = head + std::string (offset, 'x');
+                    const auto bytes = text + std::string (1, '\0') + "\xE2\x82\xAC tail";
+                    const auto* raw = bytes.data();
+                    EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (raw),
+                                                      juce::CharPointer_UTF8 (raw + bytes.size()))),
+                               text);
+                    EXPECT_EQ (bytesOf (juce::String (bytes)), text);
+                    EXPECT_EQ (bytesOf (juce::String::fromUTF8 (raw, (int) bytes.size())), text);
+                }
+        });
 
     const std::string text = texts[0];
     EXPECT_EQ (juce::String (juce::CharPointer_UTF8 (text.c_str())).length(), 9);
@@ -125,20 +185,28 @@ TEST (SystemNames, WellFormedTextIsKeptAsItIs)
 TEST (SystemNames, IllFormedBytesBecomeReplacementCharactersWhicheverWayTheyEnter)
 {
     const std::string tail (21, 't');
-    for (const auto& name : illFormed)
-        for (const size_t offset : {0, 1, 11, 12, 13, 14, 27, 28, 29, 40})
+    forEachBlockSize (
+        [&]
         {
-            SCOPED_TRACE (std::string (name.kind) + " after " + std::to_string (offset) + " bytes");
-            const auto head = "\xC3\xA9" + std::string (offset, 'h');
-            for (const auto& [way, result] : everyWayIn (head + name.bytes + tail))
-                EXPECT_EQ (result, head + name.text + tail) << way;
+            for (const auto& name : illFormed)
+                for (const auto& start : heads)
+                    for (const auto offset : offsetsAcrossBlocks (6, 0))
+                    {
+                        SCOPED_TRACE (std::string (name.kind) + " after " + std::to_string (offset) +
+                                      " bytes");
+                        const auto head = start + std::string (offset, 'h');
+                        EXPECT_FALSE (juce::juce_isWellFormedUTF8 ((head + name.bytes + tail).c_str()));
+                        for (const auto& [way, result] : everyWayIn (head + name.bytes + tail))
+                            EXPECT_EQ (result, head + name.text + tail) << way;
 
-            const auto raw = head + name.bytes;
-            EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (raw.c_str()), offset + 3)),
-                       juce::String (juce::CharPointer_UTF8 ((head + name.text).c_str()))
-                           .substring (0, (int) offset + 3)
-                           .toStdString());
-        }
+                        const auto raw = head + name.bytes;
+                        const auto maxChars = offset + 3;
+                        EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (raw.c_str()), maxChars)),
+                                   juce::String (juce::CharPointer_UTF8 ((head + name.text).c_str()))
+                                       .substring (0, (int) maxChars)
+                                       .toStdString());
+                    }
+        });
 }
 
 // A buffer of exactly maxChars characters needs no NUL, so nothing past it may be read. Each text sits at
@@ -152,6 +220,7 @@ TEST (SystemNames, TextOfMaxCharsIsReadNoFurtherThanItsLastCharacter)
     ASSERT_NE (pages, MAP_FAILED);
     ASSERT_EQ (::mprotect (pages + pageSize, pageSize, PROT_NONE), 0);
 
+    const auto euros = repeated ("\xE2\x82\xAC", 70);
     const struct
     {
         std::string bytes;
@@ -162,20 +231,30 @@ TEST (SystemNames, TextOfMaxCharsIsReadNoFurtherThanItsLastCharacter)
         {"Acid Bass 303", 13, "Acid Bass 303"},
         {std::string (64, 'x'), 64, std::string (64, 'x')},
         {"B\xC3\xA4sse \xE2\x82\xAC\xF0\x9F\x8E\xB9", 8, "B\xC3\xA4sse \xE2\x82\xAC\xF0\x9F\x8E\xB9"},
+        // More than a block of wide text: the bytes of the first maxChars are checked together.
+        {repeated ("B\xC3\xA4ss \xD0\x91\xD0\xB0\xD1\x81 ", 12), 12 * 9,
+         repeated ("B\xC3\xA4ss \xD0\x91\xD0\xB0\xD1\x81 ", 12)},
+        {repeated ("\xE2\x82\xAC", 70), 70, repeated ("\xE2\x82\xAC", 70)},
+        {repeated ("\xC3", 1) + repeated ("\xE2\x82\xAC", 70), 71,
+         replacement + repeated ("\xE2\x82\xAC", 70)},
         {"a\xC0\xAFz", 4, "a" + replacement + replacement + "z"},
         {std::string ("ab\0", 3), 10, "ab"},
     };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE (c.bytes);
-        const auto heap = std::make_unique<char[]> (c.bytes.size());
-        std::memcpy (heap.get(), c.bytes.data(), c.bytes.size());
-        auto* atPageEnd = pages + pageSize - c.bytes.size();
-        std::memcpy (atPageEnd, c.bytes.data(), c.bytes.size());
+    forEachBlockSize (
+        [&]
+        {
+            for (const auto& c : cases)
+            {
+                SCOPED_TRACE (c.bytes);
+                const auto heap = std::make_unique<char[]> (c.bytes.size());
+                std::memcpy (heap.get(), c.bytes.data(), c.bytes.size());
+                auto* atPageEnd = pages + pageSize - c.bytes.size();
+                std::memcpy (atPageEnd, c.bytes.data(), c.bytes.size());
 
-        EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (heap.get()), c.maxChars)), c.text);
-        EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (atPageEnd), c.maxChars)), c.text);
-    }
+                EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (heap.get()), c.maxChars)), c.text);
+                EXPECT_EQ (bytesOf (juce::String (juce::CharPointer_UTF8 (atPageEnd), c.maxChars)), c.text);
+            }
+        });
     ::munmap (pages, 2 * pageSize);
 }
 
