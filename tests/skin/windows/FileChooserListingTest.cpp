@@ -227,6 +227,16 @@ TEST_F (StalledListing, TheSelectionStaysWithItsFileAsTheListFills)
     EXPECT_EQ (view->getModel()->getNameForRow (view->getSelectedRow()), chosen.getFileName());
 }
 
+TEST_F (StalledListing, AViewMadeAfterTheListIsCompleteSelectsItsRowsAtOnce)
+{
+    filter.release();
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return !list->isStillLoading(); }, 60000));
+    juce::FileListComponent late (*list);
+    late.selectRow (1);
+    ASSERT_EQ (late.getNumSelectedFiles(), 1);
+    EXPECT_EQ (late.getSelectedFile (0).getFileName(), late.getModel()->getNameForRow (1));
+}
+
 TEST_F (StalledListing, ClosingStopsTheListingWithoutWaitingForTheRestOfTheFolder)
 {
     // Closed as the disk comes back: the stop is asked for at once, when thousands of files remain.
