@@ -215,9 +215,10 @@ FileChooserPolicy::BrowserWindow::BrowserWindow (const Request& request,
     if (request.patterns.isNotEmpty())
         filter = std::make_unique<juce::WildcardFileFilter> (request.patterns, "*", request.title);
 
-    browser = std::make_unique<juce::FileBrowserComponent> (chooserFlags (request) |
-                                                                juce::FileBrowserComponent::useTreeView,
-                                                            request.initialLocation, filter.get(), nullptr);
+    // A list rather than a tree: a list box makes only the rows in sight, where a tree of a folder of
+    // thousands of files walks all the rows above the visible ones at every scroll.
+    browser = std::make_unique<juce::FileBrowserComponent> (chooserFlags (request), request.initialLocation,
+                                                            filter.get(), nullptr);
     browser->addListener (this);
     addAndMakeVisible (*browser);
     okButton.setButtonText (request.saving ? "Save" : "OK");

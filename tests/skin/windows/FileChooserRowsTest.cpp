@@ -29,20 +29,20 @@ protected:
         ASSERT_TRUE (policy.launch (request, [this] (const juce::File& f) { answers.add (f); }));
         window = policy.getBrowserWindow();
         ASSERT_NE (window, nullptr);
-        tree = dynamic_cast<juce::FileTreeComponent*> (window->getBrowser().getDisplayComponent());
-        ASSERT_NE (tree, nullptr);
+        list = dynamic_cast<juce::FileListComponent*> (window->getBrowser().getDisplayComponent());
+        ASSERT_NE (list, nullptr);
         // The folder is read on the browser's own thread; its rows, then their components, arrive as
         // messages.
         const auto rowsShown = [this]
         {
-            if (tree->getNumRowsInTree() != numRows)
+            if (list->getModel()->getNumRows() != numRows)
                 return false;
             for (int i = 0; i < numRows; ++i)
-                if (tree->getItemComponent (tree->getItemOnRow (i)) == nullptr)
+                if (list->getComponentForRowNumber (i) == nullptr)
                     return false;
             return true;
         };
-        ASSERT_TRUE (runMessageLoopUntil (rowsShown, 20000)) << tree->getNumRowsInTree() << " rows";
+        ASSERT_TRUE (runMessageLoopUntil (rowsShown, 20000)) << list->getModel()->getNumRows() << " rows";
     }
 
     void TearDown() override
@@ -51,22 +51,21 @@ protected:
         FileChooserPolicy::setMode (FileChooserPolicy::Mode::automatic);
     }
 
-    juce::TreeViewItem& rowOf (const juce::String& name)
+    int rowOf (const juce::String& name)
     {
-        for (int i = 0; i < tree->getNumRowsInTree(); ++i)
-            if (auto* item = tree->getItemOnRow (i);
-                item != nullptr && juce::File (item->getUniqueName()).getFileName() == name)
-                return *item;
+        for (int i = 0; i < list->getModel()->getNumRows(); ++i)
+            if (list->getModel()->getNameForRow (i) == name)
+                return i;
         ADD_FAILURE() << "no row for " << name;
-        return *tree->getRootItem();
+        return 0;
     }
 
-    /** The row's area in the window, clipped to what the tree shows (its scroll bar excluded). */
-    juce::Rectangle<int> areaOf (juce::TreeViewItem& item)
+    /** The row's area in the window, clipped to what the list shows (its scroll bar excluded). */
+    juce::Rectangle<int> areaOf (int row)
     {
         const auto shown =
-            tree->getViewport()->getBounds().withWidth (tree->getViewport()->getMaximumVisibleWidth());
-        return window->getLocalArea (tree, item.getItemPosition (true).getIntersection (shown));
+            list->getViewport()->getBounds().withWidth (list->getViewport()->getMaximumVisibleWidth());
+        return window->getLocalArea (list, list->getRowPosition (row, true).getIntersection (shown));
     }
 
     /** The window as the user sees it. */
@@ -81,8 +80,7 @@ protected:
 
     Ink inkIn (const juce::Image& image, juce::Rectangle<int> area)
     {
-        const auto background =
-            image.getPixelAt (areaOf (*tree->getItemOnRow (0)).getRight() - 2, area.getCentreY());
+        const auto background = image.getPixelAt (areaOf (0).getRight() - 2, area.getCentreY());
         Ink ink;
         for (int y = area.getY(); y < area.getBottom(); ++y)
             for (int x = area.getX(); x < area.getRight(); ++x)
@@ -105,7 +103,7 @@ protected:
     FileChooserPolicy policy{owner};
     juce::Array<juce::File> answers;
     FileChooserPolicy::BrowserWindow* window = nullptr;
-    juce::FileTreeComponent* tree = nullptr;
+    juce::FileListComponent* list = nullptr;
 };
 
 TEST_F (FileChooserRows, EachRowShowsItsIconAndItsNameInTheDefaultFont)
@@ -142,12 +140,12 @@ TEST_F (FileChooserRows, EachRowShowsItsIconAndItsNameInTheDefaultFont)
 TEST_F (FileChooserRows, AClickedRowIsHighlightedAndOkChoosesItsFile)
 {
     const auto chosen = juce::String (fileNames[1]);
-    auto& rows = *tree->getViewport()->getViewedComponent();
-    const auto centre = rows.getLocalPoint (window, areaOf (rowOf (chosen)).getCentre()).toFloat();
-    rows.mouseDown (SkinTest::mouseAt (rows, centre, juce::ModifierKeys::leftButtonModifier));
-    rows.mouseUp (SkinTest::mouseAt (rows, centre, juce::ModifierKeys::leftButtonModifier));
+    auto& chosenRow = *list->getComponentForRowNumber (rowOf (chosen));
+    const auto centre = chosenRow.getLocalPoint (window, areaOf (rowOf (chosen)).getCentre()).toFloat();
+    chosenRow.mouseDown (SkinTest::mouseAt (chosenRow, centre, juce::ModifierKeys::leftButtonModifier));
+    chosenRow.mouseUp (SkinTest::mouseAt (chosenRow, centre, juce::ModifierKeys::leftButtonModifier));
     pumpMessages();
-    ASSERT_TRUE (rowOf (chosen).isSelected());
+    ASSERT_TRUE (list->isRowSelected (rowOf (chosen)));
 
     const auto image = snapshot();
     const auto highlight = editor.lf.findColour (juce::DirectoryContentsDisplayComponent::highlightColourId);
