@@ -57,6 +57,10 @@ if(NOT juce_copy_made_from STREQUAL juce_copy_stamp)
                                 "the build must not go on without it.")
         endif()
     endforeach()
+    # file(COPY) keeps the modules' own times, older than the objects of the copy it replaces: a file that
+    # a patch no longer touches would not be compiled again. Every file of a new copy is new.
+    file(GLOB_RECURSE juce_copy_files LIST_DIRECTORIES false "${KELVANOR_JUCE_COPY}/*")
+    file(TOUCH_NOCREATE ${juce_copy_files})
     file(WRITE "${juce_copy_stamp_file}" "${juce_copy_stamp}")
 endif()
 
