@@ -57,6 +57,25 @@ size_t groupCost (const juce::String& name)
     static const auto clearedBankGroupBytes = XmlHelpers::writtenAttributeBytes (notUsedGroupName);
     return markupBytes + juce::jmax (clearedBankGroupBytes, XmlHelpers::writtenAttributeBytes (name));
 }
+
+/** What the bank's own name and its groups count. */
+size_t groupsCost (const juce::String& bankName, const juce::OwnedArray<PresetBankGroup>& groups)
+{
+    auto bytes = XmlHelpers::writtenAttributeBytes (bankName);
+    for (const auto* group : groups)
+        bytes += groupCost (group->getName());
+    return bytes;
+}
+
+/** What the presets' names count; entries of the bank in place or of one read aside. */
+template <typename Entries>
+size_t presetsCost (const Entries& entries)
+{
+    size_t bytes = 0;
+    for (const auto& entry : entries)
+        bytes += presetNameCost (entry->getName());
+    return bytes;
+}
 } // namespace
 
 struct BasePluginOldStyle::BankImage
@@ -285,19 +304,13 @@ size_t BasePluginOldStyle::getBankTextBytes() const
 size_t BasePluginOldStyle::getGroupsTextBytes() const
 {
     const juce::ScopedLock sl (groupsLock);
-    auto bytes = XmlHelpers::writtenAttributeBytes (bankName);
-    for (const auto* group : groups)
-        bytes += groupCost (group->getName());
-    return bytes;
+    return groupsCost (bankName, groups);
 }
 
 size_t BasePluginOldStyle::getPresetsTextBytes() const
 {
     const juce::ScopedLock sl (presetsLock);
-    size_t bytes = 0;
-    for (const auto* entry : presets)
-        bytes += presetNameCost (entry->getName());
-    return bytes;
+    return presetsCost (presets);
 }
 
 void BasePluginOldStyle::clearBank()
@@ -719,13 +732,7 @@ bool BasePluginOldStyle::loadPresetBankFromXml (const juce::XmlElement& xml)
         image.groups.add (new PresetBankGroup (notUsedGroupName, numPresets - nextPreset));
     }
 
-    auto imageBytes = XmlHelpers::writtenAttributeBytes (image.name);
-    for (const auto* group : image.groups)
-        imageBytes += groupCost (group->getName());
-    for (const auto& entry : image.presets)
-        imageBytes += presetNameCost (entry->getName());
-
-    if (imageBytes > maxBankTextBytes)
+    if (groupsCost (image.name, image.groups) + presetsCost (image.presets) > maxBankTextBytes)
         return false;
 
     const juce::ScopedLock names (bankTextLock);

@@ -2,6 +2,7 @@
 
 #include "framework/BoundedFileReader.h"
 #include "vst/BoundedXml.h"
+#include "vst/StrictUtf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -138,12 +139,6 @@ bool mayFollow (const struct stat& link, const struct stat& folder)
     return (folder.st_mode & shared) != shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
 }
 
-/** A path that is not UTF-8 has no String naming it, and such files are never saved over. */
-bool isUtf8 (const std::string& text)
-{
-    return juce::String::fromUTF8 (text.data(), (int) text.size()).toStdString() == text;
-}
-
 /** The place a write to the given path replaces: the path itself, or for a symbolic link the end of its
     chain of links, so that a link kept in a dotfiles repository stays a link and its target gets the text.
     A link naming nothing yet names the file to create, when that file's folder exists (as a shell's
@@ -189,7 +184,8 @@ std::optional<WriteTarget> findWriteTarget (const juce::File& file)
 
         // A relative target counts from the link's own folder.
         const std::string text (target, (size_t) length);
-        if (!isUtf8 (text))
+        // A path that is not UTF-8 has no String naming it, and such files are never saved over.
+        if (!StrictUtf8::isWellFormed (text.data(), text.size()))
             return std::nullopt;
         path = text.front() == '/' ? text : linkFolder + text;
     }

@@ -471,12 +471,25 @@ Verdict check (const void* text, size_t size, AfterDocument after, size_t limit)
 
 std::unique_ptr<juce::XmlElement> parse (const void* text, size_t size, AfterDocument after, size_t limit)
 {
-    juce::String decoded;
+    // The bytes are checked as they are, so that a document refused (a hostile chunk of tens of
+    // megabytes, say) is never copied; checked, they are well-formed UTF-8 without a 0 and become a
+    // String as they are.
+    auto* bytes = static_cast<const char*> (text);
 
-    if (text == nullptr || size > limit || !StrictUtf8::toString (text, size, decoded))
+    if (bytes == nullptr || size > limit)
         return {};
 
-    return parse (decoded, after, limit);
+    if (size >= 3 && juce::CharPointer_UTF8::isByteOrderMark (bytes))
+    {
+        bytes += 3;
+        size -= 3;
+    }
+
+    if (check (bytes, size, after, limit) != Verdict::readable)
+        return {};
+
+    return juce::parseXML (
+        juce::String (juce::CharPointer_UTF8 (bytes), juce::CharPointer_UTF8 (bytes + size)));
 }
 
 std::unique_ptr<juce::XmlElement> parse (const juce::String& text, AfterDocument after, size_t limit)
