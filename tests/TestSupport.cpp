@@ -2,9 +2,6 @@
 
 #include <juce_events/juce_events.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <grp.h>
 #include <unistd.h>
 
 namespace juce
@@ -73,29 +70,4 @@ TemporaryFolder::TemporaryFolder()
 TemporaryFolder::~TemporaryFolder()
 {
     folder.deleteRecursively();
-}
-
-ActingAsNormalUser::ActingAsNormalUser()
-{
-    if (::geteuid() != 0)
-        return;
-
-    rootGroups.resize (64);
-    rootGroups.resize ((size_t) std::max (0, ::getgroups ((int) rootGroups.size(), rootGroups.data())));
-    if (::setgroups (0, nullptr) != 0 || ::setegid (65534) != 0 || ::seteuid (65534) != 0)
-        std::abort();
-    switched = true;
-}
-
-ActingAsNormalUser::~ActingAsNormalUser()
-{
-    // Whatever ran on as the other user would be meaningless: stop at once instead.
-    if (switched &&
-        (::seteuid (0) != 0 || ::setegid (0) != 0 || ::setgroups (rootGroups.size(), rootGroups.data()) != 0))
-        std::abort();
-}
-
-bool ActingAsNormalUser::giveTo (const juce::File& file)
-{
-    return ::geteuid() != 0 || ::lchown (file.getFullPathName().toRawUTF8(), 65534, 65534) == 0;
 }

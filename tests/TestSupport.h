@@ -3,7 +3,6 @@
 #include <functional>
 #include <juce_core/juce_core.h>
 
-#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -35,23 +34,4 @@ public:
 
 private:
     juce::File folder;
-};
-
-/** While it lives, a test run by root acts as a user without root's rights (uid and gid 65534, no other
-    groups), so that the permission checks root passes apply to it too; run by any other user it changes
-    nothing. Files and folders that user is to own are handed over with giveTo. */
-class ActingAsNormalUser
-{
-public:
-    ActingAsNormalUser();
-    ~ActingAsNormalUser();
-    ActingAsNormalUser (const ActingAsNormalUser&) = delete;
-    ActingAsNormalUser& operator= (const ActingAsNormalUser&) = delete;
-
-    /** Makes the file the normal user's: nothing to do unless the test runs as root. */
-    static bool giveTo (const juce::File& file);
-
-private:
-    std::vector<gid_t> rootGroups;
-    bool switched = false;
 };

@@ -151,42 +151,6 @@ TEST (KelvanorState, RoundTripIntoAFreshInstance)
                std::tuple (17, 6, 1, 4, 2, 2, 17));
 }
 
-// The arithmetic behind reading back every state the plug-in can hold: all of a state but the names the
-// two bounds count stays within its allowance, with every part as long as its values can make it.
-TEST (KelvanorState, AllButTheCountedNamesStaysWithinTheFixedAllowance)
-{
-    StateHarness h;
-    auto& p = *h.processor;
-    const auto bank = p.createPresetBankXml();
-    for (auto* group : bank->getChildIterator())
-        for (auto* preset : group->getChildIterator())
-        {
-            preset->setAttribute ("name", juce::String::repeatedString ("\"", 24)); // not counted
-            for (auto* param : preset->getChildIterator())
-                param->setAttribute ("value", "0.123457");
-        }
-    ASSERT_TRUE (p.loadPresetBankFromXml (*bank));
-
-    for (int i = 0; i < Kelvanor::numPatterns; ++i)
-    {
-        h.loadPattern (i,
-                       std::vector (Pattern::numSteps, makeStep (12, true, true, true, true, true, 0.123457,
-                                                                 0.876543, 0.654321)),
-                       100);
-        p.setPatternTempo (i, 123.4);
-    }
-
-    auto& manager = p.getParameterManager();
-    for (int i = 0, cc = 0; i < manager.getNumParameters() && cc < MidiControl::numControllers; ++i)
-        if (auto* parameter = manager.getParameterAtIndex (i); parameter->isAutomatable())
-            p.getMidiControl().assign (cc++, parameter, false);
-    for (int id = 0; id < BasePluginOldStyle::numStateParameters; ++id)
-        manager.setParameterNormalised (id, 0.123456789f);
-
-    const auto written = XmlHelpers::toSingleLine (*p.createStateXml()).getNumBytesAsUTF8();
-    EXPECT_LE (written - p.getBankTextBytes() - p.getPatternNameBytes(), IntSeqPlugin::maxFixedStateBytes);
-}
-
 // Each switch comes back as it was saved, whatever the others made of it: write mode and auto follow are
 // stored as switches, not as the editing and following they amount to while the other switches stand.
 TEST (KelvanorState, RestoresEverySwitchAsSaved)

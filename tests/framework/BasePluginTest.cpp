@@ -577,13 +577,12 @@ TEST_F (BasePluginTest, ASettingsFileThatCannotBeWrittenKeepsTheOldOne)
     // the process.
     rlimit limit{};
     ::getrlimit (RLIMIT_FSIZE, &limit);
-    const auto previous = std::exchange (limit.rlim_cur, 64);
-    const auto previousHandler = std::signal (SIGXFSZ, SIG_IGN);
-    ::setrlimit (RLIMIT_FSIZE, &limit);
+    const rlimit small{64, limit.rlim_max};
+    const auto handler = std::signal (SIGXFSZ, SIG_IGN);
+    ::setrlimit (RLIMIT_FSIZE, &small);
     plugin.saveUserSettings();
-    limit.rlim_cur = previous;
     ::setrlimit (RLIMIT_FSIZE, &limit);
-    std::signal (SIGXFSZ, previousHandler);
+    std::signal (SIGXFSZ, handler);
 
     EXPECT_EQ (plugin.settingsFile.loadFileAsString(), oldText);
     EXPECT_EQ (dataFolder.getFolder().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1);
