@@ -2,8 +2,6 @@
 
 #include "TestSupport.h"
 
-#include <dlfcn.h>
-#include <filesystem>
 #include <sys/stat.h>
 
 namespace
@@ -13,7 +11,6 @@ TEST (HostedPluginLoad, ReportsWhyALibraryFailsAndKeepsNothingOpen)
     TemporaryFolder folder;
     const juce::File fake = folder.getChildFile ("Fake.so");
     ASSERT_TRUE (fake.replaceWithText ("not an ELF file"));
-    // Opening it for loading would wait for a writer forever.
     const juce::File fifo = folder.getChildFile ("Fifo.so");
     ASSERT_EQ (::mkfifo (fifo.getFullPathName().toRawUTF8(), 0644), 0);
 
@@ -68,27 +65,6 @@ TEST (HostedPluginLoad, ReadsIdentityCountsAndFlagsThroughEitherEntryName)
         EXPECT_EQ (plugin.canDo ("receiveVstMidiEvent"), 1);
         EXPECT_EQ (plugin.canDo ("bypass"), 0);
     }
-}
-
-// Hosts load what they find in their plug-in folders by the names' bytes: a folder named in Latin-1 holds a
-// plug-in as well, and the plug-in finds itself where it lies.
-TEST (HostedPluginLoad, LoadsALibraryByItsPathsBytes)
-{
-    namespace fs = std::filesystem;
-    struct RemovedAtEnd
-    {
-        fs::path root = fs::temp_directory_path() / ("kelvanor-bytes-" + std::to_string (::getpid()));
-        ~RemovedAtEnd() { fs::remove_all (root); }
-    } folder;
-    const auto path = folder.root / "Caf\xE9" / "Synth.so";
-    fs::create_directories (path.parent_path());
-    fs::copy_file (KELVANOR_TEST_SYNTH_PATH, path);
-
-    HostedPlugin plugin;
-    ASSERT_EQ (plugin.open (path), "");
-    Dl_info info{};
-    ASSERT_NE (dladdr (reinterpret_cast<void*> (plugin.getEffect()->dispatcher), &info), 0);
-    EXPECT_STREQ (info.dli_fname, path.c_str());
 }
 
 TEST (HostedPluginParameters, GiveNamesLabelsAndDisplaysAndGuardIndexes)
