@@ -82,7 +82,9 @@ list(APPEND juce_sources "${CMAKE_CURRENT_LIST_DIR}/juce_midi_keyboard/juce_midi
 
 add_library(juce STATIC ${juce_sources})
 target_include_directories(juce SYSTEM PUBLIC "${KELVANOR_JUCE_COPY}" "${CMAKE_CURRENT_LIST_DIR}" ${X11_INCLUDE_DIR})
-target_compile_definitions(juce PUBLIC
+# The settings of every build of JUCE modules here, the string benchmark's unpatched juce_core too (the GUI
+# modules' settings mean nothing to it).
+set(KELVANOR_JUCE_DEFINITIONS
     JUCE_GLOBAL_MODULE_SETTINGS_INCLUDED=1
     JUCE_STANDALONE_APPLICATION=0
     JUCE_USE_CURL=0
@@ -92,6 +94,7 @@ target_compile_definitions(juce PUBLIC
     JUCE_REPORT_APP_USAGE=0
     JUCE_CHECK_MEMORY_LEAKS=0
     $<IF:$<CONFIG:Debug>,DEBUG=1,NDEBUG=1>)
+target_compile_definitions(juce PUBLIC ${KELVANOR_JUCE_DEFINITIONS})
 foreach(module IN LISTS KELVANOR_JUCE_MODULES)
     target_compile_definitions(juce PUBLIC JUCE_MODULE_AVAILABLE_${module}=1)
 endforeach()

@@ -9,23 +9,9 @@
 
 namespace
 {
-/** The seed repeated to at most size bytes, cut at a character's start. */
-std::string textOf (const std::string& seed, size_t size)
-{
-    std::string text;
-    while (text.size() < size + 4)
-        text += seed;
-    size_t end = size;
-    while ((static_cast<unsigned char> (text[end]) & 0xc0) == 0x80)
-        --end;
-    return text.substr (0, end);
-}
+using juce::CharPointer_UTF8;
 
-const struct
-{
-    const char* name;
-    std::string seed;
-} seeds[] = {
+const std::pair<const char*, std::string> seeds[] = {
     {"ascii", "Acid Bass 303 - Squelch Lead, factory bank A, pattern 12; "},
     // Names in European languages: mostly ASCII, a two- or three-byte character here and there.
     {"latin", "B\xC3\xA4sse f\xC3\xBCr das Caf\xC3\xA9 \xE2\x80\x93 \xC3\x9C"
@@ -36,52 +22,43 @@ const struct
      "\xE4\xBD\x8E\xE9\x9F\xB3\xE3\x81\xAE\xE5\xA4\xA2 \xF0\x9F\x8E\xB9 "},
 };
 
-const size_t sizes[] = {16, 64, 1024};
+/** Times make on the seed repeated to at most as many bytes as the argument, cut at a character's start. */
+template <class Make>
+void timeWay (benchmark::State& state, std::string text, Make make)
+{
+    auto size = (size_t) state.range (0);
+    for (const auto seed = text; text.size() <= size;)
+        text += seed;
+    while ((static_cast<unsigned char> (text[size]) & 0xc0) == 0x80)
+        --size;
+    text.resize (size);
+    for (auto _ : state)
+        benchmark::DoNotOptimize (make (text));
+}
 
 template <class Make>
 void registerWay (const char* way, Make make)
 {
-    for (const auto& seed : seeds)
-        for (const auto size : sizes)
-        {
-            const auto name = std::string ("utf8/") + way + "/" + seed.name + "/" + std::to_string (size);
-            benchmark::RegisterBenchmark (name.c_str(),
-                                          [text = textOf (seed.seed, size), make] (benchmark::State& state)
-                                          {
-                                              for (auto _ : state)
-                                              {
-                                                  auto made = make (text);
-                                                  benchmark::DoNotOptimize (made);
-                                              }
-                                              state.SetBytesProcessed (
-                                                  (int64_t) (state.iterations() * text.size()));
-                                          });
-        }
+    for (const auto& [kind, seed] : seeds)
+        benchmark::RegisterBenchmark ((std::string ("utf8/") + way + "/" + kind).c_str(), timeWay<Make>, seed,
+                                      make)
+            ->ArgsProduct ({{16, 64, 1024}});
 }
+
+const juce::String prefix ("Preset: ");
 
 const int registered = []
 {
-    using juce::CharPointer_UTF8;
-    registerWay ("pointer",
-                 [] (const std::string& t) { return juce::String (CharPointer_UTF8 (t.c_str())); });
+    registerWay ("pointer", [] (auto& t) { return juce::String (CharPointer_UTF8 (t.c_str())); });
     // A buffer of a fixed size, as hosts hand names over: the limit is its size in bytes.
-    registerWay ("maxChars",
-                 [] (const std::string& t) { return juce::String (CharPointer_UTF8 (t.c_str()), t.size()); });
+    registerWay ("maxChars", [] (auto& t) { return juce::String (CharPointer_UTF8 (t.c_str()), t.size()); });
     registerWay (
-        "startEnd", [] (const std::string& t)
+        "startEnd", [] (auto& t)
         { return juce::String (CharPointer_UTF8 (t.data()), CharPointer_UTF8 (t.data() + t.size())); });
-    registerWay ("stdString", [] (const std::string& t) { return juce::String (t); });
-    registerWay ("stringRef",
-                 [] (const std::string& t) { return juce::String (juce::StringRef (t.c_str())); });
-    registerWay ("fromUTF8",
-                 [] (const std::string& t) { return juce::String::fromUTF8 (t.data(), (int) t.size()); });
-    registerWay ("append",
-                 [prefix = juce::String ("Preset: ")] (const std::string& t)
-                 {
-                     auto appended = prefix;
-                     appended += t.c_str();
-                     return appended;
-                 });
+    registerWay ("stdString", [] (auto& t) { return juce::String (t); });
+    registerWay ("stringRef", [] (auto& t) { return juce::String (juce::StringRef (t.c_str())); });
+    registerWay ("fromUTF8", [] (auto& t) { return juce::String::fromUTF8 (t.data(), (int) t.size()); });
+    registerWay ("append", [] (auto& t) { return prefix + t.c_str(); });
     return 0;
 }();
 } // namespace
